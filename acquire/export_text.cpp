@@ -1,0 +1,25 @@
+#include "acquire/export_text.h"
+
+#include "acquire/history_text.h"
+#include "store/errors.h"
+
+namespace arrange5 {
+
+std::filesystem::path defaultExportPath(const HistoryStore& store) {
+    if (store.empty()) throw InputError("the history is empty; there is nothing to export");
+    const std::string name = "更新至" + std::to_string(store.rows().back().issue) + "期历史号码.txt";
+    return store.folder() / std::filesystem::path(name);
+}
+
+std::filesystem::path exportHistoryText(const HistoryStore& store,
+                                        const std::optional<std::filesystem::path>& file) {
+    if (store.empty()) throw InputError("the history is empty; there is nothing to export");
+    const std::filesystem::path target = file ? *file : defaultExportPath(store);
+    std::vector<HistoryEntry> entries;
+    entries.reserve(store.rows().size());
+    for (const auto& row : store.rows()) entries.push_back({row.issue, row.digits()});
+    writeHistoryFile(target, entries);
+    return target;
+}
+
+}  // namespace arrange5

@@ -1,0 +1,166 @@
+#include "acquire/history_text.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "store/errors.h"
+
+namespace arrange5 {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+std::string_view trimBlanks(std::string_view s) {
+    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+    return s;
+}
+
+}  // namespace
+
+std::string_view describe(LineProblem problem) {
+    switch (problem) {
+        case LineProblem::None: return "ok";
+        case LineProblem::NotADrawLine: return "not a draw line";
+        case LineProblem::BadDigitField: return "not five digits";
+        case LineProblem::IssueZero: return "issue 0";
+        case LineProblem::NotAscending: return "issue repeated or out of order";
+    }
+    return "?";
+}
+
+ParsedLine parseHistoryLine(std::string_view line) {
+    ParsedLine out;
+    if (line.size() <= 10) {
+        out.problem = LineProblem::NotADrawLine;
+        return out;
+    }
+    int32_t issue = 0;
+    for (int i = 0; i < 7; ++i) {
+        if (!isDigit(line[i])) {
+            out.problem = LineProblem::NotADrawLine;
+            return out;
+        }
+        issue = issue * 10 + (line[i] - '0');
+    }
+    const std::string_view field = trimBlanks(line.substr(8, 8));
+    if (field.size() != 5) {
+        out.problem = LineProblem::BadDigitField;
+        return out;
+    }
+    for (int i = 0; i < 5; ++i) {
+        if (!isDigit(field[i])) {
+            out.problem = LineProblem::BadDigitField;
+            return out;
+        }
+        out.entry.digits[i] = static_cast<int16_t>(field[i] - '0');
+    }
+    if (issue <= 0) {
+        out.problem = LineProblem::IssueZero;
+        return out;
+    }
+    out.entry.issue = issue;
+    return out;
+}
+
+std::string formatHistoryLine(int32_t issue, const Digits& digits) {
+    // Seven columns always, so a small issue number still reads back from columns 1-7.
+    char issueText[16];
+    std::snprintf(issueText, sizeof issueText, "%07d", static_cast<int>(issue));
+    return std::string(issueText) + " " + digitString(digits);
+}
+
+HistoryText parseHistoryText(std::string_view text) {
+    HistoryText out;
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    auto skip = [&out](std::size_t lineNumber, LineProblem problem) {
+        ++out.skippedCount;
+        if (out.firstSkipped.size() < HistoryText::kReportedSkips) {
+            out.firstSkipped.push_back({lineNumber, problem});
+        }
+    };
+    std::size_t lineNumber = 0;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos) end = text.size();
+        const std::string_view line = text.substr(pos, end - pos);
+        ++lineNumber;
+        if (end == text.size()) {
+            pos = end;
+        } else if (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') {
+            pos = end + 2;
+        } else {
+            pos = end + 1;
+        }
+        // Blank lines (a trailing line end, an empty line between draws) carry nothing and
+        // are not worth reporting.
+        if (trimBlanks(line).empty()) continue;
+        ParsedLine parsed = parseHistoryLine(line);
+        if (parsed.problem == LineProblem::None && !out.entries.empty() &&
+            parsed.entry.issue <= out.entries.back().issue) {
+            parsed.problem = LineProblem::NotAscending;
+        }
+        if (parsed.problem != LineProblem::None) {
+            skip(lineNumber, parsed.problem);
+            continue;
+        }
+        out.entries.push_back(parsed.entry);
+    }
+    return out;
+}
+
+HistoryText readHistoryFile(const fs::path& file) {
+    std::error_code ec;
+    if (!fs::is_regular_file(file, ec)) {
+        throw HistoryFileError("cannot read " + file.string() + ": no such file");
+    }
+    std::ifstream in(file, std::ios::binary);
+    if (!in) throw HistoryFileError("cannot open " + file.string());
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    if (in.bad()) throw HistoryFileError("cannot read " + file.string());
+    return parseHistoryText(buffer.str());
+}
+
+std::string describeSkipped(const HistoryText& text) {
+    if (text.skippedCount == 0) return {};
+    std::string out = std::to_string(text.skippedCount) + (text.skippedCount == 1 ? " line" : " lines") +
+                      " skipped (";
+    bool first = true;
+    for (const auto& s : text.firstSkipped) {
+        if (!first) out += ", ";
+        first = false;
+        out += "line " + std::to_string(s.lineNumber) + ": " + std::string(describe(s.problem));
+    }
+    if (text.skippedCount > text.firstSkipped.size()) out += ", …";
+    out += ")";
+    return out;
+}
+
+void writeHistoryFile(const fs::path& file, const std::vector<HistoryEntry>& entries) {
+    const fs::path temp = fs::path(file.string() + ".part");
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out) throw HistoryFileError("cannot write " + file.string());
+        for (const auto& e : entries) out << formatHistoryLine(e.issue, e.digits) << "\r\n";
+        out.flush();
+        if (!out) {
+            std::error_code ec;
+            fs::remove(temp, ec);
+            throw HistoryFileError("cannot write " + file.string() + " (disk full?)");
+        }
+    }
+    std::error_code ec;
+    fs::rename(temp, file, ec);
+    if (ec) {
+        fs::remove(temp, ec);
+        throw HistoryFileError("cannot write " + file.string() + ": " + ec.message());
+    }
+}
+
+}  // namespace arrange5

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/draw.h"
+
+namespace arrange5 {
+
+// One draw line of the history text format: issue in columns 1-7, column 8 never read,
+// the five digits in columns 9-16 trimmed of blanks.
+struct HistoryEntry {
+    int32_t issue = 0;
+    Digits digits{};
+};
+
+enum class LineProblem {
+    None,
+    NotADrawLine,      // too short, or columns 1-7 are not a seven-digit issue
+    BadDigitField,     // columns 9-16 are not exactly five digits
+    IssueZero,         // issue 0000000
+    NotAscending,      // not greater than the issue stored before it (repeated or out of order)
+};
+
+std::string_view describe(LineProblem problem);
+
+struct ParsedLine {
+    LineProblem problem = LineProblem::None;
+    HistoryEntry entry;
+};
+
+// Applies the draw-line test and the digit-field test to one line (without its line end).
+ParsedLine parseHistoryLine(std::string_view line);
+
+// "2013001 12345": the 13-character line the writers produce.
+std::string formatHistoryLine(int32_t issue, const Digits& digits);
+
+struct SkippedLine {
+    std::size_t lineNumber = 0;  // counted from 1
+    LineProblem problem = LineProblem::None;
+};
+
+// A whole history text read into memory. Lines end in CR LF, LF or CR; a UTF-8 byte-order
+// mark is passed over. Bad lines never become entries.
+struct HistoryText {
+    std::vector<HistoryEntry> entries;
+    std::size_t skippedCount = 0;
+    std::vector<SkippedLine> firstSkipped;  // the first few, for the report
+
+    static constexpr std::size_t kReportedSkips = 10;
+};
+
+HistoryText parseHistoryText(std::string_view text);
+
+// Reads a file into a HistoryText; throws HistoryFileError when it cannot be read.
+HistoryText readHistoryFile(const std::filesystem::path& file);
+
+// "2 lines skipped (line 3: …, line 9: …)" or empty when nothing was skipped.
+std::string describeSkipped(const HistoryText& text);
+
+// Writes the entries as CR LF lines, replacing the file through a temporary name so a
+// failure never leaves a half-written file in its place.
+void writeHistoryFile(const std::filesystem::path& file, const std::vector<HistoryEntry>& entries);
+
+}  // namespace arrange5

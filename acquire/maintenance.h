@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "acquire/replace_history.h"
+#include "store/append_state.h"
+#include "store/history_store.h"
+
+namespace arrange5 {
+
+// Manual entry: appends one draw under the next issue (the 358 roll-over), the previous-draw
+// strings primed from the last row. An empty history needs `issueForEmptyHistory` (D8);
+// without it InputError is thrown. Returns the issue stored.
+int32_t appendManualDraw(HistoryStore& store, const Digits& digits, int segmentBase,
+                         LastTwoDraws& sp, std::optional<int32_t> issueForEmptyHistory = {});
+
+// Deletes the row with the highest issue, then compacts. An empty history throws InputError.
+void deleteLastDraw(HistoryStore& store);
+
+// Deletes every row (no compaction).
+void clearHistory(HistoryStore& store);
+
+// The number typed in the deletion input boxes: rounded to the nearest whole number, halves
+// to even; empty or not a number counts as 0.
+int64_t inputBoxNumber(const std::string& text);
+
+// 删除到选定期: writes lsbf.txt with the rows up to `issue`, rebuilds from it and compacts.
+// A number not greater than 0 writes an empty lsbf.txt and deletes nothing.
+std::optional<ReplaceReport> cutToIssue(HistoryStore& store, int64_t issue, int segmentBase,
+                                        LastTwoDraws& sp);
+
+// 删除最后指定数量期历史: the same with the limit last issue − n.
+std::optional<ReplaceReport> dropLastIssues(HistoryStore& store, int64_t n, int segmentBase,
+                                            LastTwoDraws& sp);
+
+// Dqzd: rebuilds the history from lsbf.txt, filling txtHisPre… from the draw two before.
+// A missing or unreadable backup file changes nothing and throws.
+ReplaceReport rebuildFromBackup(HistoryStore& store, int segmentBase, LastTwoDraws& sp);
+
+}  // namespace arrange5

@@ -1,0 +1,86 @@
+#include "acquire/replace_history.h"
+
+#include <SQLiteCpp/Transaction.h>
+
+#include <algorithm>
+#include <cctype>
+
+#include "store/draw_appender.h"
+#include "store/errors.h"
+
+namespace arrange5 {
+
+std::string ReplaceReport::summary() const {
+    std::string out = std::to_string(stored) + " draws stored";
+    if (stored > 0) {
+        out += " (" + std::to_string(firstIssue) + " to " + std::to_string(lastIssue) + ")";
+    }
+    if (!skippedText.empty()) out += "; " + skippedText;
+    return out;
+}
+
+ReplaceReport replaceHistory(HistoryStore& store, const HistoryText& text, int segmentBase,
+                             LastTwoDraws& sp, EarlierColumns earlier,
+                             const std::string& sourceName, const Progress& progress) {
+    if (text.entries.empty()) {
+        std::string why = sourceName + " holds no draw line; the history was left as it was";
+        if (text.skippedCount > 0) why += " (" + describeSkipped(text) + ")";
+        throw HistoryFileError(why);
+    }
+    AppendState state{sp, {}};
+    DrawStrings earlierStrings;
+    const std::size_t total = text.entries.size();
+    try {
+        SQLite::Transaction tx(store.db());
+        store.delrec();
+        DrawAppender appender(store.db());
+        for (std::size_t i = 0; i < total; ++i) {
+            const HistoryEntry& e = text.entries[i];
+            if (earlier == EarlierColumns::FromDrawTwoBefore) {
+                DrawStrings before = state.previous;
+                appender.append(e.issue, e.digits, segmentBase, state, &earlierStrings);
+                earlierStrings = std::move(before);
+            } else {
+                appender.append(e.issue, e.digits, segmentBase, state);
+            }
+            if (progress && (i % 4096 == 0 || i + 1 == total) && !progress(i + 1, total)) {
+                throw CancelledError("cancelled; the history was left as it was");
+            }
+        }
+        tx.commit();
+    } catch (const SQLite::Exception& e) {
+        throw StoreError(std::string("the history could not be replaced and was left as it "
+                                     "was: ") + e.what());
+    }
+    sp = state.sp;
+    store.reopenReadingCursor();
+
+    ReplaceReport report;
+    report.stored = total;
+    report.skipped = text.skippedCount;
+    report.firstIssue = text.entries.front().issue;
+    report.lastIssue = text.entries.back().issue;
+    report.skippedText = describeSkipped(text);
+    return report;
+}
+
+bool hasTxtExtension(const std::filesystem::path& file) {
+    std::string name = file.filename().string();
+    if (name.size() < 3) return false;
+    std::string tail = name.substr(name.size() - 3);
+    std::transform(tail.begin(), tail.end(), tail.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return tail == "txt";
+}
+
+ReplaceReport importHistoryFile(HistoryStore& store, const std::filesystem::path& file,
+                                int segmentBase, LastTwoDraws& sp, const Progress& progress) {
+    if (!hasTxtExtension(file)) {
+        throw HistoryFileError(file.string() + " is not a text file (*.txt); nothing was read");
+    }
+    const HistoryText text = readHistoryFile(file);
+    return replaceHistory(store, text, segmentBase, sp, EarlierColumns::LeaveEmpty,
+                          file.filename().string(), progress);
+}
+
+}  // namespace arrange5

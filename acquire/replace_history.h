@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "acquire/history_text.h"
+#include "store/append_state.h"
+#include "store/history_store.h"
+#include "store/progress.h"
+
+namespace arrange5 {
+
+struct ReplaceReport {
+    std::size_t stored = 0;
+    std::size_t skipped = 0;
+    int32_t firstIssue = 0;
+    int32_t lastIssue = 0;
+    std::string skippedText;  // describeSkipped()
+
+    // "7641 draws stored (2004009 to 2026174)" plus the skipped lines, for status lines.
+    std::string summary() const;
+};
+
+enum class EarlierColumns { LeaveEmpty, FromDrawTwoBefore };
+
+// Replaces the whole history by `text` in one transaction: every row is deleted and every
+// entry appended with Append draw, starting without a previous draw. The S/P state is
+// advanced only when the transaction committed. A text without entries changes nothing and
+// throws HistoryFileError.
+ReplaceReport replaceHistory(HistoryStore& store, const HistoryText& text, int segmentBase,
+                             LastTwoDraws& sp, EarlierColumns earlier,
+                             const std::string& sourceName, const Progress& progress = {});
+
+// Whether the name ends in "txt" in any letter case, as the import dialog requires.
+bool hasTxtExtension(const std::filesystem::path& file);
+
+// The import command: the history becomes the draws of a history text file.
+ReplaceReport importHistoryFile(HistoryStore& store, const std::filesystem::path& file,
+                                int segmentBase, LastTwoDraws& sp, const Progress& progress = {});
+
+}  // namespace arrange5

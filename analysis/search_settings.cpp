@@ -1,0 +1,1 @@
+#include "analysis/search_settings.h"

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <ostream>
+#include <string>
+
+#include "store/append_state.h"
+#include "store/history_store.h"
+
+namespace CLI {
+class App;
+}
+
+namespace arrange5::cli {
+
+// What every command of one invocation shares: the data folder, the segment base, the
+// store (opened on first use) and the S/P state, which starts at zero in each invocation.
+struct CliContext {
+    std::ostream& out;
+    std::ostream& err;
+    std::string dir;
+    int segmentBase = 1;
+    LastTwoDraws sp;
+
+    CliContext(std::ostream& o, std::ostream& e) : out(o), err(e) {}
+
+    std::filesystem::path dataFolder() const;
+    HistoryStore& store();
+
+private:
+    std::unique_ptr<HistoryStore> store_;
+};
+
+// Each command file adds its subcommands to the app; the callbacks run the command.
+void addHistoryCommands(CLI::App& app, CliContext& ctx);      // import, history, export
+void addMaintenanceCommands(CLI::App& app, CliContext& ctx);  // enter, delete-last, clear, ...
+void addUpdateCommand(CLI::App& app, CliContext& ctx);        // update
+void addSearchCommands(CLI::App& app, CliContext& ctx);       // search, combo
+
+// Parses the arguments and runs one command. Returns the exit status: 0 on success,
+// 2 on any failure, with one line naming the problem on `err`.
+int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+
+}  // namespace arrange5::cli

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace arrange5 {
+
+inline constexpr const char* kDatabaseFileName = "Zembric.mdb";
+inline constexpr const char* kCompactScratchFileName = "ZembricTmp.mdb";
+
+// Every column of Lishi in table order.
+const std::vector<std::string>& lishiColumns();
+
+// The statements that create Lishi and Carcu in an empty database.
+std::string schemaSql();
+
+}  // namespace arrange5

@@ -1,0 +1,114 @@
+#include <SQLiteCpp/Statement.h>
+#include <SQLiteCpp/Transaction.h>
+#include <gtest/gtest.h>
+
+#include "store/draw_appender.h"
+#include "store/errors.h"
+#include "store/history_store.h"
+#include "store/schema.h"
+#include "support/test_support.h"
+
+namespace arrange5 {
+namespace {
+
+using test::TempDir;
+
+void appendDraws(HistoryStore& store, AppendState& state, int firstIssue,
+                 const std::vector<Digits>& draws, int base = 1) {
+    SQLite::Transaction tx(store.db());
+    DrawAppender appender(store.db());
+    int issue = firstIssue;
+    for (const auto& d : draws) {
+        appender.append(issue, d, base, state);
+        issue = nextIssueForDisplay(issue);
+    }
+    tx.commit();
+}
+
+TEST(HistoryStore, CreatesEveryColumnOnFirstOpen) {
+    TempDir dir;
+    HistoryStore store(dir.path());
+    EXPECT_TRUE(store.empty());
+    SQLite::Statement q(store.db(), "SELECT name FROM pragma_table_info('Lishi')");
+    std::vector<std::string> names;
+    while (q.executeStep()) names.push_back(q.getColumn(0).getString());
+    EXPECT_EQ(names, lishiColumns());
+    EXPECT_EQ(names.size(), 2u + 60u + 13u);
+    EXPECT_TRUE(store.db().tableExists("Carcu"));
+}
+
+TEST(HistoryStore, SnapshotSeesAppendedRowsOnlyAfterReopen) {
+    TempDir dir;
+    HistoryStore store(dir.path());
+    AppendState state;
+    appendDraws(store, state, 2013001, {{1, 2, 3, 4, 5}});
+    EXPECT_TRUE(store.empty());
+    store.reopenReadingCursor();
+    ASSERT_EQ(store.rows().size(), 1u);
+    EXPECT_EQ(store.rows()[0].issue, 2013001);
+
+    store.delrec();
+    EXPECT_EQ(store.rows().size(), 1u) << "the snapshot keeps the old rows until reopened";
+    store.reopenReadingCursor();
+    EXPECT_TRUE(store.empty());
+    store.delrec();  // on an empty table: nothing happens
+    store.reopenReadingCursor();
+    EXPECT_TRUE(store.empty());
+}
+
+TEST(DrawAppender, WritesPredecessorColumnsAndAdvancesState) {
+    TempDir dir;
+    HistoryStore store(dir.path());
+    AppendState state;
+    appendDraws(store, state, 2013358, {{1, 2, 3, 4, 5}, {6, 7, 8, 9, 0}, {0, 0, 0, 0, 0}});
+    SQLite::Statement q(store.db(),
+                        "SELECT SQQH, QQH, txtHisLst, txtHisLstHm, L1AS, L5AS, L1AP, L3FS, "
+                        "txtHisPreLst FROM Lishi ORDER BY SQQH");
+    ASSERT_TRUE(q.executeStep());
+    EXPECT_EQ(q.getColumn(0).getInt(), 2013358);
+    EXPECT_EQ(q.getColumn(1).getInt(), 2013359) << "QQH never rolls over";
+    EXPECT_EQ(q.getColumn(2).getString(), "") << "the first row has no previous draw";
+    EXPECT_EQ(q.getColumn(4).getInt(), 0) << "S state starts at zero";
+    ASSERT_TRUE(q.executeStep());
+    EXPECT_EQ(q.getColumn(0).getInt(), 2014001);
+    EXPECT_EQ(q.getColumn(2).getString(), "12345");
+    EXPECT_EQ(q.getColumn(3).getString(), "1X1 1X2 1X3 1X4 1X5 ");
+    EXPECT_EQ(q.getColumn(4).getInt(), 1);
+    EXPECT_EQ(q.getColumn(5).getInt(), 5);
+    EXPECT_EQ(q.getColumn(6).getInt(), 0);
+    EXPECT_EQ(q.getColumn(7).getInt(), 2) << "segment of 3 with base 1";
+    ASSERT_TRUE(q.executeStep());
+    EXPECT_EQ(q.getColumn(2).getString(), "67890");
+    EXPECT_EQ(q.getColumn(6).getInt(), 1) << "P state: the draw two before";
+    EXPECT_EQ(q.getColumn(8).getString(), "") << "only the rebuild fills txtHisPre…";
+    EXPECT_EQ(state.previous.digits, "00000");
+}
+
+TEST(HistoryStore, CompactionKeepsBothFilesWithTheSameData) {
+    TempDir dir;
+    test::writeFile(dir / kCompactScratchFileName, "left over from an earlier run");
+    HistoryStore store(dir.path());
+    AppendState state;
+    appendDraws(store, state, 2013001, {{1, 2, 3, 4, 5}, {5, 4, 3, 2, 1}});
+    store.compactDb();
+    ASSERT_EQ(store.rows().size(), 2u);
+    EXPECT_EQ(store.rows()[1].digits(), (Digits{5, 4, 3, 2, 1}));
+    EXPECT_TRUE(std::filesystem::exists(dir / kDatabaseFileName));
+    ASSERT_TRUE(std::filesystem::exists(dir / kCompactScratchFileName));
+    EXPECT_TRUE(looksLikeSqliteFile(dir / kCompactScratchFileName));
+    SQLite::Database scratch((dir / kCompactScratchFileName).string());
+    EXPECT_EQ(scratch.execAndGet("SELECT COUNT(*) FROM Lishi").getInt(), 2);
+}
+
+TEST(HistoryStore, RefusesFilesItCannotReadAndLeavesThemUntouched) {
+    for (const std::string& content :
+         {std::string(), std::string("Standard Jet DB\0\0\0garbage", 24), std::string(4096, 'x')}) {
+        TempDir dir;
+        test::writeFile(dir / kDatabaseFileName, content);
+        EXPECT_THROW(HistoryStore store(dir.path()), NotADatabaseError);
+        EXPECT_EQ(test::readFile(dir / kDatabaseFileName), content);
+    }
+}
+
+}  // namespace
+}  // namespace arrange5

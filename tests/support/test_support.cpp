@@ -1,0 +1,68 @@
+#include "support/test_support.h"
+
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+
+#include "store/draw.h"
+
+namespace arrange5::test {
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir() {
+    std::random_device rd;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        fs::path candidate = fs::temp_directory_path() / ("arrange5-test-" + std::to_string(rd()));
+        std::error_code ec;
+        if (fs::create_directory(candidate, ec)) {
+            path_ = candidate;
+            return;
+        }
+    }
+    throw std::runtime_error("cannot create a temporary folder");
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(path_, ec);
+}
+
+void writeFile(const fs::path& file, const std::string& content) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out << content;
+    if (!out) throw std::runtime_error("cannot write " + file.string());
+}
+
+std::string readFile(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string historyText(const std::vector<HistoryEntry>& entries) {
+    std::string out;
+    for (const auto& e : entries) out += formatHistoryLine(e.issue, e.digits) + "\r\n";
+    return out;
+}
+
+std::vector<HistoryEntry> entriesFrom(int firstIssue, const std::vector<std::string>& draws) {
+    std::vector<HistoryEntry> out;
+    int issue = firstIssue;
+    for (const auto& d : draws) {
+        HistoryEntry e;
+        e.issue = issue;
+        for (int i = 0; i < 5; ++i) e.digits[i] = static_cast<int16_t>(d.at(i) - '0');
+        out.push_back(e);
+        issue = nextIssueForDisplay(issue);
+    }
+    return out;
+}
+
+fs::path realHistoryFile() { return ARRANGE5_REAL_HISTORY; }
+fs::path testDataFolder() { return ARRANGE5_TEST_DATA; }
+
+}  // namespace arrange5::test
