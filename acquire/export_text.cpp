@@ -7,7 +7,8 @@ namespace arrange5 {
 
 std::filesystem::path defaultExportPath(const HistoryStore& store) {
     if (store.empty()) throw InputError("the history is empty; there is nothing to export");
-    const std::string name = "更新至" + std::to_string(store.rows().back().issue) + "期历史号码.txt";
+    const std::string name =
+        "更新至" + std::to_string(store.rows().back().issue) + "期历史号码.txt";
     return store.folder() / std::filesystem::path(name);
 }
 

@@ -12,7 +12,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 std::string_view trimBlanks(std::string_view s) {
     while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
@@ -24,11 +26,16 @@ std::string_view trimBlanks(std::string_view s) {
 
 std::string_view describe(LineProblem problem) {
     switch (problem) {
-        case LineProblem::None: return "ok";
-        case LineProblem::NotADrawLine: return "not a draw line";
-        case LineProblem::BadDigitField: return "not five digits";
-        case LineProblem::IssueZero: return "issue 0";
-        case LineProblem::NotAscending: return "issue repeated or out of order";
+        case LineProblem::None:
+            return "ok";
+        case LineProblem::NotADrawLine:
+            return "not a draw line";
+        case LineProblem::BadDigitField:
+            return "not five digits";
+        case LineProblem::IssueZero:
+            return "issue 0";
+        case LineProblem::NotAscending:
+            return "issue repeated or out of order";
     }
     return "?";
 }
@@ -129,8 +136,8 @@ HistoryText readHistoryFile(const fs::path& file) {
 
 std::string describeSkipped(const HistoryText& text) {
     if (text.skippedCount == 0) return {};
-    std::string out = std::to_string(text.skippedCount) + (text.skippedCount == 1 ? " line" : " lines") +
-                      " skipped (";
+    std::string out = std::to_string(text.skippedCount) +
+                      (text.skippedCount == 1 ? " line" : " lines") + " skipped (";
     bool first = true;
     for (const auto& s : text.firstSkipped) {
         if (!first) out += ", ";

@@ -20,10 +20,10 @@ struct HistoryEntry {
 
 enum class LineProblem {
     None,
-    NotADrawLine,      // too short, or columns 1-7 are not a seven-digit issue
-    BadDigitField,     // columns 9-16 are not exactly five digits
-    IssueZero,         // issue 0000000
-    NotAscending,      // not greater than the issue stored before it (repeated or out of order)
+    NotADrawLine,   // too short, or columns 1-7 are not a seven-digit issue
+    BadDigitField,  // columns 9-16 are not exactly five digits
+    IssueZero,      // issue 0000000
+    NotAscending,   // not greater than the issue stored before it (repeated or out of order)
 };
 
 std::string_view describe(LineProblem problem);

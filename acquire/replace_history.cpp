@@ -50,7 +50,8 @@ ReplaceReport replaceHistory(HistoryStore& store, const HistoryText& text, int s
         tx.commit();
     } catch (const SQLite::Exception& e) {
         throw StoreError(std::string("the history could not be replaced and was left as it "
-                                     "was: ") + e.what());
+                                     "was: ") +
+                         e.what());
     }
     sp = state.sp;
     store.reopenReadingCursor();

@@ -28,7 +28,7 @@ struct CliContext {
     std::filesystem::path dataFolder() const;
     HistoryStore& store();
 
-private:
+  private:
     std::unique_ptr<HistoryStore> store_;
 };
 

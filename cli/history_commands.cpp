@@ -14,28 +14,28 @@ void addHistoryCommands(CLI::App& app, CliContext& ctx) {
     import->callback([&ctx, importFile] {
         const ReplaceReport report =
             importHistoryFile(ctx.store(), *importFile, ctx.segmentBase, ctx.sp);
-        ctx.out << report.summary() << "\n";
-    });
+    ctx.out << report.summary() << "\n";
+});
 
-    auto* history = app.add_subcommand("history", "print the history, one line per draw");
-    history->callback([&ctx] {
-        std::string buffer;
-        for (const auto& row : ctx.store().rows()) {
-            buffer += formatHistoryLine(row.issue, row.digits());
-            buffer += '\n';
-        }
-        ctx.out << buffer;
-    });
+auto* history = app.add_subcommand("history", "print the history, one line per draw");
+history->callback([&ctx] {
+    std::string buffer;
+    for (const auto& row : ctx.store().rows()) {
+        buffer += formatHistoryLine(row.issue, row.digits());
+        buffer += '\n';
+    }
+    ctx.out << buffer;
+});
 
-    auto* exportCmd = app.add_subcommand("export", "write the history text file");
-    auto exportFile = std::make_shared<std::string>();
-    exportCmd->add_option("FILE", *exportFile, "file to write (default: the window's name)");
-    exportCmd->callback([&ctx, exportFile] {
-        std::optional<std::filesystem::path> target;
-        if (!exportFile->empty()) target = *exportFile;
-        const auto written = exportHistoryText(ctx.store(), target);
-        ctx.out << ctx.store().rows().size() << " draws written to " << written.string() << "\n";
-    });
-}
+auto* exportCmd = app.add_subcommand("export", "write the history text file");
+auto exportFile = std::make_shared<std::string>();
+exportCmd->add_option("FILE", *exportFile, "file to write (default: the window's name)");
+exportCmd->callback([&ctx, exportFile] {
+    std::optional<std::filesystem::path> target;
+    if (!exportFile->empty()) target = *exportFile;
+    const auto written = exportHistoryText(ctx.store(), target);
+    ctx.out << ctx.store().rows().size() << " draws written to " << written.string() << "\n";
+});
+}  // namespace arrange5::cli
 
 }  // namespace arrange5::cli

@@ -17,7 +17,8 @@ bool isWritableFolder(const std::filesystem::path& folder);
 
 // The history that ships with the program: beside the executable in data/, or in the
 // installed share folder.
-std::optional<std::filesystem::path> findBundledHistory(const std::filesystem::path& executableFolder);
+std::optional<std::filesystem::path> findBundledHistory(
+    const std::filesystem::path& executableFolder);
 
 // The folder of the running executable.
 std::filesystem::path executableFolder();

@@ -4,9 +4,13 @@
 
 namespace arrange5 {
 
-bool isValidKind(int kind) { return kind >= 0 && kind < kCodeKindCount; }
+bool isValidKind(int kind) {
+    return kind >= 0 && kind < kCodeKindCount;
+}
 
-std::string_view kindSuffix(CodeKind kind) { return kCodeSuffixes.at(static_cast<int>(kind)); }
+std::string_view kindSuffix(CodeKind kind) {
+    return kCodeSuffixes.at(static_cast<int>(kind));
+}
 
 std::string codeColumn(int position, CodeKind kind, std::string_view lagLetter) {
     std::string name = "L";

@@ -10,14 +10,14 @@ namespace arrange5 {
 // Append draw: writes one complete Lishi row through a prepared INSERT and advances the
 // state. The caller owns the transaction.
 class DrawAppender {
-public:
+  public:
     explicit DrawAppender(SQLite::Database& db);
 
     // `earlier` fills the txtHisPre… columns (the rebuild); other writers leave them empty.
     void append(int32_t issue, const Digits& draw, int segmentBase, AppendState& state,
                 const DrawStrings* earlier = nullptr);
 
-private:
+  private:
     SQLite::Statement insert_;
 };
 

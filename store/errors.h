@@ -7,49 +7,49 @@ namespace arrange5 {
 
 // Every failure the libraries report derives from this; the message is meant for the user.
 class Error : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 // The database file cannot be opened, read or written.
 class StoreError : public Error {
-public:
+  public:
     using Error::Error;
 };
 
 // Zembric.mdb exists but is not a database this program can read; it is left untouched.
 class NotADatabaseError : public StoreError {
-public:
+  public:
     using StoreError::StoreError;
 };
 
 // Another copy of the program is writing to the same data folder.
 class StoreBusyError : public StoreError {
-public:
+  public:
     using StoreError::StoreError;
 };
 
 // A history text file or backup file that cannot be used.
 class HistoryFileError : public Error {
-public:
+  public:
     using Error::Error;
 };
 
 // A value typed by the user (an issue, N, k) that the command cannot work with.
 class InputError : public Error {
-public:
+  public:
     using Error::Error;
 };
 
 // The user stopped a long command; nothing was changed.
 class CancelledError : public Error {
-public:
+  public:
     using Error::Error;
 };
 
 // A page of the results site could not be fetched or read.
 class FetchError : public Error {
-public:
+  public:
     using Error::Error;
 };
 

@@ -26,11 +26,15 @@ bool looksLikeSqliteFile(const fs::path& file) {
     return in.gcount() == 16 && std::equal(head.begin(), head.end(), kMagic);
 }
 
-HistoryStore::HistoryStore(fs::path dataFolder) : folder_(std::move(dataFolder)) { open(); }
+HistoryStore::HistoryStore(fs::path dataFolder) : folder_(std::move(dataFolder)) {
+    open();
+}
 
 HistoryStore::~HistoryStore() = default;
 
-fs::path HistoryStore::databasePath() const { return folder_ / kDatabaseFileName; }
+fs::path HistoryStore::databasePath() const {
+    return folder_ / kDatabaseFileName;
+}
 
 void HistoryStore::open() {
     const fs::path file = databasePath();
@@ -68,8 +72,8 @@ void HistoryStore::open() {
     } catch (const SQLite::Exception& e) {
         db_.reset();
         if (e.getErrorCode() == SQLITE_NOTADB || e.getErrorCode() == SQLITE_CORRUPT) {
-            throw NotADatabaseError(file.string() + " cannot be read as a database (" +
-                                    e.what() + "); it was left untouched.");
+            throw NotADatabaseError(file.string() + " cannot be read as a database (" + e.what() +
+                                    "); it was left untouched.");
         }
         throw StoreError("cannot open " + file.string() + ": " + e.what());
     }
@@ -80,7 +84,8 @@ void HistoryStore::reopenReadingCursor() {
     HistorySnapshot rows;
     try {
         SQLite::Statement count(*db_, "SELECT COUNT(*) FROM Lishi");
-        if (count.executeStep()) rows.reserve(static_cast<std::size_t>(count.getColumn(0).getInt64()));
+        if (count.executeStep())
+            rows.reserve(static_cast<std::size_t>(count.getColumn(0).getInt64()));
         SQLite::Statement q(*db_,
                             "SELECT SQQH, L1A, L2A, L3A, L4A, L5A, L1B, L2B, L3B, L4B, L5B, "
                             "L1E, L2E, L3E, L4E, L5E, L1F, L2F, L3F, L4F, L5F "
@@ -109,7 +114,9 @@ void HistoryStore::execute(const std::string& sql) {
     }
 }
 
-void HistoryStore::delrec() { execute("DELETE FROM Lishi"); }
+void HistoryStore::delrec() {
+    execute("DELETE FROM Lishi");
+}
 
 void HistoryStore::compactDb() {
     const fs::path file = databasePath();

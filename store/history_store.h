@@ -13,7 +13,7 @@ namespace arrange5 {
 // The history database of one data folder: the open file, the append statement's
 // database handle and the reading cursor, an issue-ordered snapshot of Lishi.
 class HistoryStore {
-public:
+  public:
     // Opens Zembric.mdb in `dataFolder`, creating it with the full schema when it does not
     // exist. A file that is not a usable database is reported and never written to.
     explicit HistoryStore(std::filesystem::path dataFolder);
@@ -40,7 +40,7 @@ public:
     // place of Zembric.mdb without ever deleting Zembric.mdb first. ZembricTmp.mdb stays.
     void compactDb();
 
-private:
+  private:
     void open();
 
     std::filesystem::path folder_;

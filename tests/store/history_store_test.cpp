@@ -1,10 +1,11 @@
+#include "store/history_store.h"
+
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
 #include <gtest/gtest.h>
 
 #include "store/draw_appender.h"
 #include "store/errors.h"
-#include "store/history_store.h"
 #include "store/schema.h"
 #include "support/test_support.h"
 

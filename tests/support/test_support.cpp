@@ -62,7 +62,11 @@ std::vector<HistoryEntry> entriesFrom(int firstIssue, const std::vector<std::str
     return out;
 }
 
-fs::path realHistoryFile() { return ARRANGE5_REAL_HISTORY; }
-fs::path testDataFolder() { return ARRANGE5_TEST_DATA; }
+fs::path realHistoryFile() {
+    return ARRANGE5_REAL_HISTORY;
+}
+fs::path testDataFolder() {
+    return ARRANGE5_TEST_DATA;
+}
 
 }  // namespace arrange5::test
