@@ -1,0 +1,164 @@
+#include <SQLiteCpp/Statement.h>
+#include <SQLiteCpp/Transaction.h>
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "acquire/history_text.h"
+#include "acquire/maintenance.h"
+#include "store/data_folder.h"
+#include "store/errors.h"
+
+namespace arrange5 {
+
+namespace {
+
+// The deletion already committed when compaction fails; say both, so the user neither
+// thinks the rows are still there nor that all went well.
+void compactAfter(HistoryStore& store, const std::string& done) {
+    try {
+        store.compactDb();
+    } catch (const StoreError& e) {
+        throw StoreError(done + ", but the database could not be compacted: " + e.what());
+    }
+}
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// Sign, digits, an optional fraction and an optional exponent; no "inf", "nan" or hex,
+// which the number parser would otherwise accept.
+bool looksDecimal(std::string_view s) {
+    std::size_t i = 0;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    std::size_t digits = 0;
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i, ++digits;
+    if (i < s.size() && s[i] == '.') {
+        ++i;
+        while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i, ++digits;
+    }
+    if (digits == 0) return false;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        ++i;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+        std::size_t expDigits = 0;
+        while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i, ++expDigits;
+        if (expDigits == 0) return false;
+    }
+    return i == s.size();
+}
+
+// Writes the rows of the reading cursor up to `limit` as lsbf.txt, rebuilds from it and
+// compacts; the deletion commands share everything after their input box.
+std::optional<ReplaceReport> keepRowsUpTo(HistoryStore& store, int64_t limit, int segmentBase,
+                                          LastTwoDraws& sp) {
+    std::vector<HistoryEntry> keep;
+    for (const auto& row : store.rows()) {
+        if (row.issue > limit) break;
+        keep.push_back({row.issue, row.digits()});
+    }
+    const std::size_t before = store.rows().size();
+    writeHistoryFile(backupFilePath(store), keep);
+    ReplaceReport report = rebuildFromBackup(store, segmentBase, sp);
+    compactAfter(store, std::to_string(before - keep.size()) + " draws were deleted");
+    return report;
+}
+
+}  // namespace
+
+std::filesystem::path backupFilePath(const HistoryStore& store) {
+    return store.folder() / kBackupFileName;
+}
+
+int32_t deleteLastDraw(HistoryStore& store) {
+    int32_t issue = 0;
+    try {
+        SQLite::Transaction tx(store.db());
+        SQLite::Statement last(store.db(), "SELECT MAX(SQQH) FROM Lishi");
+        if (!last.executeStep() || last.getColumn(0).isNull()) {
+            throw InputError("the history is empty; there is no draw to delete");
+        }
+        issue = last.getColumn(0).getInt();
+        SQLite::Statement del(store.db(), "DELETE FROM Lishi WHERE SQQH = ?");
+        del.bind(1, issue);
+        del.exec();
+        tx.commit();
+    } catch (const SQLite::Exception& e) {
+        throw StoreError(std::string("the last draw could not be deleted: ") + e.what());
+    }
+    store.reopenReadingCursor();
+    compactAfter(store, "issue " + std::to_string(issue) + " was deleted");
+    return issue;
+}
+
+std::size_t clearHistory(HistoryStore& store) {
+    std::size_t deleted = 0;
+    try {
+        SQLite::Transaction tx(store.db());
+        store.delrec();
+        deleted = static_cast<std::size_t>(store.db().getChanges());
+        tx.commit();
+    } catch (const SQLite::Exception& e) {
+        throw StoreError(std::string("the history could not be cleared: ") + e.what());
+    }
+    store.reopenReadingCursor();
+    return deleted;
+}
+
+std::optional<int64_t> parseWholeNumber(const std::string& text) {
+    std::string_view s = text;
+    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+    if (!looksDecimal(s)) return std::nullopt;
+    if (s.front() == '+') s.remove_prefix(1);
+    double value = 0;
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
+    if (end != s.data() + s.size()) return std::nullopt;
+    if (ec == std::errc::result_out_of_range) {
+        // A tiny magnitude rounds to 0; a huge one saturates below.
+        const std::size_t e = s.find_first_of("eE");
+        const bool tiny = e != std::string_view::npos && s[e + 1] == '-';
+        value = tiny ? 0.0 : (s.front() == '-' ? -HUGE_VAL : HUGE_VAL);
+    } else if (ec != std::errc()) {
+        return std::nullopt;
+    }
+    constexpr double kLimit = 9.0e18;  // inside int64_t, and far beyond any issue or count
+    if (value >= kLimit) return static_cast<int64_t>(kLimit);
+    if (value <= -kLimit) return -static_cast<int64_t>(kLimit);
+    const double floor = std::floor(value);
+    const double fraction = value - floor;
+    double rounded = floor;
+    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(floor, 2.0) != 0.0)) rounded = floor + 1;
+    return static_cast<int64_t>(rounded);
+}
+
+int64_t inputBoxNumber(const std::string& text) {
+    return parseWholeNumber(text).value_or(0);
+}
+
+std::optional<ReplaceReport> cutToIssue(HistoryStore& store, int64_t issue, int segmentBase,
+                                        LastTwoDraws& sp) {
+    store.reopenReadingCursor();
+    if (issue <= 0) {
+        writeHistoryFile(backupFilePath(store), {});
+        return std::nullopt;
+    }
+    return keepRowsUpTo(store, issue, segmentBase, sp);
+}
+
+std::optional<ReplaceReport> dropLastIssues(HistoryStore& store, int64_t n, int segmentBase,
+                                            LastTwoDraws& sp) {
+    store.reopenReadingCursor();
+    if (n <= 0) {
+        writeHistoryFile(backupFilePath(store), {});
+        return std::nullopt;
+    }
+    // The limit is an issue number, not a row count: across a year boundary fewer rows go.
+    const int64_t last = store.empty() ? 0 : store.rows().back().issue;
+    return keepRowsUpTo(store, last - n, segmentBase, sp);
+}
+
+}  // namespace arrange5

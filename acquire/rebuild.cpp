@@ -1,0 +1,29 @@
+#include <SQLiteCpp/Transaction.h>
+
+#include "acquire/history_text.h"
+#include "acquire/maintenance.h"
+#include "store/errors.h"
+
+namespace arrange5 {
+
+ReplaceReport rebuildFromBackup(HistoryStore& store, int segmentBase, LastTwoDraws& sp) {
+    const std::filesystem::path file = backupFilePath(store);
+    const HistoryText text = readHistoryFile(file);
+    if (!text.entries.empty() || text.skippedCount > 0) {
+        // A file with lines but no draw line is refused there and changes nothing.
+        return replaceHistory(store, text, segmentBase, sp, EarlierColumns::FromDrawTwoBefore,
+                              file.filename().string());
+    }
+    // The deletion commands write an empty backup file when no row is to be kept.
+    try {
+        SQLite::Transaction tx(store.db());
+        store.delrec();
+        tx.commit();
+    } catch (const SQLite::Exception& e) {
+        throw StoreError(std::string("the history could not be emptied: ") + e.what());
+    }
+    store.reopenReadingCursor();
+    return ReplaceReport{};
+}
+
+}  // namespace arrange5
