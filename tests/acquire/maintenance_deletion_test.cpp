@@ -1,0 +1,205 @@
+#include <gtest/gtest.h>
+
+#include "acquire/export_text.h"
+#include "acquire/maintenance.h"
+#include "maintenance_fixture.h"
+#include "store/errors.h"
+#include "store/schema.h"
+
+namespace arrange5 {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TempDir;
+
+std::vector<std::string> draws(std::size_t count) {
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < count; ++i) {
+        std::string d;
+        for (int k = 0; k < 5; ++k) d += static_cast<char>('0' + (i * 7 + k * 3) % 10);
+        out.push_back(d);
+    }
+    return out;
+}
+
+// Zembric.mdb and ZembricTmp.mdb both exist and hold the same rows after a compaction.
+void expectCompacted(const TempDir& dir, HistoryStore& store) {
+    ASSERT_TRUE(fs::exists(dir / kDatabaseFileName));
+    ASSERT_TRUE(fs::exists(dir / kCompactScratchFileName));
+    SQLite::Database scratch((dir / kCompactScratchFileName).string());
+    EXPECT_EQ(test::dumpLishi(scratch), test::dumpLishi(store.db()));
+}
+
+TEST(PartialDeletion, KeepsTheRowsUpToTheLimitAndRebuildsThem) {
+    TempDir dir;
+    HistoryStore store(dir.path());
+    LastTwoDraws sp;
+    test::seedHistory(store, test::entriesFrom(2014001, draws(30)), sp);
+    ASSERT_EQ(store.rows().back().issue, 2014030);
+    test::writeFile(dir / kCompactScratchFileName, "left over from an earlier compaction");
+
+    const auto cut = cutToIssue(store, 2014016, 1, sp);
+    ASSERT_TRUE(cut.has_value());
+    EXPECT_EQ(cut->stored, 16u);
+    EXPECT_EQ(store.rows().size(), 16u) << "fourteen rows removed";
+    EXPECT_EQ(store.rows().back().issue, 2014016);
+    EXPECT_EQ(test::readFile(dir / "lsbf.txt"),
+              test::historyText(test::entriesFrom(2014001, draws(16))));
+    EXPECT_EQ(test::cell(store.db(), 2014003, "txtHisPreLst"), draws(1)[0])
+        << "kept rows are rebuilt, earlier columns included";
+    expectCompacted(dir, store);
+
+    const auto drop = dropLastIssues(store, 3, 1, sp);
+    ASSERT_TRUE(drop.has_value());
+    EXPECT_EQ(store.rows().back().issue, 2014013);
+    EXPECT_EQ(store.rows().size(), 13u);
+    expectCompacted(dir, store);
+}
+
+TEST(PartialDeletion, DropLastCountsIssueNumbersNotRows) {
+    TempDir dir;
+    HistoryStore store(dir.path());
+    LastTwoDraws sp;
+    test::seedHistory(store, test::entriesFrom(2014001, draws(30)), sp);
+    dropLastIssues(store, 3, 1, sp);
+    EXPECT_EQ(store.rows().back().issue, 2014027);
+
+    // Across a year boundary the limit 2016003 − 5 = 2015998 removes only the rows of 2016.
+    test::seedHistory(store, test::entriesFrom(2015355, draws(7)), sp);
+    ASSERT_EQ(store.rows().back().issue, 2016003);
+    dropLastIssues(store, 5, 1, sp);
+    EXPECT_EQ(test::issues(store), (std::vector<int>{2015355, 2015356, 2015357, 2015358}));
+
+    dropLastIssues(store, 100, 1, sp);
+    EXPECT_TRUE(store.empty()) << "a limit before the first issue keeps nothing";
+}
+
+TEST(PartialDeletion, CutToTheLastIssueOrBeyondKeepsEveryRow) {
+    TempDir dir;
+    HistoryStore store(dir.path());
+    LastTwoDraws sp;
+    test::seedHistory(store, test::entriesFrom(2014001, draws(5)), sp);
+    const std::string defaultText = std::to_string(store.rows().back().issue);
+    cutToIssue(store, inputBoxNumber(defaultText), 1, sp);
+    EXPECT_EQ(store.rows().size(), 5u);
+    cutToIssue(store, 2099001, 1, sp);
+    EXPECT_EQ(store.rows().size(), 5u);
+    cutToIssue(store, 2013358, 1, sp);
+    EXPECT_TRUE(store.empty()) << "an issue before the first keeps nothing";
+    EXPECT_EQ(test::readFile(dir / "lsbf.txt"), "");
+}
+
+TEST(PartialDeletion, NothingIsDeletedForZeroNegativeEmptyOrCancel) {
+    TempDir dir;
+    HistoryStore store(dir.path());
+    LastTwoDraws sp;
+    test::seedHistory(store, test::entriesFrom(2014001, draws(10)), sp);
+    const auto before = test::dumpLishi(store.db());
+    // Cancel gives the empty text, like an empty entry.
+    for (const std::string typed : {"0", "-3", "", "  ", "abc", "0.4"}) {
+        for (const bool cut : {true, false}) {
+            test::writeFile(dir / "lsbf.txt", "2014001 12345\r\n");
+            const int64_t n = inputBoxNumber(typed);
+            const auto result = cut ? cutToIssue(store, n, 1, sp) : dropLastIssues(store, n, 1, sp);
+            EXPECT_FALSE(result.has_value()) << '"' << typed << '"';
+            EXPECT_EQ(test::readFile(dir / "lsbf.txt"), "") << "lsbf.txt is emptied";
+        }
+    }
+    EXPECT_EQ(test::dumpLishi(store.db()), before);
+    EXPECT_FALSE(fs::exists(dir / kCompactScratchFileName));
+}
+
+TEST(InputBoxNumber, RoundsHalvesToEvenAndTreatsTheRestAsZero) {
+    const std::vector<std::pair<std::string, int64_t>> cases = {
+        {"2014016", 2014016},
+        {" 2014016 ", 2014016},
+        {"+7", 7},
+        {"-3", -3},
+        {"2.5", 2},
+        {"3.5", 4},
+        {"-2.5", -2},
+        {"2.51", 3},
+        {"2014016.5", 2014016},
+        {"1e3", 1000},
+        {".5", 0},
+        {"1.", 1},
+        {"", 0},
+        {"abc", 0},
+        {"12abc", 0},
+        {"0x10", 0},
+        {"inf", 0},
+        {"nan", 0},
+        {"1e", 0},
+        {"-", 0},
+        {"1 2", 0},
+        {"1e-400", 0},
+    };
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(inputBoxNumber(text), expected) << '"' << text << '"';
+    }
+    EXPECT_GT(inputBoxNumber("1e400"), int64_t{1} << 60) << "huge numbers saturate";
+    EXPECT_LT(inputBoxNumber("-1e400"), -(int64_t{1} << 60));
+    EXPECT_FALSE(parseWholeNumber("abc").has_value());
+    EXPECT_EQ(parseWholeNumber("0"), 0);
+}
+
+TEST(DeleteLast, RemovesTheHighestIssueAndCompacts) {
+    TempDir dir;
+    HistoryStore store(dir.path());
+    LastTwoDraws sp;
+    test::seedHistory(store, test::entriesFrom(2013358, {"12345", "67890"}), sp);
+    test::writeFile(dir / kCompactScratchFileName, "left over");
+
+    EXPECT_EQ(deleteLastDraw(store), 2014001);
+    EXPECT_EQ(test::issues(store), (std::vector<int>{2013358}));
+    expectCompacted(dir, store);
+
+    EXPECT_EQ(deleteLastDraw(store), 2013358);
+    EXPECT_TRUE(store.empty()) << "a one-row history becomes empty";
+    EXPECT_THROW(deleteLastDraw(store), InputError);
+}
+
+TEST(DeleteLast, AFailedCompactionIsReportedAndKeepsTheDatabase) {
+    TempDir dir;
+    HistoryStore store(dir.path());
+    LastTwoDraws sp;
+    test::seedHistory(store, test::entriesFrom(2013001, {"12345", "67890"}), sp);
+    // A folder in the way of the scratch file cannot be removed, so compaction cannot start.
+    fs::create_directories(dir / kCompactScratchFileName / "blocker");
+    try {
+        deleteLastDraw(store);
+        ADD_FAILURE() << "the compaction failure was not reported";
+    } catch (const StoreError& e) {
+        EXPECT_NE(std::string(e.what()).find("2013002 was deleted"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(test::issues(store), (std::vector<int>{2013001}));
+    HistoryStore reopened(dir.path());
+    EXPECT_EQ(test::issues(reopened), (std::vector<int>{2013001}));
+}
+
+TEST(Clear, DeletesEveryRowWithoutCompacting) {
+    TempDir dir;
+    HistoryStore store(dir.path());
+    LastTwoDraws sp;
+    test::seedHistory(store, test::entriesFrom(2013001, draws(4)), sp);
+    EXPECT_EQ(clearHistory(store), 4u);
+    EXPECT_TRUE(store.empty());
+    EXPECT_FALSE(fs::exists(dir / kCompactScratchFileName));
+    EXPECT_EQ(clearHistory(store), 0u);
+}
+
+TEST(PartialDeletion, CutToTheLastIssueOfTheRealHistoryKeepsItRowForRow) {
+    TempDir dir;
+    HistoryStore store(dir.path());
+    LastTwoDraws sp;
+    importHistoryFile(store, test::realHistoryFile(), 1, sp);
+    const auto exported = exportHistoryText(store, dir / "export.txt");
+    const std::size_t rows = store.rows().size();
+    cutToIssue(store, store.rows().back().issue, 1, sp);
+    EXPECT_EQ(store.rows().size(), rows);
+    EXPECT_EQ(test::readFile(dir / "lsbf.txt"), test::readFile(exported));
+    EXPECT_EQ(test::readFile(exported), test::readFile(test::realHistoryFile()));
+}
+
+}  // namespace
+}  // namespace arrange5
