@@ -1,0 +1,284 @@
+#include "acquire/online_update.h"
+
+#include <SQLiteCpp/Statement.h>
+#include <SQLiteCpp/Transaction.h>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <map>
+#include <optional>
+#include <set>
+
+#include "acquire/history_text.h"
+#include "acquire/results_page.h"
+#include "store/draw_appender.h"
+
+namespace arrange5 {
+
+namespace {
+
+constexpr int kFirstYearForKeptHistory = 2013;
+constexpr int kLastSequenceInTable = 365;
+constexpr std::size_t kIssuesNamedInMessages = 10;
+constexpr const char* kTableId = "draw_list";
+
+// A page that has no draw table or no rows in it; the pass starts over.
+struct UnreadablePage {
+    int year;
+    std::string reason;
+};
+
+std::string hostOf(const std::string& baseUrl) {
+    const std::size_t scheme = baseUrl.find("://");
+    const std::size_t begin = scheme == std::string::npos ? 0 : scheme + 3;
+    const std::size_t end = baseUrl.find_first_of("/?#", begin);
+    return baseUrl.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
+}
+
+bool startsWithNoCase(const std::string& s, std::string_view prefix) {
+    if (s.size() < prefix.size()) return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(s[i])) != prefix[i]) return false;
+    }
+    return true;
+}
+
+std::string listIssues(const std::vector<int32_t>& issues) {
+    std::string out;
+    for (std::size_t i = 0; i < issues.size() && i < kIssuesNamedInMessages; ++i) {
+        if (i) out += ", ";
+        out += std::to_string(issues[i]);
+    }
+    if (issues.size() > kIssuesNamedInMessages) {
+        out += " and " + std::to_string(issues.size() - kIssuesNamedInMessages) + " more";
+    }
+    return out;
+}
+
+void checkOptions(const UpdateOptions& options) {
+    if (!startsWithNoCase(options.baseUrl, "http://") &&
+        !startsWithNoCase(options.baseUrl, "https://")) {
+        throw InputError("the results host \"" + options.baseUrl +
+                         "\" is not an http:// or https:// address");
+    }
+    if (options.yearsToKeep < 2 || options.yearsToKeep > 16) {
+        throw InputError("the years to keep must be 2 to 16, not " +
+                         std::to_string(options.yearsToKeep));
+    }
+    if (options.currentYear < 1000 || options.currentYear > 9999) {
+        throw InputError("the current year " + std::to_string(options.currentYear) +
+                         " is not a four-digit year");
+    }
+    if (options.segmentBase != 0 && options.segmentBase != 1) {
+        throw InputError("the segment base must be 0 or 1");
+    }
+    if (options.maxRestarts < 0) throw InputError("the number of restarts cannot be negative");
+}
+
+// What one pass over the year pages found.
+struct PassResult {
+    std::vector<HistoryEntry> draws;
+    std::vector<int32_t> beyondTable;
+};
+
+// Reads one year's table rows (header first, newest draw first) after the draw `lastIssue`
+// (0 for none) and adds that year's new draws to `pass`. Only sequences a row gives with five
+// digits become draws; a hole below the highest sequence is reported, never filled.
+void readYear(const std::vector<TableRow>& rows, int year, int32_t lastIssue, PassResult& pass,
+              const std::string& host) {
+    std::map<int, Digits> listed;
+    std::set<int> beyond;
+    int highest = 0;
+    for (std::size_t r = 1; r < rows.size(); ++r) {
+        const TableRow& row = rows[r];
+        if (row.size() < 3) continue;
+        const std::optional<int32_t> n = readIssueCell(row[1]);
+        if (!n) continue;  // not a draw row (a second header, a note)
+        if (lastIssue != 0 && *n <= lastIssue % 100000) break;
+        // A row of another year would otherwise be stored under this page's year.
+        if (*n / 1000 != year % 100) continue;
+        const int sequence = *n % 1000;
+        highest = std::max(highest, sequence);
+        if (sequence > kLastSequenceInTable) {
+            beyond.insert(sequence);
+            continue;
+        }
+        if (const std::optional<Digits> digits = readDigitsCell(row[2])) {
+            listed.emplace(sequence, *digits);
+        }
+    }
+
+    const bool sameYear = lastIssue != 0 && lastIssue / 1000 >= year;
+    const int first = sameYear ? lastIssue % 1000 + 1 : 1;
+    std::vector<int32_t> holes;
+    const int lastInTable = std::min(highest, kLastSequenceInTable);
+    for (int k = first; k <= lastInTable; ++k) {
+        const int32_t issue = year * 1000 + k;
+        const auto it = listed.find(k);
+        if (it == listed.end()) {
+            holes.push_back(issue);
+        } else {
+            pass.draws.push_back({issue, it->second});
+        }
+    }
+    if (!holes.empty()) {
+        throw MissingDrawsError("the results page of " + std::to_string(year) + " at " + host +
+                                    " does not list issue" + (holes.size() > 1 ? "s " : " ") +
+                                    listIssues(holes) +
+                                    " with five digits; nothing was stored, the history was "
+                                    "left as it was",
+                                holes);
+    }
+    for (int sequence : beyond) {
+        if (sequence >= first) pass.beyondTable.push_back(year * 1000 + sequence);
+    }
+}
+
+PassResult readAllYears(const UpdateOptions& options, int startYear, int32_t lastIssue,
+                        const PageFetcher& fetch, const UpdateProgress& progress,
+                        const std::string& host) {
+    PassResult pass;
+    for (int year = startYear; year <= options.currentYear; ++year) {
+        const KeepGoing keepGoing = [&] { return !progress || progress(year, pass.draws.size()); };
+        if (!keepGoing()) {
+            throw CancelledError("the online update was cancelled; the history was left as it was");
+        }
+        std::string page;
+        try {
+            page = fetch(resultsPageUrl(options.baseUrl, year), keepGoing);
+        } catch (const CancelledError&) {
+            throw;
+        } catch (const FetchError& e) {
+            throw UnreadablePage{year, e.what()};
+        }
+        const auto rows = readTableRows(page, kTableId);
+        if (!rows) throw UnreadablePage{year, "the page has no table \"draw_list\""};
+        if (rows->empty()) throw UnreadablePage{year, "the table \"draw_list\" has no rows"};
+
+        const std::size_t before = pass.draws.size();
+        readYear(*rows, year, lastIssue, pass, host);
+        if (pass.draws.size() > before) lastIssue = pass.draws.back().issue;
+        if (!keepGoing()) {
+            throw CancelledError("the online update was cancelled; the history was left as it was");
+        }
+    }
+    return pass;
+}
+
+// The history must still be the one the pages were read against; another command may have
+// changed it while the pages were on their way.
+void checkHistoryUnchanged(SQLite::Database& db, const HistorySnapshot& rows) {
+    SQLite::Statement q(db, "SELECT COUNT(*), MIN(SQQH), MAX(SQQH) FROM Lishi");
+    q.executeStep();
+    const auto count = static_cast<std::size_t>(q.getColumn(0).getInt64());
+    const bool same =
+        count == rows.size() && (rows.empty() || (q.getColumn(1).getInt() == rows.front().issue &&
+                                                  q.getColumn(2).getInt() == rows.back().issue));
+    if (!same) {
+        throw Error(
+            "the history was changed by another command while the pages were read; nothing was "
+            "stored, run the online update again");
+    }
+}
+
+}  // namespace
+
+std::string resultsPageUrl(const std::string& baseUrl, int year) {
+    std::string base = baseUrl;
+    while (!base.empty() && base.back() == '/') base.pop_back();
+    return base + "/lottery/draw/list/4?d=" + std::to_string(year) + "-01-01";
+}
+
+std::string UpdateReport::summary() const {
+    std::string out;
+    if (added == 0) {
+        out = "no new draws";
+        out += lastIssue ? "; the history ends at issue " + std::to_string(lastIssue)
+                         : std::string("; the history is empty");
+    } else {
+        out = std::to_string(added) + (added == 1 ? " draw" : " draws") + " added, up to issue " +
+              std::to_string(lastIssue);
+    }
+    if (purged) {
+        out += " (the history was older than the years to keep and was read again from " +
+               std::to_string(startYear) + ")";
+    }
+    if (!missing.empty()) {
+        out += "; not stored, sequence above 365: " + listIssues(missing);
+    }
+    return out;
+}
+
+UpdateReport runOnlineUpdate(HistoryStore& store, const UpdateOptions& options, LastTwoDraws& sp,
+                             const PageFetcher& fetch, const UpdateProgress& progress) {
+    checkOptions(options);
+    const std::string host = hostOf(options.baseUrl);
+    store.reopenReadingCursor();
+    const HistorySnapshot& rows = store.rows();
+
+    const bool purge =
+        !rows.empty() && options.currentYear - rows.front().issue / 1000 > options.yearsToKeep;
+    int startYear = options.currentYear - options.yearsToKeep;
+    int32_t lastIssue = 0;
+    if (!rows.empty() && !purge) {
+        lastIssue = rows.back().issue;
+        startYear = std::max(lastIssue / 1000, kFirstYearForKeptHistory);
+    }
+
+    PassResult pass;
+    for (int attempt = 0;; ++attempt) {
+        try {
+            pass = readAllYears(options, startYear, lastIssue, fetch, progress, host);
+            break;
+        } catch (const UnreadablePage& page) {
+            if (attempt >= options.maxRestarts) {
+                throw FetchError("the online update could not read the results page of " +
+                                 std::to_string(page.year) + " from " + host + ": " + page.reason +
+                                 " (tried " + std::to_string(attempt + 1) +
+                                 (attempt ? " times" : " time") +
+                                 "); the history was left as it was");
+            }
+        }
+    }
+    if (purge && pass.draws.empty()) {
+        throw FetchError("the results pages of " + std::to_string(startYear) + " to " +
+                         std::to_string(options.currentYear) + " at " + host +
+                         " list no draw; the outdated history was kept as it was");
+    }
+
+    if (purge || !pass.draws.empty()) {
+        AppendState state{sp, {}};
+        try {
+            SQLite::Transaction tx(store.db(), SQLite::TransactionBehavior::IMMEDIATE);
+            checkHistoryUnchanged(store.db(), rows);
+            if (purge) {
+                store.delrec();
+            } else {
+                state.primeFrom(rows);
+            }
+            DrawAppender appender(store.db());
+            for (const HistoryEntry& e : pass.draws) {
+                appender.append(e.issue, e.digits, options.segmentBase, state);
+            }
+            tx.commit();
+        } catch (const SQLite::Exception& e) {
+            throw StoreError(std::string("the new draws could not be stored; the history was "
+                                         "left as it was: ") +
+                             e.what());
+        }
+        sp = state.sp;
+        store.reopenReadingCursor();
+    }
+
+    UpdateReport report;
+    report.added = pass.draws.size();
+    report.firstAdded = pass.draws.empty() ? 0 : pass.draws.front().issue;
+    report.lastIssue = store.rows().empty() ? 0 : store.rows().back().issue;
+    report.purged = purge;
+    report.startYear = startYear;
+    report.missing = std::move(pass.beyondTable);
+    return report;
+}
+
+}  // namespace arrange5

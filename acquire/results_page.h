@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/draw.h"
+
+namespace arrange5 {
+
+// The innerText of each td/th cell of one table row, in document order.
+using TableRow = std::vector<std::string>;
+
+// Reads the HTML as a browser builds its document and returns the rows of the element with
+// the given id, as the table's `rows` collection orders them: rows of thead first, then rows
+// directly in the table or in tbody, then rows of tfoot; rows of nested tables are not
+// included. Nothing when no element has that id or the element is not a table.
+std::optional<std::vector<TableRow>> readTableRows(std::string_view html, std::string_view id);
+
+// The issue cell in its five-digit form (two-digit year, three-digit sequence). A seven-digit
+// issue reads as the same five-digit form. Nothing when the text is not a whole number.
+std::optional<int32_t> readIssueCell(std::string_view text);
+
+// The digits cell: the first five characters that are not blanks must be digits; anything
+// after the fifth is dropped. Nothing when the cell does not give five digits.
+std::optional<Digits> readDigitsCell(std::string_view text);
+
+}  // namespace arrange5
