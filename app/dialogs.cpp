@@ -1,0 +1,39 @@
+#include "app/dialogs.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace arrange5 {
+
+bool DesktopDialogs::confirm(QWidget* parent, const QString& title, const QString& text) {
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Ok | QMessageBox::Cancel,
+                    parent);
+    box.setDefaultButton(QMessageBox::Ok);
+    return box.exec() == QMessageBox::Ok;
+}
+
+void DesktopDialogs::inform(QWidget* parent, const QString& title, const QString& text) {
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+std::optional<QString> DesktopDialogs::input(QWidget* parent, const QString& title,
+                                             const QString& prompt, const QString& defaultText) {
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(parent, title, prompt, QLineEdit::Normal, defaultText, &ok);
+    if (!ok) return std::nullopt;
+    return text;
+}
+
+QString DesktopDialogs::openFile(QWidget* parent, const QString& folder, const QString& filter) {
+    return QFileDialog::getOpenFileName(parent, QString(), folder, filter);
+}
+
+bool DesktopDialogs::openUrl(const QUrl& url) {
+    return QDesktopServices::openUrl(url);
+}
+
+}  // namespace arrange5

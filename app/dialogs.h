@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+#include <optional>
+
+class QWidget;
+
+namespace arrange5 {
+
+// Every modal question the window asks and every outside program it starts goes through
+// here, so tests can answer without a modal loop and without launching anything.
+class Dialogs {
+  public:
+    virtual ~Dialogs() = default;
+
+    // OK / Cancel with the question icon; true for OK.
+    virtual bool confirm(QWidget* parent, const QString& title, const QString& text) = 0;
+    // A message with an OK button.
+    virtual void inform(QWidget* parent, const QString& title, const QString& text) = 0;
+    // An input box; nullopt when cancelled.
+    virtual std::optional<QString> input(QWidget* parent, const QString& title,
+                                         const QString& prompt, const QString& defaultText) = 0;
+    // The open dialog; an empty string when cancelled.
+    virtual QString openFile(QWidget* parent, const QString& folder, const QString& filter) = 0;
+    // Opens a file or address with the desktop's default program; false when that failed.
+    virtual bool openUrl(const QUrl& url) = 0;
+};
+
+// The real dialogs of the desktop.
+class DesktopDialogs : public Dialogs {
+  public:
+    bool confirm(QWidget* parent, const QString& title, const QString& text) override;
+    void inform(QWidget* parent, const QString& title, const QString& text) override;
+    std::optional<QString> input(QWidget* parent, const QString& title, const QString& prompt,
+                                 const QString& defaultText) override;
+    QString openFile(QWidget* parent, const QString& folder, const QString& filter) override;
+    bool openUrl(const QUrl& url) override;
+};
+
+}  // namespace arrange5

@@ -1,0 +1,62 @@
+#include <QApplication>
+#include <QCheckBox>
+#include <QCommandLineParser>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTimer>
+#include <filesystem>
+
+#include "app/app_paths.h"
+#include "app/dialogs.h"
+#include "app/main_window.h"
+#include "store/data_folder.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    // These two make AppDataLocation the same folder the command line falls back to.
+    QCoreApplication::setOrganizationName("Korvath");
+    QCoreApplication::setApplicationName("arrange5");
+
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    QCommandLineOption dataDir("data-dir", "Keep Zembric.mdb and the exports in DIR.", "DIR");
+    QCommandLineOption demoSearch("demo-search",
+                                  "After start-up tick positions 1 and 3 and search (for the "
+                                  "screenshots).");
+    parser.addOption(dataDir);
+    parser.addOption(demoSearch);
+    parser.process(app);
+
+    namespace fs = std::filesystem;
+    const fs::path exe = arrange5::executableFolder();
+    fs::path folder;
+    if (parser.isSet(dataDir)) {
+        folder = parser.value(dataDir).toStdString();
+    } else if (const QByteArray env = qgetenv("ARRANGE5_DATA_DIR"); !env.isEmpty()) {
+        folder = env.toStdString();
+    } else {
+        const QString user = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        folder = arrange5::chooseDataFolder(exe, user.toStdString());
+    }
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+
+    arrange5::DesktopDialogs dialogs;
+    arrange5::AppContext context;
+    context.dataFolder = folder;
+    context.bundledHistory = arrange5::findBundledHistory(exe);
+    context.docFolders = arrange5::documentFolders(exe);
+    context.dialogs = &dialogs;
+
+    arrange5::MainWindow window(context);
+    window.show();
+    if (parser.isSet(demoSearch)) {
+        QTimer::singleShot(300, &window, [&window] {
+            for (const char* name : {"Check1(1)", "Check1(3)"}) {
+                window.findChild<QCheckBox*>(name)->setChecked(true);
+            }
+            window.findChild<QPushButton*>("Command1")->click();
+        });
+    }
+    return app.exec();
+}
