@@ -19,7 +19,8 @@ ReferenceValues valuesOfRow(const HistoryRow& row, CodeKind kind);
 
 // The first issue with a draw at the required distance before it: first issue + 1 (上期)
 // or + N (前期). None for an empty history.
-std::optional<int32_t> defaultRangeStart(const HistorySnapshot& rows, const SearchSettings& settings);
+std::optional<int32_t> defaultRangeStart(const HistorySnapshot& rows,
+                                         const SearchSettings& settings);
 
 // The issue before the issue to verify: T − 1, or the previous year's 359 after "001".
 int32_t verifyTarget(int32_t issueToVerify);

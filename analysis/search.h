@@ -44,10 +44,10 @@ struct TallyRow {
 };
 
 struct SearchResult {
-    std::vector<Hit> hits;       // in issue order
+    std::vector<Hit> hits;        // in issue order
     std::vector<TallyRow> tally;  // most frequent first, equal counts by outcome ascending
-    int64_t total = 0;           // (last − first + 1) × hits
-    bool earlierMode = false;    // column 6 header: 前期开奖 instead of 上期开奖
+    int64_t total = 0;            // (last − first + 1) × hits
+    bool earlierMode = false;     // column 6 header: 前期开奖 instead of 上期开奖
 };
 
 // 检索: rewrites the working columns of Lishi, marks the hits in intTh, rewrites Carcu and
