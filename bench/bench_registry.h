@@ -1,0 +1,43 @@
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <string>
+#include <utility>
+
+#include "bench/bench_results.h"
+#include "bench/history_fixture.h"
+
+namespace arrange5::bench {
+
+// One history and how often each of its measurements is repeated (few for the largest).
+struct MeasuredHistory {
+    HistoryFixture* fixture = nullptr;
+    int repetitions = 1;
+};
+
+// Registers one measurement: every repetition is one timed sample, recorded in `results`.
+// The body times what it measures itself (manual time), so setting up a fresh database
+// never counts.
+template <class Body>
+benchmark::internal::Benchmark* registerTimed(const std::string& name, int repetitions, Body body) {
+    return benchmark::RegisterBenchmark(name.c_str(), std::move(body))
+        ->Iterations(1)
+        ->Repetitions(repetitions)
+        ->UseManualTime()
+        ->DisplayAggregatesOnly(repetitions > 1)
+        ->Unit(benchmark::kMillisecond);
+}
+
+template <class F>
+double secondsOf(F&& f) {
+    const auto start = std::chrono::steady_clock::now();
+    f();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void registerMaintenanceBenchmarks(const MeasuredHistory& history, BenchResults& results);
+void registerSearchBenchmarks(const MeasuredHistory& history, BenchResults& results);
+
+}  // namespace arrange5::bench

@@ -1,0 +1,87 @@
+#include <filesystem>
+
+#include "acquire/maintenance.h"
+#include "acquire/replace_history.h"
+#include "bench/bench_registry.h"
+#include "store/errors.h"
+
+namespace arrange5::bench {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kMaintenanceStore = "maintenance";
+constexpr const char* kSharedStore = "shared";
+
+// A failure of the measured code ends the measurement with its message instead of a time.
+template <class F>
+void guarded(benchmark::State& state, BenchResults& results, const MeasureKey& key, F&& f) {
+    try {
+        f();
+    } catch (const std::exception& e) {
+        results.fail(key, e.what());
+        state.SkipWithError(e.what());
+    }
+}
+
+}  // namespace
+
+void registerMaintenanceBenchmarks(const MeasuredHistory& history, BenchResults& results) {
+    HistoryFixture* fixture = history.fixture;
+    const std::string& h = fixture->name();
+
+    // Import over a history of the same size, as the window's import replaces what is there.
+    registerTimed("import/" + h, history.repetitions, [=, &results](benchmark::State& state) {
+        const MeasureKey key{"import", h, ""};
+        for (auto _ : state) {
+            guarded(state, results, key, [&] {
+                HistoryStore& store = fixture->store(kMaintenanceStore);
+                LastTwoDraws sp;
+                ReplaceReport report;
+                const double s = secondsOf(
+                    [&] { report = importHistoryFile(store, fixture->historyFile(), 1, sp); });
+                state.SetIterationTime(s);
+                results.add(key, s);
+                results.note(key, std::to_string(report.stored) + " draws");
+            });
+        }
+    });
+
+    // Dqzd from a backup file holding the whole history.
+    registerTimed("rebuild/" + h, history.repetitions, [=, &results](benchmark::State& state) {
+        const MeasureKey key{"rebuild", h, ""};
+        for (auto _ : state) {
+            guarded(state, results, key, [&] {
+                HistoryStore& store = fixture->store(kMaintenanceStore);
+                fs::copy_file(fixture->historyFile(), backupFilePath(store),
+                              fs::copy_options::overwrite_existing);
+                LastTwoDraws sp;
+                ReplaceReport report;
+                const double s = secondsOf([&] { report = rebuildFromBackup(store, 1, sp); });
+                state.SetIterationTime(s);
+                results.add(key, s);
+                results.note(key, std::to_string(report.stored) + " draws");
+            });
+        }
+    });
+
+    // The rewrite floor: the cheapest statement that touches every row, which any search
+    // that rewrites a working column of the whole table must pay at least once.
+    registerTimed("floor-rewrite/" + h, history.repetitions,
+                  [=, &results](benchmark::State& state) {
+                      const MeasureKey key{"floor-rewrite", h, ""};
+                      for (auto _ : state) {
+                          guarded(state, results, key, [&] {
+                              HistoryStore& store = fixture->store(kSharedStore);
+                              const double s =
+                                  secondsOf([&] { store.execute("UPDATE Lishi SET intTh = 0"); });
+                              state.SetIterationTime(s);
+                              results.add(key, s);
+                              fixture->lastSharedSetting.clear();
+                          });
+                      }
+                  });
+}
+
+}  // namespace arrange5::bench

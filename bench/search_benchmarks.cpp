@@ -1,0 +1,114 @@
+#include "analysis/search.h"
+#include "bench/bench_registry.h"
+#include "bench/memory_search.h"
+#include "bench/search_cases.h"
+
+namespace arrange5::bench {
+
+namespace {
+
+constexpr const char* kSharedStore = "shared";
+constexpr const char* kFreshStore = "fresh";
+
+SearchResult runCase(HistoryStore& store, const SearchCase& c, const SearchRequest& request) {
+    return c.combination() ? runCombinationSearch(store, request, c.k)
+                           : runSingleSearch(store, request);
+}
+
+// Runs and times one search; the first sample of a setting is also checked against the
+// in-memory computation, so a figure is never reported for a search that got it wrong.
+void measureSearch(benchmark::State& state, BenchResults& results, const MeasureKey& key,
+                   HistoryStore& store, const SearchCase& c) {
+    const SearchRequest request = requestFor(c, store.rows());
+    SearchResult result;
+    const double s = secondsOf([&] { result = runCase(store, c, request); });
+    state.SetIterationTime(s);
+    results.add(key, s);
+    state.counters["hits"] = static_cast<double>(result.hits.size());
+    const Measurement* m = results.find(key);
+    if (m->seconds.size() == 1) {
+        const std::string diff = differences(memorySearch(store.rows(), request, c.k), result);
+        if (diff.empty()) {
+            results.note(key, std::to_string(result.hits.size()) + " hits");
+        } else {
+            results.fail(key, "wrong result: " + diff);
+            state.SkipWithError(("wrong result: " + diff).c_str());
+        }
+    }
+}
+
+template <class F>
+void guarded(benchmark::State& state, BenchResults& results, const MeasureKey& key, F&& f) {
+    try {
+        f();
+    } catch (const std::exception& e) {
+        results.fail(key, e.what());
+        state.SkipWithError(e.what());
+    }
+}
+
+}  // namespace
+
+void registerSearchBenchmarks(const MeasuredHistory& history, BenchResults& results) {
+    HistoryFixture* fixture = history.fixture;
+    const std::string& h = fixture->name();
+    const int reps = history.repetitions;
+
+    for (const SearchCase& c : searchCases()) {
+        // First run: a database as the import left it, opened just before the search.
+        registerTimed("search-first/" + h + "/" + c.name, reps,
+                      [=, &results](benchmark::State& state) {
+                          const MeasureKey key{"search-first", h, c.name};
+                          for (auto _ : state) {
+                              guarded(state, results, key, [&] {
+                                  HistoryStore store(fixture->freshCopy(kFreshStore));
+                                  measureSearch(state, results, key, store, c);
+                              });
+                          }
+                      });
+
+        // Repeated: the same search again on a database that has just run it.
+        registerTimed("search-repeated/" + h + "/" + c.name, reps,
+                      [=, &results](benchmark::State& state) {
+                          const MeasureKey key{"search-repeated", h, c.name};
+                          for (auto _ : state) {
+                              guarded(state, results, key, [&] {
+                                  HistoryStore& store = fixture->store(kSharedStore);
+                                  if (fixture->lastSharedSetting != c.name) {
+                                      runCase(store, c, requestFor(c, store.rows()));
+                                      fixture->lastSharedSetting = c.name;
+                                  }
+                                  measureSearch(state, results, key, store, c);
+                              });
+                          }
+                      });
+
+        // The in-memory floor of the same search: the draws already in a vector.
+        benchmark::RegisterBenchmark(
+            ("floor-memory/" + h + "/" + c.name).c_str(),
+            [=, &results](benchmark::State& state) {
+                const MeasureKey key{"floor-memory", h, c.name};
+                guarded(state, results, key, [&] {
+                    const HistorySnapshot& rows = fixture->store(kSharedStore).rows();
+                    const SearchRequest request = requestFor(c, rows);
+                    double total = 0;
+                    for (auto _ : state) {
+                        const double s = secondsOf([&] {
+                            SearchResult r = memorySearch(rows, request, c.k);
+                            benchmark::DoNotOptimize(r);
+                        });
+                        state.SetIterationTime(s);
+                        total += s;
+                    }
+                    results.add(key, total / static_cast<double>(state.iterations()));
+                });
+            })
+            ->Repetitions(reps)
+            ->MinTime(0.05)
+            ->UseManualTime()
+            ->DisplayAggregatesOnly(reps > 1)
+            ->Unit(benchmark::kMillisecond);
+    }
+}
+
+}  // namespace arrange5::bench
