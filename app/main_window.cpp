@@ -22,6 +22,7 @@
 
 #include "acquire/export_text.h"
 #include "acquire/maintenance.h"
+#include "acquire/online_update.h"
 #include "acquire/replace_history.h"
 #include "analysis/reference.h"
 #include "app/busy_cursor.h"
@@ -777,7 +778,48 @@ void MainWindow::openDocument(const char* name) {
 }
 
 void MainWindow::onlineUpdate() {
-    reportError(QStringLiteral("在线更新在这个版本中还不能使用。"));
+    if (!context_.dialogs->confirm(this, QStringLiteral("读入历史"), kUpdateQuestion)) return;
+    if (!requireStore()) return;
+    if (updateHost_.isEmpty()) setUpdateHost();
+    if (updateHost_.isEmpty()) return;
+
+    UpdateOptions options;
+    options.baseUrl = updateHost_.toStdString();
+    options.yearsToKeep = yearsToKeep_;
+    options.currentYear = QDate::currentDate().year();
+    options.segmentBase = segmentBase_;
+    const PageFetcher fetch = context_.fetcher ? context_.fetcher : makeCurlFetcher();
+
+    // The pages arrive while the window keeps painting; the modal progress dialog keeps
+    // other commands away from the store until the update has finished.
+    QProgressDialog progress(QStringLiteral("正在连接开奖结果网站……"), QStringLiteral("取消"), 0, 0,
+                             this);
+    progress.setWindowTitle(QStringLiteral("历史号在线更新"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    progress.show();
+    try {
+        const UpdateReport report =
+            runOnlineUpdate(*store_, options, sp_, fetch, [&progress](int year, std::size_t draws) {
+                progress.setLabelText(QStringLiteral("正在读取 %1 年的开奖结果，已找到 %2 期新号码")
+                                          .arg(year)
+                                          .arg(draws));
+                QCoreApplication::processEvents();
+                return !progress.wasCanceled();
+            });
+        progress.close();
+        addHaoma();
+        if (!store_->empty()) {
+            updateRangeStart();
+            text3_[1]->setText(QString::number(store_->rows().back().issue));
+        }
+        refreshReferenceValues();
+        qihaoXianshi();
+        statusBar()->showMessage(QString::fromStdString(report.summary()));
+    } catch (const Error& e) {
+        progress.close();
+        reportError(QString::fromStdString(e.what()));
+    }
 }
 
 // ---- helpers ----

@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "acquire/page_fetcher.h"
 #include "acquire/spreadsheet_export.h"
 #include "analysis/search.h"
 #include "analysis/search_settings.h"
@@ -42,6 +43,7 @@ struct AppContext {
     std::optional<std::filesystem::path> bundledHistory;  // fills a first start
     std::vector<std::filesystem::path> docFolders;        // searched for the web items' pages
     Dialogs* dialogs = nullptr;
+    PageFetcher fetcher;  // the online update's; empty means HTTP through libcurl
 };
 
 // Grid widths are given in twips; 15 twips make one pixel.

@@ -1,0 +1,129 @@
+#pragma once
+
+#include <QSettings>
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "acquire/replace_history.h"
+#include "app/dialogs.h"
+#include "app/main_window.h"
+#include "support/test_support.h"
+
+namespace arrange5::test {
+
+// Answers the window's questions from queues and records what it said.
+class FakeDialogs : public Dialogs {
+  public:
+    std::deque<bool> confirmations;
+    std::deque<QString> inputs;  // kCancel for the Cancel button
+    static inline const QString kCancel = QStringLiteral("<cancel>");
+    std::deque<QString> files;
+    bool openSucceeds = true;
+
+    QStringList asked;     // titles of confirmations
+    QStringList messages;  // "title: text" of every message
+    QStringList prompts;   // "title|prompt|default" of every input box
+    QStringList fileFolders;
+    QStringList filters;
+    std::vector<QUrl> opened;
+
+    bool confirm(QWidget*, const QString& title, const QString& text) override {
+        asked << title + ": " + text;
+        if (confirmations.empty()) return false;
+        const bool answer = confirmations.front();
+        confirmations.pop_front();
+        return answer;
+    }
+    void inform(QWidget*, const QString& title, const QString& text) override {
+        messages << title + ": " + text;
+    }
+    std::optional<QString> input(QWidget*, const QString& title, const QString& prompt,
+                                 const QString& defaultText) override {
+        prompts << title + "|" + prompt + "|" + defaultText;
+        if (inputs.empty()) return std::nullopt;
+        const QString answer = inputs.front();
+        inputs.pop_front();
+        if (answer == kCancel) return std::nullopt;
+        return answer;
+    }
+    QString openFile(QWidget*, const QString& folder, const QString& filter) override {
+        fileFolders << folder;
+        filters << filter;
+        if (files.empty()) return {};
+        QString file = files.front();
+        files.pop_front();
+        return file;
+    }
+    bool openUrl(const QUrl& url) override {
+        opened.push_back(url);
+        return openSucceeds;
+    }
+};
+
+// A data folder, a settings folder and the window on them; the window can be restarted on
+// the same folders.
+class WindowHarness {
+  public:
+    WindowHarness() {
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                           QString::fromStdString(settingsDir.path().string()));
+    }
+
+    std::filesystem::path dataFolder() const { return dataDir.path(); }
+
+    MainWindow& start(bool withBundledHistory = false) {
+        window.reset();
+        AppContext context;
+        context.dataFolder = dataDir.path();
+        if (withBundledHistory)
+            context.bundledHistory = std::filesystem::path(ARRANGE5_REAL_HISTORY);
+        context.docFolders = {docsDir.path()};
+        context.dialogs = &dialogs;
+        window = std::make_unique<MainWindow>(context);
+        return *window;
+    }
+
+    // The history text of `draws` becomes the data folder's history.
+    void seedHistory(int firstIssue, const std::vector<std::string>& draws) {
+        const auto file = dataDir.path() / "seed.txt";
+        writeFile(file, historyText(entriesFrom(firstIssue, draws)));
+        HistoryStore store(dataDir.path());
+        LastTwoDraws sp;
+        importHistoryFile(store, file, 1, sp);
+    }
+
+    QString settingsValue(const char* key) const {
+        QSettings s(QSettings::IniFormat, QSettings::UserScope, "Korvath");
+        return s.value(QStringLiteral("IniSetting/") + key).toString();
+    }
+
+    TempDir settingsDir;
+    TempDir dataDir;
+    TempDir docsDir;
+    FakeDialogs dialogs;
+    std::unique_ptr<MainWindow> window;
+};
+
+template <typename T>
+T* child(MainWindow& window, const QString& name) {
+    T* found = window.findChild<T*>(name);
+    if (!found) qFatal("no control %s", qPrintable(name));
+    return found;
+}
+
+inline std::vector<std::string> drawsOfCount(int count) {
+    std::vector<std::string> draws;
+    for (int i = 0; i < count; ++i) {
+        std::string d;
+        for (int p = 0; p < 5; ++p) d += char('0' + (i * 7 + p * 3) % 10);
+        draws.push_back(d);
+    }
+    return draws;
+}
+
+}  // namespace arrange5::test
