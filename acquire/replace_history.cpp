@@ -30,6 +30,7 @@ ReplaceReport replaceHistory(HistoryStore& store, const HistoryText& text, int s
     AppendState state{sp, {}};
     DrawStrings earlierStrings;
     const std::size_t total = text.entries.size();
+    const HistoryStore::WriteLock lock = store.lockForWriting();
     try {
         SQLite::Transaction tx(store.db());
         store.delrec();

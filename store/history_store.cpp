@@ -3,10 +3,12 @@
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
 #include <fstream>
+#include <utility>
 
 #include "store/errors.h"
 #include "store/schema.h"
@@ -36,11 +38,55 @@ fs::path HistoryStore::databasePath() const {
     return folder_ / kDatabaseFileName;
 }
 
+namespace {
+
+// Whether this process may write the file and create the journal files beside it. Also
+// false on a read-only mount, which stops even root.
+bool canWrite(const fs::path& file, const fs::path& folder) {
+    return ::access(file.c_str(), W_OK) == 0 && ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+}  // namespace
+
+void HistoryStore::createDatabase() {
+    // Built under a scratch name and renamed into place, so a program killed half-way never
+    // leaves an empty or half-made Zembric.mdb that later starts would refuse.
+    const fs::path file = databasePath();
+    const fs::path fresh = folder_ / "Zembric.mdb.new";
+    std::error_code ec;
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"}) {
+        fs::remove(fs::path(fresh.string() + suffix), ec);
+    }
+    try {
+        SQLite::Database db(fresh.string(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+        SQLite::Transaction tx(db);
+        db.exec(schemaSql());
+        tx.commit();
+        db.exec("PRAGMA journal_mode=WAL");
+    } catch (const SQLite::Exception& e) {
+        fs::remove(fresh, ec);
+        throw StoreError("cannot create " + file.string() + ": " + e.what());
+    }
+    fs::rename(fresh, file, ec);
+    if (ec) {
+        const std::string why = ec.message();
+        fs::remove(fresh, ec);
+        throw StoreError("cannot create " + file.string() + ": " + why);
+    }
+}
+
 void HistoryStore::open() {
     const fs::path file = databasePath();
     std::error_code ec;
-    const bool existed = fs::exists(file, ec);
-    if (existed && fs::file_size(file, ec) == 0) {
+    if (!fs::exists(file, ec)) {
+        if (!fs::is_directory(folder_, ec)) {
+            throw StoreError("the data folder " + folder_.string() + " does not exist");
+        }
+        // Two programs starting at once must not both create the file.
+        const WriteLock creating = lockForWriting();
+        if (!fs::exists(file, ec)) createDatabase();
+    }
+    if (fs::file_size(file, ec) == 0 && !ec) {
         throw NotADatabaseError(file.string() +
                                 " is an empty file (0 bytes), not a history database; it was "
                                 "left untouched. Move it away to start a new history.");
@@ -50,25 +96,20 @@ void HistoryStore::open() {
                                 " is not a history database this program can read (perhaps a "
                                 "file of another database program); it was left untouched.");
     }
-    if (!existed && !fs::is_directory(folder_, ec)) {
-        throw StoreError("the data folder " + folder_.string() + " does not exist");
-    }
+    readOnly_ = !canWrite(file, folder_);
     try {
-        db_ = std::make_unique<SQLite::Database>(file.string(),
-                                                 SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+        db_ = std::make_unique<SQLite::Database>(
+            file.string(), readOnly_ ? SQLite::OPEN_READONLY : SQLite::OPEN_READWRITE);
         db_->setBusyTimeout(3000);
-        if (!existed) {
-            SQLite::Transaction tx(*db_);
-            db_->exec(schemaSql());
-            tx.commit();
-        }
         if (!db_->tableExists("Lishi") || !db_->tableExists("Carcu")) {
             throw NotADatabaseError(file.string() +
                                     " is a database without the history tables; it was left "
                                     "untouched.");
         }
-        db_->exec("PRAGMA journal_mode=WAL");
-        db_->exec("PRAGMA synchronous=NORMAL");
+        if (!readOnly_) {
+            db_->exec("PRAGMA journal_mode=WAL");
+            db_->exec("PRAGMA synchronous=NORMAL");
+        }
     } catch (const SQLite::Exception& e) {
         db_.reset();
         if (e.getErrorCode() == SQLITE_NOTADB || e.getErrorCode() == SQLITE_CORRUPT) {
@@ -78,6 +119,24 @@ void HistoryStore::open() {
         throw StoreError("cannot open " + file.string() + ": " + e.what());
     }
     reopenReadingCursor();
+}
+
+HistoryStore::WriteLock::WriteLock(WriteLock&& other) noexcept
+    : store_(std::exchange(other.store_, nullptr)) {}
+
+HistoryStore::WriteLock::~WriteLock() {
+    if (store_ && --store_->writeDepth_ == 0) store_->writerLock_.reset();
+}
+
+HistoryStore::WriteLock HistoryStore::lockForWriting() {
+    if (readOnly_) {
+        throw StoreError(databasePath().string() +
+                         " is read-only (the file or its folder cannot be written); the "
+                         "history can be read but not changed");
+    }
+    if (writeDepth_ == 0) writerLock_ = std::make_unique<WriterLock>(folder_, writerWait_);
+    ++writeDepth_;
+    return WriteLock(this);
 }
 
 void HistoryStore::reopenReadingCursor() {
@@ -115,6 +174,7 @@ void HistoryStore::execute(const std::string& sql) {
 }
 
 void HistoryStore::delrec() {
+    const WriteLock lock = lockForWriting();
     execute("DELETE FROM Lishi");
 }
 
@@ -122,6 +182,7 @@ void HistoryStore::compactDb() {
     const fs::path file = databasePath();
     const fs::path scratch = folder_ / kCompactScratchFileName;
     const fs::path incoming = folder_ / "Zembric.mdb.compacting";
+    const WriteLock lock = lockForWriting();
     std::error_code ec;
     fs::remove(scratch, ec);
     if (ec) throw StoreError("cannot remove the old " + scratch.string() + ": " + ec.message());

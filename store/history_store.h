@@ -2,11 +2,13 @@
 
 #include <SQLiteCpp/Database.h>
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
 
 #include "store/history_row.h"
+#include "store/writer_lock.h"
 
 namespace arrange5 {
 
@@ -32,6 +34,29 @@ class HistoryStore {
 
     void execute(const std::string& sql);
 
+    // Held by every command that changes the store, from before its transaction begins until
+    // after it ends, so that a second window or CLI on the same folder waits or is refused
+    // instead of interleaving its writes. Nested holds within one store share the lock.
+    class WriteLock {
+      public:
+        WriteLock(WriteLock&& other) noexcept;
+        WriteLock& operator=(WriteLock&&) = delete;
+        ~WriteLock();
+
+      private:
+        friend class HistoryStore;
+        explicit WriteLock(HistoryStore* store) : store_(store) {}
+        HistoryStore* store_;
+    };
+
+    // Throws StoreBusyError when another program keeps the lock longer than the writer wait,
+    // StoreError when the database or its folder is read-only.
+    [[nodiscard]] WriteLock lockForWriting();
+    void setWriterWait(std::chrono::milliseconds wait) { writerWait_ = wait; }
+
+    // The file or its folder cannot be written: the history can be read but not changed.
+    bool readOnly() const { return readOnly_; }
+
     // Deletes every row of Lishi. Callers run it inside their own transaction so the
     // history is never left empty by a command that fails afterwards.
     void delrec();
@@ -42,10 +67,15 @@ class HistoryStore {
 
   private:
     void open();
+    void createDatabase();
 
     std::filesystem::path folder_;
     std::unique_ptr<SQLite::Database> db_;
     HistorySnapshot snapshot_;
+    std::unique_ptr<WriterLock> writerLock_;
+    int writeDepth_ = 0;
+    std::chrono::milliseconds writerWait_ = kDefaultWriterWait;
+    bool readOnly_ = false;
 };
 
 // Whether the file looks like a SQLite database (or does not exist yet).
