@@ -169,12 +169,18 @@ PassResult readAllYears(const UpdateOptions& options, int startYear, int32_t las
 // The history must still be the one the pages were read against; another command may have
 // changed it while the pages were on their way.
 void checkHistoryUnchanged(SQLite::Database& db, const HistorySnapshot& rows) {
-    SQLite::Statement q(db, "SELECT COUNT(*), MIN(SQQH), MAX(SQQH) FROM Lishi");
+    SQLite::Statement q(db,
+                        "SELECT COUNT(*), MIN(SQQH), MAX(SQQH), "
+                        "(SELECT L1A || L2A || L3A || L4A || L5A FROM Lishi "
+                        "ORDER BY SQQH DESC LIMIT 1) FROM Lishi");
     q.executeStep();
     const auto count = static_cast<std::size_t>(q.getColumn(0).getInt64());
-    const bool same =
-        count == rows.size() && (rows.empty() || (q.getColumn(1).getInt() == rows.front().issue &&
-                                                  q.getColumn(2).getInt() == rows.back().issue));
+    bool same = count == rows.size();
+    if (same && !rows.empty()) {
+        same = q.getColumn(1).getInt() == rows.front().issue &&
+               q.getColumn(2).getInt() == rows.back().issue &&
+               q.getColumn(3).getString() == digitString(rows.back().digits());
+    }
     if (!same) {
         throw Error(
             "the history was changed by another command while the pages were read; nothing was "

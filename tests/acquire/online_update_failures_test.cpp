@@ -219,3 +219,27 @@ TEST_F(OnlineUpdateFailure, HistoryChangedWhilePagesWereReadIsNotOverwritten) {
 
 }  // namespace
 }  // namespace arrange5::test
+
+namespace arrange5::test {
+namespace {
+
+TEST_F(OnlineUpdateFailure, LastDrawReplacedWhilePagesWereReadIsNotOverwritten) {
+    // Same number of rows and the same last issue, but another draw under it.
+    ResultsServer site(realBetween(2015001, 2016359));
+    bool replaced = false;
+    const auto otherCommand = [&](int, std::size_t) {
+        if (!replaced) {
+            HistoryStore other(dir.path());
+            other.execute("UPDATE Lishi SET L1A = (L1A + 1) % 10 WHERE SQQH = 2015100");
+            replaced = true;
+        }
+        return true;
+    };
+    EXPECT_THROW(runOnlineUpdate(store, options(site.baseUrl(), 2016, 2), sp, makeCurlFetcher(),
+                                 otherCommand),
+                 Error);
+    EXPECT_EQ(storedEntries().size(), 100u);
+}
+
+}  // namespace
+}  // namespace arrange5::test
