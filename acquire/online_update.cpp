@@ -219,6 +219,10 @@ std::string UpdateReport::summary() const {
 UpdateReport runOnlineUpdate(HistoryStore& store, const UpdateOptions& options, LastTwoDraws& sp,
                              const PageFetcher& fetch, const UpdateProgress& progress) {
     checkOptions(options);
+    if (store.readOnly()) {
+        throw StoreError("the history database in " + store.folder().string() +
+                         " cannot be written; the online update was not started");
+    }
     const std::string host = hostOf(options.baseUrl);
     store.reopenReadingCursor();
     const HistorySnapshot& rows = store.rows();
@@ -255,6 +259,9 @@ UpdateReport runOnlineUpdate(HistoryStore& store, const UpdateOptions& options, 
 
     if (purge || !pass.draws.empty()) {
         AppendState state{sp, {}};
+        // Held only for the writing: the pages may take minutes, and other writers meanwhile
+        // are caught by checkHistoryUnchanged.
+        const HistoryStore::WriteLock lock = store.lockForWriting();
         try {
             SQLite::Transaction tx(store.db(), SQLite::TransactionBehavior::IMMEDIATE);
             checkHistoryUnchanged(store.db(), rows);
