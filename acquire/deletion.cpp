@@ -74,6 +74,7 @@ std::filesystem::path backupFilePath(const HistoryStore& store) {
 }
 
 int32_t deleteLastDraw(HistoryStore& store) {
+    const HistoryStore::WriteLock lock = store.lockForWriting();
     int32_t issue = 0;
     try {
         SQLite::Transaction tx(store.db());
@@ -95,6 +96,7 @@ int32_t deleteLastDraw(HistoryStore& store) {
 }
 
 std::size_t clearHistory(HistoryStore& store) {
+    const HistoryStore::WriteLock lock = store.lockForWriting();
     std::size_t deleted = 0;
     try {
         SQLite::Transaction tx(store.db());
@@ -141,6 +143,9 @@ int64_t inputBoxNumber(const std::string& text) {
 
 std::optional<ReplaceReport> cutToIssue(HistoryStore& store, int64_t issue, int segmentBase,
                                         LastTwoDraws& sp) {
+    // One hold from reading the rows to keep until the compaction, so no other writer's row
+    // can fall between lsbf.txt and the rebuild.
+    const HistoryStore::WriteLock lock = store.lockForWriting();
     store.reopenReadingCursor();
     if (issue <= 0) {
         writeHistoryFile(backupFilePath(store), {});
@@ -151,6 +156,7 @@ std::optional<ReplaceReport> cutToIssue(HistoryStore& store, int64_t issue, int 
 
 std::optional<ReplaceReport> dropLastIssues(HistoryStore& store, int64_t n, int segmentBase,
                                             LastTwoDraws& sp) {
+    const HistoryStore::WriteLock lock = store.lockForWriting();
     store.reopenReadingCursor();
     if (n <= 0) {
         writeHistoryFile(backupFilePath(store), {});

@@ -16,7 +16,8 @@ int32_t appendManualDraw(HistoryStore& store, const Digits& digits, int segmentB
         if (d < 0 || d > 9) throw InputError("every position of a draw takes one digit 0 to 9");
     }
     // The next issue and the previous draw come from the table as it stands now, not from a
-    // snapshot another writer may have outdated.
+    // snapshot another writer may have outdated, and nobody else writes until this row is in.
+    const HistoryStore::WriteLock lock = store.lockForWriting();
     store.reopenReadingCursor();
     int32_t issue = 0;
     if (store.empty()) {

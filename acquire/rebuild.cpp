@@ -7,6 +7,7 @@
 namespace arrange5 {
 
 ReplaceReport rebuildFromBackup(HistoryStore& store, int segmentBase, LastTwoDraws& sp) {
+    const HistoryStore::WriteLock lock = store.lockForWriting();
     const std::filesystem::path file = backupFilePath(store);
     const HistoryText text = readHistoryFile(file);
     if (!text.entries.empty() || text.skippedCount > 0) {

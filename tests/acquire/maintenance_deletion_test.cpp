@@ -188,6 +188,27 @@ TEST(Clear, DeletesEveryRowWithoutCompacting) {
     EXPECT_EQ(clearHistory(store), 0u);
 }
 
+TEST(Maintenance, EveryCommandWaitsForAnotherWriterAndGivesUpWithoutChanges) {
+    TempDir dir;
+    HistoryStore store(dir.path());
+    LastTwoDraws sp;
+    test::seedHistory(store, test::entriesFrom(2013001, draws(5)), sp);
+    test::writeFile(dir / "lsbf.txt", "2013001 12345\r\n");
+    const auto before = test::dumpLishi(store.db());
+    store.setWriterWait(std::chrono::milliseconds(50));
+    HistoryStore other(dir.path());
+    const HistoryStore::WriteLock held = other.lockForWriting();
+
+    EXPECT_THROW(appendManualDraw(store, {1, 1, 1, 1, 1}, 1, sp), StoreBusyError);
+    EXPECT_THROW(deleteLastDraw(store), StoreBusyError);
+    EXPECT_THROW(clearHistory(store), StoreBusyError);
+    EXPECT_THROW(cutToIssue(store, 2013002, 1, sp), StoreBusyError);
+    EXPECT_THROW(dropLastIssues(store, 0, 1, sp), StoreBusyError);
+    EXPECT_THROW(rebuildFromBackup(store, 1, sp), StoreBusyError);
+    EXPECT_EQ(test::dumpLishi(store.db()), before);
+    EXPECT_EQ(test::readFile(dir / "lsbf.txt"), "2013001 12345\r\n");
+}
+
 TEST(PartialDeletion, CutToTheLastIssueOfTheRealHistoryKeepsItRowForRow) {
     TempDir dir;
     HistoryStore store(dir.path());
