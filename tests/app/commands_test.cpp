@@ -1,0 +1,441 @@
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTableView>
+#include <QtTest>
+
+#include "app_test_support.h"
+#include "store/errors.h"
+
+using namespace arrange5;
+using namespace arrange5::test;
+
+namespace {
+
+QString cell(QTableView* grid, int row, int column) {
+    return grid->model()->index(row, column).data().toString();
+}
+
+QString sheetXml(const std::filesystem::path& workbook) {
+    QProcess unzip;
+    unzip.start("unzip",
+                {"-p", QString::fromStdString(workbook.string()), "xl/worksheets/sheet1.xml"});
+    unzip.waitForFinished();
+    return QString::fromUtf8(unzip.readAllStandardOutput());
+}
+
+void activate(MainWindow& w) {
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+}
+
+}  // namespace
+
+class CommandsTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void importAsksFirstAndReplacesTheHistory();
+    void importFailuresLeaveTheHistory();
+    void manualEntryAppendsOnTheFifthDigit();
+    void manualEntryIntoAnEmptyHistoryAsksForTheIssue();
+    void deletionsAndClear();
+    void searchesFillBothGrids();
+    void badFieldsStopTheSearch();
+    void referenceFieldsOfTab2();
+    void settingsMenu();
+    void gridExportWritesAWorkbook();
+    void onlineUpdateFailureIsReported();
+};
+
+void CommandsTest::importAsksFirstAndReplacesTheHistory() {
+    WindowHarness h;
+    h.seedHistory(2013001, drawsOfCount(5));
+    MainWindow& w = h.start();
+    auto* grid = child<QTableView>(w, "MSFlexGrid1");
+    const auto file = h.dataFolder() / "new.TXT";
+    writeFile(file, historyText(entriesFrom(2014001, {"12345", "67890", "00000"})));
+
+    // Cancelled confirmation: no dialog, nothing read.
+    h.dialogs.confirmations = {false};
+    QTest::mouseClick(child<QPushButton>(w, "cmdRdLst"), Qt::LeftButton);
+    QCOMPARE(h.dialogs.asked.size(), 1);
+    QVERIFY(h.dialogs.asked[0].startsWith(QStringLiteral("读入历史: 确实要读入最新历史号码吗？")));
+    QVERIFY(h.dialogs.fileFolders.isEmpty());
+    QCOMPARE(grid->model()->rowCount(), 5);
+
+    // A name that does not end in txt changes nothing.
+    writeFile(h.dataFolder() / "new.csv", "2014001 12345\r\n");
+    h.dialogs.confirmations = {true};
+    h.dialogs.files = {QString::fromStdString((h.dataFolder() / "new.csv").string())};
+    QTest::mouseClick(child<QPushButton>(w, "cmdRdLst"), Qt::LeftButton);
+    QCOMPARE(grid->model()->rowCount(), 5);
+    QVERIFY(h.dialogs.messages.isEmpty());
+    QCOMPARE(h.dialogs.filters.last(), QStringLiteral("Text(*.txt)"));
+    QCOMPARE(h.dialogs.fileFolders.last(),
+             QString::fromStdString((h.dataFolder() / "历史号码").string()));
+
+    h.dialogs.confirmations = {true};
+    h.dialogs.files = {QString::fromStdString(file.string())};
+    QTest::mouseClick(child<QPushButton>(w, "cmdRdLst"), Qt::LeftButton);
+    QCOMPARE(grid->model()->rowCount(), 3);
+    QCOMPARE(cell(grid, 2, 0), QStringLiteral("2014003"));
+    QCOMPARE(child<QLineEdit>(w, "Text1")->text(), QStringLiteral("2014004"));
+    QCOMPARE(w.referenceValues(), (ReferenceValues{0, 0, 0, 0, 0}));
+    QVERIFY(w.statusBar()->currentMessage().contains("3 draws stored"));
+    QVERIFY(h.dialogs.messages.isEmpty());
+}
+
+void CommandsTest::importFailuresLeaveTheHistory() {
+    WindowHarness h;
+    h.seedHistory(2013001, drawsOfCount(5));
+    MainWindow& w = h.start();
+    auto* grid = child<QTableView>(w, "MSFlexGrid1");
+    const auto file = h.dataFolder() / "junk.txt";
+    writeFile(file, "no draws here\r\nnone at all\r\n");
+    h.dialogs.confirmations = {true, true};
+    h.dialogs.files = {QString::fromStdString(file.string()),
+                       QString::fromStdString((h.dataFolder() / "missing.txt").string())};
+    QTest::mouseClick(child<QPushButton>(w, "cmdRdLst"), Qt::LeftButton);
+    QCOMPARE(h.dialogs.messages.size(), 1);
+    QVERIFY(h.dialogs.messages[0].contains("junk.txt"));
+    QTest::mouseClick(child<QPushButton>(w, "cmdRdLst"), Qt::LeftButton);
+    QCOMPARE(h.dialogs.messages.size(), 2);
+    QCOMPARE(grid->model()->rowCount(), 5);
+    QCOMPARE(w.store()->rows().size(), 5u);
+}
+
+void CommandsTest::manualEntryAppendsOnTheFifthDigit() {
+    WindowHarness h;
+    h.seedHistory(2013357, {"11111", "22222"});
+    MainWindow& w = h.start();
+    activate(w);
+    QCOMPARE(child<QLineEdit>(w, "Text1")->text(), QStringLiteral("2014001"));
+    std::array<QLineEdit*, 6> field{};
+    for (int i = 1; i <= 5; ++i)
+        field[i] = child<QLineEdit>(w, QStringLiteral("MaskEdBox1(%1)").arg(i));
+
+    field[1]->setFocus();
+    QTRY_VERIFY(field[1]->hasFocus());
+    QTest::keyClick(field[1], Qt::Key_1);
+    QVERIFY(field[2]->hasFocus());
+    QTest::keyClick(field[2], Qt::Key_2);
+    QTest::keyClick(field[3], Qt::Key_3);
+    QVERIFY(field[4]->hasFocus());
+    // Taking a digit back does not move on.
+    QTest::keyClick(field[4], Qt::Key_Backspace);
+    QVERIFY(field[4]->hasFocus());
+    QTest::keyClick(field[4], Qt::Key_4);
+    QTest::keyClick(field[5], Qt::Key_5);
+
+    auto* grid = child<QTableView>(w, "MSFlexGrid1");
+    QCOMPARE(grid->model()->rowCount(), 3);
+    QCOMPARE(cell(grid, 2, 0), QStringLiteral("2014001"));
+    QCOMPARE(cell(grid, 2, 3), QStringLiteral("3"));
+    QCOMPARE(child<QLineEdit>(w, "Text1")->text(), QStringLiteral("2014002"));
+    QCOMPARE(w.referenceValues(), (ReferenceValues{1, 2, 3, 4, 5}));
+    QVERIFY(field[1]->hasFocus());
+    for (int i = 1; i <= 5; ++i) QVERIFY(field[i]->text().isEmpty());
+    QCOMPARE(w.store()->rows().size(), 3u);  // clearing the fields appended nothing more
+    QVERIFY(h.dialogs.messages.isEmpty());
+
+    // Letters never reach a digit field.
+    QTest::keyClick(field[1], Qt::Key_A);
+    QVERIFY(field[1]->text().isEmpty());
+    QVERIFY(field[1]->hasFocus());
+}
+
+void CommandsTest::manualEntryIntoAnEmptyHistoryAsksForTheIssue() {
+    WindowHarness h;
+    MainWindow& w = h.start();
+    activate(w);
+    h.dialogs.inputs = {QStringLiteral("abc"), QStringLiteral("2020005")};
+    auto type = [&](const QString& digits) {
+        auto* first = child<QLineEdit>(w, "MaskEdBox1(1)");
+        first->setFocus();
+        QTRY_VERIFY(first->hasFocus());
+        for (const QChar d : digits) {
+            QTest::keyClick(QApplication::focusWidget(), d.toLatin1());
+        }
+    };
+    type("98765");
+    QCOMPARE(h.dialogs.prompts.size(), 1);
+    const QString suggested = QString::number(QDate::currentDate().year() * 1000 + 1);
+    QVERIFY(h.dialogs.prompts[0].endsWith("|" + suggested));
+    QCOMPARE(h.dialogs.messages.size(), 1);  // "abc" is no issue
+    QVERIFY(w.store()->empty());
+
+    type("98765");
+    QCOMPARE(w.store()->rows().size(), 1u);
+    QCOMPARE(w.store()->rows()[0].issue, 2020005);
+    QCOMPARE(child<QLineEdit>(w, "Text1")->text(), QStringLiteral("2020006"));
+}
+
+void CommandsTest::deletionsAndClear() {
+    WindowHarness h;
+    h.seedHistory(2014001, drawsOfCount(30));
+    MainWindow& w = h.start();
+    auto* grid = child<QTableView>(w, "MSFlexGrid1");
+
+    QTest::mouseClick(child<QPushButton>(w, "Command3"), Qt::LeftButton);
+    QCOMPARE(grid->model()->rowCount(), 29);
+    QCOMPARE(child<QLineEdit>(w, "Text1")->text(), QStringLiteral("2014030"));
+
+    // 删除到选定期 offers the last issue; 2014016 keeps sixteen rows.
+    h.dialogs.inputs = {QStringLiteral("2014016")};
+    child<QAction>(w, "mnuDlzd")->trigger();
+    QCOMPARE(h.dialogs.prompts.last(),
+             QStringLiteral("删除期数|请输入需要删除到的期数，例如‘2014016’|2014029"));
+    QCOMPARE(grid->model()->rowCount(), 16);
+    QCOMPARE(child<QLineEdit>(w, "Text1")->text(), QStringLiteral("2014017"));
+
+    // Cancel or 0 deletes nothing.
+    h.dialogs.inputs = {FakeDialogs::kCancel, QStringLiteral("0")};
+    child<QAction>(w, "mnuEszhzd")->trigger();
+    child<QAction>(w, "mnuEszhzd")->trigger();
+    QCOMPARE(grid->model()->rowCount(), 16);
+    QVERIFY(h.dialogs.prompts.last().endsWith("|1"));
+
+    h.dialogs.inputs = {QStringLiteral("3")};
+    child<QAction>(w, "mnuEszhzd")->trigger();
+    QCOMPARE(grid->model()->rowCount(), 13);
+    QCOMPARE(cell(grid, 12, 0), QStringLiteral("2014013"));
+
+    child<QAction>(w, "mnuErase")->trigger();
+    QCOMPARE(grid->model()->rowCount(), 12);
+
+    h.dialogs.confirmations = {false, true};
+    child<QAction>(w, "mnuClear")->trigger();
+    QCOMPARE(grid->model()->rowCount(), 12);
+    QCOMPARE(h.dialogs.asked.last(), QStringLiteral("确认清空: 确定要清空所有的历史号码吗？"));
+    child<QAction>(w, "mnuClear")->trigger();
+    QCOMPARE(grid->model()->rowCount(), 0);
+    QVERIFY(h.dialogs.messages.isEmpty());
+
+    // Nothing left to delete or export: said so.
+    QTest::mouseClick(child<QPushButton>(w, "Command3"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(w, "Command4"), Qt::LeftButton);
+    QCOMPARE(h.dialogs.messages.size(), 2);
+    QVERIFY(h.dialogs.opened.empty());
+}
+
+void CommandsTest::searchesFillBothGrids() {
+    WindowHarness h;
+    MainWindow& w = h.start(true);
+    activate(w);
+    auto* hits = child<QTableView>(w, "MSFlexGrid2");
+    auto* tally = child<QTableView>(w, "MSFlexGrid3");
+    child<QCheckBox>(w, "Check1(1)")->setChecked(true);
+    child<QCheckBox>(w, "Check1(3)")->setChecked(true);
+    QTest::mouseClick(child<QPushButton>(w, "Command1"), Qt::LeftButton);
+    QVERIFY(h.dialogs.messages.isEmpty());
+    QVERIFY(hits->model()->rowCount() > 0);
+    QCOMPARE(hits->model()->columnCount(), 7);
+    QCOMPARE(hits->model()->headerData(6, Qt::Horizontal).toString(), QStringLiteral("上期开奖"));
+    QCOMPARE(hits->columnWidth(0), 80);
+    QCOMPARE(hits->columnWidth(1), 45);
+    QCOMPARE(hits->columnWidth(6), 120);
+    QCOMPARE(tally->model()->rowCount(), 10);
+    QCOMPARE(tally->model()->headerData(3, Qt::Horizontal).toString(), QStringLiteral("百分比"));
+    QCOMPARE(tally->columnWidth(0), 32);
+    QCOMPARE(tally->columnWidth(3), 59);
+    // Every hit's matched draw holds the reference digits 1 and 7 of 2026174 (15766).
+    for (int r = 0; r < hits->model()->rowCount(); ++r) {
+        const QString matched = cell(hits, r, 6);
+        QVERIFY2(matched.contains('1') && matched.contains('7'), qPrintable(matched));
+    }
+    int counted = 0;
+    for (int r = 0; r < 10; ++r) counted += cell(tally, r, 2).toInt();
+    QCOMPARE(counted, hits->model()->rowCount());
+    QCOMPARE(cell(tally, 0, 0), QStringLiteral("1"));
+
+    // 前期 mode names column 6 so; the combination search fills the same grids.
+    QTest::mouseClick(child<QRadioButton>(w, "Option1(2)"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(w, "Command2"), Qt::LeftButton);
+    QVERIFY(h.dialogs.messages.isEmpty());
+    QCOMPARE(hits->model()->headerData(6, Qt::Horizontal).toString(), QStringLiteral("前期开奖"));
+    QVERIFY(hits->model()->rowCount() > 0);
+}
+
+void CommandsTest::badFieldsStopTheSearch() {
+    WindowHarness h;
+    h.seedHistory(2013001, drawsOfCount(10));
+    MainWindow& w = h.start();
+    auto* hits = child<QTableView>(w, "MSFlexGrid2");
+    child<QLineEdit>(w, "Text3(0)")->setText("20a3001");
+    QTest::mouseClick(child<QPushButton>(w, "Command1"), Qt::LeftButton);
+    QCOMPARE(h.dialogs.messages.size(), 1);
+    QVERIFY(h.dialogs.messages[0].contains(QStringLiteral("起")));
+    QCOMPARE(hits->model()->rowCount(), 0);
+
+    child<QLineEdit>(w, "Text3(0)")->setText("2013002");
+    child<QTabBar>(w, "TabStrip1")->setCurrentIndex(2);
+    child<QLineEdit>(w, "Text4")->setText("");
+    QTest::mouseClick(child<QPushButton>(w, "Command2"), Qt::LeftButton);
+    QCOMPARE(h.dialogs.messages.size(), 2);
+    QVERIFY(h.dialogs.messages[1].contains(QStringLiteral("验证期")));
+    QCOMPARE(hits->model()->rowCount(), 0);
+}
+
+void CommandsTest::referenceFieldsOfTab2() {
+    WindowHarness h;
+    h.seedHistory(2013001, {"12345", "67890", "13579"});
+    MainWindow& w = h.start();
+    activate(w);
+    child<QTabBar>(w, "TabStrip1")->setCurrentIndex(1);
+    QVERIFY(w.manualReference());
+    auto* value = child<QLineEdit>(w, "Text22(2)");
+    value->setFocus();
+    QTRY_VERIFY(value->hasFocus());
+    value->selectAll();
+    QTest::keyClicks(value, "x-7y");
+    QCOMPARE(value->text(), QStringLiteral("-7"));
+    child<QLineEdit>(w, "Text22(3)")->setFocus();
+    QCOMPARE(w.referenceValues()[1], int16_t(-7));
+
+    // A lone sign is no number: the value and its text stay as they were.
+    value->setFocus();
+    value->selectAll();
+    QTest::keyClicks(value, "-");
+    child<QLineEdit>(w, "Text22(3)")->setFocus();
+    QCOMPARE(w.referenceValues()[1], int16_t(-7));
+    QCOMPARE(value->text(), QStringLiteral("-7"));
+
+    // Combo1 keeps the last valid number.
+    auto* combo = child<QComboBox>(w, "Combo1");
+    combo->setFocus();
+    combo->setEditText("x");
+    value->setFocus();
+    QCOMPARE(combo->currentText(), QStringLiteral("2"));
+    combo->setFocus();
+    combo->setEditText("3");
+    value->setFocus();
+    QCOMPARE(h.settingsValue("intZhWSetup"), QStringLiteral("3"));
+
+    // Tab 3 takes the draw before the issue to verify; 仅检索该期前 ends the range there.
+    child<QTabBar>(w, "TabStrip1")->setCurrentIndex(2);
+    child<QLineEdit>(w, "Text4")->setText("2013003");
+    QTest::mouseClick(child<QCheckBox>(w, "Check4"), Qt::LeftButton);
+    QCOMPARE(child<QLineEdit>(w, "Text3(1)")->text(), QStringLiteral("2013002"));
+    w.ysjs(true);
+    QCOMPARE(w.referenceValues(), (ReferenceValues{6, 7, 8, 9, 0}));
+    QCOMPARE(child<QLineEdit>(w, "Text2(12)")->text(), QStringLiteral("7"));
+    QTest::mouseClick(child<QCheckBox>(w, "Check4"), Qt::LeftButton);
+    QCOMPARE(child<QLineEdit>(w, "Text3(1)")->text(), QStringLiteral("2013003"));
+}
+
+void CommandsTest::settingsMenu() {
+    WindowHarness h;
+    MainWindow& w = h.start();
+    child<QAction>(w, "mnuDscs(0)")->trigger();
+    QVERIFY(child<QAction>(w, "mnuDscs(0)")->isChecked());
+    QVERIFY(!child<QAction>(w, "mnuDscs(1)")->isChecked());
+    QCOMPARE(h.settingsValue("DsIni"), QStringLiteral("0"));
+    QCOMPARE(w.segmentBase(), 0);
+
+    // 17, 1, 0 and text are refused, each time with the unchanged value offered again.
+    h.dialogs.inputs = {"17", "1", "0", "abc", "16"};
+    child<QAction>(w, "mnuSetDay")->trigger();
+    QCOMPARE(h.dialogs.prompts.size(), 5);
+    for (const QString& prompt : h.dialogs.prompts) {
+        QVERIFY(prompt.startsWith(QStringLiteral("设置年数|请输入更新需要保留的历史号码的年数")));
+        QVERIFY(prompt.endsWith("|6"));
+    }
+    QCOMPARE(h.dialogs.messages.size(), 4);
+    QVERIFY(h.dialogs.messages[0].startsWith(QStringLiteral("输入有误: 为了保证时效性")));
+    QCOMPARE(w.yearsToKeep(), 16);
+    QCOMPARE(h.settingsValue("IniSerchDay"), QStringLiteral("16"));
+    h.dialogs.inputs = {FakeDialogs::kCancel};
+    child<QAction>(w, "mnuSetDay")->trigger();
+    QCOMPARE(w.yearsToKeep(), 16);
+
+    // The web items open the documents found, and say so when one is missing.
+    writeFile(h.docsDir.path() / "index.html", "<html></html>");
+    child<QAction>(w, "mnuFrontPage")->trigger();
+    QCOMPARE(h.dialogs.opened.size(), 1u);
+    QVERIFY(h.dialogs.opened[0].toLocalFile().endsWith("index.html"));
+    child<QAction>(w, "mnuDescrb")->trigger();
+    QCOMPARE(h.dialogs.opened.size(), 1u);
+    QVERIFY(h.dialogs.messages.last().contains("manual.html"));
+
+    h.dialogs.inputs = {"  http://127.0.0.1:9  "};
+    child<QAction>(w, "mnuUpdateHost")->trigger();
+    QCOMPARE(h.settingsValue("txtUpdateHost"), QStringLiteral("http://127.0.0.1:9"));
+}
+
+void CommandsTest::gridExportWritesAWorkbook() {
+    WindowHarness h;
+    h.seedHistory(2013001, {"01234", "56789", "00007"});
+    MainWindow& w = h.start();
+    activate(w);
+    auto* grid = child<QTableView>(w, "MSFlexGrid1");
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, QPoint(10, 10));
+    const auto file = h.dataFolder() / "lishi.xlsx";
+    QVERIFY(std::filesystem::exists(file));
+    QCOMPARE(h.dialogs.opened.size(), 1u);
+    QCOMPARE(h.dialogs.opened[0].toLocalFile(), QString::fromStdString(file.string()));
+    const QString xml = sheetXml(file);
+    // Header in row 1, the first draw in row 2: issue a number, digits numbers.
+    QVERIFY(xml.contains(R"(<c r="A2"><v>2013001</v></c>)"));
+    QVERIFY(xml.contains(R"(<c r="F4"><v>7</v></c>)"));
+    QVERIFY(xml.contains(R"(<c r="A1" t="s">)"));
+    QVERIFY(!xml.contains(R"(r="A5")"));
+
+    // A second export replaces the file; the menu item writes the same workbook.
+    std::filesystem::remove(file);
+    child<QAction>(w, "mnuDcls")->trigger();
+    QVERIFY(std::filesystem::exists(file));
+    QVERIFY(grid->isVisible());
+
+    // The tally grid goes to Jieguo.xlsx, four columns, percentages as numbers.
+    child<QCheckBox>(w, "Check1(1)")->setChecked(true);
+    QTest::mouseClick(child<QPushButton>(w, "Command1"), Qt::LeftButton);
+    QTest::mouseDClick(child<QTableView>(w, "MSFlexGrid3")->viewport(), Qt::LeftButton, {},
+                       QPoint(10, 10));
+    const QString tally = sheetXml(h.dataFolder() / "Jieguo.xlsx");
+    QVERIFY(tally.contains(R"(r="D11")"));
+    QVERIFY(!tally.contains(R"(r="E1")"));
+
+    // A save that fails is reported.
+    std::filesystem::create_directory(h.dataFolder() / "Jiansuo.xlsx");
+    writeFile(h.dataFolder() / "Jiansuo.xlsx" / "keep", "x");
+    h.dialogs.messages.clear();
+    QTest::mouseDClick(child<QTableView>(w, "MSFlexGrid2")->viewport(), Qt::LeftButton, {},
+                       QPoint(10, 10));
+    QCOMPARE(h.dialogs.messages.size(), 1);
+}
+
+void CommandsTest::onlineUpdateFailureIsReported() {
+    WindowHarness h;
+    h.seedHistory(2026001, drawsOfCount(5));
+    QSettings(QSettings::IniFormat, QSettings::UserScope, "Korvath")
+        .setValue("IniSetting/txtUpdateHost", "http://127.0.0.1:9");
+    AppContext context;
+    context.dataFolder = h.dataFolder();
+    context.dialogs = &h.dialogs;
+    int fetched = 0;
+    context.fetcher = [&fetched](const std::string&, const KeepGoing&) -> std::string {
+        ++fetched;
+        throw FetchError("connection refused");
+    };
+    MainWindow w(context);
+    h.dialogs.confirmations = {false, true};
+    QTest::mouseClick(child<QPushButton>(w, "Command21"), Qt::LeftButton);
+    QCOMPARE(fetched, 0);
+    QVERIFY(
+        h.dialogs.asked[0].startsWith(QStringLiteral("读入历史: 确实要在线更新最新历史号码吗？")));
+    QTest::mouseClick(child<QPushButton>(w, "Command21"), Qt::LeftButton);
+    QVERIFY(fetched > 0);
+    QCOMPARE(h.dialogs.messages.size(), 1);
+    QCOMPARE(w.store()->rows().size(), 5u);
+}
+
+QTEST_MAIN(CommandsTest)
+#include "commands_test.moc"
