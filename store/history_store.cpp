@@ -2,6 +2,7 @@
 
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
+#include <fcntl.h>
 #include <sqlite3.h>
 #include <unistd.h>
 
@@ -39,6 +40,16 @@ fs::path HistoryStore::databasePath() const {
 }
 
 namespace {
+
+// Forces a file (or a folder's entries) to the disk. Neither VACUUM INTO nor a file copy
+// does, and a rename over Zembric.mdb must never expose a copy the disk does not hold yet.
+bool syncToDisk(const fs::path& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
 
 // Whether this process may write the file and create the journal files beside it. Also
 // false on a read-only mount, which stops even root.
@@ -203,9 +214,10 @@ void HistoryStore::compactDb() {
     // The compacted copy goes in under a temporary name first; only the final rename,
     // which is atomic, replaces Zembric.mdb.
     fs::copy_file(scratch, incoming, fs::copy_options::overwrite_existing, ec);
-    if (ec) {
+    if (ec || !syncToDisk(incoming)) {
+        const std::string why = ec ? ec.message() : std::string("it could not be written to disk");
         fs::remove(incoming, ec);
-        throw StoreError("compaction could not copy " + scratch.string() + ": " + ec.message());
+        throw StoreError("compaction could not copy " + scratch.string() + ": " + why);
     }
     db_.reset();
     // A write-ahead log still beside the file means another connection holds it open;
@@ -219,6 +231,7 @@ void HistoryStore::compactDb() {
     fs::rename(incoming, file, ec);
     const std::string renameError = ec ? ec.message() : std::string();
     fs::remove(incoming, ec);
+    if (renameError.empty()) syncToDisk(folder_);
     open();
     if (!renameError.empty()) {
         throw StoreError("compaction could not replace " + file.string() + ": " + renameError);
