@@ -338,6 +338,12 @@ QWidget* MainWindow::buildResultSide() {
     auto* tally = frame(QStringLiteral("结果统计"), "FrameTally");
     auto* tallyLayout = new QVBoxLayout(tally);
     grid3_ = grid("MSFlexGrid3", tallyModel_);
+    // The tally's columns keep their traditional widths; a slightly smaller face lets
+    // "11.643%" fit into the 百分比 column.
+    QFont compact = grid3_->font();
+    compact.setPointSizeF(compact.pointSizeF() - 1);
+    grid3_->setFont(compact);
+    grid3_->setTextElideMode(Qt::ElideNone);
     tallyLayout->addWidget(grid3_);
     tally->setFixedWidth(twipsToPixels(480 + 680 + 800 + 880) + 46);
     lower->addWidget(tally);
