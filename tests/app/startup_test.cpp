@@ -133,6 +133,17 @@ void StartupTest::everyControlHasItsCaptionAndName() {
     QVERIFY(!child<QWidget>(w, "Frame2(0)")->isVisible());
     QVERIFY(child<QWidget>(w, "Text4")->isVisible());
     QVERIFY(child<QWidget>(w, "Check4")->isVisible());
+
+    // The right button released over the history pops up 历史管理; Command9 pops up 设置.
+    auto* history = child<QTableView>(w, "MSFlexGrid1");
+    QTest::mouseRelease(history->viewport(), Qt::LeftButton, {}, QPoint(10, 10));
+    QVERIFY(!child<QMenu>(w, "mnuLsgl")->isVisible());
+    QTest::mouseRelease(history->viewport(), Qt::RightButton, {}, QPoint(10, 10));
+    QTRY_VERIFY(child<QMenu>(w, "mnuLsgl")->isVisible());
+    child<QMenu>(w, "mnuLsgl")->close();
+    child<QPushButton>(w, "Command9")->click();
+    QTRY_VERIFY(child<QMenu>(w, "mnuSetup")->isVisible());
+    child<QMenu>(w, "mnuSetup")->close();
 }
 
 void StartupTest::settingsSurviveARestart() {
