@@ -78,12 +78,15 @@ int main(int argc, char** argv) {
     fixtures.push_back(std::make_unique<HistoryFixture>(
         "1m", options.workFolder, [] { return generatedHistory(1'000'000); }));
     const std::vector<MeasuredHistory> histories = {
-        {fixtures[0].get(), 9}, {fixtures[1].get(), 5}, {fixtures[2].get(), 3}};
+        {fixtures[0].get(), 9, true}, {fixtures[1].get(), 3, true}, {fixtures[2].get(), 2, false}};
 
     BenchResults results;
     for (std::size_t i = 0; i < histories.size(); ++i) {
         registerMaintenanceBenchmarks(histories[i], results);
         registerSearchBenchmarks(histories[i], results);
+#ifdef ARRANGE5_BENCH_WINDOW
+        registerWindowBenchmarks(histories[i], results);
+#endif
         // The next history starts only after this one's stores are closed and removed, so
         // a million-draw run never holds two histories' databases at once.
         HistoryFixture* done = histories[i].fixture;

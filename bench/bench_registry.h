@@ -15,6 +15,7 @@ namespace arrange5::bench {
 struct MeasuredHistory {
     HistoryFixture* fixture = nullptr;
     int repetitions = 1;
+    bool allSearchCases = true;  // otherwise only the cases marked everySize
 };
 
 // Registers one measurement: every repetition is one timed sample, recorded in `results`.
@@ -39,5 +40,7 @@ double secondsOf(F&& f) {
 
 void registerMaintenanceBenchmarks(const MeasuredHistory& history, BenchResults& results);
 void registerSearchBenchmarks(const MeasuredHistory& history, BenchResults& results);
+// Only when the window is built (ARRANGE5_BENCH_WINDOW).
+void registerWindowBenchmarks(const MeasuredHistory& history, BenchResults& results);
 
 }  // namespace arrange5::bench

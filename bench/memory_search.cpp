@@ -114,9 +114,15 @@ SearchResult memorySearch(const HistorySnapshot& rows, const SearchRequest& requ
         t.outcome = outcomeName(request.tally.resultKind, v);
         t.count = counts[v];
         if (result.total > 0) {
+            // Thousandths of a percent rounded half up, in integers: printf would round an
+            // exact binary half (1.5625) to even.
+            const int64_t scaled = t.count * 100000;
+            const int64_t thousandths =
+                scaled / result.total + ((scaled % result.total) * 2 >= result.total ? 1 : 0);
             char text[32];
-            std::snprintf(text, sizeof text, "%.3f%%",
-                          static_cast<double>(t.count) * 100.0 / static_cast<double>(result.total));
+            std::snprintf(text, sizeof text, "%lld.%03lld%%",
+                          static_cast<long long>(thousandths / 1000),
+                          static_cast<long long>(thousandths % 1000));
             t.percent = text;
         }
         result.tally.push_back(std::move(t));

@@ -55,6 +55,7 @@ void registerSearchBenchmarks(const MeasuredHistory& history, BenchResults& resu
     const int reps = history.repetitions;
 
     for (const SearchCase& c : searchCases()) {
+        if (!history.allSearchCases && !c.everySize) continue;
         // First run: a database as the import left it, opened just before the search.
         registerTimed("search-first/" + h + "/" + c.name, reps,
                       [=, &results](benchmark::State& state) {

@@ -6,8 +6,10 @@ namespace {
 
 constexpr std::array<const char*, 4> kKindNames = {"number", "bigsmall", "oddeven", "segment"};
 
-SearchCase makeCase(CodeKind kind, bool free, bool previous, int ticked, int k) {
+SearchCase makeCase(CodeKind kind, bool free, bool previous, int ticked, int k,
+                    bool everySize = false) {
     SearchCase c;
+    c.everySize = everySize;
     c.settings.kind = kind;
     c.settings.freePositions = free;
     c.settings.previousIssue = previous;
@@ -33,16 +35,18 @@ std::vector<SearchCase> searchCases() {
     std::vector<SearchCase> cases;
     for (bool free : {true, false}) {
         for (int kind = 0; kind < kCodeKindCount; ++kind) {
-            cases.push_back(makeCase(CodeKind(kind), free, true, 5, 0));
+            // Fixed positions with a binary kind is the slowest single search at 上期.
+            const bool heavy = kind == (free ? 0 : 1);
+            cases.push_back(makeCase(CodeKind(kind), free, true, 5, 0, heavy));
         }
         cases.push_back(makeCase(CodeKind::Number, free, true, 1, 0));
-        cases.push_back(makeCase(CodeKind::Number, free, false, 5, 0));
-        cases.push_back(makeCase(CodeKind::BigSmall, free, false, 1, 0));
+        cases.push_back(makeCase(CodeKind::Number, free, false, 5, 0, true));
+        cases.push_back(makeCase(CodeKind::BigSmall, free, false, 1, 0, free));
     }
     for (int k : {2, 3}) {
         for (bool free : {true, false}) {
-            cases.push_back(makeCase(CodeKind::Number, free, true, 0, k));
-            cases.push_back(makeCase(CodeKind::Segment, free, false, 0, k));
+            cases.push_back(makeCase(CodeKind::Number, free, true, 0, k, k == 2 && free));
+            cases.push_back(makeCase(CodeKind::Segment, free, false, 0, k, k == 3));
         }
     }
     return cases;

@@ -14,6 +14,9 @@ struct SearchCase {
     SearchSettings settings;
     std::array<bool, 5> positions{};
     int k = 0;  // 0: the single search; otherwise the combination search with k positions
+    // Measured on the largest history too: the heaviest setting of each kind of work, so a
+    // million-draw run stays within minutes.
+    bool everySize = false;
 
     bool combination() const { return k > 0; }
 };
@@ -21,6 +24,7 @@ struct SearchCase {
 // Every code kind with both ways of matching, 上期 and 前期 (N = 3), one and five ticked
 // positions, and the combination search with k = 2 and 3; not the full cross product,
 // which would take too long at a million draws, but every option in both of its states.
+// The million-draw history runs only the cases marked everySize.
 std::vector<SearchCase> searchCases();
 
 // The request the window would make: the reference row's values of the search kind, the

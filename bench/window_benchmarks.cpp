@@ -1,0 +1,71 @@
+#include <QApplication>
+#include <QSettings>
+#include <cstdlib>
+#include <memory>
+
+#include "app/main_window.h"
+#include "bench/bench_registry.h"
+#include "bench/quiet_dialogs.h"
+
+namespace arrange5::bench {
+
+namespace {
+
+constexpr const char* kWindowStore = "window";
+
+// One QApplication for the whole run, made when the first window measurement starts. The
+// window's settings go to a folder of the run, never to the user's own file.
+QApplication& application(const std::filesystem::path& settingsFolder) {
+    static std::unique_ptr<QApplication> app;
+    static int argc = 1;
+    static char name[] = "arrange5-bench";
+    static char* argv[] = {name, nullptr};
+    if (!app) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                           QString::fromStdString(settingsFolder.string()));
+        app = std::make_unique<QApplication>(argc, argv);
+    }
+    return *app;
+}
+
+}  // namespace
+
+void registerWindowBenchmarks(const MeasuredHistory& history, BenchResults& results) {
+    HistoryFixture* fixture = history.fixture;
+    const std::string& h = fixture->name();
+
+    // AddHaoma as the window runs it after every change of the history: reopen the reading
+    // cursor, give the rows to the grid's model, and let the grid draw itself.
+    registerTimed("grid-fill/" + h, history.repetitions, [=, &results](benchmark::State& state) {
+        const MeasureKey key{"grid-fill", h, ""};
+        for (auto _ : state) {
+            try {
+                const std::filesystem::path folder = fixture->freshCopy(kWindowStore);
+                application(folder.parent_path().parent_path() / "settings");
+                QuietDialogs dialogs;
+                AppContext context;
+                context.dataFolder = folder;
+                context.dialogs = &dialogs;
+                MainWindow window(context);
+                window.show();
+                QApplication::processEvents();
+                const double s = secondsOf([&] {
+                    window.addHaoma();
+                    QApplication::processEvents();
+                });
+                if (!dialogs.messages.isEmpty()) {
+                    throw std::runtime_error("the window reported: " +
+                                             dialogs.messages.join("; ").toStdString());
+                }
+                state.SetIterationTime(s);
+                results.add(key, s);
+            } catch (const std::exception& e) {
+                results.fail(key, e.what());
+                state.SkipWithError(e.what());
+            }
+        }
+    });
+}
+
+}  // namespace arrange5::bench
