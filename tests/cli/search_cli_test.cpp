@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "support/test_support.h"
+
+namespace arrange5 {
+namespace {
+
+namespace fs = std::filesystem;
+using json = nlohmann::ordered_json;
+using test::TempDir;
+
+struct CliResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string shellQuoted(const std::string& arg) {
+    std::string q = "'";
+    for (char c : arg) {
+        if (c == '\'') {
+            q += "'\\''";
+        } else {
+            q += c;
+        }
+    }
+    q += '\'';
+    return q;
+}
+
+CliResult runCli(const TempDir& dir, const std::vector<std::string>& args) {
+    const fs::path out = dir / "search.out";
+    const fs::path err = dir / "search.err";
+    std::string command = shellQuoted(ARRANGE5_CLI_PATH);
+    command += " --dir ";
+    command += shellQuoted(dir.path());
+    for (const auto& a : args) {
+        command += ' ';
+        command += shellQuoted(a);
+    }
+    command += " >";
+    command += shellQuoted(out);
+    command += " 2>";
+    command += shellQuoted(err);
+    const int raw = std::system(command.c_str());
+    CliResult run;
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.out = test::readFile(out);
+    run.err = test::readFile(err);
+    return run;
+}
+
+// One data folder holding the real history for the whole suite.
+class SearchCli : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        dir_ = std::make_unique<TempDir>();
+        const CliResult import = runCli(*dir_, {"import", test::realHistoryFile().string()});
+        ASSERT_EQ(import.status, 0) << import.err;
+    }
+    static void TearDownTestSuite() { dir_.reset(); }
+
+    static json search(const std::vector<std::string>& args) {
+        const CliResult run = runCli(*dir_, args);
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.err, "");
+        return json::parse(run.out);
+    }
+
+    static std::unique_ptr<TempDir> dir_;
+};
+
+std::unique_ptr<TempDir> SearchCli::dir_;
+
+// The shape every search prints, and the sums that tie hits, tally and total together.
+void expectConsistentShape(const json& j, std::size_t outcomes) {
+    std::vector<std::string> keys;
+    for (const auto& item : j.items()) keys.push_back(item.key());
+    EXPECT_EQ(keys,
+              (std::vector<std::string>{"reference", "from", "to", "hits", "tally", "total"}));
+    ASSERT_EQ(j["reference"].size(), 5u);
+    int32_t previous = 0;
+    for (const auto& hit : j["hits"]) {
+        EXPECT_GT(hit["issue"].get<int32_t>(), previous) << "hits in issue order";
+        previous = hit["issue"].get<int32_t>();
+        EXPECT_GE(previous, j["from"].get<int32_t>());
+        EXPECT_LE(previous, j["to"].get<int32_t>());
+        EXPECT_EQ(hit["values"].size(), 5u);
+        EXPECT_EQ(hit["matched"].get<std::string>().size(), 5u);
+    }
+    ASSERT_EQ(j["tally"].size(), outcomes);
+    int64_t counted = 0;
+    int rank = 0;
+    for (const auto& row : j["tally"]) {
+        EXPECT_EQ(row["rank"].get<int>(), ++rank);
+        counted += row["count"].get<int64_t>();
+        const std::string percent = row["percent"];
+        if (j["total"] == 0) {
+            EXPECT_EQ(percent, "");
+        } else {
+            EXPECT_EQ(percent.back(), '%') << percent;
+        }
+    }
+    EXPECT_EQ(counted, j["total"].get<int64_t>());
+}
+
+TEST_F(SearchCli, SearchDefaultsToTheLatestDrawAndTheWholeHistory) {
+    const json j = search({"search", "--positions", "1,3"});
+    expectConsistentShape(j, 10);
+    EXPECT_EQ(j["reference"], json::parse("[1,5,7,6,6]"));  // 2026174 15766
+    EXPECT_EQ(j["from"], 2004010);
+    EXPECT_EQ(j["to"], 2026174);
+    EXPECT_GT(j["hits"].size(), 100u);
+    EXPECT_EQ(j["total"].get<std::size_t>(), j["hits"].size());
+    for (const auto& hit : j["hits"]) {
+        const std::string m = hit["matched"];
+        EXPECT_TRUE(m.find('1') != std::string::npos && m.find('7') != std::string::npos) << m;
+    }
+}
+
+TEST_F(SearchCli, ComboWithTypedReferenceAndGroupTally) {
+    const json j = search({"combo", "--k", "3", "--match", "fixed", "--ref", "1,5,7,6,6",
+                           "--result-pos", "3", "--group"});
+    expectConsistentShape(j, 10);
+    EXPECT_GT(j["hits"].size(), 10u);
+    EXPECT_EQ(j["total"].get<std::size_t>(), 3 * j["hits"].size());
+    for (const auto& hit : j["hits"]) {
+        const std::string m = hit["matched"];
+        int same = 0;
+        for (int i = 0; i < 5; ++i) same += m[i] == "15766"[i] ? 1 : 0;
+        EXPECT_GE(same, 3) << m;
+    }
+
+    const json b = search({"combo", "--k", "2", "--kind", "bigsmall", "--earlier", "2",
+                           "--result-kind", "1", "--from", "2010001", "--to", "2010100"});
+    expectConsistentShape(b, 2);
+    EXPECT_EQ(b["from"], 2010001);
+    std::vector<std::string> names;
+    for (const auto& row : b["tally"]) names.push_back(row["outcome"]);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"大", "小"}));
+}
+
+TEST_F(SearchCli, VerifyTakesTheDrawBeforeTheIssueAndEndsTheRangeThere) {
+    const json j = search({"search", "--verify", "2014001", "--only-before", "--positions", "2"});
+    expectConsistentShape(j, 10);
+    EXPECT_EQ(j["reference"], json::parse("[9,8,8,0,2]"));  // 2013358 98802
+    EXPECT_EQ(j["to"], 2013358);
+    EXPECT_EQ(j["hits"].back()["issue"].get<int32_t>() <= 2013358, true);
+}
+
+TEST_F(SearchCli, BadInputExitsWithTwoAndOneLineNamingIt) {
+    const std::vector<std::vector<std::string>> bad = {
+        {"search", "--from", "abc"},       {"search", "--to", "2013x"},
+        {"search", "--earlier", "0"},      {"search", "--ref", "1,2,3"},
+        {"search", "--positions", "6"},    {"search", "--kind", "colour"},
+        {"search", "--verify", "2004001"}, {"combo", "--k", "x"},
+    };
+    for (const auto& args : bad) {
+        const CliResult run = runCli(*dir_, args);
+        EXPECT_EQ(run.status, 2) << args[1] << " " << args.back();
+        EXPECT_EQ(run.out, "");
+        ASSERT_FALSE(run.err.empty());
+        EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+    }
+    const CliResult from = runCli(*dir_, {"search", "--from", "abc"});
+    EXPECT_NE(from.err.find("--from"), std::string::npos) << from.err;
+}
+
+}  // namespace
+}  // namespace arrange5
