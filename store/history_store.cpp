@@ -150,13 +150,21 @@ HistoryStore::WriteLock HistoryStore::lockForWriting() {
     return WriteLock(this);
 }
 
+SQLite::Database& HistoryStore::db() {
+    if (!db_) {
+        throw StoreError("the history database " + databasePath().string() +
+                         " is not open; restart the program");
+    }
+    return *db_;
+}
+
 void HistoryStore::reopenReadingCursor() {
     HistorySnapshot rows;
     try {
-        SQLite::Statement count(*db_, "SELECT COUNT(*) FROM Lishi");
+        SQLite::Statement count(db(), "SELECT COUNT(*) FROM Lishi");
         if (count.executeStep())
             rows.reserve(static_cast<std::size_t>(count.getColumn(0).getInt64()));
-        SQLite::Statement q(*db_,
+        SQLite::Statement q(db(),
                             "SELECT SQQH, L1A, L2A, L3A, L4A, L5A, L1B, L2B, L3B, L4B, L5B, "
                             "L1E, L2E, L3E, L4E, L5E, L1F, L2F, L3F, L4F, L5F "
                             "FROM Lishi ORDER BY SQQH");
@@ -178,7 +186,7 @@ void HistoryStore::reopenReadingCursor() {
 
 void HistoryStore::execute(const std::string& sql) {
     try {
-        db_->exec(sql);
+        db().exec(sql);
     } catch (const SQLite::Exception& e) {
         throw StoreError(std::string("database statement failed: ") + e.what());
     }
@@ -198,7 +206,7 @@ void HistoryStore::compactDb() {
     fs::remove(scratch, ec);
     if (ec) throw StoreError("cannot remove the old " + scratch.string() + ": " + ec.message());
     try {
-        SQLite::Statement check(*db_, "PRAGMA integrity_check");
+        SQLite::Statement check(db(), "PRAGMA integrity_check");
         if (!check.executeStep() || check.getColumn(0).getString() != "ok") {
             throw StoreError(file.string() + " failed its integrity check (" +
                              check.getColumn(0).getString() +

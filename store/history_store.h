@@ -25,7 +25,8 @@ class HistoryStore {
 
     const std::filesystem::path& folder() const { return folder_; }
     std::filesystem::path databasePath() const;
-    SQLite::Database& db() { return *db_; }
+    // Throws StoreError when a failed reopen (after compaction) left no open database.
+    SQLite::Database& db();
 
     // The reading cursor: what Lishi held when it was last reopened.
     const HistorySnapshot& rows() const { return snapshot_; }
