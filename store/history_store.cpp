@@ -57,6 +57,23 @@ bool canWrite(const fs::path& file, const fs::path& folder) {
     return ::access(file.c_str(), W_OK) == 0 && ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
+// A path as the file: URI form needs it: the characters that end or escape a path there
+// are written as %XX.
+std::string uriPath(const fs::path& file) {
+    std::string out;
+    for (const unsigned char c : file.string()) {
+        if (c == '%' || c == '?' || c == '#') {
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 void HistoryStore::createDatabase() {
@@ -86,6 +103,31 @@ void HistoryStore::createDatabase() {
     }
 }
 
+void HistoryStore::openConnection(const fs::path& file, bool readOnly, bool fallback) {
+    std::string name = file.string();
+    int flags = readOnly ? SQLite::OPEN_READONLY : SQLite::OPEN_READWRITE;
+    std::error_code ec;
+    const auto logSize = fs::file_size(fs::path(file.string() + "-wal"), ec);
+    const bool logHoldsData = !ec && logSize > 0;
+    if (fallback && !logHoldsData) {
+        // Nothing waits in a log, and nobody can write here: the file alone is the history.
+        name = "file:" + uriPath(file) + "?immutable=1";
+        flags |= SQLITE_OPEN_URI;
+    }
+    db_ = std::make_unique<SQLite::Database>(name, flags);
+    db_->setBusyTimeout(3000);
+    if (fallback && logHoldsData) db_->exec("PRAGMA locking_mode=EXCLUSIVE");
+    if (!db_->tableExists("Lishi") || !db_->tableExists("Carcu")) {
+        throw NotADatabaseError(file.string() +
+                                " is a database without the history tables; it was left "
+                                "untouched.");
+    }
+    if (!readOnly) {
+        db_->exec("PRAGMA journal_mode=WAL");
+        db_->exec("PRAGMA synchronous=NORMAL");
+    }
+}
+
 void HistoryStore::open() {
     const fs::path file = databasePath();
     std::error_code ec;
@@ -108,19 +150,28 @@ void HistoryStore::open() {
                                 "file of another database program); it was left untouched.");
     }
     readOnly_ = !canWrite(file, folder_);
+    readOnlyReason_ = "the file or its folder cannot be written";
     try {
-        db_ = std::make_unique<SQLite::Database>(
-            file.string(), readOnly_ ? SQLite::OPEN_READONLY : SQLite::OPEN_READWRITE);
-        db_->setBusyTimeout(3000);
-        if (!db_->tableExists("Lishi") || !db_->tableExists("Carcu")) {
-            throw NotADatabaseError(file.string() +
-                                    " is a database without the history tables; it was left "
-                                    "untouched.");
+        try {
+            openConnection(file, readOnly_, false);
+        } catch (const SQLite::Exception& e) {
+            const int code = e.getErrorCode();
+            if (code != SQLITE_CANTOPEN && code != SQLITE_IOERR && code != SQLITE_READONLY &&
+                code != SQLITE_FULL) {
+                throw;
+            }
+            // The write-ahead log needs its shared-memory file beside the database; a
+            // read-only folder or a full disk refuses it. The history can still be shown:
+            // from the file alone when no log waits, else with exclusive locking, which
+            // reads the log without the shared-memory file.
+            db_.reset();
+            readOnly_ = true;
+            readOnlyReason_ = std::string("it cannot be opened for writing: ") + e.what();
+            openConnection(file, true, true);
         }
-        if (!readOnly_) {
-            db_->exec("PRAGMA journal_mode=WAL");
-            db_->exec("PRAGMA synchronous=NORMAL");
-        }
+    } catch (const NotADatabaseError&) {
+        db_.reset();
+        throw;
     } catch (const SQLite::Exception& e) {
         db_.reset();
         if (e.getErrorCode() == SQLITE_NOTADB || e.getErrorCode() == SQLITE_CORRUPT) {
@@ -141,9 +192,8 @@ HistoryStore::WriteLock::~WriteLock() {
 
 HistoryStore::WriteLock HistoryStore::lockForWriting() {
     if (readOnly_) {
-        throw StoreError(databasePath().string() +
-                         " is read-only (the file or its folder cannot be written); the "
-                         "history can be read but not changed");
+        throw StoreError(databasePath().string() + " is read-only (" + readOnlyReason_ +
+                         "); the history can be read but not changed");
     }
     if (writeDepth_ == 0) writerLock_ = std::make_unique<WriterLock>(folder_, writerWait_);
     ++writeDepth_;

@@ -69,6 +69,7 @@ class HistoryStore {
   private:
     void open();
     void createDatabase();
+    void openConnection(const std::filesystem::path& file, bool readOnly, bool fallback);
 
     std::filesystem::path folder_;
     std::unique_ptr<SQLite::Database> db_;
@@ -77,6 +78,7 @@ class HistoryStore {
     int writeDepth_ = 0;
     std::chrono::milliseconds writerWait_ = kDefaultWriterWait;
     bool readOnly_ = false;
+    std::string readOnlyReason_;
 };
 
 // Whether the file looks like a SQLite database (or does not exist yet).
