@@ -11,7 +11,7 @@ PACKAGES=(
     libcli11-dev nlohmann-json3-dev
     libgtest-dev libgmock-dev libcpp-httplib-dev libbenchmark-dev
     clang-14 libclang-rt-14-dev
-    xvfb xauth imagemagick fonts-noto-cjk unzip
+    xvfb xauth imagemagick fonts-noto-cjk unzip xdotool
 )
 
 missing=()
