@@ -4,14 +4,16 @@
 Serves /lottery/draw/list/4?d=YYYY-01-01 from a history text file: a table with id
 "draw_list", a header row, then that year's draws newest first with five-digit issues.
 
-    scripts/results-site.py data/history-2004009-2026174.txt [PORT]
+    scripts/results-site.py data/history-2004009-2026174.txt [PORT [SECONDS_PER_PAGE]]
 """
 import http.server
 import sys
+import time
 import urllib.parse
 
 history_file = sys.argv[1]
 port = int(sys.argv[2]) if len(sys.argv) > 2 else 8765
+delay = float(sys.argv[3]) if len(sys.argv) > 3 else 0.0
 
 draws = {}
 with open(history_file, encoding="ascii") as f:
@@ -28,6 +30,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if url.path != "/lottery/draw/list/4" or len(day) != 10 or not day[:4].isdigit():
             self.send_error(404)
             return
+        time.sleep(delay)
         rows = ["<tr><th>开奖日期</th><th>期号</th><th>开奖号码</th></tr>"]
         for issue, digits in sorted(draws.get(int(day[:4]), []), reverse=True):
             spaced = " ".join(digits)
