@@ -99,6 +99,9 @@ int main(int argc, char** argv) {
 
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+#ifdef ARRANGE5_BENCH_WINDOW
+    shutDownWindowBenchmarks();
+#endif
     fixtures.clear();
 
     int status = 0;

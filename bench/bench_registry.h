@@ -42,5 +42,7 @@ void registerMaintenanceBenchmarks(const MeasuredHistory& history, BenchResults&
 void registerSearchBenchmarks(const MeasuredHistory& history, BenchResults& results);
 // Only when the window is built (ARRANGE5_BENCH_WINDOW).
 void registerWindowBenchmarks(const MeasuredHistory& history, BenchResults& results);
+// Ends the window's QApplication while Qt is still whole, before static destruction.
+void shutDownWindowBenchmarks();
 
 }  // namespace arrange5::bench

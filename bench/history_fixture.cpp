@@ -83,7 +83,6 @@ HistoryStore& HistoryFixture::store(const std::string& folderName) {
 
 void HistoryFixture::release() {
     stores_.clear();
-    lastSharedSetting.clear();
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(folder_, ec)) {
         if (entry.is_directory() && entry.path().filename() != kTemplateFolder) {

@@ -39,12 +39,9 @@ class HistoryFixture {
     std::filesystem::path freshCopy(const std::string& folderName);
 
     // A store kept open across measurements, on its own copy of the template made when it
-    // is first asked for: "shared" for the repeated searches and the floors, "maintenance"
+    // is first asked for: "shared" for the floors, "maintenance"
     // for import and rebuild, which replace the history.
     HistoryStore& store(const std::string& folderName);
-    // The setting the shared store last ran, so a repeated measurement knows whether its
-    // first run still has to be made.
-    std::string lastSharedSetting;
 
     // Closes the open stores and removes every copy once a history is done with.
     void release();

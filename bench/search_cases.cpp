@@ -40,13 +40,13 @@ std::vector<SearchCase> searchCases() {
             cases.push_back(makeCase(CodeKind(kind), free, true, 5, 0, heavy));
         }
         cases.push_back(makeCase(CodeKind::Number, free, true, 1, 0));
-        cases.push_back(makeCase(CodeKind::Number, free, false, 5, 0, true));
+        cases.push_back(makeCase(CodeKind::Number, free, false, 5, 0, free));
         cases.push_back(makeCase(CodeKind::BigSmall, free, false, 1, 0, free));
     }
     for (int k : {2, 3}) {
         for (bool free : {true, false}) {
             cases.push_back(makeCase(CodeKind::Number, free, true, 0, k, k == 2 && free));
-            cases.push_back(makeCase(CodeKind::Segment, free, false, 0, k, k == 3));
+            cases.push_back(makeCase(CodeKind::Segment, free, false, 0, k, k == 3 && !free));
         }
     }
     return cases;

@@ -13,10 +13,11 @@ namespace {
 
 constexpr const char* kWindowStore = "window";
 
+std::unique_ptr<QApplication> app;
+
 // One QApplication for the whole run, made when the first window measurement starts. The
 // window's settings go to a folder of the run, never to the user's own file.
 QApplication& application(const std::filesystem::path& settingsFolder) {
-    static std::unique_ptr<QApplication> app;
     static int argc = 1;
     static char name[] = "arrange5-bench";
     static char* argv[] = {name, nullptr};
@@ -30,6 +31,10 @@ QApplication& application(const std::filesystem::path& settingsFolder) {
 }
 
 }  // namespace
+
+void shutDownWindowBenchmarks() {
+    app.reset();
+}
 
 void registerWindowBenchmarks(const MeasuredHistory& history, BenchResults& results) {
     HistoryFixture* fixture = history.fixture;
