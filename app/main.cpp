@@ -1,9 +1,12 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCommandLineParser>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QTranslator>
 #include <filesystem>
 
 #include "app/app_paths.h"
@@ -12,7 +15,21 @@
 #include "store/data_folder.h"
 
 int main(int argc, char* argv[]) {
+    // The help text needs no screen; without one the window's platform would abort first.
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "-h" || arg == "--help" || arg == "-?" || arg == "--help-all") {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
+    }
     QApplication app(argc, argv);
+    // The window speaks Chinese whatever the desktop's language: the standard buttons and
+    // dialogs follow it (确定/取消 rather than OK/Cancel).
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(QLocale::Chinese, QLocale::China), "qtbase", "_",
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(&qtTranslator);
+    }
     // These two make AppDataLocation the same folder the command line falls back to.
     QCoreApplication::setOrganizationName("Korvath");
     QCoreApplication::setApplicationName("arrange5");

@@ -195,6 +195,20 @@ void MainWindow::addHaoma() {
     grid1_->setColumnWidth(0, twipsToPixels(1200));
     for (int k = 1; k <= 5; ++k) grid1_->setColumnWidth(k, twipsToPixels(620));
     applyHistoryScrollRule();
+    followRangeToHistory();
+}
+
+void MainWindow::followRangeToHistory() {
+    const std::optional<HistoryBounds> now = store_ ? historyBounds(store_->rows()) : std::nullopt;
+    if (rangeTracking_) {
+        const RangeUpdate update =
+            followHistoryChange(text3_[0]->text().toStdString(), text3_[1]->text().toStdString(),
+                                rangeBounds_, now, searchSettings());
+        if (update.from) text3_[0]->setText(QString::number(*update.from));
+        if (update.to) text3_[1]->setText(QString::number(*update.to));
+    }
+    rangeTracking_ = true;
+    if (now) rangeBounds_ = now;
 }
 
 void MainWindow::applyHistoryScrollRule() {
@@ -836,6 +850,16 @@ void MainWindow::reportError(const QString& what) {
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    if (type == QEvent::FocusIn || type == QEvent::MouseButtonRelease) {
+        // A one-digit field takes its digit only with the cursor before the placeholder;
+        // a click to the right of it would otherwise swallow what is typed.
+        for (int i = 1; i <= 5; ++i) {
+            if (watched == entry_[i]) {
+                QLineEdit* field = entry_[i];
+                QTimer::singleShot(0, field, [field] { field->setCursorPosition(0); });
+            }
+        }
+    }
     if (type == QEvent::KeyPress) {
         for (int i = 1; i <= 5; ++i) {
             if (watched == entry_[i]) entryDone_ = false;

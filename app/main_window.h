@@ -11,6 +11,7 @@
 #include "acquire/page_fetcher.h"
 #include "acquire/spreadsheet_export.h"
 #include "analysis/search.h"
+#include "analysis/search_range.h"
 #include "analysis/search_settings.h"
 #include "app/settings.h"
 #include "store/append_state.h"
@@ -63,6 +64,7 @@ class MainWindow : public QMainWindow {
 
     // The shared refresh procedures.
     void addHaoma();
+    void followRangeToHistory();
     void qihaoXianshi();
     void refreshReferenceValues();
     void ysjs(bool reportBadIssue);
@@ -169,6 +171,9 @@ class MainWindow : public QMainWindow {
     bool manualReference_ = false;
     bool entryDone_ = false;
     bool scrollPending_ = false;
+    // The history the range fields were last set from; none until start-up has set them.
+    std::optional<HistoryBounds> rangeBounds_;
+    bool rangeTracking_ = false;
 
     HistoryTableModel* historyModel_ = nullptr;
     TextTableModel* hitsModel_ = nullptr;

@@ -440,6 +440,10 @@ void MainWindow::connectHandlers() {
     }
     connect(tabs_, &QTabBar::currentChanged, this, &MainWindow::tabChanged);
     connect(check4_, &QCheckBox::clicked, this, &MainWindow::check4Clicked);
+    // A new issue to verify takes effect at once, so the next search uses its reference.
+    connect(text4_, &QLineEdit::editingFinished, this, [this] {
+        if (selectedTab() == 2) ysjs(false);
+    });
     connect(command1_, &QPushButton::clicked, this, &MainWindow::runSearch);
     connect(command2_, &QPushButton::clicked, this, &MainWindow::runCombinationSearch);
     connect(cmdRdLst_, &QPushButton::clicked, this, &MainWindow::importHistory);

@@ -11,6 +11,7 @@ PACKAGES=(
     libcli11-dev nlohmann-json3-dev
     libgtest-dev libgmock-dev libcpp-httplib-dev libbenchmark-dev
     clang-14 libclang-rt-14-dev
+    qt6-translations-l10n
     xvfb xauth imagemagick fonts-noto-cjk unzip xdotool
 )
 

@@ -44,6 +44,7 @@ class CommandsTest : public QObject {
   private slots:
     void importAsksFirstAndReplacesTheHistory();
     void importFailuresLeaveTheHistory();
+    void rangeFieldsFollowTheHistoryUnlessTyped();
     void manualEntryAppendsOnTheFifthDigit();
     void manualEntryIntoAnEmptyHistoryAsksForTheIssue();
     void deletionsAndClear();
@@ -112,6 +113,32 @@ void CommandsTest::importFailuresLeaveTheHistory() {
     QCOMPARE(w.store()->rows().size(), 5u);
 }
 
+void CommandsTest::rangeFieldsFollowTheHistoryUnlessTyped() {
+    WindowHarness h;
+    h.seedHistory(2013001, drawsOfCount(5));
+    MainWindow& w = h.start();
+    auto* from = child<QLineEdit>(w, "Text3(0)");
+    auto* to = child<QLineEdit>(w, "Text3(1)");
+    QCOMPARE(from->text(), QStringLiteral("2013002"));
+    QCOMPARE(to->text(), QStringLiteral("2013005"));
+    const auto file = h.dataFolder() / "longer.txt";
+    writeFile(file, historyText(entriesFrom(2012001, drawsOfCount(9))));
+
+    to->setText(QStringLiteral("2013003"));  // typed by the user: it stays
+    h.dialogs.confirmations = {true};
+    h.dialogs.files = {QString::fromStdString(file.string())};
+    QTest::mouseClick(child<QPushButton>(w, "cmdRdLst"), Qt::LeftButton);
+    QCOMPARE(from->text(), QStringLiteral("2012002"));
+    QCOMPARE(to->text(), QStringLiteral("2013003"));
+
+    to->setText(QStringLiteral("2012009"));  // back at the last issue: it follows again
+    h.dialogs.confirmations = {true};
+    h.dialogs.files = {QString::fromStdString(file.string())};
+    writeFile(file, historyText(entriesFrom(2012001, drawsOfCount(12))));
+    QTest::mouseClick(child<QPushButton>(w, "cmdRdLst"), Qt::LeftButton);
+    QCOMPARE(to->text(), QStringLiteral("2012012"));
+}
+
 void CommandsTest::manualEntryAppendsOnTheFifthDigit() {
     WindowHarness h;
     h.seedHistory(2013357, {"11111", "22222"});
@@ -150,6 +177,13 @@ void CommandsTest::manualEntryAppendsOnTheFifthDigit() {
     QTest::keyClick(field[1], Qt::Key_A);
     QVERIFY(field[1]->text().isEmpty());
     QVERIFY(field[1]->hasFocus());
+
+    // A click to the right of the placeholder still takes the digit typed next.
+    QTest::mouseClick(field[1], Qt::LeftButton, {},
+                      QPoint(field[1]->width() - 3, field[1]->height() / 2));
+    QTest::qWait(20);
+    QTest::keyClick(field[1], Qt::Key_7);
+    QCOMPARE(field[1]->text(), QStringLiteral("7"));
 }
 
 void CommandsTest::manualEntryIntoAnEmptyHistoryAsksForTheIssue() {
