@@ -2,7 +2,10 @@
 
 #include <gumbo.h>
 
+#include <algorithm>
 #include <memory>
+#include <set>
+#include <string>
 
 namespace arrange5 {
 
@@ -207,9 +210,94 @@ std::size_t blankLength(std::string_view s, std::size_t at) {
     return 0;
 }
 
+// Tree building takes time that grows with the square of the nesting depth (each start tag
+// looks through the open elements); a page nested a hundred thousand levels deep keeps the
+// parser busy for minutes and then overflows the stack. Results pages nest a few dozen levels.
+constexpr int kMaxNesting = 512;
+
+bool isNameChar(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == ':';
+}
+
+std::string lowerName(std::string_view html, std::size_t& i) {
+    std::string name;
+    while (i < html.size() && isNameChar(html[i])) {
+        char c = html[i++];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        name += c;
+    }
+    return name;
+}
+
+// Elements that never hold others, or whose end tag may be left out (so that a page written
+// without them still counts flat).
+bool neverNests(const std::string& name) {
+    static const std::set<std::string> names{
+        "area",     "base",   "br",       "col",     "embed", "hr",    "img",      "input",
+        "link",     "meta",   "param",    "source",  "track", "wbr",   "basefont", "bgsound",
+        "frame",    "keygen", "li",       "dt",      "dd",    "p",     "rt",       "rp",
+        "optgroup", "option", "colgroup", "caption", "thead", "tbody", "tfoot",    "tr",
+        "td",       "th",     "html",     "head",    "body"};
+    return names.count(name) > 0;
+}
+
+bool holdsRawText(const std::string& name) {
+    return name == "script" || name == "style" || name == "textarea" || name == "title" ||
+           name == "xmp" || name == "iframe" || name == "noembed" || name == "noframes";
+}
+
+// Whether the markup opens more than kMaxNesting elements inside each other, counted from
+// the tags alone: an upper estimate, since a browser closes some elements by itself.
+bool nestedTooDeeply(std::string_view html) {
+    int depth = 0;
+    int foreignAt = 0;  // depth of an open svg or math element, where "/>" closes a tag
+    std::size_t i = 0;
+    while ((i = html.find('<', i)) != std::string_view::npos) {
+        ++i;
+        if (html.substr(i, 3) == "!--") {
+            const std::size_t end = html.find("-->", i + 3);
+            if (end == std::string_view::npos) break;
+            i = end + 3;
+            continue;
+        }
+        const bool closing = i < html.size() && html[i] == '/';
+        if (closing) ++i;
+        const std::string name = lowerName(html, i);
+        if (name.empty()) continue;
+        const std::size_t tagEnd = html.find('>', i);
+        if (tagEnd == std::string_view::npos) break;
+        const bool selfClosed = tagEnd > i && html[tagEnd - 1] == '/';
+        i = tagEnd + 1;
+        if (neverNests(name)) continue;
+        if (closing) {
+            depth = std::max(0, depth - 1);
+            if (depth < foreignAt) foreignAt = 0;
+            continue;
+        }
+        if (holdsRawText(name)) {
+            // Its text is not markup; skip to its end tag.
+            std::size_t j = i;
+            while ((j = html.find("</", j)) != std::string_view::npos) {
+                std::size_t k = j + 2;
+                if (lowerName(html, k) == name) break;
+                j += 2;
+            }
+            if (j == std::string_view::npos) break;
+            i = j + 2;  // its end tag closes nothing that was counted
+            continue;
+        }
+        if (selfClosed && foreignAt > 0) continue;  // elsewhere a browser ignores the "/"
+        if (++depth > kMaxNesting) return true;
+        if (foreignAt == 0 && (name == "svg" || name == "math")) foreignAt = depth;
+    }
+    return false;
+}
+
 }  // namespace
 
 std::optional<std::vector<TableRow>> readTableRows(std::string_view html, std::string_view id) {
+    if (nestedTooDeeply(html)) return std::nullopt;
     const GumboPtr doc = parseHtml(html);
     const GumboNode* table = findById(doc->document, id);
     if (!table || !isElement(table, GUMBO_TAG_TABLE)) return std::nullopt;

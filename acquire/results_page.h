@@ -16,7 +16,9 @@ using TableRow = std::vector<std::string>;
 // Reads the HTML as a browser builds its document and returns the rows of the element with
 // the given id, as the table's `rows` collection orders them: rows of thead first, then rows
 // directly in the table or in tbody, then rows of tfoot; rows of nested tables are not
-// included. Nothing when no element has that id or the element is not a table.
+// included. Nothing when no element has that id or the element is not a table, and nothing
+// for markup nested more than 512 elements deep, which no results page is and which would
+// keep the parser busy for minutes.
 std::optional<std::vector<TableRow>> readTableRows(std::string_view html, std::string_view id);
 
 // The issue cell in its five-digit form (two-digit year, three-digit sequence). A seven-digit

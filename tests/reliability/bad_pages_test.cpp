@@ -1,0 +1,210 @@
+// The online update, run from the command line against a results site on 127.0.0.1 that
+// misbehaves: every case ends, leaves the history as it was unless real draws were read, and
+// says why. (Stalls, 404 and the size cap with small limits are covered with the update's
+// own tests.)
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <random>
+#include <thread>
+
+#include "acquire/online_update_test_server.h"
+#include "acquire/replace_history.h"
+#include "acquire/results_page.h"
+#include "reliability/process_runner.h"
+#include "support/test_support.h"
+
+namespace arrange5 {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TempDir;
+using ::testing::HasSubstr;
+
+std::vector<HistoryEntry> yearsOfDraws(int from, int to, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::vector<HistoryEntry> out;
+    for (int year = from; year <= to; ++year) {
+        for (int seq = 1; seq <= 358; ++seq) {
+            HistoryEntry e;
+            e.issue = year * 1000 + seq;
+            for (auto& d : e.digits) d = static_cast<int16_t>(rng() % 10);
+            out.push_back(e);
+        }
+    }
+    return out;
+}
+
+// Accepts connections and resets each at once.
+class ResettingListener {
+  public:
+    ResettingListener() {
+        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof addr;
+        if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&addr), len) != 0 ||
+            ::listen(fd_, 16) != 0 ||
+            ::getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+            throw std::runtime_error("the resetting listener could not be set up");
+        }
+        port_ = ntohs(addr.sin_port);
+        thread_ = std::thread([this] {
+            while (!stop_) {
+                const int c = ::accept(fd_, nullptr, nullptr);
+                if (c < 0) continue;
+                char buffer[512];
+                (void)::recv(c, buffer, sizeof buffer, 0);
+                const linger hard{1, 0};  // close with RST
+                ::setsockopt(c, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+                ::close(c);
+            }
+        });
+    }
+    ~ResettingListener() {
+        stop_ = true;
+        ::shutdown(fd_, SHUT_RDWR);
+        ::close(fd_);
+        thread_.join();
+    }
+    std::string baseUrl() const { return "http://127.0.0.1:" + std::to_string(port_); }
+
+  private:
+    int fd_ = -1;
+    int port_ = 0;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+class BadPage : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        site_ = yearsOfDraws(2015, 2016, 11);
+        before_ = std::vector<HistoryEntry>(site_.begin(), site_.begin() + 100);
+        HistoryStore store(dir_.path());
+        HistoryText text;
+        text.entries = before_;
+        LastTwoDraws sp;
+        replaceHistory(store, text, 1, sp, EarlierColumns::LeaveEmpty, "setup");
+    }
+
+    test::CliResult update(const std::string& baseUrl) {
+        return test::runCliProcess({"--dir", dir_.path().string(), "update", "--url", baseUrl,
+                                    "--years-to-keep", "2", "--today", "2016-12-31"},
+                                   dir_.path());
+    }
+
+    void expectUnchanged(const test::CliResult& run, const std::string& says) {
+        EXPECT_EQ(run.status, 2) << run.out;
+        EXPECT_THAT(run.err, HasSubstr(says));
+        EXPECT_THAT(run.err, HasSubstr("left as it was"));
+        EXPECT_EQ(test::storedDraws(dir_ / "Zembric.mdb"), test::drawLines(before_));
+    }
+
+    TempDir dir_;
+    std::vector<HistoryEntry> site_;
+    std::vector<HistoryEntry> before_;
+};
+
+TEST_F(BadPage, ConnectionResetIsReported) {
+    ResettingListener reset;
+    expectUnchanged(update(reset.baseUrl()), "2015");
+}
+
+TEST_F(BadPage, ServerErrorIsReported) {
+    test::ResultsServer server(site_);
+    server.override(2016, [](httplib::Response& res) { res.status = 500; });
+    expectUnchanged(update(server.baseUrl()), "HTTP 500");
+}
+
+TEST_F(BadPage, FiftyMegabytePageIsRefusedWithoutReadingItAll) {
+    test::ResultsServer server(site_);
+    server.override(2016, [](httplib::Response& res) {
+        res.set_content(std::string(50u << 20, '<'), "text/html");
+    });
+    expectUnchanged(update(server.baseUrl()), "larger than");
+}
+
+TEST_F(BadPage, DeeplyNestedAndBrokenMarkupIsNoTable) {
+    test::ResultsServer server(site_);
+    std::string nested;
+    for (int i = 0; i < 200000; ++i) nested += "<div><span>";  // 2.2 MB, under the size cap
+    nested += "<table id=draw_list><tr><td>16001<td>12345";
+    server.override(2016,
+                    [nested](httplib::Response& res) { res.set_content(nested, "text/html"); });
+    expectUnchanged(update(server.baseUrl()), "no table \"draw_list\"");
+
+    server.override(2016, [](httplib::Response& res) {
+        res.set_content(
+            "<table id=\"draw_list\"<tr><td>16001</td><td>1 2 3 4 5</td>"
+            "</tr></table><!-- unclosed <td> <<<>>> &#xFFFFFFFF; \xff\xfe",
+            "text/html");
+    });
+    const auto broken = update(server.baseUrl());
+    EXPECT_TRUE(broken.status == 0 || broken.status == 2) << broken.err;
+    EXPECT_EQ(test::integrityCheck(dir_ / "Zembric.mdb"), "ok");
+}
+
+TEST_F(BadPage, TenThousandRowsWithIssuesOfOtherYearsStoreOnlyTheYearsDraws) {
+    test::ResultsServer server(site_);
+    // Rows of later years above the year's draws, of earlier years below them.
+    std::string rows;
+    std::mt19937 rng(12);
+    const auto junk = [&](int fromYear, int years) {
+        for (int i = 0; i < (10000 - 358) / 2; ++i) {
+            const int year = fromYear + static_cast<int>(rng() % years);
+            rows += test::drawRow(
+                test::fiveDigitIssue(year * 1000 + 1 + static_cast<int>(rng() % 358)), "98765");
+        }
+    };
+    junk(2017, 20);
+    for (auto it = site_.rbegin(); it != site_.rend() && it->issue / 1000 == 2016; ++it) {
+        rows += test::drawRow(test::fiveDigitIssue(it->issue),
+                              test::digitsCell(it->digits, test::PageStyle::Plain));
+    }
+    junk(1990, 25);
+    const std::string page =
+        "<html><body><table id=\"draw_list\">" + rows + "</table></body></html>";
+    server.override(2016, [page](httplib::Response& res) { res.set_content(page, "text/html"); });
+    const auto run = update(server.baseUrl());
+    EXPECT_EQ(run.status, 0) << run.err;
+    const auto stored = test::storedDraws(dir_ / "Zembric.mdb");
+    const auto expected = test::drawLines(site_);
+    ASSERT_EQ(stored.size(), expected.size());
+    for (std::size_t i = 0; i < stored.size(); ++i)
+        ASSERT_EQ(stored[i], expected[i]) << "row " << i;
+}
+
+}  // namespace
+}  // namespace arrange5
+
+namespace arrange5 {
+namespace {
+
+TEST(ResultsPageNesting, OnlyAbsurdNestingIsRefusedBeforeParsing) {
+    std::string rows;
+    for (int i = 0; i < 1000; ++i)
+        rows += "<tr><td>16" + std::to_string(100 + i % 258) + "<td>12345";
+    std::string icons = "<svg>";
+    for (int i = 0; i < 1000; ++i) icons += "<path d=\"M0 0\"/>";
+    icons += "</svg>";
+    const auto page = [&](int depth) {
+        std::string open, close;
+        for (int i = 0; i < depth; ++i) open += "<div>";
+        for (int i = 0; i < depth; ++i) close += "</div>";
+        return "<html><body><p>note<br><img src=x><script>if (a<b) { s = '<div><div>'; }</script>" +
+               icons + open + "<table id=draw_list>" + rows + "</table>" + close;
+    };
+    const auto ordinary = readTableRows(page(400), "draw_list");
+    ASSERT_TRUE(ordinary.has_value());
+    EXPECT_EQ(ordinary->size(), 1000u);
+    EXPECT_FALSE(readTableRows(page(600), "draw_list").has_value());
+}
+
+}  // namespace
+}  // namespace arrange5
