@@ -89,20 +89,6 @@ void registerMaintenanceBenchmarks(const MeasuredHistory& history, BenchResults&
                           });
                       }
                   });
-
-    // The reading cursor alone, the part of the grid fill that reads the database.
-    registerTimed("reading-cursor/" + h, history.repetitions,
-                  [=, &results](benchmark::State& state) {
-                      const MeasureKey key{"reading-cursor", h, ""};
-                      for (auto _ : state) {
-                          guarded(state, results, key, [&] {
-                              HistoryStore& store = fixture->store(kSharedStore);
-                              const double s = secondsOf([&] { store.reopenReadingCursor(); });
-                              state.SetIterationTime(s);
-                              results.add(key, s);
-                          });
-                      }
-                  });
 }
 
 }  // namespace arrange5::bench
