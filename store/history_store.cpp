@@ -110,7 +110,8 @@ void HistoryStore::openConnection(const fs::path& file, bool readOnly, bool fall
     const auto logSize = fs::file_size(fs::path(file.string() + "-wal"), ec);
     const bool logHoldsData = !ec && logSize > 0;
     if (fallback && !logHoldsData) {
-        // Nothing waits in a log, and nobody can write here: the file alone is the history.
+        // Nothing waits in a log and the folder takes no writes now: the file alone is the
+        // history.
         name = "file:" + uriPath(file) + "?immutable=1";
         flags |= SQLITE_OPEN_URI;
     }
