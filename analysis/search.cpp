@@ -5,12 +5,13 @@
 #include <SQLiteCpp/Transaction.h>
 
 #include <initializer_list>
+#include <map>
 #include <set>
 #include <string_view>
 
-#include "analysis/lag_pass.h"
 #include "analysis/match_columns.h"
 #include "analysis/tally.h"
+#include "analysis/working_update.h"
 #include "store/errors.h"
 
 namespace arrange5 {
@@ -42,41 +43,11 @@ int lagDistance(const SearchSettings& s) {
     return s.previousIssue ? 1 : s.lagN;
 }
 
-std::string lagLetter(const SearchSettings& s) {
-    return s.previousIssue ? "S" : "P";
-}
-
-// The condition every increment carries: the row has a draw at the matched distance before
-// it. Rows 1..N−1 of 前期 mode hold lag value 0 without any draw behind it, so a reference
-// value 0 must not select them; the issue of the first row that qualifies decides.
-std::string drawGuard(SQLite::Database& db, const SearchSettings& s) {
-    SQLite::Statement q(db, "SELECT SQQH FROM Lishi ORDER BY SQQH LIMIT 1 OFFSET ?");
-    q.bind(1, lagDistance(s));
-    if (!q.executeStep()) return "0";
-    std::string guard = "SQQH >= " + std::to_string(q.getColumn(0).getInt64());
-    if (!s.freePositions) guard += " AND LENGTH(TRIM(txtHisLst)) > 0";
-    return guard;
-}
-
 // Appends the pieces in one buffer (GCC 12 misreads chains of operator+ starting at a literal).
 std::string concat(std::initializer_list<std::string_view> pieces) {
     std::string out;
     for (std::string_view p : pieces) out += p;
     return out;
-}
-
-std::string freeCondition(const std::string& column, int count, int value) {
-    return concat(
-        {"(", column, " GLOB '*", std::to_string(count), "X", std::to_string(value), "*')"});
-}
-
-std::string fixedCondition(const SearchSettings& s, int position, int value) {
-    return concat(
-        {"(", codeColumn(position, s.kind, lagLetter(s)), " = ", std::to_string(value), ")"});
-}
-
-std::string guarded(const std::string& guard, const std::string& expr) {
-    return concat({"CASE WHEN ", guard, " THEN ", expr, " ELSE 0 END"});
 }
 
 std::string joined(const std::vector<std::string>& terms, const std::string& separator) {
@@ -88,42 +59,122 @@ std::string joined(const std::vector<std::string>& terms, const std::string& sep
     return out;
 }
 
-// The lag columns the matching reads. In 前期 mode txtHisPreLst is always rewritten, since
-// the hits list shows it as the matched draw whatever was ticked.
-LagPass lagPassFor(const SearchSettings& s, const std::vector<int>& fixedPositions) {
-    LagPass pass;
-    pass.valueDistance = lagDistance(s);
-    pass.stringDistance = lagDistance(s) - 1;
-    if (s.freePositions) {
-        if (!s.previousIssue) {
-            pass.strings.push_back({"txtHisLst", "txtHisPreLst"});
-            pass.strings.push_back({previousDrawColumn(s.kind), earlierDrawColumn(s.kind)});
+// The working columns one search writes, each computed from the draws' own columns in the
+// same statement: the lag columns the matching reads and the marks. The matching reads the
+// sources the lag columns are copied from rather than the lag columns themselves, so that
+// every row is written once.
+class SearchUpdate {
+  public:
+    SearchUpdate(SQLite::Database& db, const SearchSettings& s)
+        : s_(s), lagLetter_(s.previousIssue ? "S" : "P") {
+        valueDistance_ = lagDistance(s);
+        stringDistance_ = lagDistance(s) - 1;
+        guard_ = drawGuard(db);
+    }
+
+    // The lag columns the matching reads. In 前期 mode txtHisPreLst is always rewritten,
+    // since the hits list shows it as the matched draw whatever was ticked.
+    void copyLagColumns(const std::vector<int>& fixedPositions) {
+        if (!s_.previousIssue) {
+            update_.assign("txtHisPreLst", earlierString("txtHisLst"));
+            if (s_.freePositions) {
+                update_.assign(earlierDrawColumn(s_.kind),
+                               earlierString(previousDrawColumn(s_.kind)));
+            }
         }
-        return pass;
+        if (s_.freePositions) return;
+        for (int p : fixedPositions) update_.assign(lagColumn(p), lagValue(p));
     }
-    for (int p : fixedPositions) {
-        pass.values.push_back({codeColumn(p, s.kind), codeColumn(p, s.kind, lagLetter(s))});
+
+    // 自由位 tests the matched draw's occurrence string for an item such as 2X5; the items
+    // never occur inside one another, so a plain substring test is the same as the pattern
+    // and each distinct item is tested once per row.
+    std::string freeCondition(int count, int value) {
+        const int item = update_.rowValue(
+            concat({"(instr(", previousDrawColumn(s_.kind), ", '", std::to_string(count), "X",
+                    std::to_string(value), "') > 0)"}));
+        return update_.at(item, matchedStringDistance(), "0");
     }
-    if (!s.previousIssue) pass.strings.push_back({"txtHisLst", "txtHisPreLst"});
-    return pass;
-}
+
+    std::string fixedCondition(int position, int value) {
+        return concat({"(", lagValue(position), " = ", std::to_string(value), ")"});
+    }
+
+    // The string 自由位 matching reads: the previous draw's in 上期, the earlier one in 前期.
+    std::string matchedString() {
+        return update_.at(update_.rowValue(previousDrawColumn(s_.kind)), matchedStringDistance(),
+                          "''");
+    }
+
+    // Only rows with a draw at the matched distance before them count.
+    std::string guarded(const std::string& expr) const {
+        return concat({"CASE WHEN ", guard_, " THEN ", expr, " ELSE 0 END"});
+    }
+
+    void assign(const std::string& column, const std::string& expression) {
+        update_.assign(column, expression);
+    }
+
+    // Runs the update and tells the store what the working columns now hold once the
+    // caller's transaction commits.
+    std::map<std::string, std::string> run(SQLite::Database& db,
+                                           const std::map<std::string, std::string>& known) {
+        return update_.run(db, known);
+    }
+
+  private:
+    // Rows 1..N−1 of 前期 mode hold lag value 0 without any draw behind it, so a reference
+    // value 0 must not select them; the issue of the first row that qualifies decides.
+    std::string drawGuard(SQLite::Database& db) {
+        SQLite::Statement q(db, "SELECT SQQH FROM Lishi ORDER BY SQQH LIMIT 1 OFFSET ?");
+        q.bind(1, lagDistance(s_));
+        if (!q.executeStep()) return "0";
+        std::string guard =
+            concat({WorkingUpdate::issue(), " >= ", std::to_string(q.getColumn(0).getInt64())});
+        if (!s_.freePositions) {
+            const int hasDraw = update_.rowValue("(LENGTH(TRIM(txtHisLst)) > 0)");
+            guard += " AND " + update_.at(hasDraw, 0, "0");
+        }
+        return guard;
+    }
+
+    std::string lagColumn(int position) const { return codeColumn(position, s_.kind, lagLetter_); }
+
+    // L<i><x>S / L<i><x>P: the code of the draw `distance` rows before, 0 where there is none.
+    std::string lagValue(int position) {
+        return update_.at(update_.rowValue(codeColumn(position, s_.kind)), valueDistance_, "0");
+    }
+
+    // txtHisLst… → txtHisPre…: the strings of row r − (N − 1) describe the draw N before r.
+    std::string earlierString(const std::string& source) {
+        return update_.at(update_.rowValue(source), stringDistance_, "''");
+    }
+
+    int matchedStringDistance() const { return s_.previousIssue ? 0 : stringDistance_; }
+
+    const SearchSettings& s_;
+    std::string lagLetter_;
+    int valueDistance_ = 1;
+    int stringDistance_ = 0;
+    std::string guard_;
+    WorkingUpdate update_;
+};
 
 // The increments one statement per position would add, as terms of a sum. 自由位 counts a
 // repeated reference value up (1X7, 2X7, …); a value outside the kind matches nothing.
-std::vector<std::string> singleSearchTerms(const SearchRequest& request,
+std::vector<std::string> singleSearchTerms(SearchUpdate& u, const SearchRequest& request,
                                            const std::vector<int>& positions) {
     const SearchSettings& s = request.settings;
     std::vector<std::string> terms;
     if (s.freePositions) {
-        const std::string column = freeMatchColumn(s.kind, s.previousIssue);
         std::vector<int> counters(static_cast<std::size_t>(kValueCounts[static_cast<int>(s.kind)]));
         for (int p : positions) {
             const int v = request.reference[p - 1];
             if (!valueInKindRange(s.kind, v)) continue;
-            terms.push_back(freeCondition(column, ++counters[static_cast<std::size_t>(v)], v));
+            terms.push_back(u.freeCondition(++counters[static_cast<std::size_t>(v)], v));
         }
     } else {
-        for (int p : positions) terms.push_back(fixedCondition(s, p, request.reference[p - 1]));
+        for (int p : positions) terms.push_back(u.fixedCondition(p, request.reference[p - 1]));
     }
     return terms;
 }
@@ -136,13 +187,13 @@ struct CombinationTerms {
 // 自由位: every statement of a combination tests the final count of its value (two 5s in
 // the combination: both test 2X5); a position whose value lies outside the kind removes
 // the combination.
-CombinationTerms combinationTerms(const SearchRequest& request, const std::vector<int>& combo) {
+CombinationTerms combinationTerms(SearchUpdate& u, const SearchRequest& request,
+                                  const std::vector<int>& combo) {
     const SearchSettings& s = request.settings;
     CombinationTerms out;
     std::set<std::string> distinct;
     bool possible = true;
     if (s.freePositions) {
-        const std::string column = freeMatchColumn(s.kind, s.previousIssue);
         std::vector<int> counters(static_cast<std::size_t>(kValueCounts[static_cast<int>(s.kind)]));
         for (int p : combo) {
             const int v = request.reference[p - 1];
@@ -154,14 +205,13 @@ CombinationTerms combinationTerms(const SearchRequest& request, const std::vecto
                 possible = false;
                 continue;
             }
-            const std::string term =
-                freeCondition(column, counters[static_cast<std::size_t>(v)], v);
+            const std::string term = u.freeCondition(counters[static_cast<std::size_t>(v)], v);
             out.increments.push_back(term);
             distinct.insert(term);
         }
     } else {
         for (int p : combo) {
-            const std::string term = fixedCondition(s, p, request.reference[p - 1]);
+            const std::string term = u.fixedCondition(p, request.reference[p - 1]);
             out.increments.push_back(term);
             distinct.insert(term);
         }
@@ -170,12 +220,18 @@ CombinationTerms combinationTerms(const SearchRequest& request, const std::vecto
     return out;
 }
 
+// One transaction that holds the write lock from its start, so that what the store knows
+// about the working columns cannot go stale between reading it and writing.
 template <typename Body>
 SearchResult inTransaction(HistoryStore& store, Body body) {
     try {
-        SQLite::Transaction tx(store.db());
-        SearchResult result = body(store.db());
+        SQLite::Transaction tx(store.db(), SQLite::TransactionBehavior::IMMEDIATE);
+        const HistoryStore::ChangeStamp before = store.changeStamp();
+        std::map<std::string, std::string> written;
+        SearchResult result = body(store.db(), store.knownWorkingColumns(), written);
+        const HistoryStore::ChangeStamp after = store.changeStamp();
         tx.commit();
+        store.recordWorkingColumns(written, before, after);
         return result;
     } catch (const SQLite::Exception& e) {
         throw StoreError(std::string("the search could not be run: ") + e.what());
@@ -190,12 +246,12 @@ SearchResult runSingleSearch(HistoryStore& store, const SearchRequest& request) 
     for (int p = 1; p <= 5; ++p) {
         if (request.positions[p - 1]) positions.push_back(p);
     }
-    return inTransaction(store, [&](SQLite::Database& db) {
-        runLagPass(db, lagPassFor(request.settings, positions));
-        const std::vector<std::string> terms = singleSearchTerms(request, positions);
-        const std::string counter =
-            terms.empty() ? "0" : guarded(drawGuard(db, request.settings), joined(terms, " + "));
-        db.exec("UPDATE Lishi SET intTh = " + counter + " WHERE intTh IS NOT " + counter);
+    return inTransaction(store, [&](SQLite::Database& db, const auto& known, auto& written) {
+        SearchUpdate u(db, request.settings);
+        u.copyLagColumns(positions);
+        const std::vector<std::string> terms = singleSearchTerms(u, request, positions);
+        u.assign("intTh", terms.empty() ? "0" : u.guarded(joined(terms, " + ")));
+        written = u.run(db, known);
         SearchResult result;
         tallyHits(db, request, "intTh = " + std::to_string(positions.size()), result);
         return result;
@@ -206,39 +262,23 @@ SearchResult runCombinationSearch(HistoryStore& store, const SearchRequest& requ
     validate(request);
     const SearchSettings& s = request.settings;
     const auto combos = positionCombinations(k);
-    return inTransaction(store, [&](SQLite::Database& db) {
-        runLagPass(db, lagPassFor(s, {1, 2, 3, 4, 5}));
-        const std::string guard = drawGuard(db, s);
-
+    return inTransaction(store, [&](SQLite::Database& db, const auto& known, auto& written) {
+        SearchUpdate u(db, s);
+        u.copyLagColumns({1, 2, 3, 4, 5});
         std::set<std::string> hits;
         for (const auto& combo : combos) {
-            const CombinationTerms terms = combinationTerms(request, combo);
+            const CombinationTerms terms = combinationTerms(u, request, combo);
             if (!terms.hit.empty()) hits.insert(terms.hit);
         }
-        std::vector<std::pair<std::string, std::string>> sets;  // column, new value
-        if (s.freePositions)
-            sets.emplace_back("txtHisP6", freeMatchColumn(s.kind, s.previousIssue));
-        sets.emplace_back(
-            "bolOk",
-            hits.empty() ? "0" : guarded(guard, joined({hits.begin(), hits.end()}, " OR ")));
+        if (s.freePositions) u.assign("txtHisP6", u.matchedString());
+        u.assign("bolOk",
+                 hits.empty() ? "0" : u.guarded(joined({hits.begin(), hits.end()}, " OR ")));
         // intTh keeps the counts of the last combination; with none it is left alone.
         if (!combos.empty()) {
-            const auto increments = combinationTerms(request, combos.back()).increments;
-            sets.emplace_back("intTh",
-                              increments.empty() ? "0" : guarded(guard, joined(increments, " + ")));
+            const auto increments = combinationTerms(u, request, combos.back()).increments;
+            u.assign("intTh", increments.empty() ? "0" : u.guarded(joined(increments, " + ")));
         }
-        std::string assign;
-        std::string changed;
-        for (const auto& [column, value] : sets) {
-            if (!assign.empty()) {
-                assign += ", ";
-                changed += " OR ";
-            }
-            assign += column + " = " + value;
-            changed += column + " IS NOT " + value;
-        }
-        db.exec("UPDATE Lishi SET " + assign + " WHERE " + changed);
-
+        written = u.run(db, known);
         SearchResult result;
         tallyHits(db, request, "bolOk <> 0", result);
         return result;

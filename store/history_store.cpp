@@ -126,10 +126,19 @@ void HistoryStore::openConnection(const fs::path& file, bool readOnly, bool fall
     if (!readOnly) {
         db_->exec("PRAGMA journal_mode=WAL");
         db_->exec("PRAGMA synchronous=NORMAL");
+        // A search that rewrites every row leaves a log as large as the database; after the
+        // next checkpoint it shrinks back instead of keeping that space.
+        db_->exec("PRAGMA journal_size_limit=67108864");
     }
+    // The searches line up the rows in a temporary table; it never needs to touch the disk.
+    db_->exec("PRAGMA temp_store=MEMORY");
 }
 
 void HistoryStore::open() {
+    // A new connection starts its own counts: nothing known about the old one carries over.
+    snapshotStamp_.reset();
+    workingColumns_.clear();
+    workingColumnsStamp_.reset();
     const fs::path file = databasePath();
     std::error_code ec;
     if (!fs::exists(file, ec)) {
@@ -209,7 +218,43 @@ SQLite::Database& HistoryStore::db() {
     return *db_;
 }
 
+HistoryStore::ChangeStamp HistoryStore::changeStamp() {
+    ChangeStamp stamp;
+    try {
+        stamp.ownChanges = sqlite3_total_changes64(db().getHandle());
+        SQLite::Statement version(db(), "PRAGMA data_version");
+        if (version.executeStep()) stamp.othersVersion = version.getColumn(0).getInt64();
+        // Dropping or altering a table changes no counted row.
+        SQLite::Statement schema(db(), "PRAGMA main.schema_version");
+        if (schema.executeStep()) stamp.schemaVersion = schema.getColumn(0).getInt64();
+    } catch (const SQLite::Exception& e) {
+        throw StoreError(std::string("cannot read the state of the history: ") + e.what());
+    }
+    return stamp;
+}
+
+const std::map<std::string, std::string>& HistoryStore::knownWorkingColumns() {
+    if (workingColumnsStamp_ != changeStamp()) {
+        workingColumns_.clear();
+        workingColumnsStamp_.reset();
+    }
+    return workingColumns_;
+}
+
+void HistoryStore::recordWorkingColumns(const std::map<std::string, std::string>& written,
+                                        ChangeStamp before, ChangeStamp after) {
+    if (workingColumnsStamp_ != before) workingColumns_.clear();
+    for (const auto& [column, derivation] : written) workingColumns_[column] = derivation;
+    workingColumnsStamp_ = after;
+    if (snapshotStamp_ == before) snapshotStamp_ = after;
+}
+
 void HistoryStore::reopenReadingCursor() {
+    // Taken before reading: a commit by another program during the read moves the stamp, so
+    // the next call reads again.
+    const ChangeStamp stamp = changeStamp();
+    if (snapshotStamp_ == stamp) return;
+    snapshotStamp_.reset();
     HistorySnapshot rows;
     try {
         SQLite::Statement count(db(), "SELECT COUNT(*) FROM Lishi");
@@ -233,6 +278,8 @@ void HistoryStore::reopenReadingCursor() {
         throw StoreError(std::string("cannot read the history: ") + e.what());
     }
     snapshot_ = std::move(rows);
+    // Rows read inside a transaction may still be rolled back, which moves no stamp.
+    if (sqlite3_get_autocommit(db().getHandle())) snapshotStamp_ = stamp;
 }
 
 void HistoryStore::execute(const std::string& sql) {
