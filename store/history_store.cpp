@@ -256,27 +256,36 @@ void HistoryStore::reopenReadingCursor() {
     if (snapshotStamp_ == stamp) return;
     snapshotStamp_.reset();
     HistorySnapshot rows;
-    try {
-        SQLite::Statement count(db(), "SELECT COUNT(*) FROM Lishi");
-        if (count.executeStep())
-            rows.reserve(static_cast<std::size_t>(count.getColumn(0).getInt64()));
-        SQLite::Statement q(db(),
-                            "SELECT SQQH, L1A, L2A, L3A, L4A, L5A, L1B, L2B, L3B, L4B, L5B, "
-                            "L1E, L2E, L3E, L4E, L5E, L1F, L2F, L3F, L4F, L5F "
-                            "FROM Lishi ORDER BY SQQH");
-        while (q.executeStep()) {
-            HistoryRow row;
-            row.issue = q.getColumn(0).getInt();
-            for (int k = 0; k < kCodeKindCount; ++k) {
-                for (int i = 0; i < 5; ++i) {
-                    row.codes[k][i] = static_cast<int16_t>(q.getColumn(1 + k * 5 + i).getInt());
-                }
-            }
-            rows.push_back(row);
-        }
-    } catch (const SQLite::Exception& e) {
-        throw StoreError(std::string("cannot read the history: ") + e.what());
+    // About as many rows as last time; counting them first would cost a pass of its own.
+    rows.reserve(snapshot_.size());
+    // Straight through the C interface: a million rows of 21 columns each are read here, and
+    // the wrapper's per-column objects add up to a tenth.
+    sqlite3* handle = db().getHandle();
+    sqlite3_stmt* raw = nullptr;
+    const auto fail = [&] {
+        throw StoreError(std::string("cannot read the history: ") + sqlite3_errmsg(handle));
+    };
+    if (sqlite3_prepare_v2(handle,
+                           "SELECT SQQH, L1A, L2A, L3A, L4A, L5A, L1B, L2B, L3B, L4B, L5B, "
+                           "L1E, L2E, L3E, L4E, L5E, L1F, L2F, L3F, L4F, L5F "
+                           "FROM Lishi ORDER BY SQQH",
+                           -1, &raw, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(raw);
+        fail();
     }
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> q(raw, sqlite3_finalize);
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(q.get())) == SQLITE_ROW) {
+        HistoryRow row;
+        row.issue = sqlite3_column_int(q.get(), 0);
+        for (int k = 0; k < kCodeKindCount; ++k) {
+            for (int i = 0; i < 5; ++i) {
+                row.codes[k][i] = static_cast<int16_t>(sqlite3_column_int(q.get(), 1 + k * 5 + i));
+            }
+        }
+        rows.push_back(row);
+    }
+    if (rc != SQLITE_DONE) fail();
     snapshot_ = std::move(rows);
     // Rows read inside a transaction may still be rolled back, which moves no stamp.
     if (sqlite3_get_autocommit(db().getHandle())) snapshotStamp_ = stamp;
