@@ -21,7 +21,7 @@ void compactAfter(HistoryStore& store, const std::string& done) {
     try {
         store.compactDb();
     } catch (const StoreError& e) {
-        throw StoreError(done + ", but the database could not be compacted: " + e.what());
+        throw StoreError(done + "，但数据库未能压缩：" + e.what());
     }
 }
 
@@ -63,7 +63,7 @@ std::optional<ReplaceReport> keepRowsUpTo(HistoryStore& store, int64_t limit, in
     const std::size_t before = store.rows().size();
     writeHistoryFile(backupFilePath(store), keep);
     ReplaceReport report = rebuildFromBackup(store, segmentBase, sp);
-    compactAfter(store, std::to_string(before - keep.size()) + " draws were deleted");
+    compactAfter(store, "已删除 " + std::to_string(before - keep.size()) + " 期");
     return report;
 }
 
@@ -80,7 +80,7 @@ int32_t deleteLastDraw(HistoryStore& store) {
         SQLite::Transaction tx(store.db());
         SQLite::Statement last(store.db(), "SELECT MAX(SQQH) FROM Lishi");
         if (!last.executeStep() || last.getColumn(0).isNull()) {
-            throw InputError("the history is empty; there is no draw to delete");
+            throw InputError("历史号码为空，没有可以删除的一期");
         }
         issue = last.getColumn(0).getInt();
         SQLite::Statement del(store.db(), "DELETE FROM Lishi WHERE SQQH = ?");
@@ -88,10 +88,11 @@ int32_t deleteLastDraw(HistoryStore& store) {
         del.exec();
         tx.commit();
     } catch (const SQLite::Exception& e) {
-        throw StoreError(std::string("the last draw could not be deleted: ") + e.what());
+        throw StoreError(std::string("最后一期未能删除，历史号码没有改变（数据库报告：") +
+                         e.what() + "）");
     }
     store.reopenReadingCursor();
-    compactAfter(store, "issue " + std::to_string(issue) + " was deleted");
+    compactAfter(store, "已删除第 " + std::to_string(issue) + " 期");
     return issue;
 }
 
@@ -104,7 +105,7 @@ std::size_t clearHistory(HistoryStore& store) {
         deleted = static_cast<std::size_t>(store.db().getChanges());
         tx.commit();
     } catch (const SQLite::Exception& e) {
-        throw StoreError(std::string("the history could not be cleared: ") + e.what());
+        throw StoreError(std::string("清空失败，历史号码没有改变（数据库报告：") + e.what() + "）");
     }
     store.reopenReadingCursor();
     return deleted;

@@ -6,7 +6,7 @@
 namespace arrange5 {
 
 std::filesystem::path defaultExportPath(const HistoryStore& store) {
-    if (store.empty()) throw InputError("the history is empty; there is nothing to export");
+    if (store.empty()) throw InputError("历史号码为空，没有可以导出的内容");
     const std::string name =
         "更新至" + std::to_string(store.rows().back().issue) + "期历史号码.txt";
     return store.folder() / std::filesystem::path(name);
@@ -14,7 +14,7 @@ std::filesystem::path defaultExportPath(const HistoryStore& store) {
 
 std::filesystem::path exportHistoryText(const HistoryStore& store,
                                         const std::optional<std::filesystem::path>& file) {
-    if (store.empty()) throw InputError("the history is empty; there is nothing to export");
+    if (store.empty()) throw InputError("历史号码为空，没有可以导出的内容");
     const std::filesystem::path target = file ? *file : defaultExportPath(store);
     std::vector<HistoryEntry> entries;
     entries.reserve(store.rows().size());

@@ -27,15 +27,15 @@ std::string_view trimBlanks(std::string_view s) {
 std::string_view describe(LineProblem problem) {
     switch (problem) {
         case LineProblem::None:
-            return "ok";
+            return "正常";
         case LineProblem::NotADrawLine:
-            return "not a draw line";
+            return "不是开奖号码行";
         case LineProblem::BadDigitField:
-            return "not five digits";
+            return "号码不是五个数字";
         case LineProblem::IssueZero:
-            return "issue 0";
+            return "期号为 0";
         case LineProblem::NotAscending:
-            return "issue repeated or out of order";
+            return "期号重复或顺序颠倒";
     }
     return "?";
 }
@@ -124,28 +124,27 @@ HistoryText parseHistoryText(std::string_view text) {
 HistoryText readHistoryFile(const fs::path& file) {
     std::error_code ec;
     if (!fs::is_regular_file(file, ec)) {
-        throw HistoryFileError("cannot read " + file.string() + ": no such file");
+        throw HistoryFileError("无法读取 " + file.string() + "：文件不存在，历史号码没有改变");
     }
     std::ifstream in(file, std::ios::binary);
-    if (!in) throw HistoryFileError("cannot open " + file.string());
+    if (!in) throw HistoryFileError("无法打开 " + file.string() + "，历史号码没有改变");
     std::ostringstream buffer;
     buffer << in.rdbuf();
-    if (in.bad()) throw HistoryFileError("cannot read " + file.string());
+    if (in.bad()) throw HistoryFileError("无法读取 " + file.string() + "，历史号码没有改变");
     return parseHistoryText(buffer.str());
 }
 
 std::string describeSkipped(const HistoryText& text) {
     if (text.skippedCount == 0) return {};
-    std::string out = std::to_string(text.skippedCount) +
-                      (text.skippedCount == 1 ? " line" : " lines") + " skipped (";
+    std::string out = "跳过 " + std::to_string(text.skippedCount) + " 行（";
     bool first = true;
     for (const auto& s : text.firstSkipped) {
-        if (!first) out += ", ";
+        if (!first) out += "；";
         first = false;
-        out += "line " + std::to_string(s.lineNumber) + ": " + std::string(describe(s.problem));
+        out += "第 " + std::to_string(s.lineNumber) + " 行：" + std::string(describe(s.problem));
     }
-    if (text.skippedCount > text.firstSkipped.size()) out += ", …";
-    out += ")";
+    if (text.skippedCount > text.firstSkipped.size()) out += "；……";
+    out += "）";
     return out;
 }
 
@@ -153,20 +152,20 @@ void writeHistoryFile(const fs::path& file, const std::vector<HistoryEntry>& ent
     const fs::path temp = fs::path(file.string() + ".part");
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) throw HistoryFileError("cannot write " + file.string());
+        if (!out) throw HistoryFileError("无法写入 " + file.string());
         for (const auto& e : entries) out << formatHistoryLine(e.issue, e.digits) << "\r\n";
         out.flush();
         if (!out) {
             std::error_code ec;
             fs::remove(temp, ec);
-            throw HistoryFileError("cannot write " + file.string() + " (disk full?)");
+            throw HistoryFileError("无法写入 " + file.string() + "（磁盘已满？）");
         }
     }
     std::error_code ec;
     fs::rename(temp, file, ec);
     if (ec) {
         fs::remove(temp, ec);
-        throw HistoryFileError("cannot write " + file.string() + ": " + ec.message());
+        throw HistoryFileError("无法写入 " + file.string() + "：" + ec.message());
     }
 }
 

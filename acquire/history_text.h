@@ -59,7 +59,7 @@ HistoryText parseHistoryText(std::string_view text);
 // Reads a file into a HistoryText; throws HistoryFileError when it cannot be read.
 HistoryText readHistoryFile(const std::filesystem::path& file);
 
-// "2 lines skipped (line 3: …, line 9: …)" or empty when nothing was skipped.
+// "跳过 2 行（第 3 行：…；第 9 行：…）" or empty when nothing was skipped.
 std::string describeSkipped(const HistoryText& text);
 
 // Writes the entries as CR LF lines, replacing the file through a temporary name so a

@@ -13,7 +13,7 @@ bool isValidIssue(int64_t issue) {
 int32_t appendManualDraw(HistoryStore& store, const Digits& digits, int segmentBase,
                          LastTwoDraws& sp, std::optional<int32_t> issueForEmptyHistory) {
     for (const int16_t d : digits) {
-        if (d < 0 || d > 9) throw InputError("every position of a draw takes one digit 0 to 9");
+        if (d < 0 || d > 9) throw InputError("每一位只能是 0 到 9 中的一个数字，没有存入");
     }
     // The next issue and the previous draw come from the table as it stands now, not from a
     // snapshot another writer may have outdated, and nobody else writes until this row is in.
@@ -22,7 +22,7 @@ int32_t appendManualDraw(HistoryStore& store, const Digits& digits, int segmentB
     int32_t issue = 0;
     if (store.empty()) {
         if (!issueForEmptyHistory) {
-            throw InputError("the history is empty; give the issue number of this draw");
+            throw InputError("历史号码为空，请给出这一期的期号");
         }
         issue = *issueForEmptyHistory;
     } else {
@@ -30,8 +30,7 @@ int32_t appendManualDraw(HistoryStore& store, const Digits& digits, int segmentB
     }
     if (!isValidIssue(issue)) {
         throw InputError(std::to_string(issue) +
-                         " is not an issue number (seven digits: year and sequence, e.g. "
-                         "2013001); nothing was stored");
+                         " 不是期号（七位数字：年份和当年的期数，例如 2013001），没有存入");
     }
 
     AppendState state{sp, {}};
@@ -41,7 +40,10 @@ int32_t appendManualDraw(HistoryStore& store, const Digits& digits, int segmentB
         DrawAppender(store.db()).append(issue, digits, segmentBase, state);
         tx.commit();
     } catch (const SQLite::Exception& e) {
-        throw StoreError("issue " + std::to_string(issue) + " could not be stored: " + e.what());
+        throw StoreError("第 " + std::to_string(issue) +
+                         " 期未能存入，历史号码没有改变（数据库报告：" + e.what() + "）");
+    } catch (const StoreError& e) {
+        throw StoreError(std::string(e.what()) + "，历史号码没有改变");
     }
     sp = state.sp;
     store.reopenReadingCursor();

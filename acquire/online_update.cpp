@@ -44,36 +44,38 @@ bool startsWithNoCase(const std::string& s, std::string_view prefix) {
     return true;
 }
 
+// "第 2016050、2016051 期", or the first few and the count: "第 2016001、…、2016010 期等共 15 期".
 std::string listIssues(const std::vector<int32_t>& issues) {
-    std::string out;
+    std::string out = "第 ";
     for (std::size_t i = 0; i < issues.size() && i < kIssuesNamedInMessages; ++i) {
-        if (i) out += ", ";
+        if (i) out += "、";
         out += std::to_string(issues[i]);
     }
+    out += " 期";
     if (issues.size() > kIssuesNamedInMessages) {
-        out += " and " + std::to_string(issues.size() - kIssuesNamedInMessages) + " more";
+        out += "等共 " + std::to_string(issues.size()) + " 期";
     }
     return out;
 }
 
 void checkOptions(const UpdateOptions& options) {
+    const auto refuse = [](const std::string& why) {
+        return InputError(why + "，在线更新没有进行，历史号码没有改变");
+    };
     if (!startsWithNoCase(options.baseUrl, "http://") &&
         !startsWithNoCase(options.baseUrl, "https://")) {
-        throw InputError("the results host \"" + options.baseUrl +
-                         "\" is not an http:// or https:// address");
+        throw refuse("开奖结果网址“" + options.baseUrl + "”不是以 http:// 或 https:// 开头的地址");
     }
     if (options.yearsToKeep < 2 || options.yearsToKeep > 16) {
-        throw InputError("the years to keep must be 2 to 16, not " +
-                         std::to_string(options.yearsToKeep));
+        throw refuse("保留年数必须是 2 到 16，而不是 " + std::to_string(options.yearsToKeep));
     }
     if (options.currentYear < 1000 || options.currentYear > 9999) {
-        throw InputError("the current year " + std::to_string(options.currentYear) +
-                         " is not a four-digit year");
+        throw refuse("当前年份 " + std::to_string(options.currentYear) + " 不是四位数的年份");
     }
     if (options.segmentBase != 0 && options.segmentBase != 1) {
-        throw InputError("the segment base must be 0 or 1");
+        throw refuse("段数参数必须是 0 或 1");
     }
-    if (options.maxRestarts < 0) throw InputError("the number of restarts cannot be negative");
+    if (options.maxRestarts < 0) throw refuse("重试次数不能是负数");
 }
 
 // What one pass over the year pages found.
@@ -123,11 +125,9 @@ void readYear(const std::vector<TableRow>& rows, int year, int32_t lastIssue, Pa
         }
     }
     if (!holes.empty()) {
-        throw MissingDrawsError("the results page of " + std::to_string(year) + " at " + host +
-                                    " does not list issue" + (holes.size() > 1 ? "s " : " ") +
+        throw MissingDrawsError(host + " 上 " + std::to_string(year) + " 年的开奖结果页面缺少" +
                                     listIssues(holes) +
-                                    " with five digits; nothing was stored, the history was "
-                                    "left as it was",
+                                    " 期的五位号码；没有存入任何一期，历史号码保持原样",
                                 holes);
     }
     for (int sequence : beyond) {
@@ -142,7 +142,7 @@ PassResult readAllYears(const UpdateOptions& options, int startYear, int32_t las
     for (int year = startYear; year <= options.currentYear; ++year) {
         const KeepGoing keepGoing = [&] { return !progress || progress(year, pass.draws.size()); };
         if (!keepGoing()) {
-            throw CancelledError("the online update was cancelled; the history was left as it was");
+            throw CancelledError("在线更新已取消，历史号码保持原样");
         }
         std::string page;
         try {
@@ -153,14 +153,14 @@ PassResult readAllYears(const UpdateOptions& options, int startYear, int32_t las
             throw UnreadablePage{year, e.what()};
         }
         const auto rows = readTableRows(page, kTableId);
-        if (!rows) throw UnreadablePage{year, "the page has no table \"draw_list\""};
-        if (rows->empty()) throw UnreadablePage{year, "the table \"draw_list\" has no rows"};
+        if (!rows) throw UnreadablePage{year, "页面中没有表格“draw_list”"};
+        if (rows->empty()) throw UnreadablePage{year, "表格“draw_list”中没有任何行"};
 
         const std::size_t before = pass.draws.size();
         readYear(*rows, year, lastIssue, pass, host);
         if (pass.draws.size() > before) lastIssue = pass.draws.back().issue;
         if (!keepGoing()) {
-            throw CancelledError("the online update was cancelled; the history was left as it was");
+            throw CancelledError("在线更新已取消，历史号码保持原样");
         }
     }
     return pass;
@@ -182,9 +182,7 @@ void checkHistoryUnchanged(SQLite::Database& db, const HistorySnapshot& rows) {
                q.getColumn(3).getString() == digitString(rows.back().digits());
     }
     if (!same) {
-        throw Error(
-            "the history was changed by another command while the pages were read; nothing was "
-            "stored, run the online update again");
+        throw Error("读取页面期间历史号码被另一个命令改动了；没有存入任何一期，请重新进行在线更新");
     }
 }
 
@@ -199,19 +197,17 @@ std::string resultsPageUrl(const std::string& baseUrl, int year) {
 std::string UpdateReport::summary() const {
     std::string out;
     if (added == 0) {
-        out = "no new draws";
-        out += lastIssue ? "; the history ends at issue " + std::to_string(lastIssue)
-                         : std::string("; the history is empty");
+        out = "没有新的开奖号码";
+        out += lastIssue ? "；历史号码截至第 " + std::to_string(lastIssue) + " 期"
+                         : std::string("；历史号码为空");
     } else {
-        out = std::to_string(added) + (added == 1 ? " draw" : " draws") + " added, up to issue " +
-              std::to_string(lastIssue);
+        out = "新增 " + std::to_string(added) + " 期，截至第 " + std::to_string(lastIssue) + " 期";
     }
     if (purged) {
-        out += " (the history was older than the years to keep and was read again from " +
-               std::to_string(startYear) + ")";
+        out += "（原有历史号码早于保留年数，已从 " + std::to_string(startYear) + " 年起重新读取）";
     }
     if (!missing.empty()) {
-        out += "; not stored, sequence above 365: " + listIssues(missing);
+        out += "；当年期数超过 365 的没有存入：" + listIssues(missing);
     }
     return out;
 }
@@ -220,8 +216,8 @@ UpdateReport runOnlineUpdate(HistoryStore& store, const UpdateOptions& options, 
                              const PageFetcher& fetch, const UpdateProgress& progress) {
     checkOptions(options);
     if (store.readOnly()) {
-        throw StoreError("the history database in " + store.folder().string() +
-                         " cannot be written; the online update was not started");
+        throw StoreError(store.folder().string() +
+                         " 中的历史数据库不能写入，在线更新没有进行，历史号码没有改变");
     }
     const std::string host = hostOf(options.baseUrl);
     store.reopenReadingCursor();
@@ -243,18 +239,16 @@ UpdateReport runOnlineUpdate(HistoryStore& store, const UpdateOptions& options, 
             break;
         } catch (const UnreadablePage& page) {
             if (attempt >= options.maxRestarts) {
-                throw FetchError("the online update could not read the results page of " +
-                                 std::to_string(page.year) + " from " + host + ": " + page.reason +
-                                 " (tried " + std::to_string(attempt + 1) +
-                                 (attempt ? " times" : " time") +
-                                 "); the history was left as it was");
+                throw FetchError("在线更新无法读取 " + host + " 上 " + std::to_string(page.year) +
+                                 " 年的开奖结果页面：" + page.reason + "；共尝试 " +
+                                 std::to_string(attempt + 1) + " 次，历史号码保持原样");
             }
         }
     }
     if (purge && pass.draws.empty()) {
-        throw FetchError("the results pages of " + std::to_string(startYear) + " to " +
-                         std::to_string(options.currentYear) + " at " + host +
-                         " list no draw; the outdated history was kept as it was");
+        throw FetchError(host + " 上 " + std::to_string(startYear) + " 年至 " +
+                         std::to_string(options.currentYear) +
+                         " 年的开奖结果页面没有列出任何一期；过时的历史号码保持原样");
     }
 
     if (purge || !pass.draws.empty()) {
@@ -276,9 +270,10 @@ UpdateReport runOnlineUpdate(HistoryStore& store, const UpdateOptions& options, 
             }
             tx.commit();
         } catch (const SQLite::Exception& e) {
-            throw StoreError(std::string("the new draws could not be stored; the history was "
-                                         "left as it was: ") +
-                             e.what());
+            throw StoreError(std::string("新的开奖号码未能存入，历史号码保持原样（数据库报告：") +
+                             e.what() + "）");
+        } catch (const StoreError& e) {
+            throw StoreError(std::string("新的开奖号码未能存入，历史号码保持原样：") + e.what());
         }
         sp = state.sp;
         store.reopenReadingCursor();

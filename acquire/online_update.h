@@ -30,7 +30,7 @@ struct UpdateReport {
     // Issues a page listed with a sequence above 365; they get no row.
     std::vector<int32_t> missing;
 
-    // "12 draws added, up to issue 2016174", for the status bar and the command line.
+    // "新增 12 期，截至第 2016174 期", for the status bar and the command line.
     std::string summary() const;
 };
 

@@ -39,7 +39,39 @@ std::size_t appendBody(char* ptr, std::size_t size, std::size_t count, void* use
 std::string sizeText(std::size_t bytes) {
     if (bytes % (1024 * 1024) == 0) return std::to_string(bytes / (1024 * 1024)) + " MiB";
     if (bytes % 1024 == 0) return std::to_string(bytes / 1024) + " KiB";
-    return std::to_string(bytes) + " bytes";
+    return std::to_string(bytes) + " 字节";
+}
+
+// The failures a user can act on, in words; libcurl's own text follows for the details.
+std::string transferProblem(CURLcode code) {
+    switch (code) {
+        case CURLE_COULDNT_RESOLVE_HOST:
+            return "找不到这个网站的主机";
+        case CURLE_COULDNT_RESOLVE_PROXY:
+            return "找不到代理服务器";
+        case CURLE_COULDNT_CONNECT:
+            return "无法连接到网站";
+        case CURLE_OPERATION_TIMEDOUT:
+            return "超时，网站没有在限定时间内答复";
+        case CURLE_SSL_CONNECT_ERROR:
+        case CURLE_PEER_FAILED_VERIFICATION:
+        case CURLE_SSL_CERTPROBLEM:
+        case CURLE_SSL_CACERT_BADFILE:
+            return "安全连接（https）没有建立";
+        case CURLE_GOT_NOTHING:
+        case CURLE_RECV_ERROR:
+        case CURLE_SEND_ERROR:
+        case CURLE_PARTIAL_FILE:
+            return "连接中断，页面没有完整收到";
+        case CURLE_TOO_MANY_REDIRECTS:
+            return "网站转向的次数太多";
+        case CURLE_UNSUPPORTED_PROTOCOL:
+            return "网址的协议不受支持";
+        case CURLE_URL_MALFORMAT:
+            return "网址的写法有误";
+        default:
+            return "网络传输出错";
+    }
 }
 
 using EasyPtr = std::unique_ptr<CURL, void (*)(CURL*)>;
@@ -49,9 +81,9 @@ using MultiPtr = std::unique_ptr<CURLM, CURLMcode (*)(CURLM*)>;
 // kPollMillis, also while the server is silent.
 CURLcode perform(CURL* easy, const KeepGoing& keepGoing) {
     MultiPtr multi(curl_multi_init(), curl_multi_cleanup);
-    if (!multi) throw FetchError("the network library could not be started");
+    if (!multi) throw FetchError("网络库无法启动");
     if (curl_multi_add_handle(multi.get(), easy) != CURLM_OK) {
-        throw FetchError("the network library could not start the transfer");
+        throw FetchError("网络库无法开始传输");
     }
     struct Detach {
         CURLM* multi;
@@ -62,17 +94,17 @@ CURLcode perform(CURL* easy, const KeepGoing& keepGoing) {
     for (;;) {
         int running = 0;
         if (curl_multi_perform(multi.get(), &running) != CURLM_OK) {
-            throw FetchError("the network library failed during the transfer");
+            throw FetchError("网络库在传输中出错");
         }
         int queued = 0;
         while (CURLMsg* msg = curl_multi_info_read(multi.get(), &queued)) {
             if (msg->msg == CURLMSG_DONE && msg->easy_handle == easy) return msg->data.result;
         }
         if (keepGoing && !keepGoing()) {
-            throw CancelledError("the online update was cancelled; the history was left as it was");
+            throw CancelledError("在线更新已取消，历史号码保持原样");
         }
         if (curl_multi_poll(multi.get(), nullptr, 0, kPollMillis, nullptr) != CURLM_OK) {
-            throw FetchError("the network library failed while waiting for the page");
+            throw FetchError("网络库在等待页面时出错");
         }
     }
 }
@@ -81,7 +113,7 @@ std::string fetchPage(const std::string& url, const FetchLimits& limits,
                       const KeepGoing& keepGoing) {
     initCurlOnce();
     EasyPtr easy(curl_easy_init(), curl_easy_cleanup);
-    if (!easy) throw FetchError("the network library could not be started");
+    if (!easy) throw FetchError("网络库无法启动");
 
     Body body;
     body.maxBytes = limits.maxBytes;
@@ -105,14 +137,16 @@ std::string fetchPage(const std::string& url, const FetchLimits& limits,
 
     const CURLcode result = perform(h, keepGoing);
     if (body.tooLarge || result == CURLE_FILESIZE_EXCEEDED) {
-        throw FetchError("the page is larger than " + sizeText(limits.maxBytes));
+        throw FetchError("页面大于 " + sizeText(limits.maxBytes));
     }
     if (result != CURLE_OK) {
-        throw FetchError(errorText[0] ? std::string(errorText) : curl_easy_strerror(result));
+        throw FetchError(transferProblem(result) + "（" +
+                         (errorText[0] ? std::string(errorText) : curl_easy_strerror(result)) +
+                         "）");
     }
     long status = 0;
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
-    if (status >= 400) throw FetchError("the server answered HTTP " + std::to_string(status));
+    if (status >= 400) throw FetchError("网站答复 HTTP " + std::to_string(status));
     return std::move(body.data);
 }
 

@@ -21,7 +21,7 @@ ReplaceReport rebuildFromBackup(HistoryStore& store, int segmentBase, LastTwoDra
         store.delrec();
         tx.commit();
     } catch (const SQLite::Exception& e) {
-        throw StoreError(std::string("the history could not be emptied: ") + e.what());
+        throw StoreError(std::string("清空失败，历史号码没有改变（数据库报告：") + e.what() + "）");
     }
     store.reopenReadingCursor();
     return ReplaceReport{};

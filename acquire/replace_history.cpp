@@ -11,11 +11,11 @@
 namespace arrange5 {
 
 std::string ReplaceReport::summary() const {
-    std::string out = std::to_string(stored) + " draws stored";
+    std::string out = "已存入 " + std::to_string(stored) + " 期";
     if (stored > 0) {
-        out += " (" + std::to_string(firstIssue) + " to " + std::to_string(lastIssue) + ")";
+        out += "（" + std::to_string(firstIssue) + " 期至 " + std::to_string(lastIssue) + " 期）";
     }
-    if (!skippedText.empty()) out += "; " + skippedText;
+    if (!skippedText.empty()) out += "；" + skippedText;
     return out;
 }
 
@@ -23,8 +23,8 @@ ReplaceReport replaceHistory(HistoryStore& store, const HistoryText& text, int s
                              LastTwoDraws& sp, EarlierColumns earlier,
                              const std::string& sourceName, const Progress& progress) {
     if (text.entries.empty()) {
-        std::string why = sourceName + " holds no draw line; the history was left as it was";
-        if (text.skippedCount > 0) why += " (" + describeSkipped(text) + ")";
+        std::string why = sourceName + " 中没有开奖号码行，历史号码保持原样";
+        if (text.skippedCount > 0) why += "。" + describeSkipped(text);
         throw HistoryFileError(why);
     }
     AppendState state{sp, {}};
@@ -45,14 +45,16 @@ ReplaceReport replaceHistory(HistoryStore& store, const HistoryText& text, int s
                 appender.append(e.issue, e.digits, segmentBase, state);
             }
             if (progress && (i % 4096 == 0 || i + 1 == total) && !progress(i + 1, total)) {
-                throw CancelledError("cancelled; the history was left as it was");
+                throw CancelledError("已取消，历史号码保持原样");
             }
         }
         tx.commit();
     } catch (const SQLite::Exception& e) {
-        throw StoreError(std::string("the history could not be replaced and was left as it "
-                                     "was: ") +
-                         e.what());
+        throw StoreError(std::string("读入的号码未能存入，历史号码保持原样（数据库报告：") +
+                         e.what() + "）");
+    } catch (const StoreError& e) {
+        // A row the appender could not store; the transaction was rolled back on the way out.
+        throw StoreError(std::string("读入的号码未能存入，历史号码保持原样：") + e.what());
     }
     sp = state.sp;
     store.reopenReadingCursor();
@@ -78,7 +80,8 @@ bool hasTxtExtension(const std::filesystem::path& file) {
 ReplaceReport importHistoryFile(HistoryStore& store, const std::filesystem::path& file,
                                 int segmentBase, LastTwoDraws& sp, const Progress& progress) {
     if (!hasTxtExtension(file)) {
-        throw HistoryFileError(file.string() + " is not a text file (*.txt); nothing was read");
+        throw HistoryFileError(file.string() +
+                               " 不是文本文件（*.txt），没有读入，历史号码没有改变");
     }
     const HistoryText text = readHistoryFile(file);
     return replaceHistory(store, text, segmentBase, sp, EarlierColumns::LeaveEmpty,

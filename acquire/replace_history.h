@@ -18,7 +18,7 @@ struct ReplaceReport {
     int32_t lastIssue = 0;
     std::string skippedText;  // describeSkipped()
 
-    // "7641 draws stored (2004009 to 2026174)" plus the skipped lines, for status lines.
+    // "已存入 7641 期（2004009 期至 2026174 期）" plus the skipped lines, for status lines.
     std::string summary() const;
 };
 

@@ -45,7 +45,7 @@ double toDouble(std::string_view s) {
 class Workbook {
   public:
     explicit Workbook(const fs::path& file) : wb_(workbook_new(file.c_str())) {
-        if (!wb_) throw Error("cannot create the workbook " + file.string());
+        if (!wb_) throw Error("无法建立表格文件 " + file.string());
     }
     ~Workbook() {
         if (wb_) workbook_close(wb_);
@@ -85,7 +85,7 @@ void writeSpreadsheet(const fs::path& file, const TextTable& cells) {
         Workbook wb(partial);
         lxw_worksheet* sheet = workbook_add_worksheet(wb.get(), "Sheet1");
         lxw_format* percent = workbook_add_format(wb.get());
-        if (!sheet || !percent) throw Error("cannot create the sheet of " + file.string());
+        if (!sheet || !percent) throw Error("无法在 " + file.string() + " 中建立工作表");
         format_set_num_format(percent, "0.000%");
         for (std::size_t r = 0; r < cells.size(); ++r) {
             for (std::size_t k = 0; k < cells[r].size(); ++k) {
@@ -107,15 +107,15 @@ void writeSpreadsheet(const fs::path& file, const TextTable& cells) {
                         break;
                 }
                 if (err != LXW_NO_ERROR) {
-                    throw Error("cannot write cell " + std::to_string(r + 1) + "," +
-                                std::to_string(k + 1) + " of " + file.string() + ": " +
+                    throw Error("无法写入 " + file.string() + " 第 " + std::to_string(r + 1) +
+                                " 行第 " + std::to_string(k + 1) + " 列的单元格：" +
                                 lxw_strerror(err));
                 }
             }
         }
         const lxw_error err = wb.close();
         if (err != LXW_NO_ERROR) {
-            throw Error("cannot save " + file.string() + ": " + lxw_strerror(err));
+            throw Error("无法保存 " + file.string() + "：" + lxw_strerror(err));
         }
     } catch (...) {
         std::error_code ignored;
@@ -126,8 +126,8 @@ void writeSpreadsheet(const fs::path& file, const TextTable& cells) {
     if (ec) {
         std::error_code ignored;
         fs::remove(partial, ignored);
-        throw Error("cannot replace " + file.string() + ": " + ec.message() +
-                    " (is it still open in another program?)");
+        throw Error("无法替换 " + file.string() + "：" + ec.message() +
+                    "（这个文件是否还在别的程序中打开着？）");
     }
 }
 

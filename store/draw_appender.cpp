@@ -51,7 +51,8 @@ void DrawAppender::append(int32_t issue, const Digits& draw, int segmentBase, Ap
         insert_.exec();
     } catch (const SQLite::Exception& e) {
         insert_.reset();
-        throw StoreError("cannot store issue " + std::to_string(issue) + ": " + e.what());
+        throw StoreError("第 " + std::to_string(issue) + " 期无法存入数据库（数据库报告：" +
+                         e.what() + "）");
     }
     insert_.reset();
 

@@ -21,9 +21,9 @@ WriterLock::WriterLock(const std::filesystem::path& folder, std::chrono::millise
         fd_ = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
     }
     if (fd_ < 0) {
-        throw StoreError("the history in " + folder.string() +
-                         " cannot be changed: the folder cannot be written (" +
-                         std::strerror(errno) + ")");
+        const int error = errno;  // the strings built below may allocate and overwrite it
+        throw StoreError("数据文件夹 " + folder.string() + " 不能写入，历史号码无法改动（" +
+                         std::strerror(error) + "）");
     }
     const auto deadline = std::chrono::steady_clock::now() + wait;
     auto pause = std::chrono::milliseconds(5);
@@ -34,11 +34,11 @@ WriterLock::WriterLock(const std::filesystem::path& folder, std::chrono::millise
             ::close(fd_);
             fd_ = -1;
             if (error != EWOULDBLOCK) {
-                throw StoreError("cannot lock " + file.string() + ": " + std::strerror(error));
+                throw StoreError("无法锁定 " + file.string() + "（" + std::strerror(error) +
+                                 "），历史号码没有改变");
             }
-            throw StoreBusyError("another copy of arrange5 is changing the history in " +
-                                 folder.string() +
-                                 "; nothing was changed. Try again when it has finished.");
+            throw StoreBusyError("另一个 arrange5 程序正在改动 " + folder.string() +
+                                 " 中的历史号码，这次什么也没有改变。请等它完成后再试。");
         }
         std::this_thread::sleep_for(pause);
         pause = std::min(pause * 2, std::chrono::milliseconds(100));

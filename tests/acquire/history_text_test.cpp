@@ -53,7 +53,7 @@ TEST(HistoryText, LineEndsByteOrderMarkAndOrdering) {
     EXPECT_EQ(messy.firstSkipped[1].problem, LineProblem::NotAscending);
     EXPECT_EQ(messy.firstSkipped[2].problem, LineProblem::NotAscending);
     EXPECT_EQ(messy.firstSkipped[3].problem, LineProblem::BadDigitField);
-    EXPECT_NE(describeSkipped(messy).find("line 4"), std::string::npos);
+    EXPECT_NE(describeSkipped(messy).find("第 4 行"), std::string::npos);
 }
 
 TEST(HistoryText, WriteThenReadGivesTheSameEntries) {

@@ -170,7 +170,7 @@ TEST(DeleteLast, AFailedCompactionIsReportedAndKeepsTheDatabase) {
         deleteLastDraw(store);
         ADD_FAILURE() << "the compaction failure was not reported";
     } catch (const StoreError& e) {
-        EXPECT_NE(std::string(e.what()).find("2013002 was deleted"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("已删除第 2013002 期"), std::string::npos) << e.what();
     }
     EXPECT_EQ(test::issues(store), (std::vector<int>{2013001}));
     HistoryStore reopened(dir.path());

@@ -48,8 +48,8 @@ TEST_F(OnlineUpdateFailure, UnreachableHostIsTriedFourTimesThenReported) {
     const std::string base = unreachableBaseUrl();
     const std::string host = base.substr(7);
     const std::string why = expectFailure<FetchError>(base, makeCurlFetcher());
-    EXPECT_THAT(why, AllOf(HasSubstr(host), HasSubstr("2015"), HasSubstr("tried 4 times"),
-                           HasSubstr("left as it was")));
+    EXPECT_THAT(why, AllOf(HasSubstr(host), HasSubstr("2015"), HasSubstr("无法连接到网站"),
+                           HasSubstr("共尝试 4 次"), HasSubstr("历史号码保持原样")));
 }
 
 TEST_F(OnlineUpdateFailure, HttpErrorRestartsThePassAtMostThreeTimes) {
@@ -69,13 +69,13 @@ TEST_F(OnlineUpdateFailure, PageWithoutTheTableIsReported) {
                         "text/html");
     });
     const std::string why = expectFailure<FetchError>(site.baseUrl(), makeCurlFetcher());
-    EXPECT_THAT(why, AllOf(HasSubstr("no table \"draw_list\""), HasSubstr("2016")));
+    EXPECT_THAT(why, AllOf(HasSubstr("没有表格“draw_list”"), HasSubstr("2016")));
 
     site.override(2016, [](httplib::Response& res) {
         res.set_content("<table id=draw_list></table>", "text/html");
     });
     EXPECT_THAT(expectFailure<FetchError>(site.baseUrl(), makeCurlFetcher()),
-                HasSubstr("has no rows"));
+                HasSubstr("没有任何行"));
 }
 
 TEST_F(OnlineUpdateFailure, APageThatComesBackOnARestartIsReadOnce) {
@@ -97,7 +97,7 @@ TEST_F(OnlineUpdateFailure, StalledServerEndsAtThePageTimeout) {
     limits.connectTimeout = std::chrono::milliseconds(2000);
     limits.pageTimeout = std::chrono::milliseconds(200);
     const std::string why = expectFailure<FetchError>(silent.baseUrl(), makeCurlFetcher(limits));
-    EXPECT_THAT(why, AllOf(HasSubstr("timed out"), HasSubstr("2015"), HasSubstr("tried 4 times")));
+    EXPECT_THAT(why, AllOf(HasSubstr("超时"), HasSubstr("2015"), HasSubstr("共尝试 4 次")));
 }
 
 TEST_F(OnlineUpdateFailure, PageOverTheSizeCapIsRefused) {
@@ -107,7 +107,7 @@ TEST_F(OnlineUpdateFailure, PageOverTheSizeCapIsRefused) {
         res.set_content(std::string(cap + 1, ' '), "text/html");
     });
     EXPECT_THAT(expectFailure<FetchError>(site.baseUrl(), makeCurlFetcher()),
-                AllOf(HasSubstr("larger than 5 MiB"), HasSubstr("2016")));
+                AllOf(HasSubstr("大于 5 MiB"), HasSubstr("2016")));
 
     // Without a length announced the cap holds while the body streams in.
     site.override(2016, [](httplib::Response& res) {
@@ -121,7 +121,7 @@ TEST_F(OnlineUpdateFailure, PageOverTheSizeCapIsRefused) {
         });
     });
     EXPECT_THAT(expectFailure<FetchError>(site.baseUrl(), makeCurlFetcher()),
-                HasSubstr("larger than 5 MiB"));
+                HasSubstr("大于 5 MiB"));
 }
 
 TEST_F(OnlineUpdateFailure, HoleInTheSequencesStoresNothingAndNamesTheIssues) {
@@ -162,7 +162,7 @@ TEST_F(OnlineUpdateFailure, CancelBetweenPagesChangesNothing) {
     ResultsServer site(realBetween(2015001, 2016359));
     const std::string why = expectFailure<CancelledError>(
         site.baseUrl(), makeCurlFetcher(), [](int year, std::size_t) { return year < 2016; });
-    EXPECT_THAT(why, HasSubstr("cancelled"));
+    EXPECT_THAT(why, HasSubstr("已取消"));
     EXPECT_THAT(site.requestedYears(), ElementsAre(2015));
 }
 
@@ -187,7 +187,7 @@ TEST_F(OnlineUpdateFailure, PurgeWithNothingToReadAgainKeepsTheHistory) {
     } catch (const FetchError& e) {
         why = e.what();
     }
-    EXPECT_THAT(why, HasSubstr("list no draw"));
+    EXPECT_THAT(why, HasSubstr("没有列出任何一期"));
     EXPECT_EQ(dump(), before_);
     EXPECT_THAT(site.requestedYears(), ElementsAre(2016, 2017, 2018));
 }

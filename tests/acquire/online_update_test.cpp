@@ -32,7 +32,7 @@ TEST_F(OnlineUpdateTest, EmptyHistoryReadsTheYearsToKeepInOrderWhateverThePageSt
     EXPECT_EQ(report.lastIssue, 2016359);
     EXPECT_FALSE(report.purged);
     EXPECT_TRUE(report.missing.empty());
-    EXPECT_EQ(report.summary(), "1074 draws added, up to issue 2016359");
+    EXPECT_EQ(report.summary(), "新增 1074 期，截至第 2016359 期");
     expectChained(0, 0);
     // The caller's S/P state now describes the last two rows appended.
     const auto rows = storedRows();
@@ -51,7 +51,7 @@ TEST_F(OnlineUpdateTest, HistoryOlderThanTheYearsToKeepIsPurgedAndReadAgain) {
     EXPECT_EQ(lines(storedEntries()), lines(realBetween(2014001, 2016359)));
     EXPECT_TRUE(report.purged);
     EXPECT_EQ(report.startYear, 2014);
-    EXPECT_THAT(report.summary(), HasSubstr("read again from 2014"));
+    EXPECT_THAT(report.summary(), HasSubstr("已从 2014 年起重新读取"));
     expectChained(0, 2);
 }
 
@@ -97,7 +97,7 @@ TEST_F(OnlineUpdateTest, UpToDateHistoryGainsNothingAndSaysSo) {
     EXPECT_THAT(site.requestedYears(), ElementsAre(2026));
     EXPECT_EQ(dump(), before);
     EXPECT_EQ(report.added, 0u);
-    EXPECT_EQ(report.summary(), "no new draws; the history ends at issue 2026174");
+    EXPECT_EQ(report.summary(), "没有新的开奖号码；历史号码截至第 2026174 期");
     EXPECT_EQ(sp.s, spBefore.s);
     EXPECT_EQ(sp.p, spBefore.p);
 }

@@ -90,7 +90,7 @@ void CommandsTest::importAsksFirstAndReplacesTheHistory() {
     QCOMPARE(cell(grid, 2, 0), QStringLiteral("2014003"));
     QCOMPARE(child<QLineEdit>(w, "Text1")->text(), QStringLiteral("2014004"));
     QCOMPARE(w.referenceValues(), (ReferenceValues{0, 0, 0, 0, 0}));
-    QVERIFY(w.statusBar()->currentMessage().contains("3 draws stored"));
+    QVERIFY(w.statusBar()->currentMessage().contains(QStringLiteral("已存入 3 期")));
     QVERIFY(h.dialogs.messages.isEmpty());
 }
 

@@ -75,10 +75,10 @@ class BadHistoryFile : public ::testing::Test {
                 importHistoryFile(*store_, file, 1, sp_);
                 ADD_FAILURE() << "a file without a draw line was accepted";
             } catch (const HistoryFileError& e) {
-                EXPECT_THAT(e.what(), HasSubstr("no draw line"));
-                EXPECT_THAT(e.what(), HasSubstr("left as it was"));
+                EXPECT_THAT(e.what(), HasSubstr("没有开奖号码行"));
+                EXPECT_THAT(e.what(), HasSubstr("历史号码保持原样"));
                 for (std::size_t line : expected.skippedLines) {
-                    EXPECT_THAT(e.what(), HasSubstr("line " + std::to_string(line) + ":"));
+                    EXPECT_THAT(e.what(), HasSubstr("第 " + std::to_string(line) + " 行："));
                 }
             }
             EXPECT_EQ(test::storedDraws(store_->databasePath()), before_);
@@ -89,7 +89,7 @@ class BadHistoryFile : public ::testing::Test {
         EXPECT_EQ(report.stored, expected.draws.size());
         EXPECT_EQ(report.skipped, expected.skippedLines.size());
         for (std::size_t line : expected.skippedLines) {
-            EXPECT_THAT(report.summary(), HasSubstr("line " + std::to_string(line) + ":"));
+            EXPECT_THAT(report.summary(), HasSubstr("第 " + std::to_string(line) + " 行："));
         }
         EXPECT_EQ(test::integrityCheck(store_->databasePath()), "ok");
         // Back to the real history for the next file.
@@ -164,15 +164,15 @@ TEST_F(BadHistoryFile, CommandLineReportsTheSkippedLinesAndRefusesEmptyFiles) {
                              (test::testDataFolder() / "bad" / "letters_in_digits.txt").string()},
                             dir_.path());
     EXPECT_EQ(skipped.status, 0) << skipped.err;
-    EXPECT_THAT(skipped.out, HasSubstr("2 draws stored"));
-    EXPECT_THAT(skipped.out, HasSubstr("2 lines skipped (line 2: not five digits, line 3"));
+    EXPECT_THAT(skipped.out, HasSubstr("已存入 2 期"));
+    EXPECT_THAT(skipped.out, HasSubstr("跳过 2 行（第 2 行：号码不是五个数字；第 3 行"));
 
     const auto refused =
         test::runCliProcess({"--dir", dir_.path().string(), "import",
                              (test::testDataFolder() / "bad" / "utf16le_bom.txt").string()},
                             dir_.path());
     EXPECT_EQ(refused.status, 2);
-    EXPECT_THAT(refused.err, HasSubstr("utf16le_bom.txt holds no draw line"));
+    EXPECT_THAT(refused.err, HasSubstr("utf16le_bom.txt 中没有开奖号码行"));
     EXPECT_EQ(test::storedDraws(dir_ / "Zembric.mdb").size(), 2u);
 }
 

@@ -102,7 +102,7 @@ class BadPage : public ::testing::Test {
     void expectUnchanged(const test::CliResult& run, const std::string& says) {
         EXPECT_EQ(run.status, 2) << run.out;
         EXPECT_THAT(run.err, HasSubstr(says));
-        EXPECT_THAT(run.err, HasSubstr("left as it was"));
+        EXPECT_THAT(run.err, HasSubstr("历史号码保持原样"));
         EXPECT_EQ(test::storedDraws(dir_ / "Zembric.mdb"), test::drawLines(before_));
     }
 
@@ -127,7 +127,7 @@ TEST_F(BadPage, FiftyMegabytePageIsRefusedWithoutReadingItAll) {
     server.override(2016, [](httplib::Response& res) {
         res.set_content(std::string(50u << 20, '<'), "text/html");
     });
-    expectUnchanged(update(server.baseUrl()), "larger than");
+    expectUnchanged(update(server.baseUrl()), "大于");
 }
 
 TEST_F(BadPage, DeeplyNestedAndBrokenMarkupIsNoTable) {
@@ -137,7 +137,7 @@ TEST_F(BadPage, DeeplyNestedAndBrokenMarkupIsNoTable) {
     nested += "<table id=draw_list><tr><td>16001<td>12345";
     server.override(2016,
                     [nested](httplib::Response& res) { res.set_content(nested, "text/html"); });
-    expectUnchanged(update(server.baseUrl()), "no table \"draw_list\"");
+    expectUnchanged(update(server.baseUrl()), "没有表格“draw_list”");
 
     server.override(2016, [](httplib::Response& res) {
         res.set_content(

@@ -207,7 +207,7 @@ TEST(UnusableDatabase, DatabaseSizeLimitFailsTheImportAndKeepsTheHistory) {
         FAIL() << "the import did not notice the full database";
     } catch (const StoreError& e) {
         EXPECT_THAT(e.what(), HasSubstr("full"));
-        EXPECT_THAT(e.what(), HasSubstr("left as it was"));
+        EXPECT_THAT(e.what(), HasSubstr("历史号码保持原样"));
     }
     store.reopenReadingCursor();
     EXPECT_EQ(store.rows().size(), fortyDraws().size());

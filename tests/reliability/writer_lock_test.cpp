@@ -42,8 +42,8 @@ TEST(OneWriter, SecondStoreIsRefusedWhileTheFirstWritesAndReadsMeanwhile) {
                            "b");
             FAIL() << "the second writer was let in";
         } catch (const StoreBusyError& e) {
-            EXPECT_THAT(e.what(), HasSubstr("another copy of arrange5 is changing the history"));
-            EXPECT_THAT(e.what(), HasSubstr("nothing was changed"));
+            EXPECT_THAT(e.what(), HasSubstr("另一个 arrange5 程序正在改动"));
+            EXPECT_THAT(e.what(), HasSubstr("什么也没有改变"));
         }
         second.reopenReadingCursor();
         EXPECT_EQ(second.rows().size(), 30u) << "a reader is not kept out";
@@ -71,7 +71,7 @@ TEST(OneWriter, CommandLineWaitsBrieflyThenRefusesAndReadsAllTheWhile) {
         const auto refused = test::runCliProcess(
             {"--dir", folder, "import", (dir / "new.txt").string()}, dir.path());
         EXPECT_EQ(refused.status, 2);
-        EXPECT_THAT(refused.err, HasSubstr("another copy of arrange5 is changing the history"));
+        EXPECT_THAT(refused.err, HasSubstr("另一个 arrange5 程序正在改动"));
         const auto read = test::runCliProcess({"--dir", folder, "history"}, dir.path());
         EXPECT_EQ(read.status, 0) << read.err;
         EXPECT_EQ(read.out.size(), old.size() * 14);
