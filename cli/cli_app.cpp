@@ -18,11 +18,13 @@ HistoryStore& CliContext::store() {
 
 int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
     CliContext ctx(out, err);
-    CLI::App app{"arrange5-cli: the 排列五 history and its following-pattern searches"};
-    app.set_help_all_flag("--help-all");
+    CLI::App app{"arrange5-cli：排列五的历史号码与跟随形态检索"};
+    // Before the subcommands are added: each takes its help flag from the app.
+    app.set_help_flag("-h,--help", "显示帮助并退出");
+    app.set_help_all_flag("--help-all", "列出全部命令和选项并退出");
     app.require_subcommand(1);
-    app.add_option("--dir", ctx.dir, "data folder holding Zembric.mdb");
-    app.add_option("--segment-base", ctx.segmentBase, "segment number of the digits 0 and 1")
+    app.add_option("--dir", ctx.dir, "存放 Zembric.mdb 的数据文件夹");
+    app.add_option("--segment-base", ctx.segmentBase, "段数参数：数字 0、1 所在段的编号")
         ->check(CLI::IsMember({0, 1}));
     addHistoryCommands(app, ctx);
     addMaintenanceCommands(app, ctx);

@@ -8,34 +8,34 @@
 namespace arrange5::cli {
 
 void addHistoryCommands(CLI::App& app, CliContext& ctx) {
-    auto* import = app.add_subcommand("import", "replace the history with a history text file");
+    auto* importCmd = app.add_subcommand("import", "用历史号码文本文件替换全部历史号码");
     auto importFile = std::make_shared<std::string>();
-    import->add_option("FILE", *importFile, "history text file")->required();
-    import->callback([&ctx, importFile] {
+    importCmd->add_option("FILE", *importFile, "历史号码文本文件")->required();
+    importCmd->callback([&ctx, importFile] {
         const ReplaceReport report =
             importHistoryFile(ctx.store(), *importFile, ctx.segmentBase, ctx.sp);
-    ctx.out << report.summary() << "\n";
-});
+        ctx.out << report.summary() << "\n";
+    });
 
-auto* history = app.add_subcommand("history", "print the history, one line per draw");
-history->callback([&ctx] {
-    std::string buffer;
-    for (const auto& row : ctx.store().rows()) {
-        buffer += formatHistoryLine(row.issue, row.digits());
-        buffer += '\n';
-    }
-    ctx.out << buffer;
-});
+    auto* history = app.add_subcommand("history", "打印全部历史号码，每行一期");
+    history->callback([&ctx] {
+        std::string buffer;
+        for (const auto& row : ctx.store().rows()) {
+            buffer += formatHistoryLine(row.issue, row.digits());
+            buffer += '\n';
+        }
+        ctx.out << buffer;
+    });
 
-auto* exportCmd = app.add_subcommand("export", "write the history text file");
-auto exportFile = std::make_shared<std::string>();
-exportCmd->add_option("FILE", *exportFile, "file to write (default: the window's name)");
-exportCmd->callback([&ctx, exportFile] {
-    std::optional<std::filesystem::path> target;
-    if (!exportFile->empty()) target = *exportFile;
-    const auto written = exportHistoryText(ctx.store(), target);
-    ctx.out << ctx.store().rows().size() << " draws written to " << written.string() << "\n";
-});
-}  // namespace arrange5::cli
+    auto* exportCmd = app.add_subcommand("export", "写出历史号码文本文件");
+    auto exportFile = std::make_shared<std::string>();
+    exportCmd->add_option("FILE", *exportFile, "要写出的文件（默认与窗口的导出同名、同位置）");
+    exportCmd->callback([&ctx, exportFile] {
+        std::optional<std::filesystem::path> target;
+        if (!exportFile->empty()) target = *exportFile;
+        const auto written = exportHistoryText(ctx.store(), target);
+        ctx.out << "已把 " << ctx.store().rows().size() << " 期写入 " << written.string() << "\n";
+    });
+}
 
 }  // namespace arrange5::cli

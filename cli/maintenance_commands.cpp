@@ -15,32 +15,32 @@ Digits parseDraw(const std::string& text) {
         ok = text[i] >= '0' && text[i] <= '9';
         if (ok) digits[i] = static_cast<int16_t>(text[i] - '0');
     }
-    if (!ok) throw InputError("\"" + text + "\" is not a draw; give five digits, e.g. 01234");
+    if (!ok) throw InputError("“" + text + "”不是开奖号码，请给出五个数字，例如 01234");
     return digits;
 }
 
 int64_t parseNumber(const std::string& text, const std::string& what) {
     const auto value = parseWholeNumber(text);
-    if (!value) throw InputError("\"" + text + "\" is not a number (" + what + ")");
+    if (!value) throw InputError("“" + text + "”不是数字（" + what + "）");
     return *value;
 }
 
-// "14 draws removed; 16 draws stored (2014001 to 2014016)", or why nothing was removed.
+// "已删除 14 期；已存入 16 期（2014001 期至 2014016 期）", or why nothing was removed.
 std::string deletionSummary(std::size_t before, const std::optional<ReplaceReport>& report,
                             const std::string& whyNothing) {
-    if (!report) return "nothing deleted (" + whyNothing + ")";
+    if (!report) return "没有删除任何一期（" + whyNothing + "）";
     const std::size_t removed = before >= report->stored ? before - report->stored : 0;
-    return std::to_string(removed) + " draws removed; " + report->summary();
+    return "已删除 " + std::to_string(removed) + " 期；" + report->summary();
 }
 
 }  // namespace
 
 void addMaintenanceCommands(CLI::App& app, CliContext& ctx) {
-    auto* enter = app.add_subcommand("enter", "append one draw as manual entry does");
+    auto* enter = app.add_subcommand("enter", "追加一期，同手动输入");
     auto draw = std::make_shared<std::string>();
     auto issue = std::make_shared<std::string>();
-    enter->add_option("DIGITS", *draw, "the five digits of the draw, e.g. 01234")->required();
-    enter->add_option("--issue", *issue, "issue number of the draw when the history is empty");
+    enter->add_option("DIGITS", *draw, "这一期的五个数字，例如 01234")->required();
+    enter->add_option("--issue", *issue, "历史号码为空时这一期的期号");
     enter->callback([&ctx, draw, issue] {
         const Digits digits = parseDraw(*draw);
         HistoryStore& store = ctx.store();
@@ -48,63 +48,61 @@ void addMaintenanceCommands(CLI::App& app, CliContext& ctx) {
         if (!issue->empty()) {
             const int64_t n = parseNumber(*issue, "--issue");
             if (!isValidIssue(n)) {
-                throw InputError(*issue + " is not an issue number (seven digits, e.g. 2013001)");
+                throw InputError(*issue + " 不是期号（七位数字，例如 2013001），没有存入");
             }
             given = static_cast<int32_t>(n);
             // Only an empty history takes its issue from the user; otherwise the next issue
             // is fixed, and a different one given on purpose must not be ignored silently.
             if (!store.empty() && nextIssueForDisplay(store.rows().back().issue) != n) {
-                throw InputError("the next issue is " +
+                throw InputError("下一期是第 " +
                                  std::to_string(nextIssueForDisplay(store.rows().back().issue)) +
-                                 "; --issue is only for an empty history");
+                                 " 期；--issue 只用于空的历史号码，没有存入");
             }
         }
         const int32_t stored = appendManualDraw(store, digits, ctx.segmentBase, ctx.sp, given);
-        ctx.out << "issue " << stored << " stored: " << digitString(digits) << "\n";
+        ctx.out << "已存入第 " << stored << " 期：" << digitString(digits) << "\n";
     });
 
-    auto* deleteLast = app.add_subcommand("delete-last", "delete the draw with the highest issue");
+    auto* deleteLast = app.add_subcommand("delete-last", "删除期号最大的一期");
     deleteLast->callback([&ctx] {
         const int32_t deleted = deleteLastDraw(ctx.store());
-        ctx.out << "issue " << deleted << " deleted; " << ctx.store().rows().size()
-                << " draws remain\n";
+        ctx.out << "已删除第 " << deleted << " 期，还剩 " << ctx.store().rows().size() << " 期\n";
     });
 
-    auto* clear = app.add_subcommand("clear", "delete every draw of the history");
+    auto* clear = app.add_subcommand("clear", "删除全部历史号码");
     clear->callback([&ctx] {
         const std::size_t deleted = clearHistory(ctx.store());
-        ctx.out << deleted << " draws deleted; the history is empty\n";
+        ctx.out << "已删除 " << deleted << " 期，历史号码已清空\n";
     });
 
-    auto* cutTo = app.add_subcommand("cut-to", "keep the draws up to ISSUE, rebuilt via lsbf.txt");
+    auto* cutTo = app.add_subcommand("cut-to", "保留到 ISSUE 期为止，经由 lsbf.txt 重建");
     auto cutIssue = std::make_shared<std::string>();
-    cutTo->add_option("ISSUE", *cutIssue, "last issue to keep, e.g. 2014016")->required();
+    cutTo->add_option("ISSUE", *cutIssue, "要保留的最后一期，例如 2014016")->required();
     cutTo->callback([&ctx, cutIssue] {
-        const int64_t n = parseNumber(*cutIssue, "the issue to keep up to");
+        const int64_t n = parseNumber(*cutIssue, "要保留到的期号");
         HistoryStore& store = ctx.store();
         const std::size_t before = store.rows().size();
         const auto report = cutToIssue(store, n, ctx.segmentBase, ctx.sp);
-        ctx.out << deletionSummary(before, report, "the issue is not greater than 0") << "\n";
+        ctx.out << deletionSummary(before, report, "期号不大于 0") << "\n";
     });
 
-    auto* dropLast =
-        app.add_subcommand("drop-last", "drop the last N issues, rebuilt via lsbf.txt");
+    auto* dropLast = app.add_subcommand("drop-last", "删除最后 N 期，经由 lsbf.txt 重建");
     auto dropCount = std::make_shared<std::string>();
-    dropLast->add_option("N", *dropCount, "how many issues to drop from the end")->required();
+    dropLast->add_option("N", *dropCount, "要从最后删除多少期")->required();
     dropLast->callback([&ctx, dropCount] {
-        const int64_t n = parseNumber(*dropCount, "how many issues to drop");
+        const int64_t n = parseNumber(*dropCount, "要删除的期数");
         HistoryStore& store = ctx.store();
         const std::size_t before = store.rows().size();
         const auto report = dropLastIssues(store, n, ctx.segmentBase, ctx.sp);
-        ctx.out << deletionSummary(before, report, "N is not greater than 0") << "\n";
+        ctx.out << deletionSummary(before, report, "N 不大于 0") << "\n";
     });
 
-    auto* rebuild = app.add_subcommand("rebuild", "rebuild the history from lsbf.txt");
+    auto* rebuild = app.add_subcommand("rebuild", "由 lsbf.txt 重建历史号码");
     rebuild->callback([&ctx] {
         HistoryStore& store = ctx.store();
         const std::size_t before = store.rows().size();
         const ReplaceReport report = rebuildFromBackup(store, ctx.segmentBase, ctx.sp);
-        ctx.out << (report.stored == 0 ? "lsbf.txt is empty; " : "")
+        ctx.out << (report.stored == 0 ? "lsbf.txt 是空的；" : "")
                 << deletionSummary(before, report, {}) << "\n";
     });
 }

@@ -60,8 +60,8 @@ CodeKind parseKind(const std::string& text, const std::string& option) {
     for (int k = 0; k < kCodeKindCount; ++k) {
         if (text == names[k] || text == std::to_string(k)) return static_cast<CodeKind>(k);
     }
-    throw InputError(option + ": \"" + text +
-                     "\" is not a kind (number, bigsmall, oddeven, segment or 0..3)");
+    throw InputError(option + "：“" + text +
+                     "”不是搜索类型（number、bigsmall、oddeven、segment 或 0..3）");
 }
 
 std::array<bool, 5> parsePositions(const std::string& text) {
@@ -70,8 +70,7 @@ std::array<bool, 5> parsePositions(const std::string& text) {
     for (std::string_view item : splitList(text)) {
         const auto p = parseInt(item);
         if (!p || *p < 1 || *p > 5) {
-            throw InputError("--positions: \"" + std::string(item) +
-                             "\" is not a position from 1 to 5");
+            throw InputError("--positions：“" + std::string(item) + "”不是 1 到 5 的位置");
         }
         chosen[*p - 1] = true;
     }
@@ -81,14 +80,14 @@ std::array<bool, 5> parsePositions(const std::string& text) {
 ReferenceValues parseReference(const std::string& text) {
     const auto items = splitList(text);
     if (items.size() != 5) {
-        throw InputError("--ref needs five values separated by commas, such as 1,2,3,4,5");
+        throw InputError("--ref 需要五个以逗号分隔的值，例如 1,2,3,4,5");
     }
     ReferenceValues values{};
     for (int i = 0; i < 5; ++i) {
         const auto v = parseInt(items[i]);
         if (!v || *v < std::numeric_limits<int16_t>::min() ||
             *v > std::numeric_limits<int16_t>::max()) {
-            throw InputError("--ref: \"" + std::string(items[i]) + "\" is not a whole number");
+            throw InputError("--ref：“" + std::string(items[i]) + "”不是整数");
         }
         values[i] = static_cast<int16_t>(*v);
     }
@@ -123,22 +122,22 @@ SearchRequest buildRequest(CliContext& ctx, const SearchOptions& o) {
         const auto verified = verifyReference(rows, *verifyIssue, o.onlyBefore, request.settings);
         if (!verified) {
             throw InputError("--verify " + std::to_string(*verifyIssue) +
-                             ": the history holds no draw far enough before that issue");
+                             "：历史号码中这一期之前的期数不够，无法取得参考号码");
         }
         request.reference = verified->values;
         if (!to) to = verified->rangeEnd;
     } else if (o.reference.empty()) {
         const auto row = referenceRowIndex(rows, request.settings);
         if (!row) {
-            throw InputError(rows.empty() ? "the history is empty; import draws first"
-                                          : "the history holds fewer draws than N of --earlier");
+            throw InputError(rows.empty() ? "历史号码为空，请先读入历史号码"
+                                          : "历史号码的期数少于 --earlier 给出的 N");
         }
         request.reference = valuesOfRow(rows[*row], request.settings.kind);
     }
     if (!from) from = defaultRangeStart(rows, request.settings);
     if (!to && !rows.empty()) to = rows.back().issue;
     if (!from || !to) {
-        throw InputError("the history is empty; give --from and --to or import draws first");
+        throw InputError("历史号码为空；请给出 --from 和 --to，或先读入历史号码");
     }
     request.from = *from;
     request.to = *to;
@@ -168,31 +167,29 @@ void printResult(CliContext& ctx, const SearchRequest& request, const SearchResu
 }
 
 void addSearchOptions(CLI::App* cmd, SearchOptions& o, bool tickedPositions) {
-    cmd->add_option("--kind", o.kind, "search kind: number, bigsmall, oddeven, segment or 0..3");
-    cmd->add_option("--match", o.match, "free (自由位) or fixed (固定位)")
+    cmd->add_option("--kind", o.kind, "搜索类型：number、bigsmall、oddeven、segment 或 0..3");
+    cmd->add_option("--match", o.match, "free（自由位）或 fixed（固定位）")
         ->check(CLI::IsMember({"free", "fixed"}));
-    cmd->add_option("--earlier", o.earlier, "前期 mode with N = 1..9")->check(CLI::Range(1, 9));
+    cmd->add_option("--earlier", o.earlier, "前期模式，N = 1..9")->check(CLI::Range(1, 9));
     if (tickedPositions) {
-        cmd->add_option("--positions", o.positions, "ticked positions, e.g. 1,3");
+        cmd->add_option("--positions", o.positions, "勾选的位置，例如 1,3");
     }
-    auto* ref = cmd->add_option("--ref", o.reference, "reference typed in: A,B,C,D,E");
-    auto* verify = cmd->add_option("--verify", o.verify, "reference from the issue to verify");
+    auto* ref = cmd->add_option("--ref", o.reference, "手动输入的参考号码：A,B,C,D,E");
+    auto* verify = cmd->add_option("--verify", o.verify, "参考号码取自验证期");
     verify->excludes(ref);
-    cmd->add_flag("--only-before", o.onlyBefore, "search only the history before that issue")
-        ->needs(verify);
-    cmd->add_option("--from", o.from, "first issue of the range");
-    cmd->add_option("--to", o.to, "last issue of the range");
-    cmd->add_option("--result-kind", o.resultKind, "kind of the tallied outcomes");
-    cmd->add_option("--result-pos", o.resultPosition, "result position 1..5")
-        ->check(CLI::Range(1, 5));
-    cmd->add_flag("--group", o.group, "组选: count positions 1 up to the result position");
+    cmd->add_flag("--only-before", o.onlyBefore, "仅检索验证期之前的历史号码")->needs(verify);
+    cmd->add_option("--from", o.from, "检索范围的第一期");
+    cmd->add_option("--to", o.to, "检索范围的最后一期");
+    cmd->add_option("--result-kind", o.resultKind, "统计的结果类型");
+    cmd->add_option("--result-pos", o.resultPosition, "结果统计位 1..5")->check(CLI::Range(1, 5));
+    cmd->add_flag("--group", o.group, "组选：统计第 1 位到结果统计位");
 }
 
 }  // namespace
 
 void addSearchCommands(CLI::App& app, CliContext& ctx) {
     auto single = std::make_shared<SearchOptions>();
-    auto* search = app.add_subcommand("search", "single following-pattern search with its tally");
+    auto* search = app.add_subcommand("search", "检索（跟随形态），输出命中与统计");
     addSearchOptions(search, *single, true);
     search->callback([&ctx, single] {
         const SearchRequest request = buildRequest(ctx, *single);
@@ -200,8 +197,8 @@ void addSearchCommands(CLI::App& app, CliContext& ctx) {
     });
 
     auto combination = std::make_shared<SearchOptions>();
-    auto* combo = app.add_subcommand("combo", "combination search with its tally");
-    combo->add_option("--k", combination->k, "number of combined positions")->required();
+    auto* combo = app.add_subcommand("combo", "组合检索，输出命中与统计");
+    combo->add_option("--k", combination->k, "组合位数")->required();
     addSearchOptions(combo, *combination, false);
     combo->callback([&ctx, combination] {
         const SearchRequest request = buildRequest(ctx, *combination);

@@ -18,7 +18,7 @@ struct UpdateArgs {
 
 int yearOfDate(const std::string& text) {
     const auto bad = [&] {
-        return InputError("--today needs a date written YYYY-MM-DD, not \"" + text + "\"");
+        return InputError("--today 需要 YYYY-MM-DD 形式的日期，而不是“" + text + "”");
     };
     if (text.size() != 10 || text[4] != '-' || text[7] != '-') throw bad();
     for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9}) {
@@ -46,12 +46,12 @@ int currentYear() {
 
 void addUpdateCommand(CLI::App& app, CliContext& ctx) {
     auto args = std::make_shared<UpdateArgs>();
-    auto* update =
-        app.add_subcommand("update", "bring the history up to date from the results site");
-    update->add_option("--url", args->url, "results host, e.g. https://example.org")->required();
-    update->add_option("--years-to-keep", args->yearsToKeep, "years of history to keep (2 to 16)")
+    auto* update = app.add_subcommand("update", "从开奖结果网站在线更新历史号码");
+    update->add_option("--url", args->url, "开奖结果网站的地址，例如 https://example.org")
+        ->required();
+    update->add_option("--years-to-keep", args->yearsToKeep, "保留多少年的历史号码（2 到 16）")
         ->check(CLI::Range(2, 16));
-    update->add_option("--today", args->today, "the current date, YYYY-MM-DD");
+    update->add_option("--today", args->today, "当前日期，YYYY-MM-DD");
     update->callback([&ctx, args] {
         UpdateOptions options;
         options.baseUrl = args->url;

@@ -73,30 +73,30 @@ void expectRefused(const CliRun& run, const std::string& mentions) {
 
 TEST(MaintenanceCli, EnterDeleteLastAndClear) {
     TempDir dir;
-    expectRefused(cli(dir, {"enter", "12345"}), "empty");
+    expectRefused(cli(dir, {"enter", "12345"}), "历史号码为空");
     EXPECT_EQ(history(dir), "");
 
     CliRun first = cli(dir, {"enter", "12345", "--issue", "2013358"});
     EXPECT_EQ(first.status, 0) << first.err;
-    EXPECT_EQ(first.out, "issue 2013358 stored: 12345\n");
-    EXPECT_EQ(cli(dir, {"enter", "06789"}).out, "issue 2014001 stored: 06789\n");
-    expectRefused(cli(dir, {"enter", "1234"}), "five digits");
-    expectRefused(cli(dir, {"enter", "12a45"}), "five digits");
+    EXPECT_EQ(first.out, "已存入第 2013358 期：12345\n");
+    EXPECT_EQ(cli(dir, {"enter", "06789"}).out, "已存入第 2014001 期：06789\n");
+    expectRefused(cli(dir, {"enter", "1234"}), "五个数字");
+    expectRefused(cli(dir, {"enter", "12a45"}), "五个数字");
     expectRefused(cli(dir, {"enter", "11111", "--issue", "2020001"}), "2014002");
     expectRefused(cli(dir, {"enter", "11111", "--issue", "2013000"}), "2013000");
     EXPECT_EQ(history(dir), "2013358 12345\n2014001 06789\n");
 
     CliRun del = cli(dir, {"delete-last"});
     EXPECT_EQ(del.status, 0) << del.err;
-    EXPECT_EQ(del.out, "issue 2014001 deleted; 1 draws remain\n");
+    EXPECT_EQ(del.out, "已删除第 2014001 期，还剩 1 期\n");
     EXPECT_TRUE(fs::exists(dir / "ZembricTmp.mdb")) << "delete-last compacts";
     EXPECT_EQ(history(dir), "2013358 12345\n");
 
     CliRun clear = cli(dir, {"clear"});
     EXPECT_EQ(clear.status, 0) << clear.err;
-    EXPECT_EQ(clear.out, "1 draws deleted; the history is empty\n");
+    EXPECT_EQ(clear.out, "已删除 1 期，历史号码已清空\n");
     EXPECT_EQ(history(dir), "");
-    expectRefused(cli(dir, {"delete-last"}), "empty");
+    expectRefused(cli(dir, {"delete-last"}), "历史号码为空");
 }
 
 TEST(MaintenanceCli, CutToDropLastAndRebuild) {
@@ -108,10 +108,10 @@ TEST(MaintenanceCli, CutToDropLastAndRebuild) {
 
     CliRun cut = cli(dir, {"cut-to", "2014016"});
     EXPECT_EQ(cut.status, 0) << cut.err;
-    EXPECT_EQ(cut.out, "14 draws removed; 16 draws stored (2014001 to 2014016)\n");
+    EXPECT_EQ(cut.out, "已删除 14 期；已存入 16 期（2014001 期至 2014016 期）\n");
     CliRun drop = cli(dir, {"drop-last", "3"});
     EXPECT_EQ(drop.status, 0) << drop.err;
-    EXPECT_EQ(drop.out, "3 draws removed; 13 draws stored (2014001 to 2014013)\n");
+    EXPECT_EQ(drop.out, "已删除 3 期；已存入 13 期（2014001 期至 2014013 期）\n");
     const std::string kept = history(dir);
     EXPECT_EQ(kept,
               "2014001 00000\n2014002 11111\n2014003 22222\n2014004 33333\n2014005 44444\n"
@@ -121,7 +121,7 @@ TEST(MaintenanceCli, CutToDropLastAndRebuild) {
     for (const std::string n : {"0", "-2"}) {
         CliRun none = cli(dir, {"drop-last", n});
         EXPECT_EQ(none.status, 0) << none.err;
-        EXPECT_EQ(none.out.rfind("nothing deleted", 0), 0u) << none.out;
+        EXPECT_EQ(none.out.rfind("没有删除任何一期", 0), 0u) << none.out;
         EXPECT_EQ(test::readFile(dir / "lsbf.txt"), "");
     }
     expectRefused(cli(dir, {"cut-to", "abc"}), "abc");
@@ -131,7 +131,7 @@ TEST(MaintenanceCli, CutToDropLastAndRebuild) {
     test::writeFile(dir / "lsbf.txt", "2013001 12345\r\n2013002 67890\r\n");
     CliRun rebuilt = cli(dir, {"rebuild"});
     EXPECT_EQ(rebuilt.status, 0) << rebuilt.err;
-    EXPECT_EQ(rebuilt.out, "11 draws removed; 2 draws stored (2013001 to 2013002)\n");
+    EXPECT_EQ(rebuilt.out, "已删除 11 期；已存入 2 期（2013001 期至 2013002 期）\n");
     EXPECT_EQ(history(dir), "2013001 12345\n2013002 67890\n");
 
     fs::remove(dir / "lsbf.txt");

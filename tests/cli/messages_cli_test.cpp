@@ -1,0 +1,85 @@
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/cli_context.h"
+#include "support/test_support.h"
+
+namespace arrange5 {
+namespace {
+
+using test::TempDir;
+
+struct CliOutcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+CliOutcome cli(const TempDir& dir, std::vector<std::string> args) {
+    args.insert(args.begin(), {"arrange5-cli", "--dir", dir.path().string()});
+    std::vector<const char*> argv;
+    for (const auto& a : args) argv.push_back(a.c_str());
+    std::ostringstream out, err;
+    CliOutcome run;
+    run.status = cli::runCli(static_cast<int>(argv.size()), argv.data(), out, err);
+    run.out = out.str();
+    run.err = err.str();
+    return run;
+}
+
+// The users read Chinese: a refused command names what it refused in Chinese, with the
+// file, number or option the user gave, and never in an English sentence that slipped back.
+TEST(CliMessages, RefusalsNameTheProblemInChinese) {
+    TempDir dir;
+    test::writeFile(dir / "notes.csv", "2013001 12345\r\n");
+    const struct {
+        std::vector<std::string> args;
+        std::vector<std::string> says;
+    } cases[] = {
+        {{"import", (dir / "missing.txt").string()}, {"missing.txt", "文件不存在", "没有改变"}},
+        {{"import", (dir / "notes.csv").string()}, {"notes.csv", "不是文本文件"}},
+        {{"enter", "12a45"}, {"“12a45”不是开奖号码", "01234"}},
+        {{"enter", "12345"}, {"历史号码为空", "期号"}},
+        {{"enter", "12345", "--issue", "2013000"}, {"2013000 不是期号", "没有存入"}},
+        {{"delete-last"}, {"历史号码为空"}},
+        {{"export"}, {"历史号码为空"}},
+        {{"cut-to", "abc"}, {"“abc”不是数字"}},
+        {{"update", "--url", "ftp://example.org"}, {"ftp://example.org", "在线更新没有进行"}},
+        {{"update", "--url", "http://127.0.0.1:1", "--today", "2016-02-30"}, {"“2016-02-30”"}},
+        {{"search", "--kind", "colour"}, {"“colour”不是搜索类型"}},
+        {{"search", "--ref", "1,2,3"}, {"--ref 需要五个"}},
+        {{"search"}, {"历史号码为空"}},
+    };
+    // Three English words in a row: a sentence, not a file name or an option.
+    const std::regex english("[A-Za-z]{2,} [A-Za-z]{2,} [A-Za-z]{2,}");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args[0] + " " + c.args.back());
+        const CliOutcome run = cli(dir, c.args);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.out, "");
+        ASSERT_FALSE(run.err.empty());
+        EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+        for (const auto& part : c.says) EXPECT_NE(run.err.find(part), std::string::npos) << run.err;
+        EXPECT_FALSE(std::regex_search(run.err, english)) << run.err;
+    }
+    EXPECT_EQ(cli(dir, {"history"}).out, "") << "no refused command stored anything";
+}
+
+TEST(CliMessages, SummariesSayWhatWasDone) {
+    TempDir dir;
+    test::writeFile(dir / "h.txt", "2013001 12345\r\n2013002 1234\r\n2013003 67890\r\n");
+    EXPECT_EQ(cli(dir, {"import", (dir / "h.txt").string()}).out,
+              "已存入 2 期（2013001 期至 2013003 期）；跳过 1 行（第 2 行：号码不是五个数字）\n");
+    EXPECT_EQ(cli(dir, {"export", (dir / "out.txt").string()}).out,
+              "已把 2 期写入 " + (dir / "out.txt").string() + "\n");
+    EXPECT_EQ(cli(dir, {"rebuild"}).status, 2) << "no lsbf.txt yet";
+    EXPECT_EQ(cli(dir, {"drop-last", "0"}).out, "没有删除任何一期（N 不大于 0）\n");
+    EXPECT_EQ(cli(dir, {"rebuild"}).out, "lsbf.txt 是空的；已删除 2 期；已存入 0 期\n");
+}
+
+}  // namespace
+}  // namespace arrange5
