@@ -36,10 +36,10 @@ int main(int argc, char* argv[]) {
 
     QCommandLineParser parser;
     parser.addHelpOption();
-    QCommandLineOption dataDir("data-dir", "Keep Zembric.mdb and the exports in DIR.", "DIR");
+    QCommandLineOption dataDir(
+        "data-dir", QStringLiteral("把 Zembric.mdb 和各种导出文件放在目录 DIR 中。"), "DIR");
     QCommandLineOption demoSearch("demo-search",
-                                  "After start-up tick positions 1 and 3 and search (for the "
-                                  "screenshots).");
+                                  QStringLiteral("启动后勾选第1位和第3位并检索（用于截图）。"));
     parser.addOption(dataDir);
     parser.addOption(demoSearch);
     parser.process(app);
