@@ -22,8 +22,7 @@ std::size_t extraStepsBack(const SearchSettings& settings) {
 
 void requireValidLag(const SearchSettings& settings) {
     if (!settings.previousIssue && (settings.lagN < 1 || settings.lagN > 9)) {
-        throw InputError("N of 前期 must be a number from 1 to 9, not " +
-                         std::to_string(settings.lagN));
+        throw InputError("前期的 N 必须是 1 到 9 的数，而不是 " + std::to_string(settings.lagN));
     }
 }
 
@@ -39,7 +38,7 @@ std::optional<std::size_t> referenceRowIndex(const HistorySnapshot& rows,
 
 ReferenceValues valuesOfRow(const HistoryRow& row, CodeKind kind) {
     if (!isValidKind(static_cast<int>(kind))) {
-        throw InputError("unknown search kind " + std::to_string(static_cast<int>(kind)));
+        throw InputError("未知的搜索类型 " + std::to_string(static_cast<int>(kind)));
     }
     return row.codes[static_cast<int>(kind)];
 }
@@ -85,19 +84,17 @@ int32_t parseIssueField(const std::string& text, const std::string& fieldName) {
     while (begin < end && std::isspace(static_cast<unsigned char>(text[begin]))) ++begin;
     while (end > begin && std::isspace(static_cast<unsigned char>(text[end - 1]))) --end;
     const std::string_view trimmed(text.data() + begin, end - begin);
-    if (trimmed.empty())
-        throw InputError(fieldName + ": an issue number is needed, the field is empty");
+    if (trimmed.empty()) throw InputError(fieldName + "：需要期号，框中是空的");
     std::string_view digits = trimmed;
     if (digits.size() > 1 && digits.front() == '+' && digits[1] != '-') digits.remove_prefix(1);
     int32_t value = 0;
     const auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
     if (ec != std::errc() || ptr != digits.data() + digits.size()) {
         if (ec == std::errc::result_out_of_range) {
-            throw InputError(fieldName + ": \"" + std::string(trimmed) +
-                             "\" is too large for an issue number");
+            throw InputError(fieldName + "：“" + std::string(trimmed) + "”太大，不能作为期号");
         }
-        throw InputError(fieldName + ": \"" + std::string(trimmed) +
-                         "\" is not an issue number (expected digits such as 2013001)");
+        throw InputError(fieldName + "：“" + std::string(trimmed) +
+                         "”不是期号（应是数字，例如 2013001）");
     }
     return value;
 }

@@ -21,21 +21,20 @@ namespace {
 void validate(const SearchRequest& request) {
     const SearchSettings& s = request.settings;
     if (!isValidKind(static_cast<int>(s.kind))) {
-        throw InputError("unknown search kind " + std::to_string(static_cast<int>(s.kind)));
+        throw InputError("未知的搜索类型 " + std::to_string(static_cast<int>(s.kind)));
     }
     if (!s.previousIssue && (s.lagN < 1 || s.lagN > 9)) {
-        throw InputError("N of 前期 must be a number from 1 to 9, not " + std::to_string(s.lagN));
+        throw InputError("前期的 N 必须是 1 到 9 的数，而不是 " + std::to_string(s.lagN));
     }
     const TallySettings& t = request.tally;
     if (!isValidKind(static_cast<int>(t.resultKind))) {
-        throw InputError("unknown result kind " + std::to_string(static_cast<int>(t.resultKind)));
+        throw InputError("未知的结果类型 " + std::to_string(static_cast<int>(t.resultKind)));
     }
     if (t.resultPosition < 1 || t.resultPosition > 5) {
-        throw InputError("the result position must be 1 to 5, not " +
-                         std::to_string(t.resultPosition));
+        throw InputError("结果统计位必须是 1 到 5，而不是 " + std::to_string(t.resultPosition));
     }
     if (t.segmentBase != 0 && t.segmentBase != 1) {
-        throw InputError("the segment base must be 0 or 1, not " + std::to_string(t.segmentBase));
+        throw InputError("段数参数必须是 0 或 1，而不是 " + std::to_string(t.segmentBase));
     }
 }
 
@@ -224,6 +223,9 @@ CombinationTerms combinationTerms(SearchUpdate& u, const SearchRequest& request,
 // about the working columns cannot go stale between reading it and writing.
 template <typename Body>
 SearchResult inTransaction(HistoryStore& store, Body body) {
+    // A search writes its working columns, so it is a writer like any other command: a
+    // read-only store or another program's long command is reported in plain words.
+    const HistoryStore::WriteLock lock = store.lockForWriting();
     try {
         SQLite::Transaction tx(store.db(), SQLite::TransactionBehavior::IMMEDIATE);
         const HistoryStore::ChangeStamp before = store.changeStamp();
@@ -234,7 +236,7 @@ SearchResult inTransaction(HistoryStore& store, Body body) {
         store.recordWorkingColumns(written, before, after);
         return result;
     } catch (const SQLite::Exception& e) {
-        throw StoreError(std::string("the search could not be run: ") + e.what());
+        throw StoreError(std::string("检索无法进行（数据库报告：") + e.what() + "）");
     }
 }
 

@@ -93,13 +93,13 @@ void HistoryStore::createDatabase() {
         db.exec("PRAGMA journal_mode=WAL");
     } catch (const SQLite::Exception& e) {
         fs::remove(fresh, ec);
-        throw StoreError("cannot create " + file.string() + ": " + e.what());
+        throw StoreError("无法建立 " + file.string() + "（数据库报告：" + e.what() + "）");
     }
     fs::rename(fresh, file, ec);
     if (ec) {
         const std::string why = ec.message();
         fs::remove(fresh, ec);
-        throw StoreError("cannot create " + file.string() + ": " + why);
+        throw StoreError("无法建立 " + file.string() + "：" + why);
     }
 }
 
@@ -120,8 +120,7 @@ void HistoryStore::openConnection(const fs::path& file, bool readOnly, bool fall
     if (fallback && logHoldsData) db_->exec("PRAGMA locking_mode=EXCLUSIVE");
     if (!db_->tableExists("Lishi") || !db_->tableExists("Carcu")) {
         throw NotADatabaseError(file.string() +
-                                " is a database without the history tables; it was left "
-                                "untouched.");
+                                " 是一个没有历史号码表的数据库；这个文件没有被改动。");
     }
     if (!readOnly) {
         db_->exec("PRAGMA journal_mode=WAL");
@@ -143,7 +142,7 @@ void HistoryStore::open() {
     std::error_code ec;
     if (!fs::exists(file, ec)) {
         if (!fs::is_directory(folder_, ec)) {
-            throw StoreError("the data folder " + folder_.string() + " does not exist");
+            throw StoreError("数据文件夹 " + folder_.string() + " 不存在");
         }
         // Two programs starting at once must not both create the file.
         const WriteLock creating = lockForWriting();
@@ -151,16 +150,16 @@ void HistoryStore::open() {
     }
     if (fs::file_size(file, ec) == 0 && !ec) {
         throw NotADatabaseError(file.string() +
-                                " is an empty file (0 bytes), not a history database; it was "
-                                "left untouched. Move it away to start a new history.");
+                                " 是空文件（0 字节），不是历史数据库；这个文件没有被改动。"
+                                "把它移走即可开始新的历史号码。");
     }
     if (!looksLikeSqliteFile(file)) {
         throw NotADatabaseError(file.string() +
-                                " is not a history database this program can read (perhaps a "
-                                "file of another database program); it was left untouched.");
+                                " 不是本程序能读取的历史数据库（也许是别的数据库程序的文件）；"
+                                "这个文件没有被改动。");
     }
     readOnly_ = !canWrite(file, folder_);
-    readOnlyReason_ = "the file or its folder cannot be written";
+    readOnlyReason_ = "文件或其所在文件夹不能写入";
     try {
         try {
             openConnection(file, readOnly_, false);
@@ -176,7 +175,7 @@ void HistoryStore::open() {
             // reads the log without the shared-memory file.
             db_.reset();
             readOnly_ = true;
-            readOnlyReason_ = std::string("it cannot be opened for writing: ") + e.what();
+            readOnlyReason_ = std::string("无法以写入方式打开：") + e.what();
             openConnection(file, true, true);
         }
     } catch (const NotADatabaseError&) {
@@ -185,10 +184,10 @@ void HistoryStore::open() {
     } catch (const SQLite::Exception& e) {
         db_.reset();
         if (e.getErrorCode() == SQLITE_NOTADB || e.getErrorCode() == SQLITE_CORRUPT) {
-            throw NotADatabaseError(file.string() + " cannot be read as a database (" + e.what() +
-                                    "); it was left untouched.");
+            throw NotADatabaseError(file.string() + " 无法作为数据库读取（数据库报告：" + e.what() +
+                                    "）；这个文件没有被改动。");
         }
-        throw StoreError("cannot open " + file.string() + ": " + e.what());
+        throw StoreError("无法打开 " + file.string() + "（数据库报告：" + e.what() + "）");
     }
     reopenReadingCursor();
 }
@@ -202,8 +201,8 @@ HistoryStore::WriteLock::~WriteLock() {
 
 HistoryStore::WriteLock HistoryStore::lockForWriting() {
     if (readOnly_) {
-        throw StoreError(databasePath().string() + " is read-only (" + readOnlyReason_ +
-                         "); the history can be read but not changed");
+        throw StoreError(databasePath().string() + " 是只读的（" + readOnlyReason_ +
+                         "），历史号码可以查看，但不能改动");
     }
     if (writeDepth_ == 0) writerLock_ = std::make_unique<WriterLock>(folder_, writerWait_);
     ++writeDepth_;
@@ -212,8 +211,7 @@ HistoryStore::WriteLock HistoryStore::lockForWriting() {
 
 SQLite::Database& HistoryStore::db() {
     if (!db_) {
-        throw StoreError("the history database " + databasePath().string() +
-                         " is not open; restart the program");
+        throw StoreError("历史数据库 " + databasePath().string() + " 没有打开，请重新启动程序");
     }
     return *db_;
 }
@@ -228,7 +226,7 @@ HistoryStore::ChangeStamp HistoryStore::changeStamp() {
         SQLite::Statement schema(db(), "PRAGMA main.schema_version");
         if (schema.executeStep()) stamp.schemaVersion = schema.getColumn(0).getInt64();
     } catch (const SQLite::Exception& e) {
-        throw StoreError(std::string("cannot read the state of the history: ") + e.what());
+        throw StoreError(std::string("无法读取历史号码的状态（数据库报告：") + e.what() + "）");
     }
     return stamp;
 }
@@ -263,7 +261,8 @@ void HistoryStore::reopenReadingCursor() {
     sqlite3* handle = db().getHandle();
     sqlite3_stmt* raw = nullptr;
     const auto fail = [&] {
-        throw StoreError(std::string("cannot read the history: ") + sqlite3_errmsg(handle));
+        throw StoreError(std::string("无法读取历史号码（数据库报告：") + sqlite3_errmsg(handle) +
+                         "）");
     };
     if (sqlite3_prepare_v2(handle,
                            "SELECT SQQH, L1A, L2A, L3A, L4A, L5A, L1B, L2B, L3B, L4B, L5B, "
@@ -295,7 +294,7 @@ void HistoryStore::execute(const std::string& sql) {
     try {
         db().exec(sql);
     } catch (const SQLite::Exception& e) {
-        throw StoreError(std::string("database statement failed: ") + e.what());
+        throw StoreError(std::string("数据库语句执行失败（数据库报告：") + e.what() + "）");
     }
 }
 
@@ -311,28 +310,28 @@ void HistoryStore::compactDb() {
     const WriteLock lock = lockForWriting();
     std::error_code ec;
     fs::remove(scratch, ec);
-    if (ec) throw StoreError("cannot remove the old " + scratch.string() + ": " + ec.message());
+    if (ec) throw StoreError("无法删除旧的 " + scratch.string() + "：" + ec.message());
     try {
         SQLite::Statement check(db(), "PRAGMA integrity_check");
         if (!check.executeStep() || check.getColumn(0).getString() != "ok") {
-            throw StoreError(file.string() + " failed its integrity check (" +
+            throw StoreError(file.string() + " 没有通过完整性检查（" +
                              check.getColumn(0).getString() +
-                             "); it was not compacted. Restore it from a copy or re-import.");
+                             "），没有压缩。请用备份恢复或重新读入历史号码。");
         }
         check.reset();
         SQLite::Statement vacuum(*db_, "VACUUM INTO ?");
         vacuum.bind(1, scratch.string());
         vacuum.exec();
     } catch (const SQLite::Exception& e) {
-        throw StoreError("compaction of " + file.string() + " failed: " + e.what());
+        throw StoreError("压缩 " + file.string() + " 失败（数据库报告：" + e.what() + "）");
     }
     // The compacted copy goes in under a temporary name first; only the final rename,
     // which is atomic, replaces Zembric.mdb.
     fs::copy_file(scratch, incoming, fs::copy_options::overwrite_existing, ec);
     if (ec || !syncToDisk(incoming)) {
-        const std::string why = ec ? ec.message() : std::string("it could not be written to disk");
+        const std::string why = ec ? ec.message() : std::string("无法写入磁盘");
         fs::remove(incoming, ec);
-        throw StoreError("compaction could not copy " + scratch.string() + ": " + why);
+        throw StoreError("压缩时无法复制 " + scratch.string() + "：" + why);
     }
     db_.reset();
     // A write-ahead log still beside the file means another connection holds it open;
@@ -340,8 +339,7 @@ void HistoryStore::compactDb() {
     if (fs::exists(fs::path(file.string() + "-wal"), ec)) {
         fs::remove(incoming, ec);
         open();
-        throw StoreError("compaction skipped: " + file.string() +
-                         " is still open in another program");
+        throw StoreError("没有压缩：" + file.string() + " 还在别的程序中打开着");
     }
     fs::rename(incoming, file, ec);
     const std::string renameError = ec ? ec.message() : std::string();
@@ -349,7 +347,7 @@ void HistoryStore::compactDb() {
     if (renameError.empty()) syncToDisk(folder_);
     open();
     if (!renameError.empty()) {
-        throw StoreError("compaction could not replace " + file.string() + ": " + renameError);
+        throw StoreError("压缩时无法替换 " + file.string() + "：" + renameError);
     }
 }
 

@@ -63,11 +63,11 @@ TEST(UnusableDatabase, FilesThatAreNoHistoryDatabaseAreRefusedAndLeftUntouched) 
         const char* says;
     };
     const std::vector<Case> cases{
-        {"random bytes", randomBytes(65536, 1), "not a history database"},
-        {"zero length", "", "empty file (0 bytes)"},
-        {"another engine's file", jet, "another database program"},
-        {"SQLite header over noise", sqliteHeadOnly, "cannot be read as a database"},
-        {"SQLite database of another program", "", "without the history tables"},
+        {"random bytes", randomBytes(65536, 1), "不是本程序能读取的历史数据库"},
+        {"zero length", "", "是空文件（0 字节）"},
+        {"another engine's file", jet, "别的数据库程序"},
+        {"SQLite header over noise", sqliteHeadOnly, "无法作为数据库读取"},
+        {"SQLite database of another program", "", "没有历史号码表"},
         {"first half of a history database", real.substr(0, real.size() / 2), ""},
     };
     for (const auto& c : cases) {
@@ -99,8 +99,8 @@ TEST(UnusableDatabase, FilesThatAreNoHistoryDatabaseAreRefusedAndLeftUntouched) 
     }
 }
 
-// The history of the folder is readable; every command that would change it is refused with
-// a reason; the file keeps its bytes.
+// The history of the folder is readable; every command that would change it (a search writes
+// its working columns) is refused with a reason; the file keeps its bytes.
 void expectReadOnly(const fs::path& folder, const fs::path& scratch, std::optional<uid_t> user) {
     const fs::path db = folder / "Zembric.mdb";
     const std::string before = test::readFile(db);
@@ -112,12 +112,13 @@ void expectReadOnly(const fs::path& folder, const fs::path& scratch, std::option
     test::writeFile(input, test::historyText(test::manyDraws(10, 9)));
     ::chmod(input.c_str(), 0644);
     for (const std::vector<std::string>& command :
-         {std::vector<std::string>{"import", input.string()}, {"clear"}, {"delete-last"}}) {
+         {std::vector<std::string>{"import", input.string()}, {"clear"}, {"delete-last"},
+          {"search", "--positions", "1"}}) {
         std::vector<std::string> args{"--dir", folder.string()};
         args.insert(args.end(), command.begin(), command.end());
         const auto run = test::runCliProcess(args, scratch, user);
         EXPECT_EQ(run.status, 2) << command[0];
-        EXPECT_THAT(run.err, HasSubstr("read-only")) << command[0];
+        EXPECT_THAT(run.err, HasSubstr("只读")) << command[0];
     }
     EXPECT_EQ(test::readFile(db), before);
 }
