@@ -6,25 +6,21 @@
 #include <vector>
 
 #include "cli/cli_context.h"
+#include "support/cli_process.h"
 #include "support/test_support.h"
 
 namespace arrange5 {
 namespace {
 
+using test::CliResult;
 using test::TempDir;
 
-struct CliOutcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-CliOutcome cli(const TempDir& dir, std::vector<std::string> args) {
+CliResult cli(const TempDir& dir, std::vector<std::string> args) {
     args.insert(args.begin(), {"arrange5-cli", "--dir", dir.path().string()});
     std::vector<const char*> argv;
     for (const auto& a : args) argv.push_back(a.c_str());
     std::ostringstream out, err;
-    CliOutcome run;
+    CliResult run;
     run.status = cli::runCli(static_cast<int>(argv.size()), argv.data(), out, err);
     run.out = out.str();
     run.err = err.str();
@@ -58,7 +54,7 @@ TEST(CliMessages, RefusalsNameTheProblemInChinese) {
     const std::regex english("[A-Za-z]{2,} [A-Za-z]{2,} [A-Za-z]{2,}");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args[0] + " " + c.args.back());
-        const CliOutcome run = cli(dir, c.args);
+        const CliResult run = cli(dir, c.args);
         EXPECT_EQ(run.status, 2);
         EXPECT_EQ(run.out, "");
         ASSERT_FALSE(run.err.empty());

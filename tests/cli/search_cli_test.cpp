@@ -1,75 +1,34 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
+#include "support/cli_process.h"
 #include "support/test_support.h"
 
 namespace arrange5 {
 namespace {
 
-namespace fs = std::filesystem;
 using json = nlohmann::ordered_json;
+using test::CliResult;
+using test::runCliOn;
 using test::TempDir;
-
-struct CliResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string shellQuoted(const std::string& arg) {
-    std::string q = "'";
-    for (char c : arg) {
-        if (c == '\'') {
-            q += "'\\''";
-        } else {
-            q += c;
-        }
-    }
-    q += '\'';
-    return q;
-}
-
-CliResult runCli(const TempDir& dir, const std::vector<std::string>& args) {
-    const fs::path out = dir / "search.out";
-    const fs::path err = dir / "search.err";
-    std::string command = shellQuoted(ARRANGE5_CLI_PATH);
-    command += " --dir ";
-    command += shellQuoted(dir.path());
-    for (const auto& a : args) {
-        command += ' ';
-        command += shellQuoted(a);
-    }
-    command += " >";
-    command += shellQuoted(out);
-    command += " 2>";
-    command += shellQuoted(err);
-    const int raw = std::system(command.c_str());
-    CliResult run;
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = test::readFile(out);
-    run.err = test::readFile(err);
-    return run;
-}
 
 // One data folder holding the real history for the whole suite.
 class SearchCli : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         dir_ = std::make_unique<TempDir>();
-        const CliResult import = runCli(*dir_, {"import", test::realHistoryFile().string()});
+        const CliResult import = runCliOn(*dir_, {"import", test::realHistoryFile().string()});
         ASSERT_EQ(import.status, 0) << import.err;
     }
     static void TearDownTestSuite() { dir_.reset(); }
 
     static json search(const std::vector<std::string>& args) {
-        const CliResult run = runCli(*dir_, args);
+        const CliResult run = runCliOn(*dir_, args);
         EXPECT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(run.err, "");
         return json::parse(run.out);
@@ -165,13 +124,13 @@ TEST_F(SearchCli, BadInputExitsWithTwoAndOneLineNamingIt) {
         {"search", "--verify", "2004001"}, {"combo", "--k", "x"},
     };
     for (const auto& args : bad) {
-        const CliResult run = runCli(*dir_, args);
+        const CliResult run = runCliOn(*dir_, args);
         EXPECT_EQ(run.status, 2) << args[1] << " " << args.back();
         EXPECT_EQ(run.out, "");
         ASSERT_FALSE(run.err.empty());
         EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
     }
-    const CliResult from = runCli(*dir_, {"search", "--from", "abc"});
+    const CliResult from = runCliOn(*dir_, {"search", "--from", "abc"});
     EXPECT_NE(from.err.find("--from"), std::string::npos) << from.err;
 }
 

@@ -16,6 +16,7 @@
 #include "acquire/replace_history.h"
 #include "acquire/results_page.h"
 #include "reliability/process_runner.h"
+#include "support/cli_process.h"
 #include "support/test_support.h"
 
 namespace arrange5 {

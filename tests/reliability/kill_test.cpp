@@ -17,6 +17,7 @@
 #include "acquire/replace_history.h"
 #include "reliability/process_runner.h"
 #include "store/data_folder.h"
+#include "support/cli_process.h"
 #include "support/test_support.h"
 
 namespace arrange5 {

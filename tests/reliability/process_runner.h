@@ -11,23 +11,6 @@
 
 namespace arrange5::test {
 
-struct CliResult {
-    int status = -1;  // exit status, or -1 when killed by a signal
-    std::string out;
-    std::string err;
-};
-
-// Runs arrange5-cli with `args` (no shell involved), optionally as another user, and waits.
-// Output goes through files in `scratch`.
-CliResult runCliProcess(const std::vector<std::string>& args, const std::filesystem::path& scratch,
-                        std::optional<uid_t> asUser = {});
-
-// Starts arrange5-cli with its output thrown away; the caller waits for or kills it.
-pid_t startCliProcess(const std::vector<std::string>& args);
-
-// Waits for the child; its exit status, or -1 when a signal ended it.
-int waitForProcess(pid_t pid);
-
 // "2013001 12345" for every row of Lishi in issue order, read as the next program start
 // would read it (recovering a write-ahead log left by a killed writer).
 std::vector<std::string> storedDraws(const std::filesystem::path& database);

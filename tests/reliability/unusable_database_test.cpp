@@ -14,6 +14,7 @@
 #include "acquire/replace_history.h"
 #include "reliability/process_runner.h"
 #include "store/errors.h"
+#include "support/cli_process.h"
 #include "support/test_support.h"
 
 namespace arrange5 {
@@ -112,7 +113,9 @@ void expectReadOnly(const fs::path& folder, const fs::path& scratch, std::option
     test::writeFile(input, test::historyText(test::manyDraws(10, 9)));
     ::chmod(input.c_str(), 0644);
     for (const std::vector<std::string>& command :
-         {std::vector<std::string>{"import", input.string()}, {"clear"}, {"delete-last"},
+         {std::vector<std::string>{"import", input.string()},
+          {"clear"},
+          {"delete-last"},
           {"search", "--positions", "1"}}) {
         std::vector<std::string> args{"--dir", folder.string()};
         args.insert(args.end(), command.begin(), command.end());

@@ -10,6 +10,7 @@
 #include "acquire/replace_history.h"
 #include "reliability/process_runner.h"
 #include "store/errors.h"
+#include "support/cli_process.h"
 #include "support/test_support.h"
 
 namespace arrange5 {
