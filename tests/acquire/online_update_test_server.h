@@ -172,22 +172,26 @@ class ResultsServer {
     std::vector<int> requested_;
 };
 
+// A socket listening on 127.0.0.1 at a port the system picks, which it stores in `port`.
+// `name` says in the failure which test listener could not be set up.
+inline int listenOnLoopback(int& port, const std::string& name) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&addr), len) != 0 ||
+        ::listen(fd, 16) != 0 || ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+        throw std::runtime_error("the " + name + " could not be set up");
+    }
+    port = ntohs(addr.sin_port);
+    return fd;
+}
+
 // A port that accepts connections (the kernel completes them) but never answers.
 class SilentListener {
   public:
-    SilentListener() {
-        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof addr;
-        if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&addr), len) != 0 ||
-            ::listen(fd_, 16) != 0 ||
-            ::getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
-            throw std::runtime_error("the silent listener could not be set up");
-        }
-        port_ = ntohs(addr.sin_port);
-    }
+    SilentListener() { fd_ = listenOnLoopback(port_, "silent listener"); }
     ~SilentListener() { ::close(fd_); }
     SilentListener(const SilentListener&) = delete;
     SilentListener& operator=(const SilentListener&) = delete;

@@ -44,17 +44,7 @@ std::vector<HistoryEntry> yearsOfDraws(int from, int to, unsigned seed) {
 class ResettingListener {
   public:
     ResettingListener() {
-        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof addr;
-        if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&addr), len) != 0 ||
-            ::listen(fd_, 16) != 0 ||
-            ::getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
-            throw std::runtime_error("the resetting listener could not be set up");
-        }
-        port_ = ntohs(addr.sin_port);
+        fd_ = test::listenOnLoopback(port_, "resetting listener");
         thread_ = std::thread([this] {
             while (!stop_) {
                 const int c = ::accept(fd_, nullptr, nullptr);
