@@ -13,7 +13,6 @@
 #include <thread>
 
 #include "acquire/online_update_test_server.h"
-#include "acquire/replace_history.h"
 #include "acquire/results_page.h"
 #include "reliability/process_runner.h"
 #include "support/cli_process.h"
@@ -77,11 +76,7 @@ class BadPage : public ::testing::Test {
     void SetUp() override {
         site_ = yearsOfDraws(2015, 2016, 11);
         before_ = std::vector<HistoryEntry>(site_.begin(), site_.begin() + 100);
-        HistoryStore store(dir_.path());
-        HistoryText text;
-        text.entries = before_;
-        LastTwoDraws sp;
-        replaceHistory(store, text, 1, sp, EarlierColumns::LeaveEmpty, "setup");
+        test::storeHistory(dir_.path(), before_);
     }
 
     test::CliResult update(const std::string& baseUrl) {

@@ -14,7 +14,6 @@
 #include <thread>
 
 #include "acquire/online_update_test_server.h"
-#include "acquire/replace_history.h"
 #include "reliability/process_runner.h"
 #include "store/data_folder.h"
 #include "support/cli_process.h"
@@ -34,13 +33,7 @@ int killsPerCommand() {
 // A database file holding `entries`, with its log folded in so that one file is the whole state.
 void makeDatabase(const fs::path& file, const std::vector<HistoryEntry>& entries) {
     TempDir scratch;
-    {
-        HistoryStore store(scratch.path());
-        HistoryText text;
-        text.entries = entries;
-        LastTwoDraws sp;
-        replaceHistory(store, text, 1, sp, EarlierColumns::LeaveEmpty, "setup");
-    }
+    test::storeHistory(scratch.path(), entries);
     fs::copy_file(scratch / "Zembric.mdb", file, fs::copy_options::overwrite_existing);
 }
 

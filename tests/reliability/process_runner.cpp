@@ -6,9 +6,19 @@
 
 #include <random>
 
+#include "acquire/replace_history.h"
+
 namespace arrange5::test {
 
 namespace fs = std::filesystem;
+
+void storeHistory(const fs::path& folder, const std::vector<HistoryEntry>& entries) {
+    HistoryStore store(folder);
+    HistoryText text;
+    text.entries = entries;
+    LastTwoDraws sp;
+    replaceHistory(store, text, 1, sp, EarlierColumns::LeaveEmpty, "setup");
+}
 
 std::vector<std::string> storedDraws(const fs::path& database) {
     SQLite::Database db(database.string(), SQLite::OPEN_READWRITE);

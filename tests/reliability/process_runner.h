@@ -11,6 +11,10 @@
 
 namespace arrange5::test {
 
+// Stores `entries` as the whole history of the data folder `folder`, and closes the store so
+// that Zembric.mdb alone holds it.
+void storeHistory(const std::filesystem::path& folder, const std::vector<HistoryEntry>& entries);
+
 // "2013001 12345" for every row of Lishi in issue order, read as the next program start
 // would read it (recovering a write-ahead log left by a killed writer).
 std::vector<std::string> storedDraws(const std::filesystem::path& database);

@@ -34,13 +34,7 @@ std::string randomBytes(std::size_t n, unsigned seed) {
 // A database file with a small history, closed so that it is one self-contained file.
 std::string smallDatabase(const std::vector<HistoryEntry>& entries) {
     TempDir scratch;
-    {
-        HistoryStore store(scratch.path());
-        HistoryText text;
-        text.entries = entries;
-        LastTwoDraws sp;
-        replaceHistory(store, text, 1, sp, EarlierColumns::LeaveEmpty, "setup");
-    }
+    test::storeHistory(scratch.path(), entries);
     return test::readFile(scratch / "Zembric.mdb");
 }
 
