@@ -479,6 +479,20 @@ void MainWindow::afterHistoryChanged() {
     refreshReferenceValues();
 }
 
+template <typename Change>
+void MainWindow::rewriteHistory(Change change) {
+    try {
+        BusyCursor busy;
+        const auto report = change();
+        if (!report) return;
+        afterHistoryChanged();
+        statusBar()->showMessage(QString::fromStdString(report->summary()));
+    } catch (const Error& e) {
+        reportError(QString::fromStdString(e.what()));
+        afterHistoryChanged();
+    }
+}
+
 void MainWindow::importHistory() {
     if (!context_.dialogs->confirm(this, QStringLiteral("读入历史"), kImportQuestion)) return;
     const fs::path folder = context_.dataFolder / fs::path(kImportFolderName);
@@ -546,16 +560,7 @@ void MainWindow::cutToIssue() {
         context_.dialogs->input(this, QStringLiteral("删除期数"),
                                 QStringLiteral("请输入需要删除到的期数，例如‘2014016’"), lastIssue);
     const int64_t issue = inputBoxNumber(answer.value_or(QString()).toStdString());
-    try {
-        BusyCursor busy;
-        const auto report = arrange5::cutToIssue(*store_, issue, segmentBase_, sp_);
-        if (!report) return;
-        afterHistoryChanged();
-        statusBar()->showMessage(QString::fromStdString(report->summary()));
-    } catch (const Error& e) {
-        reportError(QString::fromStdString(e.what()));
-        afterHistoryChanged();
-    }
+    rewriteHistory([&] { return arrange5::cutToIssue(*store_, issue, segmentBase_, sp_); });
 }
 
 void MainWindow::dropLastIssues() {
@@ -566,16 +571,7 @@ void MainWindow::dropLastIssues() {
             "请输入需要删除最后多少期历史号码（例如输入3，那么就将删除最后的3期历史号码）"),
         QStringLiteral("1"));
     const int64_t n = inputBoxNumber(answer.value_or(QString()).toStdString());
-    try {
-        BusyCursor busy;
-        const auto report = arrange5::dropLastIssues(*store_, n, segmentBase_, sp_);
-        if (!report) return;
-        afterHistoryChanged();
-        statusBar()->showMessage(QString::fromStdString(report->summary()));
-    } catch (const Error& e) {
-        reportError(QString::fromStdString(e.what()));
-        afterHistoryChanged();
-    }
+    rewriteHistory([&] { return arrange5::dropLastIssues(*store_, n, segmentBase_, sp_); });
 }
 
 void MainWindow::exportHistoryText() {

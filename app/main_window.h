@@ -129,6 +129,10 @@ class MainWindow : public QMainWindow {
     void dropLastIssues();
     void exportHistoryText();
     void afterHistoryChanged();
+    // Runs `change` (a cut or drop giving an optional ReplaceReport) under the busy pointer;
+    // the history is shown again after it, whether it did its work or failed part way.
+    template <typename Change>
+    void rewriteHistory(Change change);
 
     // Settings menu.
     void chooseSegmentBase(int base);
