@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <exception>
 #include <string>
 #include <utility>
 
@@ -36,6 +37,17 @@ double secondsOf(F&& f) {
     const auto start = std::chrono::steady_clock::now();
     f();
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// A failure of the measured code ends the measurement with its message instead of a time.
+template <class F>
+void guarded(benchmark::State& state, BenchResults& results, const MeasureKey& key, F&& f) {
+    try {
+        f();
+    } catch (const std::exception& e) {
+        results.fail(key, e.what());
+        state.SkipWithError(e.what());
+    }
 }
 
 void registerMaintenanceBenchmarks(const MeasuredHistory& history, BenchResults& results);

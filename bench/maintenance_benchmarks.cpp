@@ -14,17 +14,6 @@ namespace {
 constexpr const char* kMaintenanceStore = "maintenance";
 constexpr const char* kSharedStore = "shared";
 
-// A failure of the measured code ends the measurement with its message instead of a time.
-template <class F>
-void guarded(benchmark::State& state, BenchResults& results, const MeasureKey& key, F&& f) {
-    try {
-        f();
-    } catch (const std::exception& e) {
-        results.fail(key, e.what());
-        state.SkipWithError(e.what());
-    }
-}
-
 }  // namespace
 
 void registerMaintenanceBenchmarks(const MeasuredHistory& history, BenchResults& results) {

@@ -37,16 +37,6 @@ double measureSearch(benchmark::State& state, BenchResults& results, const Measu
     return s;
 }
 
-template <class F>
-void guarded(benchmark::State& state, BenchResults& results, const MeasureKey& key, F&& f) {
-    try {
-        f();
-    } catch (const std::exception& e) {
-        results.fail(key, e.what());
-        state.SkipWithError(e.what());
-    }
-}
-
 }  // namespace
 
 void registerSearchBenchmarks(const MeasuredHistory& history, BenchResults& results) {

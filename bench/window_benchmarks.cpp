@@ -45,7 +45,7 @@ void registerWindowBenchmarks(const MeasuredHistory& history, BenchResults& resu
     registerTimed("grid-fill/" + h, history.repetitions, [=, &results](benchmark::State& state) {
         const MeasureKey key{"grid-fill", h, ""};
         for (auto _ : state) {
-            try {
+            guarded(state, results, key, [&] {
                 const std::filesystem::path folder = fixture->freshCopy(kWindowStore);
                 application(folder.parent_path().parent_path() / "settings");
                 QuietDialogs dialogs;
@@ -69,10 +69,7 @@ void registerWindowBenchmarks(const MeasuredHistory& history, BenchResults& resu
                 state.counters["cursor_ms"] = cursor * 1e3;
                 results.add(key, s);
                 results.add({"reading-cursor", h, ""}, cursor);
-            } catch (const std::exception& e) {
-                results.fail(key, e.what());
-                state.SkipWithError(e.what());
-            }
+            });
         }
     });
 }
