@@ -20,9 +20,8 @@ for f in "$PROGRAM" "$CLI"; do
 done
 command -v xdotool >/dev/null || { echo "xdotool is missing (scripts/setup.sh installs it)" >&2; exit 1; }
 
-if [ -z "${ARRANGE5_DEMO_SCREEN:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1280x800x24" env ARRANGE5_DEMO_SCREEN=1 "$0" "$@"
-fi
+source scripts/xvfb-session.sh
+run_on_virtual_screen ARRANGE5_DEMO_SCREEN "$@"
 
 WORK=$(mktemp -d -t arrange5-demo.XXXXXX)
 APP=""
@@ -33,9 +32,8 @@ cleanup() {
     rm -rf "$WORK"
 }
 trap cleanup EXIT
-mkdir -p "$WORK/data/历史号码" "$WORK/config" "$WORK/runtime" "$WORK/frames"
-chmod 700 "$WORK/runtime"
-export XDG_CONFIG_HOME="$WORK/config" XDG_RUNTIME_DIR="$WORK/runtime"
+mkdir -p "$WORK/data/历史号码" "$WORK/frames"
+use_private_settings "$WORK"
 
 # A short history to start from, and the whole one waiting in the import folder.
 head -n 120 "$HISTORY" > "$WORK/short.txt"
@@ -43,25 +41,6 @@ head -n 120 "$HISTORY" > "$WORK/short.txt"
 cp "$HISTORY" "$WORK/data/历史号码/"
 
 now() { date +%s.%N; }
-
-window_named() {
-    local id
-    for _ in $(seq 100); do
-        id=$(xdotool search --name "^$1\$" 2>/dev/null | head -1) && [ -n "$id" ] && { echo "$id"; return; }
-        sleep 0.2
-    done
-    echo "no window \"$1\" appeared" >&2
-    return 1
-}
-
-window_gone() {
-    for _ in $(seq 100); do
-        xdotool search --name "^$1\$" >/dev/null 2>&1 || return 0
-        sleep 0.2
-    done
-    echo "window \"$1\" did not close" >&2
-    return 1
-}
 
 # Captures the screen until $WORK/recording disappears; each frame's time and pointer
 # position go into frames.txt.

@@ -13,9 +13,8 @@ OUT=$(realpath -m docs/manual)
 [ -x "$PROGRAM" ] || { echo "build the window first: $PROGRAM is missing" >&2; exit 1; }
 command -v xdotool >/dev/null || { echo "xdotool is missing (scripts/setup.sh installs it)" >&2; exit 1; }
 
-if [ -z "${ARRANGE5_SHOTS_SCREEN:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1280x800x24" env ARRANGE5_SHOTS_SCREEN=1 "$0" "$@"
-fi
+source scripts/xvfb-session.sh
+run_on_virtual_screen ARRANGE5_SHOTS_SCREEN "$@"
 
 WORK=$(mktemp -d)
 APP=""
@@ -24,29 +23,8 @@ cleanup() {
     rm -rf "$WORK"
 }
 trap cleanup EXIT
-mkdir -p "$WORK/data" "$WORK/config" "$WORK/runtime" "$OUT"
-chmod 700 "$WORK/runtime"
-export XDG_CONFIG_HOME="$WORK/config" XDG_RUNTIME_DIR="$WORK/runtime"
-
-# Waits until a top-level window with exactly this title exists and prints its id.
-window_named() {
-    local id
-    for _ in $(seq 100); do
-        id=$(xdotool search --name "^$1\$" 2>/dev/null | head -1) && [ -n "$id" ] && { echo "$id"; return; }
-        sleep 0.2
-    done
-    echo "no window \"$1\" appeared" >&2
-    return 1
-}
-
-window_gone() {
-    for _ in $(seq 50); do
-        xdotool search --name "^$1\$" >/dev/null 2>&1 || return 0
-        sleep 0.2
-    done
-    echo "window \"$1\" did not close" >&2
-    return 1
-}
+mkdir -p "$WORK/data" "$OUT"
+use_private_settings "$WORK"
 
 # Waits until two captures half a second apart agree (a blinking text cursor aside), so a
 # picture never catches a grid half filled.
