@@ -95,19 +95,14 @@ dialog=$(window_named "读入历史")
 sleep 1.5
 eval "$(xdotool getwindowgeometry --shell "$dialog" | grep -E '^(X|Y)=')"
 click $((X + 362)) $((Y + 88))
-dialog=$(window_named "Open")
+dialog=$(window_named "打开")
 sleep 1.5
 eval "$(xdotool getwindowgeometry --shell "$dialog" | grep -E '^(X|Y)=')"
 click $((X + 219)) $((Y + 70))
 sleep 0.8
 click $((X + 579)) $((Y + 358))
-window_gone "Open"
+window_gone "打开"
 sleep 3
-
-# The range still ends where the short history ended: set 止 to the new last issue.
-click 541 70 3
-xdotool type --delay 90 2026174
-sleep 1
 
 # 检索 on 第1位 and 第3位.
 click 386 326
