@@ -402,6 +402,19 @@ void CommandsTest::settingsMenu() {
     h.dialogs.inputs = {"  http://127.0.0.1:9  "};
     child<QAction>(w, "mnuUpdateHost")->trigger();
     QCOMPARE(h.settingsValue("txtUpdateHost"), QStringLiteral("http://127.0.0.1:9"));
+
+    // A restart reads every one of them back, and the next draw is stored under base 0.
+    h.seedHistory(2013001, {"12345"});
+    MainWindow& again = h.start();
+    QVERIFY(child<QAction>(again, "mnuDscs(0)")->isChecked());
+    QVERIFY(!child<QAction>(again, "mnuDscs(1)")->isChecked());
+    QCOMPARE(again.segmentBase(), 0);
+    QCOMPARE(again.yearsToKeep(), 16);
+    for (int i = 1; i <= 5; ++i) {
+        child<QLineEdit>(again, QStringLiteral("MaskEdBox1(%1)").arg(i))->setText("9");
+    }
+    QCOMPARE(again.store()->rows().size(), 2u);
+    for (int i = 0; i < 5; ++i) QCOMPARE(again.store()->rows().back().codes[3][i], int16_t(4));
 }
 
 void CommandsTest::gridExportWritesAWorkbook() {
