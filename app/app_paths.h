@@ -5,8 +5,8 @@
 
 namespace arrange5 {
 
-// Where the program's documents may be: beside the program, in the installed share folder,
-// or in the source tree the program was built from.
+// Where the program's documents are: the source tree's docs/ for a program in its build
+// tree, else the installed share folder.
 std::vector<std::filesystem::path> documentFolders(const std::filesystem::path& executableFolder);
 
 }  // namespace arrange5

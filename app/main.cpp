@@ -3,22 +3,28 @@
 #include <QCommandLineParser>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QMessageBox>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QTimer>
 #include <QTranslator>
 #include <filesystem>
+#include <iostream>
+#include <optional>
+#include <string>
 
 #include "app/app_paths.h"
 #include "app/dialogs.h"
 #include "app/main_window.h"
 #include "store/data_folder.h"
+#include "store/errors.h"
 
 int main(int argc, char* argv[]) {
-    // The help text needs no screen; without one the window's platform would abort first.
+    // The help and version texts need no screen; without one the window's platform would
+    // abort first.
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg(argv[i]);
-        if (arg == "-h" || arg == "--help" || arg == "-?" || arg == "--help-all") {
+        if (arg == "-h" || arg == "--help" || arg == "-?" || arg == "--help-all" || arg == "-v" ||
+            arg == "--version") {
             qputenv("QT_QPA_PLATFORM", "offscreen");
         }
     }
@@ -30,14 +36,18 @@ int main(int argc, char* argv[]) {
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QCoreApplication::installTranslator(&qtTranslator);
     }
-    // These two make AppDataLocation the same folder the command line falls back to.
+    // The settings file is named after these (~/.config/Korvath.ini).
     QCoreApplication::setOrganizationName("Korvath");
     QCoreApplication::setApplicationName("arrange5");
+    QCoreApplication::setApplicationVersion(arrange5::kProgramVersion);
 
     QCommandLineParser parser;
     parser.addHelpOption();
-    QCommandLineOption dataDir(
-        "data-dir", QStringLiteral("把 Zembric.mdb 和各种导出文件放在目录 DIR 中。"), "DIR");
+    parser.addVersionOption();
+    QCommandLineOption dataDir("data-dir",
+                               QStringLiteral("把 Zembric.mdb 和各种导出文件放在目录 DIR 中"
+                                              "（也可用环境变量 ARRANGE5_DATA_DIR 指定）。"),
+                               "DIR");
     QCommandLineOption demoSearch("demo-search",
                                   QStringLiteral("启动后勾选第1位和第3位并检索（用于截图）。"));
     parser.addOption(dataDir);
@@ -46,14 +56,16 @@ int main(int argc, char* argv[]) {
 
     namespace fs = std::filesystem;
     const fs::path exe = arrange5::executableFolder();
+    std::optional<std::string> given;
+    if (parser.isSet(dataDir)) given = parser.value(dataDir).toStdString();
     fs::path folder;
-    if (parser.isSet(dataDir)) {
-        folder = parser.value(dataDir).toStdString();
-    } else if (const QByteArray env = qgetenv("ARRANGE5_DATA_DIR"); !env.isEmpty()) {
-        folder = env.toStdString();
-    } else {
-        const QString user = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-        folder = arrange5::chooseDataFolder(exe, user.toStdString());
+    try {
+        folder = arrange5::resolveDataFolder(given).path;
+    } catch (const arrange5::Error& e) {
+        std::cerr << "arrange5: " << e.what() << "\n";
+        QMessageBox::critical(nullptr, QStringLiteral("数据文件夹"),
+                              QString::fromStdString(e.what()));
+        return 2;
     }
     std::error_code ec;
     fs::create_directories(folder, ec);

@@ -7,8 +7,13 @@
 namespace arrange5::cli {
 
 std::filesystem::path CliContext::dataFolder() const {
-    if (!dir.empty()) return dir;
-    return chooseDataFolder(executableFolder(), userDataFolderFromEnvironment());
+    const DataFolder folder = resolveDataFolder(dir);
+    if (folder.source == DataFolderSource::PerUser) {
+        // The per-user folder is the program's own to make, as the window does.
+        std::error_code ec;
+        std::filesystem::create_directories(folder.path, ec);
+    }
+    return folder.path;
 }
 
 HistoryStore& CliContext::store() {
@@ -23,7 +28,11 @@ int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     app.set_help_flag("-h,--help", "显示帮助并退出");
     app.set_help_all_flag("--help-all", "列出全部命令和选项并退出");
     app.require_subcommand(1);
-    app.add_option("--dir", ctx.dir, "存放 Zembric.mdb 的数据文件夹");
+    app.set_version_flag("--version", std::string("arrange5-cli ") + kProgramVersion,
+                         "显示版本并退出");
+    app.add_option_function<std::string>(
+        "--data-dir,--dir", [&ctx](const std::string& folder) { ctx.dir = folder; },
+        "存放 Zembric.mdb 的数据文件夹（也可用环境变量 ARRANGE5_DATA_DIR 指定）");
     app.add_option("--segment-base", ctx.segmentBase, "段数参数：数字 0、1 所在段的编号")
         ->check(CLI::IsMember({0, 1}));
     addHistoryCommands(app, ctx);
@@ -37,6 +46,9 @@ int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
         return 0;
     } catch (const CLI::CallForAllHelp& e) {
         out << app.help("", CLI::AppFormatMode::All);
+        return 0;
+    } catch (const CLI::CallForVersion& e) {
+        out << e.what() << "\n";
         return 0;
     } catch (const CLI::ParseError& e) {
         err << "arrange5-cli: " << e.what() << "\n";

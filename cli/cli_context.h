@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -19,7 +20,7 @@ namespace arrange5::cli {
 struct CliContext {
     std::ostream& out;
     std::ostream& err;
-    std::string dir;
+    std::optional<std::string> dir;  // --data-dir, when given
     int segmentBase = 1;
     LastTwoDraws sp;
 

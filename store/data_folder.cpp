@@ -1,43 +1,91 @@
 #include "store/data_folder.h"
 
+#include <pwd.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <vector>
+
+#include "store/errors.h"
 
 namespace arrange5 {
 
 namespace fs = std::filesystem;
 
-bool isWritableFolder(const fs::path& folder) {
-    std::error_code ec;
-    return fs::is_directory(folder, ec) && ::access(folder.c_str(), W_OK | X_OK) == 0;
+namespace {
+
+std::string variable(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
 }
 
-fs::path userDataFolderFromEnvironment() {
-    fs::path base;
-    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) {
-        base = xdg;
-    } else if (const char* home = std::getenv("HOME"); home && *home) {
-        base = fs::path(home) / ".local" / "share";
-    } else {
-        base = fs::temp_directory_path();
+// The home folder from the password database, for a process started without HOME.
+std::string passwordHome() {
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found ||
+        !found->pw_dir) {
+        return "";
     }
-    return base / "Korvath" / "arrange5";
+    return found->pw_dir;
 }
 
-fs::path chooseDataFolder(const fs::path& executableFolder, const fs::path& userDataFolder) {
-    if (isWritableFolder(executableFolder)) return executableFolder;
+bool isFile(const fs::path& path) {
     std::error_code ec;
-    fs::create_directories(userDataFolder, ec);
-    return userDataFolder;
+    return fs::is_regular_file(path, ec);
+}
+
+}  // namespace
+
+DataFolderEnvironment DataFolderEnvironment::current() {
+    DataFolderEnvironment env;
+    env.dataDir = variable("ARRANGE5_DATA_DIR");
+    env.xdgDataHome = variable("XDG_DATA_HOME");
+    env.home = variable("HOME");
+    if (env.home.empty()) env.home = passwordHome();
+    return env;
+}
+
+bool isBuildTree(const fs::path& executableFolder) {
+    return isFile(executableFolder / "data" / kBundledHistoryName) &&
+           isFile(executableFolder.parent_path() / "CMakeCache.txt");
+}
+
+DataFolder resolveDataFolder(const std::optional<std::string>& given,
+                             const fs::path& executableFolder,
+                             const DataFolderEnvironment& environment) {
+    if (given) {
+        if (given->empty()) throw InputError("数据文件夹的名字是空的，请给出一个目录");
+        return {fs::path(*given), DataFolderSource::Given};
+    }
+    if (!environment.dataDir.empty()) {
+        return {fs::path(environment.dataDir), DataFolderSource::Environment};
+    }
+    if (isBuildTree(executableFolder)) return {executableFolder, DataFolderSource::BuildTree};
+
+    // The XDG rule: a relative XDG_DATA_HOME is ignored, as if it were unset.
+    fs::path base;
+    if (const fs::path xdg(environment.xdgDataHome); xdg.is_absolute()) {
+        base = xdg;
+    } else if (!environment.home.empty()) {
+        base = fs::path(environment.home) / ".local" / "share";
+    } else {
+        throw StoreError(
+            "找不到用户的主目录，无法确定数据文件夹；请用 --data-dir 或 ARRANGE5_DATA_DIR 指定");
+    }
+    return {base / "Korvath" / "arrange5", DataFolderSource::PerUser};
+}
+
+DataFolder resolveDataFolder(const std::optional<std::string>& given) {
+    return resolveDataFolder(given, executableFolder(), DataFolderEnvironment::current());
 }
 
 std::optional<fs::path> findBundledHistory(const fs::path& executableFolder) {
     for (const fs::path& candidate :
          {executableFolder / "data" / kBundledHistoryName,
           executableFolder.parent_path() / "share" / "arrange5" / "data" / kBundledHistoryName}) {
-        std::error_code ec;
-        if (fs::is_regular_file(candidate, ec)) return candidate;
+        if (isFile(candidate)) return candidate;
     }
     return std::nullopt;
 }
