@@ -12,8 +12,8 @@ for a in "$@"; do
     if [ "$a" = "--update-docs" ]; then update_docs=1; else args+=("$a"); fi
 done
 
-scripts/setup.sh
-BUILD_TYPE=Release scripts/build.sh
+scripts/setup.sh build bench
+BUILD_TYPE=Release scripts/build.sh -DARRANGE5_BUILD_BENCH=ON
 BUILD_DIR=${BUILD_DIR:-build}
 table="$BUILD_DIR/performance.md"
 # The generated histories and their databases; the window's figures start on them too.

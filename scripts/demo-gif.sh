@@ -18,7 +18,7 @@ WIDTH=${DEMO_WIDTH:-960}
 for f in "$PROGRAM" "$CLI"; do
     [ -x "$f" ] || { echo "build first: $f is missing" >&2; exit 1; }
 done
-command -v xdotool >/dev/null || { echo "xdotool is missing (scripts/setup.sh installs it)" >&2; exit 1; }
+scripts/setup.sh screenshot
 
 source scripts/xvfb-session.sh
 run_on_virtual_screen ARRANGE5_DEMO_SCREEN "$@"

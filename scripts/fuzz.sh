@@ -9,6 +9,7 @@ SECONDS_EACH=${1:-600}
 BUILD=${FUZZ_BUILD_DIR:-build-fuzz}
 PARALLEL=${FUZZ_PARALLEL:-1}
 ROOT=$(pwd)
+scripts/setup.sh build fuzz
 
 CC=clang-14 CXX=clang++-14 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DARRANGE5_FUZZ=ON -DARRANGE5_BUILD_APP=OFF -DARRANGE5_BUILD_TESTS=OFF \

@@ -7,6 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD=${BUILD_DIR:-build-rel}
 KILLS=${1:-50}
+scripts/setup.sh build test
 if [ ! -f "$BUILD/build.ninja" ]; then
     cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DARRANGE5_BUILD_APP=OFF \
         -DARRANGE5_BUILD_BENCH=OFF >/dev/null

@@ -11,7 +11,7 @@ BUILD_DIR=${BUILD_DIR:-build}
 PROGRAM=$(realpath -m "$BUILD_DIR/bin/arrange5")
 OUT=$(realpath -m docs/manual)
 [ -x "$PROGRAM" ] || { echo "build the window first: $PROGRAM is missing" >&2; exit 1; }
-command -v xdotool >/dev/null || { echo "xdotool is missing (scripts/setup.sh installs it)" >&2; exit 1; }
+scripts/setup.sh screenshot
 
 source scripts/xvfb-session.sh
 run_on_virtual_screen ARRANGE5_SHOTS_SCREEN "$@"

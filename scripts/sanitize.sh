@@ -4,6 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD=${ASAN_BUILD_DIR:-build-asan}
+scripts/setup.sh build test
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DARRANGE5_SANITIZE=ON \
     -DARRANGE5_BUILD_APP=OFF -DARRANGE5_BUILD_BENCH=OFF >/dev/null
 cmake --build "$BUILD"

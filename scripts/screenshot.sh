@@ -9,6 +9,7 @@ WHAT=${1:-main}
 OUT=${2:-docs/screenshot-$WHAT.png}
 PROGRAM="$BUILD_DIR/bin/arrange5"
 [ -x "$PROGRAM" ] || { echo "build the window first: $PROGRAM is missing" >&2; exit 1; }
+scripts/setup.sh screenshot
 
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
