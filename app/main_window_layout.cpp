@@ -22,6 +22,7 @@
 #include "app/main_window.h"
 #include "app/text_table_model.h"
 #include "app/wheel_filter.h"
+#include "store/program_info.h"
 
 namespace arrange5 {
 
@@ -420,6 +421,10 @@ void MainWindow::buildMenus() {
             &QAction::triggered, this, [this] { openDocument("manual.html"); });
     connect(item(mnuSetup_, "numYanshiDown", QStringLiteral("软件演示说明录像下载(&D)")),
             &QAction::triggered, this, [this] { openDocument("demo.gif"); });
+    // The documents describe this version of the program.
+    QAction* version = mnuSetup_->addAction(QStringLiteral("版本 %1").arg(kProgramVersion));
+    version->setObjectName("mnuVersion");
+    version->setEnabled(false);
 }
 
 void MainWindow::connectHandlers() {
