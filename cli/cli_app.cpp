@@ -1,8 +1,11 @@
 #include <CLI/CLI.hpp>
 
+#include "acquire/first_start.h"
 #include "cli/cli_context.h"
+#include "cli/parse_messages.h"
 #include "store/data_folder.h"
 #include "store/errors.h"
+#include "store/store_files.h"
 
 namespace arrange5::cli {
 
@@ -16,6 +19,40 @@ HistoryStore& CliContext::store() {
     return *store_;
 }
 
+HistoryStore& CliContext::readingStore() {
+    if (store_) return *store_;
+    const std::filesystem::path folder = dataFolder();
+    if (hasDatabaseFile(folder)) return store();
+    const auto bundled = findBundledHistory(executableFolder());
+    if (!bundled) {
+        throw StoreError("数据文件夹 " + folder.string() +
+                         " 里没有历史号码（没有 Zembric.mdb，也没有随程序附带的历史号码），"
+                         "没有建立任何文件；请先用 import 读入历史号码文件");
+    }
+    HistoryStore& fresh = store();
+    try {
+        const ReplaceReport report = fillFromBundledHistory(fresh, *bundled, segmentBase, sp);
+        err << "arrange5-cli: 数据文件夹 " << folder.string()
+            << " 里还没有历史号码，已读入随程序附带的历史号码：" << report.summary() << "\n";
+    } catch (const Error&) {
+        // The database this command made holds nothing: take it away again, so that a
+        // refused reading command leaves the folder as it found it.
+        if (fresh.empty()) {
+            store_.reset();
+            std::error_code ec;
+            for (const char* suffix : {"", "-wal", "-shm"}) {
+                std::filesystem::remove(folder / (std::string("Zembric.mdb") + suffix), ec);
+            }
+        }
+        throw;
+    }
+    return fresh;
+}
+
+void CliContext::warn(const std::string& warning) const {
+    if (!warning.empty()) err << "arrange5-cli: 警告：" << warning << "\n";
+}
+
 int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
     CliContext ctx(out, err);
     CLI::App app{"arrange5-cli：排列五的历史号码与跟随形态检索"};
@@ -23,7 +60,7 @@ int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     app.set_help_flag("-h,--help", "显示帮助并退出");
     app.set_help_all_flag("--help-all", "列出全部命令和选项并退出");
     app.require_subcommand(1);
-    app.add_option("--dir", ctx.dir, "存放 Zembric.mdb 的数据文件夹");
+    app.add_option("--dir", ctx.dir, "存放 Zembric.mdb 的数据文件夹")->check(nonEmptyFolder());
     app.add_option("--segment-base", ctx.segmentBase, "段数参数：数字 0、1 所在段的编号")
         ->check(CLI::IsMember({0, 1}));
     addHistoryCommands(app, ctx);
@@ -39,7 +76,7 @@ int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
         out << app.help("", CLI::AppFormatMode::All);
         return 0;
     } catch (const CLI::ParseError& e) {
-        err << "arrange5-cli: " << e.what() << "\n";
+        err << "arrange5-cli: " << describeParseError(e) << "\n";
         return 2;
     } catch (const Error& e) {
         err << "arrange5-cli: " << e.what() << "\n";
