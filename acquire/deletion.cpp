@@ -15,13 +15,19 @@ namespace arrange5 {
 
 namespace {
 
-// The deletion already committed when compaction fails; say both, so the user neither
-// thinks the rows are still there nor that all went well.
-void compactAfter(HistoryStore& store, const std::string& done) {
+// The deletion already committed when compaction runs: a compaction that fails is a
+// warning, never a failure, so that nobody retries a deletion that was done. Returns the
+// warning, or nothing when the file was compacted.
+std::string compactAfter(HistoryStore& store) {
     try {
         store.compactDb();
-    } catch (const StoreError& e) {
-        throw StoreError(done + "，但数据库未能压缩：" + e.what());
+        return {};
+    } catch (const Error& e) {
+        std::string why = e.what();
+        for (char& c : why) {
+            if (c == '\n' || c == '\r') c = ' ';
+        }
+        return "数据库文件没有压缩（" + why + "）；删除已经完成，不要重复删除";
     }
 }
 
@@ -60,10 +66,9 @@ std::optional<ReplaceReport> keepRowsUpTo(HistoryStore& store, int64_t limit, in
         if (row.issue > limit) break;
         keep.push_back({row.issue, row.digits()});
     }
-    const std::size_t before = store.rows().size();
     writeHistoryFile(backupFilePath(store), keep);
     ReplaceReport report = rebuildFromBackup(store, segmentBase, sp);
-    compactAfter(store, "已删除 " + std::to_string(before - keep.size()) + " 期");
+    report.warning = compactAfter(store);
     return report;
 }
 
@@ -73,7 +78,7 @@ std::filesystem::path backupFilePath(const HistoryStore& store) {
     return store.folder() / kBackupFileName;
 }
 
-int32_t deleteLastDraw(HistoryStore& store) {
+DeletedDraw deleteLastDraw(HistoryStore& store) {
     const HistoryStore::WriteLock lock = store.lockForWriting();
     int32_t issue = 0;
     try {
@@ -92,8 +97,7 @@ int32_t deleteLastDraw(HistoryStore& store) {
                          e.what() + "）");
     }
     store.reopenReadingCursor();
-    compactAfter(store, "已删除第 " + std::to_string(issue) + " 期");
-    return issue;
+    return {issue, compactAfter(store)};
 }
 
 std::size_t clearHistory(HistoryStore& store) {

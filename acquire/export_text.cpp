@@ -2,6 +2,7 @@
 
 #include "acquire/history_text.h"
 #include "store/errors.h"
+#include "store/store_files.h"
 
 namespace arrange5 {
 
@@ -16,6 +17,11 @@ std::filesystem::path exportHistoryText(const HistoryStore& store,
                                         const std::optional<std::filesystem::path>& file) {
     if (store.empty()) throw InputError("历史号码为空，没有可以导出的内容");
     const std::filesystem::path target = file ? *file : defaultExportPath(store);
+    if (isStoreOwnFile(store.folder(), target)) {
+        throw InputError("没有导出：" + target.string() +
+                         " 是数据文件夹自己的文件（历史数据库或它的日志、锁、备份），"
+                         "写到那里会毁掉历史号码；请换一个文件名");
+    }
     std::vector<HistoryEntry> entries;
     entries.reserve(store.rows().size());
     for (const auto& row : store.rows()) entries.push_back({row.issue, row.digits()});

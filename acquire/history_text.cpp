@@ -1,10 +1,12 @@
 #include "acquire/history_text.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 
 #include "store/errors.h"
+#include "store/file_problems.h"
 
 namespace arrange5 {
 
@@ -122,12 +124,25 @@ HistoryText parseHistoryText(std::string_view text) {
 }
 
 HistoryText readHistoryFile(const fs::path& file) {
-    std::error_code ec;
-    if (!fs::is_regular_file(file, ec)) {
-        throw HistoryFileError("无法读取 " + file.string() + "：文件不存在，历史号码没有改变");
+    const std::string notFile = describeNotARegularFile(file);
+    if (!notFile.empty()) {
+        throw HistoryFileError("无法读取 " + file.string() + "：" + notFile + "，历史号码没有改变");
     }
+    std::error_code ec;
+    const auto size = fs::file_size(file, ec);
+    if (!ec && size > kMaxHistoryFileBytes) {
+        throw HistoryFileError(
+            "没有读取 " + file.string() + "：文件有 " + std::to_string(size / (1024 * 1024)) +
+            " MB，超过历史号码文件的上限 " + std::to_string(kMaxHistoryFileBytes / (1024 * 1024)) +
+            " MB（一百万期约 15 MB），历史号码没有改变");
+    }
+    errno = 0;
     std::ifstream in(file, std::ios::binary);
-    if (!in) throw HistoryFileError("无法打开 " + file.string() + "，历史号码没有改变");
+    if (!in) {
+        const int error = errno;
+        throw HistoryFileError("无法打开 " + file.string() + "：" +
+                               describeFileProblem(file, error) + "，历史号码没有改变");
+    }
     std::ostringstream buffer;
     buffer << in.rdbuf();
     if (in.bad()) throw HistoryFileError("无法读取 " + file.string() + "，历史号码没有改变");
@@ -150,22 +165,33 @@ std::string describeSkipped(const HistoryText& text) {
 
 void writeHistoryFile(const fs::path& file, const std::vector<HistoryEntry>& entries) {
     const fs::path temp = fs::path(file.string() + ".part");
+    std::error_code ec;
+    if (fs::is_directory(file, ec)) {
+        throw HistoryFileError("无法写入 " + file.string() + "：" +
+                               describeFileProblem(file, EISDIR));
+    }
     {
+        errno = 0;
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) throw HistoryFileError("无法写入 " + file.string());
+        if (!out) {
+            const int error = errno;  // read before the message is built
+            throw HistoryFileError("无法写入 " + file.string() + "：" +
+                                   describeFileProblem(temp, error));
+        }
         for (const auto& e : entries) out << formatHistoryLine(e.issue, e.digits) << "\r\n";
         out.flush();
         if (!out) {
-            std::error_code ec;
+            const int error = errno;
             fs::remove(temp, ec);
-            throw HistoryFileError("无法写入 " + file.string() + "（磁盘已满？）");
+            throw HistoryFileError("无法写入 " + file.string() + "：" +
+                                   describeFileProblem(temp, error == 0 ? ENOSPC : error));
         }
     }
-    std::error_code ec;
     fs::rename(temp, file, ec);
     if (ec) {
+        const std::string why = describeFileProblem(file, ec);  // before remove() resets ec
         fs::remove(temp, ec);
-        throw HistoryFileError("无法写入 " + file.string() + "：" + ec.message());
+        throw HistoryFileError("无法写入 " + file.string() + "：" + why);
     }
 }
 

@@ -20,9 +20,15 @@ bool isValidIssue(int64_t issue);
 int32_t appendManualDraw(HistoryStore& store, const Digits& digits, int segmentBase,
                          LastTwoDraws& sp, std::optional<int32_t> issueForEmptyHistory = {});
 
+struct DeletedDraw {
+    int32_t issue = 0;
+    std::string warning;  // why the file was not compacted after the deletion committed
+};
+
 // Deletes the row with the highest issue, then compacts. An empty history throws InputError.
-// Returns the issue deleted.
-int32_t deleteLastDraw(HistoryStore& store);
+// Returns the issue deleted; a compaction that fails after the deletion committed is a
+// warning in the result, not an error.
+DeletedDraw deleteLastDraw(HistoryStore& store);
 
 // Deletes every row (no compaction). Returns how many rows were deleted.
 std::size_t clearHistory(HistoryStore& store);
@@ -38,7 +44,8 @@ int64_t inputBoxNumber(const std::string& text);
 // lsbf.txt in the store's data folder.
 std::filesystem::path backupFilePath(const HistoryStore& store);
 
-// 删除到选定期: writes lsbf.txt with the rows up to `issue`, rebuilds from it and compacts.
+// 删除到选定期: writes lsbf.txt with the rows up to `issue`, rebuilds from it and compacts
+// (a compaction that fails after the rebuild committed sets the report's warning).
 // A number not greater than 0 writes an empty lsbf.txt and deletes nothing (no result).
 std::optional<ReplaceReport> cutToIssue(HistoryStore& store, int64_t issue, int segmentBase,
                                         LastTwoDraws& sp);

@@ -105,6 +105,10 @@ class SearchUpdate {
                           "''");
     }
 
+    // The same test as a condition on Lishi's own columns, for the hit list: a row without a
+    // draw at the matched distance is never a hit, also when no position was ticked.
+    const std::string& rowHasDraw() const { return rowGuard_; }
+
     // Only rows with a draw at the matched distance before them count.
     std::string guarded(const std::string& expr) const {
         return concat({"CASE WHEN ", guard_, " THEN ", expr, " ELSE 0 END"});
@@ -127,12 +131,18 @@ class SearchUpdate {
     std::string drawGuard(SQLite::Database& db) {
         SQLite::Statement q(db, "SELECT SQQH FROM Lishi ORDER BY SQQH LIMIT 1 OFFSET ?");
         q.bind(1, lagDistance(s_));
-        if (!q.executeStep()) return "0";
-        std::string guard =
-            concat({WorkingUpdate::issue(), " >= ", std::to_string(q.getColumn(0).getInt64())});
+        if (!q.executeStep()) {
+            rowGuard_ = "0";
+            return "0";
+        }
+        const std::string first = std::to_string(q.getColumn(0).getInt64());
+        std::string guard = concat({WorkingUpdate::issue(), " >= ", first});
+        rowGuard_ = concat({"SQQH >= ", first});
         if (!s_.freePositions) {
-            const int hasDraw = update_.rowValue("(LENGTH(TRIM(txtHisLst)) > 0)");
+            static constexpr const char* kHasDraw = "(LENGTH(TRIM(txtHisLst)) > 0)";
+            const int hasDraw = update_.rowValue(kHasDraw);
             guard += " AND " + update_.at(hasDraw, 0, "0");
+            rowGuard_ += concat({" AND ", kHasDraw});
         }
         return guard;
     }
@@ -153,6 +163,7 @@ class SearchUpdate {
 
     const SearchSettings& s_;
     std::string lagLetter_;
+    std::string rowGuard_;
     int valueDistance_ = 1;
     int stringDistance_ = 0;
     std::string guard_;
@@ -255,7 +266,9 @@ SearchResult runSingleSearch(HistoryStore& store, const SearchRequest& request) 
         u.assign("intTh", terms.empty() ? "0" : u.guarded(joined(terms, " + ")));
         written = u.run(db, known);
         SearchResult result;
-        tallyHits(db, request, "intTh = " + std::to_string(positions.size()), result);
+        tallyHits(db, request,
+                  concat({"intTh = ", std::to_string(positions.size()), " AND ", u.rowHasDraw()}),
+                  result);
         return result;
     });
 }

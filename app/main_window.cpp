@@ -21,6 +21,7 @@
 #include <QTimer>
 
 #include "acquire/export_text.h"
+#include "acquire/first_start.h"
 #include "acquire/maintenance.h"
 #include "acquire/online_update.h"
 #include "acquire/replace_history.h"
@@ -163,15 +164,11 @@ void MainWindow::openStore() {
 // import folder so the import dialog opens on a real file.
 void MainWindow::fillFirstStart() {
     if (!context_.bundledHistory) return;
-    const fs::path bundled = *context_.bundledHistory;
-    const fs::path copy = context_.dataFolder / fs::path(kImportFolderName) / bundled.filename();
-    std::error_code ec;
-    if (!fs::exists(copy, ec)) fs::copy_file(bundled, copy, ec);
-    const fs::path source = fs::exists(copy, ec) ? copy : bundled;
     try {
         BusyCursor busy;
         const int base = settings_.readInt(keys::kSegmentBase, 1, 0, 1);
-        const ReplaceReport report = importHistoryFile(*store_, source, base, sp_);
+        const ReplaceReport report =
+            fillFromBundledHistory(*store_, *context_.bundledHistory, base, sp_);
         statusBar()->showMessage(QString::fromStdString(report.summary()));
     } catch (const Error& e) {
         reportError(QStringLiteral("随程序附带的历史号码未能读入：\n") +
@@ -528,8 +525,8 @@ void MainWindow::importHistory() {
 void MainWindow::deleteLastDraw() {
     if (!requireStore()) return;
     try {
-        const int32_t issue = arrange5::deleteLastDraw(*store_);
-        statusBar()->showMessage(QStringLiteral("已删除第 %1 期").arg(issue));
+        const DeletedDraw deleted = arrange5::deleteLastDraw(*store_);
+        statusBar()->showMessage(QStringLiteral("已删除第 %1 期").arg(deleted.issue));
     } catch (const Error& e) {
         reportError(QString::fromStdString(e.what()));
     }

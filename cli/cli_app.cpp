@@ -1,24 +1,64 @@
 #include <CLI/CLI.hpp>
 
+#include "acquire/first_start.h"
 #include "cli/cli_context.h"
+#include "cli/parse_messages.h"
 #include "store/data_folder.h"
 #include "store/errors.h"
+#include "store/store_files.h"
 
 namespace arrange5::cli {
 
 std::filesystem::path CliContext::dataFolder() const {
-    const DataFolder folder = resolveDataFolder(dir);
-    if (folder.source == DataFolderSource::PerUser) {
-        // The per-user folder is the program's own to make, as the window does.
-        std::error_code ec;
-        std::filesystem::create_directories(folder.path, ec);
-    }
-    return folder.path;
+    return resolveDataFolder(dir).path;
 }
 
 HistoryStore& CliContext::store() {
-    if (!store_) store_ = std::make_unique<HistoryStore>(dataFolder());
+    if (!store_) {
+        const DataFolder folder = resolveDataFolder(dir);
+        if (folder.source == DataFolderSource::PerUser) {
+            // The per-user folder is the program's own to make, as the window does; a folder
+            // the user chose must exist.
+            std::error_code ec;
+            std::filesystem::create_directories(folder.path, ec);
+        }
+        store_ = std::make_unique<HistoryStore>(folder.path);
+    }
     return *store_;
+}
+
+HistoryStore& CliContext::readingStore() {
+    if (store_) return *store_;
+    const std::filesystem::path folder = dataFolder();
+    if (hasDatabaseFile(folder)) return store();
+    const auto bundled = findBundledHistory(executableFolder());
+    if (!bundled) {
+        throw StoreError("数据文件夹 " + folder.string() +
+                         " 里没有历史号码（没有 Zembric.mdb，也没有随程序附带的历史号码），"
+                         "没有建立任何文件；请先用 import 读入历史号码文件");
+    }
+    HistoryStore& fresh = store();
+    try {
+        const ReplaceReport report = fillFromBundledHistory(fresh, *bundled, segmentBase, sp);
+        err << "arrange5-cli: 数据文件夹 " << folder.string()
+            << " 里还没有历史号码，已读入随程序附带的历史号码：" << report.summary() << "\n";
+    } catch (const Error&) {
+        // The database this command made holds nothing: take it away again, so that a
+        // refused reading command leaves the folder as it found it.
+        if (fresh.empty()) {
+            store_.reset();
+            std::error_code ec;
+            for (const char* suffix : {"", "-wal", "-shm"}) {
+                std::filesystem::remove(folder / (std::string("Zembric.mdb") + suffix), ec);
+            }
+        }
+        throw;
+    }
+    return fresh;
+}
+
+void CliContext::warn(const std::string& warning) const {
+    if (!warning.empty()) err << "arrange5-cli: 警告：" << warning << "\n";
 }
 
 int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
@@ -31,8 +71,9 @@ int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     app.set_version_flag("--version", std::string("arrange5-cli ") + kProgramVersion,
                          "显示版本并退出");
     app.add_option_function<std::string>(
-        "--data-dir,--dir", [&ctx](const std::string& folder) { ctx.dir = folder; },
-        "存放 Zembric.mdb 的数据文件夹（也可用环境变量 ARRANGE5_DATA_DIR 指定）");
+           "--data-dir,--dir", [&ctx](const std::string& folder) { ctx.dir = folder; },
+           "存放 Zembric.mdb 的数据文件夹（也可用环境变量 ARRANGE5_DATA_DIR 指定）")
+        ->check(nonEmptyFolder());
     app.add_option("--segment-base", ctx.segmentBase, "段数参数：数字 0、1 所在段的编号")
         ->check(CLI::IsMember({0, 1}));
     addHistoryCommands(app, ctx);
@@ -51,7 +92,7 @@ int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
         out << e.what() << "\n";
         return 0;
     } catch (const CLI::ParseError& e) {
-        err << "arrange5-cli: " << e.what() << "\n";
+        err << "arrange5-cli: " << describeParseError(e) << "\n";
         return 2;
     } catch (const Error& e) {
         err << "arrange5-cli: " << e.what() << "\n";

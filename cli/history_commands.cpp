@@ -20,7 +20,7 @@ void addHistoryCommands(CLI::App& app, CliContext& ctx) {
     auto* history = app.add_subcommand("history", "打印全部历史号码，每行一期");
     history->callback([&ctx] {
         std::string buffer;
-        for (const auto& row : ctx.store().rows()) {
+        for (const auto& row : ctx.readingStore().rows()) {
             buffer += formatHistoryLine(row.issue, row.digits());
             buffer += '\n';
         }
@@ -33,8 +33,9 @@ void addHistoryCommands(CLI::App& app, CliContext& ctx) {
     exportCmd->callback([&ctx, exportFile] {
         std::optional<std::filesystem::path> target;
         if (!exportFile->empty()) target = *exportFile;
-        const auto written = exportHistoryText(ctx.store(), target);
-        ctx.out << "已把 " << ctx.store().rows().size() << " 期写入 " << written.string() << "\n";
+        HistoryStore& store = ctx.readingStore();
+        const auto written = exportHistoryText(store, target);
+        ctx.out << "已把 " << store.rows().size() << " 期写入 " << written.string() << "\n";
     });
 }
 

@@ -65,8 +65,10 @@ void addMaintenanceCommands(CLI::App& app, CliContext& ctx) {
 
     auto* deleteLast = app.add_subcommand("delete-last", "删除期号最大的一期");
     deleteLast->callback([&ctx] {
-        const int32_t deleted = deleteLastDraw(ctx.store());
-        ctx.out << "已删除第 " << deleted << " 期，还剩 " << ctx.store().rows().size() << " 期\n";
+        const DeletedDraw deleted = deleteLastDraw(ctx.store());
+        ctx.out << "已删除第 " << deleted.issue << " 期，还剩 " << ctx.store().rows().size()
+                << " 期\n";
+        ctx.warn(deleted.warning);
     });
 
     auto* clear = app.add_subcommand("clear", "删除全部历史号码");
@@ -84,6 +86,7 @@ void addMaintenanceCommands(CLI::App& app, CliContext& ctx) {
         const std::size_t before = store.rows().size();
         const auto report = cutToIssue(store, n, ctx.segmentBase, ctx.sp);
         ctx.out << deletionSummary(before, report, "期号不大于 0") << "\n";
+        if (report) ctx.warn(report->warning);
     });
 
     auto* dropLast = app.add_subcommand("drop-last", "删除最后 N 期，经由 lsbf.txt 重建");
@@ -95,6 +98,7 @@ void addMaintenanceCommands(CLI::App& app, CliContext& ctx) {
         const std::size_t before = store.rows().size();
         const auto report = dropLastIssues(store, n, ctx.segmentBase, ctx.sp);
         ctx.out << deletionSummary(before, report, "N 不大于 0") << "\n";
+        if (report) ctx.warn(report->warning);
     });
 
     auto* rebuild = app.add_subcommand("rebuild", "由 lsbf.txt 重建历史号码");

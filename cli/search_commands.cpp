@@ -117,7 +117,7 @@ SearchRequest buildRequest(CliContext& ctx, const SearchOptions& o) {
     if (!o.verify.empty()) verifyIssue = parseIssueField(o.verify, "--verify");
     if (!o.reference.empty()) request.reference = parseReference(o.reference);
 
-    const HistorySnapshot& rows = ctx.store().rows();
+    const HistorySnapshot& rows = ctx.readingStore().rows();
     if (verifyIssue) {
         const auto verified = verifyReference(rows, *verifyIssue, o.onlyBefore, request.settings);
         if (!verified) {
@@ -193,7 +193,7 @@ void addSearchCommands(CLI::App& app, CliContext& ctx) {
     addSearchOptions(search, *single, true);
     search->callback([&ctx, single] {
         const SearchRequest request = buildRequest(ctx, *single);
-        printResult(ctx, request, runSingleSearch(ctx.store(), request));
+        printResult(ctx, request, runSingleSearch(ctx.readingStore(), request));
     });
 
     auto combination = std::make_shared<SearchOptions>();
@@ -202,7 +202,8 @@ void addSearchCommands(CLI::App& app, CliContext& ctx) {
     addSearchOptions(combo, *combination, false);
     combo->callback([&ctx, combination] {
         const SearchRequest request = buildRequest(ctx, *combination);
-        printResult(ctx, request, runCombinationSearch(ctx.store(), request, combination->k));
+        printResult(ctx, request,
+                    runCombinationSearch(ctx.readingStore(), request, combination->k));
     });
 }
 

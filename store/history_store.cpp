@@ -7,12 +7,15 @@
 #include <unistd.h>
 
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <utility>
 
 #include "store/errors.h"
+#include "store/file_problems.h"
 #include "store/schema.h"
+#include "store/store_files.h"
 
 namespace arrange5 {
 
@@ -118,10 +121,13 @@ void HistoryStore::openConnection(const fs::path& file, bool readOnly, bool fall
     db_ = std::make_unique<SQLite::Database>(name, flags);
     db_->setBusyTimeout(3000);
     if (fallback && logHoldsData) db_->exec("PRAGMA locking_mode=EXCLUSIVE");
-    if (!db_->tableExists("Lishi") || !db_->tableExists("Carcu")) {
+    if (!db_->tableExists("Lishi")) {
         throw NotADatabaseError(file.string() +
                                 " 是一个没有历史号码表的数据库；这个文件没有被改动。");
     }
+    // The tally table holds nothing the history needs: reading goes on without it, and the
+    // first writer puts it back.
+    carcuMissing_ = !db_->tableExists("Carcu");
     if (!readOnly) {
         db_->exec("PRAGMA journal_mode=WAL");
         db_->exec("PRAGMA synchronous=NORMAL");
@@ -138,15 +144,16 @@ void HistoryStore::open() {
     snapshotStamp_.reset();
     workingColumns_.clear();
     workingColumnsStamp_.reset();
-    const fs::path file = databasePath();
+    // A dangling link is refused here, before anything could be created in its place.
+    const fs::path file = resolvedDatabaseFile(folder_);
     std::error_code ec;
-    if (!fs::exists(file, ec)) {
+    if (!hasDatabaseFile(folder_)) {
         if (!fs::is_directory(folder_, ec)) {
             throw StoreError("数据文件夹 " + folder_.string() + " 不存在");
         }
         // Two programs starting at once must not both create the file.
         const WriteLock creating = lockForWriting();
-        if (!fs::exists(file, ec)) createDatabase();
+        if (!hasDatabaseFile(folder_)) createDatabase();
     }
     if (fs::file_size(file, ec) == 0 && !ec) {
         throw NotADatabaseError(file.string() +
@@ -158,7 +165,7 @@ void HistoryStore::open() {
                                 " 不是本程序能读取的历史数据库（也许是别的数据库程序的文件）；"
                                 "这个文件没有被改动。");
     }
-    readOnly_ = !canWrite(file, folder_);
+    readOnly_ = !canWrite(file, file.parent_path()) || !canWrite(folder_, folder_);
     readOnlyReason_ = "文件或其所在文件夹不能写入";
     try {
         try {
@@ -206,7 +213,12 @@ HistoryStore::WriteLock HistoryStore::lockForWriting() {
     }
     if (writeDepth_ == 0) writerLock_ = std::make_unique<WriterLock>(folder_, writerWait_);
     ++writeDepth_;
-    return WriteLock(this);
+    WriteLock lock(this);
+    if (carcuMissing_ && db_) {
+        execute(carcuSql());
+        carcuMissing_ = false;
+    }
+    return lock;
 }
 
 SQLite::Database& HistoryStore::db() {
@@ -304,13 +316,26 @@ void HistoryStore::delrec() {
 }
 
 void HistoryStore::compactDb() {
-    const fs::path file = databasePath();
-    const fs::path scratch = folder_ / kCompactScratchFileName;
-    const fs::path incoming = folder_ / "Zembric.mdb.compacting";
     const WriteLock lock = lockForWriting();
+    // A link is followed: the compacted copy replaces its target, in the target's folder,
+    // which is the only place a rename can replace it atomically.
+    const fs::path file = resolvedDatabaseFile(folder_);
+    const fs::path scratch = folder_ / kCompactScratchFileName;
+    const fs::path incoming = fs::path(file.string() + ".compacting");
     std::error_code ec;
     fs::remove(scratch, ec);
-    if (ec) throw StoreError("无法删除旧的 " + scratch.string() + "：" + ec.message());
+    if (ec) {
+        throw StoreError("无法删除旧的 " + scratch.string() + "：" +
+                         describeFileProblem(scratch, ec));
+    }
+    // What a failed VACUUM INTO leaves (a partial copy and its journal) would keep a full
+    // disk full.
+    const auto removeScratch = [&scratch] {
+        std::error_code ignored;
+        for (const char* suffix : {"", "-journal", "-wal", "-shm"}) {
+            fs::remove(fs::path(scratch.string() + suffix), ignored);
+        }
+    };
     try {
         SQLite::Statement check(db(), "PRAGMA integrity_check");
         if (!check.executeStep() || check.getColumn(0).getString() != "ok") {
@@ -323,14 +348,19 @@ void HistoryStore::compactDb() {
         vacuum.bind(1, scratch.string());
         vacuum.exec();
     } catch (const SQLite::Exception& e) {
-        throw StoreError("压缩 " + file.string() + " 失败（数据库报告：" + e.what() + "）");
+        removeScratch();
+        const std::string why = e.getErrorCode() == SQLITE_FULL ? "磁盘已满" : "数据库报告";
+        throw StoreError("压缩 " + file.string() + " 失败（" + why + "：" + e.what() + "）");
     }
     // The compacted copy goes in under a temporary name first; only the final rename,
     // which is atomic, replaces Zembric.mdb.
     fs::copy_file(scratch, incoming, fs::copy_options::overwrite_existing, ec);
     if (ec || !syncToDisk(incoming)) {
-        const std::string why = ec ? ec.message() : std::string("无法写入磁盘");
+        const bool full = ec.value() == ENOSPC || ec.value() == EDQUOT;
+        const std::string why =
+            ec ? describeFileProblem(incoming, ec) : std::string("无法写入磁盘");
         fs::remove(incoming, ec);
+        if (full) removeScratch();
         throw StoreError("压缩时无法复制 " + scratch.string() + "：" + why);
     }
     db_.reset();
@@ -342,9 +372,9 @@ void HistoryStore::compactDb() {
         throw StoreError("没有压缩：" + file.string() + " 还在别的程序中打开着");
     }
     fs::rename(incoming, file, ec);
-    const std::string renameError = ec ? ec.message() : std::string();
+    const std::string renameError = ec ? describeFileProblem(file, ec) : std::string();
     fs::remove(incoming, ec);
-    if (renameError.empty()) syncToDisk(folder_);
+    if (renameError.empty()) syncToDisk(file.parent_path());
     open();
     if (!renameError.empty()) {
         throw StoreError("压缩时无法替换 " + file.string() + "：" + renameError);

@@ -105,6 +105,7 @@ class HistoryStore {
     int writeDepth_ = 0;
     std::chrono::milliseconds writerWait_ = kDefaultWriterWait;
     bool readOnly_ = false;
+    bool carcuMissing_ = false;
     std::string readOnlyReason_;
 };
 

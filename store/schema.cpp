@@ -43,8 +43,12 @@ std::string schemaSql() {
             sql += " INTEGER NOT NULL DEFAULT 0";
         }
     }
-    sql += ");\nCREATE TABLE Carcu (Nmb INTEGER, Count INTEGER);\n";
+    sql += ");\n" + carcuSql();
     return sql;
+}
+
+std::string carcuSql() {
+    return "CREATE TABLE Carcu (Nmb INTEGER, Count INTEGER);\n";
 }
 
 }  // namespace arrange5

@@ -14,4 +14,8 @@ const std::vector<std::string>& lishiColumns();
 // The statements that create Lishi and Carcu in an empty database.
 std::string schemaSql();
 
+// The statement that creates Carcu alone (the tally table; a history that lost it keeps
+// its draws).
+std::string carcuSql();
+
 }  // namespace arrange5

@@ -47,11 +47,15 @@ TEST(SingleSearch, FixedMatchingComparesEachTickedPositionOfThePreviousDraw) {
     EXPECT_EQ(h.hitIssues(runSingleSearch(*h.store, req)), (Issues{2013004}));
 }
 
-TEST(SingleSearch, NoTickedPositionSelectsEveryRowOfTheRangeWithBothBounds) {
+TEST(SingleSearch, NoTickedPositionSelectsEveryRowOfTheRangeThatHasAPreviousDraw) {
     SearchHistory h(2013356, {"12345", "23456", "34567", "45678", "56789", "67890"});
     SearchRequest req = freeRequest(h, {}, {9, 9, 9, 9, 9});
     req.from = 2013357;
     req.to = 2014002;
+    EXPECT_EQ(h.hitIssues(runSingleSearch(*h.store, req)),
+              (Issues{2013357, 2013358, 2014001, 2014002}));
+    // From the first row on: the first row has no previous draw, so it is never a hit.
+    req.from = h.firstIssue();
     EXPECT_EQ(h.hitIssues(runSingleSearch(*h.store, req)),
               (Issues{2013357, 2013358, 2014001, 2014002}));
     // The bounds are inclusive for real matches too: the rows after 12345 and after 56789.
@@ -84,14 +88,17 @@ TEST(SingleSearch, EarlierModeMatchesTheDrawNIssuesBackAndNeverRowsWithoutOne) {
         ASSERT_FALSE(r.hits.empty());
         EXPECT_EQ(r.hits[0].matched, "00000");  // the first row's draw, three issues back
     }
-    req.settings.freePositions = false;
     req.positions = {};
-    // Nothing ticked: every row in range, and the matched column is still the draw N back.
-    const SearchResult all = runSingleSearch(*h.store, req);
-    ASSERT_EQ(all.hits.size(), 7u);
-    EXPECT_EQ(all.hits[2].matched, "");
-    EXPECT_EQ(all.hits[3].matched, "00000");
-    EXPECT_EQ(all.hits[5].matched, "55550");
+    // Nothing ticked: every row in range that has a draw three back, never the first three.
+    for (const bool free : {true, false}) {
+        SCOPED_TRACE(free ? "自由位, nothing ticked" : "固定位, nothing ticked");
+        req.settings.freePositions = free;
+        const SearchResult all = runSingleSearch(*h.store, req);
+        EXPECT_EQ(h.hitIssues(all), (Issues{2013004, 2013005, 2013006, 2013007}));
+        ASSERT_EQ(all.hits.size(), 4u);
+        EXPECT_EQ(all.hits[0].matched, "00000");
+        EXPECT_EQ(all.hits[2].matched, "55550");
+    }
 }
 
 TEST(SingleSearch, AReferenceValueOutsideTheKindMatchesNothing) {

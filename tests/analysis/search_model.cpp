@@ -250,7 +250,7 @@ ModelOutcome modelSingleSearch(const std::vector<HistoryEntry>& entries, int sto
     std::vector<bool> hit;
     for (std::size_t r = 0; r < entries.size(); ++r) {
         counter.push_back(m.increments(r, positions, false));
-        hit.push_back(counter.back() == static_cast<int>(positions.size()));
+        hit.push_back(m.hasDraw(r) && counter.back() == static_cast<int>(positions.size()));
     }
     out.writes["intTh"] = asText(counter);
     m.tally(out, hit);
