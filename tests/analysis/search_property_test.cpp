@@ -1,5 +1,7 @@
 // The SQL searches against a direct in-memory computation of the same question, over many
-// small random histories and settings: hits, tally, total and every column of Lishi.
+// small random histories and settings: hits, tally, total and every column of Lishi. The
+// program's own in-memory engine (the walk-forward verification's) must agree with the SQL
+// path on the same cases.
 #include <SQLiteCpp/Statement.h>
 #include <gtest/gtest.h>
 
@@ -7,6 +9,7 @@
 #include <random>
 #include <sstream>
 
+#include "analysis/memory_search.h"
 #include "search_model.h"
 
 namespace arrange5 {
@@ -125,6 +128,43 @@ void expectSameResult(const SearchResult& got, const ModelOutcome& want) {
     }
 }
 
+void expectSameSearch(const SearchResult& got, const SearchResult& sql) {
+    ASSERT_EQ(got.hits.size(), sql.hits.size());
+    for (std::size_t i = 0; i < sql.hits.size(); ++i) {
+        EXPECT_EQ(got.hits[i].issue, sql.hits[i].issue) << "hit " << i;
+        EXPECT_EQ(got.hits[i].values, sql.hits[i].values) << "hit " << i;
+        EXPECT_EQ(got.hits[i].matched, sql.hits[i].matched) << "hit " << i;
+    }
+    EXPECT_EQ(got.total, sql.total);
+    EXPECT_EQ(got.earlierMode, sql.earlierMode);
+    ASSERT_EQ(got.tally.size(), sql.tally.size());
+    for (std::size_t i = 0; i < sql.tally.size(); ++i) {
+        EXPECT_EQ(got.tally[i].rank, sql.tally[i].rank);
+        EXPECT_EQ(got.tally[i].value, sql.tally[i].value) << "tally row " << i;
+        EXPECT_EQ(got.tally[i].count, sql.tally[i].count) << "tally row " << i;
+        EXPECT_EQ(got.tally[i].percent, sql.tally[i].percent) << "tally row " << i;
+    }
+}
+
+// The counts the verification keeps row by row: the range's rows filed one at a time, then
+// one question with the reference, must give the SQL search's hit count and tally.
+void expectSameCounts(const HistorySnapshot& rows, const SearchRequest& request,
+                      const SearchShape& shape, const SearchResult& sql) {
+    const std::size_t lag =
+        request.settings.previousIssue ? 1 : static_cast<std::size_t>(request.settings.lagN);
+    FollowingCounts counts(request.settings, request.tally, shape);
+    for (std::size_t r = lag; r < rows.size(); ++r) {
+        if (rows[r].issue >= request.from && rows[r].issue <= request.to) {
+            counts.add(rows[r], rows[r - lag]);
+        }
+    }
+    const FollowingCounts::Counts c = counts.query(request.reference);
+    EXPECT_EQ(c.hits, int64_t(sql.hits.size()));
+    for (const TallyRow& row : sql.tally) {
+        EXPECT_EQ(c.counters[std::size_t(row.value)], row.count) << "outcome " << row.value;
+    }
+}
+
 // Compares the whole table, so a column written that should have been left alone shows too.
 void expectTable(const LishiTable& got, const LishiTable& want) {
     ASSERT_EQ(got.rows.size(), want.rows.size());
@@ -163,6 +203,10 @@ TEST(SearchProperty, SqlSearchesAgreeWithDirectComputation) {
             const SearchResult got = combination ? runCombinationSearch(*history.store, request, k)
                                                  : runSingleSearch(*history.store, request);
             expectSameResult(got, want);
+            const SearchShape shape =
+                combination ? SearchShape::combined(k) : SearchShape::single(request.positions);
+            expectSameSearch(memorySearch(history.store->rows(), request, shape), got);
+            expectSameCounts(history.store->rows(), request, shape, got);
             EXPECT_EQ(got.earlierMode, !request.settings.previousIssue);
             EXPECT_EQ(readCarcu(*history.store), want.carcu);
             for (const auto& [column, values] : want.writes) expected.set(column, values);
