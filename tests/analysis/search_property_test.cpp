@@ -9,7 +9,9 @@
 #include <random>
 #include <sstream>
 
+#include "analysis/backtest.h"
 #include "analysis/memory_search.h"
+#include "analysis/reference.h"
 #include "search_model.h"
 
 namespace arrange5 {
@@ -216,6 +218,54 @@ TEST(SearchProperty, SqlSearchesAgreeWithDirectComputation) {
         }
     }
     EXPECT_GT(hitsSeen, 1000) << "the random cases should produce plenty of hits";
+}
+
+// Every target of the walk-forward verification must see what 验证指定期 with 仅检索该期前
+// shows through the SQL search: the same reference, hit count and tally order.
+TEST(SearchProperty, WalkForwardTargetsAgreeWithVerifySearch) {
+    Random rnd(20261208);
+    SearchHistory history({});
+    int answered = 0;
+    for (int h = 0; h < 60; ++h) {
+        const int storedBase = rnd.between(0, 1);
+        history.replace(randomHistory(rnd), storedBase);
+        if (history.entries.empty()) continue;
+        const SearchRequest base = randomRequest(rnd, history, storedBase);
+        const bool combination = rnd.chance(0.5);
+        const int k = combination ? rnd.between(1, 5) : 0;
+        BacktestRequest request;
+        request.settings = base.settings;
+        request.tally = base.tally;
+        request.shape =
+            combination ? SearchShape::combined(k) : SearchShape::single(base.positions);
+        request.firstTarget = history.firstIssue();
+        const HistorySnapshot& rows = history.store->rows();
+        const BacktestResult result = runBacktest(rows, request);
+        SCOPED_TRACE("history " + std::to_string(h) + ": " + describe(base, k));
+        ASSERT_EQ(result.targets.size(), rows.size());
+        for (int sample = 0; sample < 3; ++sample) {
+            const TargetResult& t =
+                result.targets[std::size_t(rnd.between(0, int(rows.size()) - 1))];
+            SCOPED_TRACE("target " + std::to_string(t.issue));
+            const auto verified = verifyReference(rows, t.issue, true, base.settings);
+            ASSERT_EQ(verified.has_value(), t.reference.has_value());
+            if (!verified) continue;
+            EXPECT_EQ(verified->values, *t.reference);
+            SearchRequest sql = base;
+            sql.reference = verified->values;
+            sql.from = *defaultRangeStart(rows, base.settings);
+            sql.to = verified->rangeEnd;
+            const SearchResult got = combination ? runCombinationSearch(*history.store, sql, k)
+                                                 : runSingleSearch(*history.store, sql);
+            ASSERT_EQ(t.hits, int64_t(got.hits.size()));
+            if (got.hits.empty()) continue;
+            ++answered;
+            std::vector<int> ranking;
+            for (const TallyRow& row : got.tally) ranking.push_back(row.value);
+            EXPECT_EQ(t.ranking, ranking);
+        }
+    }
+    EXPECT_GT(answered, 20) << "the random cases should answer plenty of targets";
 }
 
 }  // namespace
