@@ -80,6 +80,7 @@ int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     addMaintenanceCommands(app, ctx);
     addUpdateCommand(app, ctx);
     addSearchCommands(app, ctx);
+    addBacktestCommands(app, ctx);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
