@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "analysis/chance_table.h"
+#include "analysis/tally.h"
 #include "search_model.h"
 
 // Expected values below were computed apart from this code, with arbitrary precision
@@ -11,12 +13,15 @@ namespace {
 
 // Tally rows of the given outcome values and counts; the total is their sum unless given.
 std::vector<TallyRow> rows(CodeKind kind, int firstValue, const std::vector<int64_t>& counts) {
+    int64_t total = 0;
+    for (auto c : counts) total += c;
     std::vector<TallyRow> out;
     for (std::size_t i = 0; i < counts.size(); ++i) {
         TallyRow row;
         row.value = firstValue + static_cast<int>(i);
         row.outcome = outcomeName(kind, row.value);
         row.count = counts[i];
+        row.percent = formatPercent(row.count, total);
         out.push_back(row);
     }
     return out;
@@ -101,6 +106,14 @@ TEST(ChanceStatistics, TalliesAreComparedWithAFairDrawOrLeftUnjudged) {
     ASSERT_TRUE(skewed.p);
     EXPECT_NEAR(*skewed.p, 0.000438721771, 1e-12);
     EXPECT_EQ(skewed.verdict, "偏离随机（p = 0.00044，已按本次 3 次检索校正）");
+    // The sheet of the export: shares and bounds as percentages, the test below them.
+    const auto table = chanceTable(skewed);
+    ASSERT_EQ(table.size(), 17u);
+    EXPECT_EQ(table[1],
+              (std::vector<std::string>{"0", "40", "20.000%", "10.000%", "15.045%", "26.086%"}));
+    EXPECT_EQ(table[13], (std::vector<std::string>{"χ²", "30"}));
+    EXPECT_EQ(table[15], (std::vector<std::string>{"p", "0.000438722"}));
+    EXPECT_EQ(table[16][1], skewed.verdict);
 
     // The expected-count limit: T·p0 = 4.9 gives no p, 5.0 does.
     const ChanceTest small = testAgainstChance(
