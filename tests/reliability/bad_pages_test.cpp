@@ -168,6 +168,18 @@ TEST_F(BadPage, TenThousandRowsWithIssuesOfOtherYearsStoreOnlyTheYearsDraws) {
         ASSERT_EQ(stored[i], expected[i]) << "row " << i;
 }
 
+TEST_F(BadPage, OfficialDataIsTheDefaultSourceAndUrlReplacesItsAddress) {
+    test::OfficialServer service(site_);
+    const auto run =
+        test::runCliProcess({"--dir", dir_.path().string(), "update", "--url", service.address(),
+                             "--years-to-keep", "2", "--today", "2016-12-31"},
+                            dir_.path());
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_THAT(run.out, HasSubstr("体彩官方数据：新增 616 期"));
+    EXPECT_EQ(test::storedDraws(dir_ / "Zembric.mdb"), test::drawLines(site_));
+    EXPECT_FALSE(service.requestedPages().empty());
+}
+
 TEST_F(BadPage, GapStoresUpToItWarnsAndExitsZeroThenTheRestFollowsTheTypedDraw) {
     auto gapped = site_;
     std::erase_if(gapped, [](const HistoryEntry& e) { return e.issue == 2016150; });
