@@ -1,13 +1,10 @@
+#include "acquire/deletion.h"
+
 #include <SQLiteCpp/Statement.h>
 
-#include <charconv>
-#include <cmath>
-#include <limits>
 #include <vector>
 
 #include "acquire/history_text.h"
-#include "acquire/maintenance.h"
-#include "store/data_folder.h"
 #include "store/errors.h"
 
 namespace arrange5 {
@@ -30,32 +27,6 @@ std::string compactAfter(HistoryStore& store) {
     }
 }
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-// Sign, digits, an optional fraction and an optional exponent; no "inf", "nan" or hex,
-// which the number parser would otherwise accept.
-bool looksDecimal(std::string_view s) {
-    std::size_t i = 0;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
-    std::size_t digits = 0;
-    while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i, ++digits;
-    if (i < s.size() && s[i] == '.') {
-        ++i;
-        while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i, ++digits;
-    }
-    if (digits == 0) return false;
-    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
-        ++i;
-        if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
-        std::size_t expDigits = 0;
-        while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i, ++expDigits;
-        if (expDigits == 0) return false;
-    }
-    return i == s.size();
-}
-
 // Writes the rows of the reading cursor up to `limit` as lsbf.txt, rebuilds from it and
 // compacts; the deletion commands share everything after their input box.
 std::optional<ReplaceReport> keepRowsUpTo(HistoryStore& store, int64_t limit, int segmentBase,
@@ -72,10 +43,6 @@ std::optional<ReplaceReport> keepRowsUpTo(HistoryStore& store, int64_t limit, in
 }
 
 }  // namespace
-
-std::filesystem::path backupFilePath(const HistoryStore& store) {
-    return store.folder() / kBackupFileName;
-}
 
 DeletedDraw deleteLastDraw(HistoryStore& store) {
     // Held on through the compaction, so that it compacts the file this deletion left.
@@ -99,37 +66,6 @@ std::size_t clearHistory(HistoryStore& store) {
         store.delrec();
         return static_cast<std::size_t>(store.db().getChanges());
     });
-}
-
-std::optional<int64_t> parseWholeNumber(const std::string& text) {
-    std::string_view s = text;
-    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
-    if (!looksDecimal(s)) return std::nullopt;
-    if (s.front() == '+') s.remove_prefix(1);
-    double value = 0;
-    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
-    if (end != s.data() + s.size()) return std::nullopt;
-    if (ec == std::errc::result_out_of_range) {
-        // A tiny magnitude rounds to 0; a huge one saturates below.
-        const std::size_t e = s.find_first_of("eE");
-        const bool tiny = e != std::string_view::npos && s[e + 1] == '-';
-        value = tiny ? 0.0 : (s.front() == '-' ? -HUGE_VAL : HUGE_VAL);
-    } else if (ec != std::errc()) {
-        return std::nullopt;
-    }
-    constexpr double kLimit = 9.0e18;  // inside int64_t, and far beyond any issue or count
-    if (value >= kLimit) return static_cast<int64_t>(kLimit);
-    if (value <= -kLimit) return -static_cast<int64_t>(kLimit);
-    const double floor = std::floor(value);
-    const double fraction = value - floor;
-    double rounded = floor;
-    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(floor, 2.0) != 0.0)) rounded = floor + 1;
-    return static_cast<int64_t>(rounded);
-}
-
-int64_t inputBoxNumber(const std::string& text) {
-    return parseWholeNumber(text).value_or(0);
 }
 
 std::optional<ReplaceReport> cutToIssue(HistoryStore& store, int64_t issue, int segmentBase,

@@ -1,6 +1,8 @@
 #include <CLI/CLI.hpp>
 
-#include "acquire/maintenance.h"
+#include "acquire/deletion.h"
+#include "acquire/manual_entry.h"
+#include "acquire/rebuild.h"
 #include "cli/cli_context.h"
 #include "store/errors.h"
 
@@ -17,12 +19,6 @@ Digits parseDraw(const std::string& text) {
     }
     if (!ok) throw InputError("“" + text + "”不是开奖号码，请给出五个数字，例如 01234");
     return digits;
-}
-
-int64_t parseNumber(const std::string& text, const std::string& what) {
-    const auto value = parseWholeNumber(text);
-    if (!value) throw InputError("“" + text + "”不是数字（" + what + "）");
-    return *value;
 }
 
 // "已删除 14 期；已存入 16 期（2014001 期至 2014016 期）", or why nothing was removed.
@@ -46,7 +42,7 @@ void addMaintenanceCommands(CLI::App& app, CliContext& ctx) {
         HistoryStore& store = ctx.store();
         std::optional<int32_t> given;
         if (!issue->empty()) {
-            const int64_t n = parseNumber(*issue, "--issue");
+            const int64_t n = parseNumberArgument(*issue, "--issue");
             if (!isValidIssue(n)) {
                 throw InputError(*issue + " 不是期号（七位数字，例如 2013001），没有存入");
             }
@@ -81,7 +77,7 @@ void addMaintenanceCommands(CLI::App& app, CliContext& ctx) {
     auto cutIssue = std::make_shared<std::string>();
     cutTo->add_option("ISSUE", *cutIssue, "要保留的最后一期，例如 2014016")->required();
     cutTo->callback([&ctx, cutIssue] {
-        const int64_t n = parseNumber(*cutIssue, "要保留到的期号");
+        const int64_t n = parseNumberArgument(*cutIssue, "要保留到的期号");
         HistoryStore& store = ctx.store();
         const std::size_t before = store.rows().size();
         const auto report = cutToIssue(store, n, ctx.segmentBase, ctx.sp);
@@ -93,7 +89,7 @@ void addMaintenanceCommands(CLI::App& app, CliContext& ctx) {
     auto dropCount = std::make_shared<std::string>();
     dropLast->add_option("N", *dropCount, "要从最后删除多少期")->required();
     dropLast->callback([&ctx, dropCount] {
-        const int64_t n = parseNumber(*dropCount, "要删除的期数");
+        const int64_t n = parseNumberArgument(*dropCount, "要删除的期数");
         HistoryStore& store = ctx.store();
         const std::size_t before = store.rows().size();
         const auto report = dropLastIssues(store, n, ctx.segmentBase, ctx.sp);
