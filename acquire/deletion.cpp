@@ -27,11 +27,21 @@ std::string compactAfter(HistoryStore& store) {
     }
 }
 
-// Writes the rows of the reading cursor up to `limit` as lsbf.txt, rebuilds from it and
-// compacts; the deletion commands share everything after their input box.
-std::optional<ReplaceReport> keepRowsUpTo(HistoryStore& store, int64_t limit, int segmentBase,
-                                          LastTwoDraws& sp) {
+// What the deletion commands share after their input box: one hold from reading the rows to
+// keep until the compaction, so that no other writer's row can fall between lsbf.txt and the
+// rebuild; the rows up to `limitFor(rows)` go to lsbf.txt, the history is rebuilt from it and
+// compacted. A typed number not greater than 0 writes an empty lsbf.txt and deletes nothing.
+template <class Limit>
+std::optional<ReplaceReport> keepRowsUpTo(HistoryStore& store, int64_t typed, Limit limitFor,
+                                          int segmentBase, LastTwoDraws& sp) {
+    const HistoryStore::WriteLock lock = store.lockForWriting();
+    store.reopenReadingCursor();
     std::vector<HistoryEntry> keep;
+    if (typed <= 0) {
+        writeHistoryFile(backupFilePath(store), keep);
+        return std::nullopt;
+    }
+    const int64_t limit = limitFor(store.rows());
     for (const auto& row : store.rows()) {
         if (row.issue > limit) break;
         keep.push_back({row.issue, row.digits()});
@@ -70,28 +80,17 @@ std::size_t clearHistory(HistoryStore& store) {
 
 std::optional<ReplaceReport> cutToIssue(HistoryStore& store, int64_t issue, int segmentBase,
                                         LastTwoDraws& sp) {
-    // One hold from reading the rows to keep until the compaction, so no other writer's row
-    // can fall between lsbf.txt and the rebuild.
-    const HistoryStore::WriteLock lock = store.lockForWriting();
-    store.reopenReadingCursor();
-    if (issue <= 0) {
-        writeHistoryFile(backupFilePath(store), {});
-        return std::nullopt;
-    }
-    return keepRowsUpTo(store, issue, segmentBase, sp);
+    return keepRowsUpTo(
+        store, issue, [issue](const HistorySnapshot&) { return issue; }, segmentBase, sp);
 }
 
 std::optional<ReplaceReport> dropLastIssues(HistoryStore& store, int64_t n, int segmentBase,
                                             LastTwoDraws& sp) {
-    const HistoryStore::WriteLock lock = store.lockForWriting();
-    store.reopenReadingCursor();
-    if (n <= 0) {
-        writeHistoryFile(backupFilePath(store), {});
-        return std::nullopt;
-    }
     // The limit is an issue number, not a row count: across a year boundary fewer rows go.
-    const int64_t last = store.empty() ? 0 : store.rows().back().issue;
-    return keepRowsUpTo(store, last - n, segmentBase, sp);
+    const auto limit = [n](const HistorySnapshot& rows) {
+        return (rows.empty() ? int64_t{0} : int64_t{rows.back().issue}) - n;
+    };
+    return keepRowsUpTo(store, n, limit, segmentBase, sp);
 }
 
 }  // namespace arrange5
