@@ -62,7 +62,10 @@ HistoryText readHistoryFile(const std::filesystem::path& file);
 // "跳过 2 行（第 3 行：…；第 9 行：…）" or empty when nothing was skipped.
 std::string describeSkipped(const HistoryText& text);
 
-// Writes the entries as CR LF lines, replacing the file through a temporary name so a
+// The entries as the writers put them in a file: one line each, every line ending in CR LF.
+std::string historyTextOf(const std::vector<HistoryEntry>& entries);
+
+// Writes historyTextOf(entries), replacing the file through a temporary name so a
 // failure never leaves a half-written file in its place.
 void writeHistoryFile(const std::filesystem::path& file, const std::vector<HistoryEntry>& entries);
 

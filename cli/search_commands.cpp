@@ -9,6 +9,7 @@
 
 #include "analysis/reference.h"
 #include "analysis/search.h"
+#include "cli/chance_json.h"
 #include "cli/cli_context.h"
 #include "cli/search_options.h"
 #include "store/errors.h"
@@ -150,6 +151,7 @@ void printResult(CliContext& ctx, const SearchRequest& request, const SearchResu
                                 {"percent", row.percent}});
     }
     out["total"] = result.total;
+    addChanceFields(out, result, request.tally.resultKind);
     ctx.out << out.dump() << "\n";
 }
 
