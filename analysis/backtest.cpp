@@ -1,11 +1,9 @@
 #include "analysis/backtest.h"
 
 #include <algorithm>
-#include <boost/math/distributions/binomial.hpp>
-#include <cmath>
-#include <cstdio>
 #include <map>
 
+#include "analysis/chance.h"
 #include "analysis/reference.h"
 #include "store/errors.h"
 
@@ -62,39 +60,6 @@ std::pair<std::size_t, std::size_t> targetRows(const HistorySnapshot& rows,
     return {begin, end};
 }
 
-// The 95 % Wilson interval and the one-sided binomial p-value P(X ≥ hits) of the summary,
-// and the verdict in the tallies' words with one search run.
-struct Interval {
-    double low = 0;
-    double high = 0;
-};
-
-Interval wilsonInterval(int64_t count, int64_t total, double z = 1.959964) {
-    const double n = static_cast<double>(total);
-    const double p = static_cast<double>(count) / n;
-    const double centre = (p + z * z / (2 * n)) / (1 + z * z / n);
-    const double half = z * std::sqrt(p * (1 - p) / n + z * z / (4 * n * n)) / (1 + z * z / n);
-    return {std::max(0.0, centre - half), std::min(1.0, centre + half)};
-}
-
-double binomialUpperTail(int64_t hits, int64_t n, double p0) {
-    if (hits <= 0) return 1.0;
-    const boost::math::binomial_distribution<double> chance(static_cast<double>(n), p0);
-    return boost::math::cdf(boost::math::complement(chance, static_cast<double>(hits - 1)));
-}
-
-std::string formatP(double p) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2g", p);
-    return text;
-}
-
-std::string verdictFor(std::optional<double> p) {
-    if (!p) return "样本太少，无法与随机比较";
-    if (*p >= 0.05) return "与随机相符（p = " + formatP(*p) + "）";
-    return "偏离随机（p = " + formatP(*p) + "，已按本次 1 次检索校正）";
-}
-
 }  // namespace
 
 int listedOutcomes(CodeKind resultKind) {
@@ -127,7 +92,7 @@ BacktestSummary summarise(const std::vector<TargetResult>& targets, int outcomes
         }
     }
     for (const auto& [y, year] : years) s.byYear.push_back(year);
-    s.chance = top * (1.0 / outcomes);
+    s.chance = top * (1.0 / outcomes);  // each listed outcome: chanceRate
     s.chanceMeanRank = (outcomes + 1) / 2.0;
     if (s.scored > 0) {
         s.rate = static_cast<double>(s.hits) / static_cast<double>(s.scored);
@@ -138,12 +103,10 @@ BacktestSummary summarise(const std::vector<TargetResult>& targets, int outcomes
     }
     // As for a tally: fewer than 5 hits expected by chance says nothing, and values counted
     // under another segment base cannot be judged at all.
-    if (s.unlisted == 0 && static_cast<double>(s.scored) * s.chance >= 5.0) {
+    if (s.unlisted == 0 && static_cast<double>(s.scored) * s.chance >= kMinExpectedCount) {
         s.p = binomialUpperTail(s.hits, s.scored, s.chance);
     }
-    s.verdict = s.unlisted > 0 ? "历史号码混有两种段数参数，无法与随机比较；删除到选定期（选最后一"
-                                 "期）可按当前段数参数重算"
-                               : verdictFor(s.p);
+    s.verdict = s.unlisted > 0 ? kMixedSegmentBaseVerdict : verdictForP(s.p, 1);
     return s;
 }
 

@@ -1,10 +1,9 @@
-#include <openssl/evp.h>
-
 #include <CLI/CLI.hpp>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "acquire/history_digest.h"
 #include "analysis/backtest.h"
 #include "analysis/reference.h"
 #include "cli/cli_context.h"
@@ -45,26 +44,6 @@ void refuseFixedReference(const SearchOptions& o) {
     if (!o.from.empty() || !o.to.empty()) {
         throw InputError("backtest 不接受 --from/--to：每个目标期的检索范围是默认起期到它的前一期");
     }
-}
-
-// SHA-256 of the history as the history command prints it, one "issue digits" line a row.
-std::string digestOf(const HistorySnapshot& rows) {
-    std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> ctx(EVP_MD_CTX_new(), &EVP_MD_CTX_free);
-    EVP_DigestInit_ex(ctx.get(), EVP_sha256(), nullptr);
-    for (const HistoryRow& row : rows) {
-        const std::string line = std::to_string(row.issue) + " " + digitString(row.digits()) + "\n";
-        EVP_DigestUpdate(ctx.get(), line.data(), line.size());
-    }
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int size = 0;
-    EVP_DigestFinal_ex(ctx.get(), digest, &size);
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string out;
-    for (unsigned int i = 0; i < size; ++i) {
-        out += kHex[digest[i] >> 4];
-        out += kHex[digest[i] & 15];
-    }
-    return out;
 }
 
 nlohmann::ordered_json targetJson(const TargetResult& t) {
@@ -124,7 +103,7 @@ void runCommand(CliContext& ctx, const BacktestOptions& o, bool combination) {
         out << targetJson(result.targets[i]).dump();
     }
     out << "],\"summary\":" << summaryJson(result.summary).dump()
-        << ",\"sha256\":" << nlohmann::json(digestOf(rows)).dump() << "}\n";
+        << ",\"sha256\":" << nlohmann::json(historyDigest(rows)).dump() << "}\n";
 }
 
 void addOptions(CLI::App* cmd, BacktestOptions& o, bool tickedPositions) {

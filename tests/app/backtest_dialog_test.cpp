@@ -1,0 +1,85 @@
+#include "app/backtest_dialog.h"
+
+#include <QLineEdit>
+#include <QTableView>
+#include <QtTest>
+
+#include "app_test_support.h"
+
+namespace arrange5 {
+
+namespace {
+
+HistorySnapshot realHistory() {
+    HistorySnapshot rows;
+    for (const HistoryEntry& e : readHistoryFile(test::realHistoryFile()).entries) {
+        rows.push_back({e.issue, deriveCodes(e.digits, 1)});
+    }
+    return rows;
+}
+
+BacktestDialogInput inputFor(HistorySnapshot rows, test::FakeDialogs& dialogs,
+                             const std::filesystem::path& folder) {
+    BacktestDialogInput input;
+    input.rows = std::move(rows);
+    input.positions = {true, false, true, false, false};
+    input.k = 2;
+    input.settingsText = QStringLiteral("号码 自由位 上期 第1、3位；结果 号码 第1位 直选");
+    input.dataFolder = folder;
+    input.dialogs = &dialogs;
+    return input;
+}
+
+}  // namespace
+
+class BacktestDialogTest : public QObject {
+    Q_OBJECT
+  private slots:
+    // The default run covers the last 1,000 issues in the worker, fills the table and the
+    // summary, and a double click writes Yanzheng.xlsx and opens it.
+    void runsTheLastThousandIssuesAndExports() {
+        test::TempDir dir;
+        test::FakeDialogs dialogs;
+        BacktestDialog dialog(inputFor(realHistory(), dialogs, dir.path()));
+        dialog.show();
+        QSignalSpy done(&dialog, &BacktestDialog::finished);
+        dialog.start();
+        QVERIFY(dialog.running());
+        QVERIFY(done.wait(60000));
+        QCOMPARE(dialog.table()->model()->rowCount(), 1000);
+        QVERIFY(!dialog.result().cancelled);
+        QVERIFY2(dialog.summaryText().contains(QStringLiteral("命中率")),
+                 qPrintable(dialog.summaryText()));
+        QVERIFY(dialogs.messages.isEmpty());
+        if (const char* shot = std::getenv("ARRANGE5_BACKTEST_SCREENSHOT")) {
+            dialog.grab().save(QString::fromLocal8Bit(shot));
+        }
+        emit dialog.table()->doubleClicked(dialog.table()->model()->index(0, 0));
+        QVERIFY(std::filesystem::exists(dir / "Yanzheng.xlsx"));
+        QCOMPARE(dialogs.opened.size(), std::size_t(1));
+    }
+
+    // 取消 stops the worker at the next target; the dialog shows the part that was done.
+    void cancelStopsTheRun() {
+        test::TempDir dir;
+        test::FakeDialogs dialogs;
+        HistorySnapshot rows = realHistory();
+        BacktestDialogInput input = inputFor(rows, dialogs, dir.path());
+        input.combination = true;
+        BacktestDialog dialog(std::move(input));
+        dialog.findChild<QLineEdit*>(QStringLiteral("firstTarget"))
+            ->setText(QString::number(rows[2].issue));
+        QSignalSpy done(&dialog, &BacktestDialog::finished);
+        dialog.start();
+        dialog.cancel();
+        QVERIFY(done.wait(60000));
+        QVERIFY(dialog.result().cancelled);
+        QVERIFY(dialog.result().targets.size() < rows.size() - 2);
+        QVERIFY(dialog.summaryText().startsWith(QStringLiteral("已取消")));
+    }
+};
+
+}  // namespace arrange5
+
+QTEST_MAIN(arrange5::BacktestDialogTest)
+#include "backtest_dialog_test.moc"
