@@ -5,6 +5,7 @@
 #include "cli/parse_messages.h"
 #include "store/data_folder.h"
 #include "store/errors.h"
+#include "store/limits.h"
 #include "store/store_files.h"
 
 namespace arrange5::cli {
@@ -75,7 +76,7 @@ int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
            "存放 Zembric.mdb 的数据文件夹（也可用环境变量 ARRANGE5_DATA_DIR 指定）")
         ->check(nonEmptyFolder());
     app.add_option("--segment-base", ctx.segmentBase, "段数参数：数字 0、1 所在段的编号")
-        ->check(CLI::IsMember({0, 1}));
+        ->check(CLI::IsMember({limits::kSegmentBaseZero, limits::kSegmentBaseOne}));
     addHistoryCommands(app, ctx);
     addMaintenanceCommands(app, ctx);
     addUpdateCommand(app, ctx);

@@ -9,8 +9,10 @@
 
 #include "analysis/reference.h"
 #include "analysis/search.h"
+#include "analysis/search_request.h"
 #include "cli/cli_context.h"
 #include "store/errors.h"
+#include "store/limits.h"
 
 namespace arrange5::cli {
 
@@ -69,7 +71,7 @@ std::array<bool, 5> parsePositions(const std::string& text) {
     if (text.empty()) return chosen;
     for (std::string_view item : splitList(text)) {
         const auto p = parseInt(item);
-        if (!p || *p < 1 || *p > 5) {
+        if (!p || *p < 1 || *p > limits::kPositions) {
             throw InputError("--positions：“" + std::string(item) + "”不是 1 到 5 的位置");
         }
         chosen[*p - 1] = true;
@@ -79,11 +81,11 @@ std::array<bool, 5> parsePositions(const std::string& text) {
 
 ReferenceValues parseReference(const std::string& text) {
     const auto items = splitList(text);
-    if (items.size() != 5) {
+    if (items.size() != static_cast<std::size_t>(limits::kPositions)) {
         throw InputError("--ref 需要五个以逗号分隔的值，例如 1,2,3,4,5");
     }
     ReferenceValues values{};
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < limits::kPositions; ++i) {
         const auto v = parseInt(items[i]);
         if (!v || *v < std::numeric_limits<int16_t>::min() ||
             *v > std::numeric_limits<int16_t>::max()) {
@@ -94,54 +96,32 @@ ReferenceValues parseReference(const std::string& text) {
     return values;
 }
 
-// Gathers the request as the window would: reference from the selected source, range from
-// the history unless given.
+// Reads the options into the request input; bad numbers are reported before the store is
+// touched. The reference and the range defaults come from the library, as in the window.
 SearchRequest buildRequest(CliContext& ctx, const SearchOptions& o) {
-    SearchRequest request;
-    request.settings.kind = parseKind(o.kind, "--kind");
-    request.settings.freePositions = o.match == "free";
-    request.settings.previousIssue = o.earlier == 0;
-    if (o.earlier != 0) request.settings.lagN = o.earlier;
-    request.positions = parsePositions(o.positions);
-    request.tally.resultKind = parseKind(o.resultKind, "--result-kind");
-    request.tally.resultPosition = o.resultPosition;
-    request.tally.group = o.group;
-    request.tally.segmentBase = ctx.segmentBase;
+    RequestInput in;
+    in.names = {"--from", "--to", "--verify", "--earlier"};
+    in.settings.kind = parseKind(o.kind, "--kind");
+    in.settings.freePositions = o.match == "free";
+    in.settings.previousIssue = o.earlier == 0;
+    if (o.earlier != 0) in.settings.lagN = o.earlier;
+    in.positions = parsePositions(o.positions);
+    in.tally.resultKind = parseKind(o.resultKind, "--result-kind");
+    in.tally.resultPosition = o.resultPosition;
+    in.tally.group = o.group;
+    in.tally.segmentBase = ctx.segmentBase;
 
-    // Bad numbers are reported before the store is touched.
-    std::optional<int32_t> from;
-    std::optional<int32_t> to;
-    if (!o.from.empty()) from = parseIssueField(o.from, "--from");
-    if (!o.to.empty()) to = parseIssueField(o.to, "--to");
-    std::optional<int32_t> verifyIssue;
-    if (!o.verify.empty()) verifyIssue = parseIssueField(o.verify, "--verify");
-    if (!o.reference.empty()) request.reference = parseReference(o.reference);
-
-    const HistorySnapshot& rows = ctx.readingStore().rows();
-    if (verifyIssue) {
-        const auto verified = verifyReference(rows, *verifyIssue, o.onlyBefore, request.settings);
-        if (!verified) {
-            throw InputError("--verify " + std::to_string(*verifyIssue) +
-                             "：历史号码中这一期之前的期数不够，无法取得参考号码");
-        }
-        request.reference = verified->values;
-        if (!to) to = verified->rangeEnd;
-    } else if (o.reference.empty()) {
-        const auto row = referenceRowIndex(rows, request.settings);
-        if (!row) {
-            throw InputError(rows.empty() ? "历史号码为空，请先读入历史号码"
-                                          : "历史号码的期数少于 --earlier 给出的 N");
-        }
-        request.reference = valuesOfRow(rows[*row], request.settings.kind);
+    if (!o.from.empty()) in.from = parseIssueField(o.from, "--from");
+    if (!o.to.empty()) in.to = parseIssueField(o.to, "--to");
+    if (!o.verify.empty()) {
+        in.source = ReferenceSource::Verify;
+        in.issueToVerify = parseIssueField(o.verify, "--verify");
+        in.onlyBefore = o.onlyBefore;
+    } else if (!o.reference.empty()) {
+        in.source = ReferenceSource::Typed;
+        in.typed = parseReference(o.reference);
     }
-    if (!from) from = defaultRangeStart(rows, request.settings);
-    if (!to && !rows.empty()) to = rows.back().issue;
-    if (!from || !to) {
-        throw InputError("历史号码为空；请给出 --from 和 --to，或先读入历史号码");
-    }
-    request.from = *from;
-    request.to = *to;
-    return request;
+    return buildSearchRequest(ctx.readingStore().rows(), in);
 }
 
 void printResult(CliContext& ctx, const SearchRequest& request, const SearchResult& result) {
@@ -170,7 +150,8 @@ void addSearchOptions(CLI::App* cmd, SearchOptions& o, bool tickedPositions) {
     cmd->add_option("--kind", o.kind, "搜索类型：number、bigsmall、oddeven、segment 或 0..3");
     cmd->add_option("--match", o.match, "free（自由位）或 fixed（固定位）")
         ->check(CLI::IsMember({"free", "fixed"}));
-    cmd->add_option("--earlier", o.earlier, "前期模式，N = 1..9")->check(CLI::Range(1, 9));
+    cmd->add_option("--earlier", o.earlier, "前期模式，N = 1..9")
+        ->check(CLI::Range(limits::kMinEarlier, limits::kMaxEarlier));
     if (tickedPositions) {
         cmd->add_option("--positions", o.positions, "勾选的位置，例如 1,3");
     }
@@ -181,7 +162,8 @@ void addSearchOptions(CLI::App* cmd, SearchOptions& o, bool tickedPositions) {
     cmd->add_option("--from", o.from, "检索范围的第一期");
     cmd->add_option("--to", o.to, "检索范围的最后一期");
     cmd->add_option("--result-kind", o.resultKind, "统计的结果类型");
-    cmd->add_option("--result-pos", o.resultPosition, "结果统计位 1..5")->check(CLI::Range(1, 5));
+    cmd->add_option("--result-pos", o.resultPosition, "结果统计位 1..5")
+        ->check(CLI::Range(1, limits::kPositions));
     cmd->add_flag("--group", o.group, "组选：统计第 1 位到结果统计位");
 }
 

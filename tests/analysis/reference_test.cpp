@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "analysis/search_request.h"
 #include "analysis/tally.h"
 #include "store/errors.h"
 
@@ -102,6 +103,39 @@ TEST(Reference, IssueFieldsAcceptWholeNumbersOnlyAndNameTheField) {
             EXPECT_NE(std::string(e.what()).find("止"), std::string::npos) << e.what();
         }
     }
+}
+
+TEST(Reference, RequestTakesTheChosenSourceAndRangeDefaultsAndNamesTheFrontEndsFields) {
+    RequestInput in;
+    in.settings = earlier(2);
+    EXPECT_EQ(buildSearchRequest(kYearEnd, in).reference, (ReferenceValues{4, 4, 4, 4, 4}));
+    EXPECT_EQ(buildSearchRequest(kYearEnd, in).from, 2013358);
+
+    // A bound typed by the user beats the end the verification would set.
+    in.source = ReferenceSource::Verify;
+    in.issueToVerify = 2014002;
+    in.onlyBefore = true;
+    in.to = 2013357;
+    SearchRequest r = buildSearchRequest(kYearEnd, in);
+    EXPECT_EQ(r.reference, (ReferenceValues{3, 3, 3, 3, 3}));
+    EXPECT_EQ(r.to, 2013357);
+    in.issueToVerify = 2013357;
+    try {
+        buildSearchRequest(kYearEnd, in);
+        ADD_FAILURE() << "verified without a draw two before";
+    } catch (const NoReferenceError& e) {
+        EXPECT_NE(std::string(e.what()).find("验证期 2013357"), std::string::npos) << e.what();
+    }
+
+    // Typed values need no history once both bounds are given.
+    in.source = ReferenceSource::Typed;
+    in.typed = {7, 7, 7, 7, 7};
+    in.from = 2013001;
+    r = buildSearchRequest({}, in);
+    EXPECT_EQ(r.reference, in.typed);
+    EXPECT_EQ(r.from, 2013001);
+    in.from.reset();
+    EXPECT_THROW(buildSearchRequest({}, in), InputError);
 }
 
 TEST(Tally, PercentagesRoundHalfAwayFromZeroOnTheExactValue) {
