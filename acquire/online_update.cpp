@@ -13,6 +13,7 @@
 #include "acquire/history_text.h"
 #include "acquire/results_page.h"
 #include "store/draw_appender.h"
+#include "store/limits.h"
 
 namespace arrange5 {
 
@@ -72,7 +73,7 @@ void checkOptions(const UpdateOptions& options) {
     if (options.currentYear < 1000 || options.currentYear > 9999) {
         throw refuse("当前年份 " + std::to_string(options.currentYear) + " 不是四位数的年份");
     }
-    if (options.segmentBase != 0 && options.segmentBase != 1) {
+    if (!limits::validSegmentBase(options.segmentBase)) {
         throw refuse("段数参数必须是 0 或 1");
     }
     if (options.maxRestarts < 0) throw refuse("重试次数不能是负数");
