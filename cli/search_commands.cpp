@@ -124,26 +124,58 @@ SearchRequest buildRequest(CliContext& ctx, const SearchOptions& o) {
     return buildSearchRequest(ctx.readingStore().rows(), in);
 }
 
-void printResult(CliContext& ctx, const SearchRequest& request, const SearchResult& result) {
-    nlohmann::ordered_json out;
-    out["reference"] = request.reference;
-    out["from"] = request.from;
-    out["to"] = request.to;
-    out["hits"] = nlohmann::ordered_json::array();
-    for (const auto& hit : result.hits) {
-        out["hits"].push_back(
-            {{"issue", hit.issue}, {"values", hit.values}, {"matched", hit.matched}});
-    }
-    out["tally"] = nlohmann::ordered_json::array();
+using ordered_json = nlohmann::ordered_json;
+
+// The tally grid as printed; what else a tally row or the whole tally carries is added to
+// this object before it is written.
+ordered_json tallyJson(const SearchResult& result) {
+    ordered_json tail;
+    tail["tally"] = ordered_json::array();
     for (const auto& row : result.tally) {
-        out["tally"].push_back({{"rank", row.rank},
-                                {"outcome", row.outcome},
-                                {"value", row.value},
-                                {"count", row.count},
-                                {"percent", row.percent}});
+        tail["tally"].push_back({{"rank", row.rank},
+                                 {"outcome", row.outcome},
+                                 {"value", row.value},
+                                 {"count", row.count},
+                                 {"percent", row.percent}});
     }
-    out["total"] = result.total;
-    ctx.out << out.dump() << "\n";
+    tail["total"] = result.total;
+    return tail;
+}
+
+// Writes the members of `object` as members of the object being printed.
+void writeMembers(std::ostream& out, const ordered_json& object, bool& first) {
+    for (const auto& [key, value] : object.items()) {
+        out << (first ? "" : ",") << ordered_json(key) << ':' << value;
+        first = false;
+    }
+}
+
+// One JSON object, written as it goes: a document of a hundred thousand hits would cost
+// more than the search that found them. The bytes are those of one compact dump.
+void printResult(CliContext& ctx, const SearchRequest& request, const SearchResult& result) {
+    const ordered_json head = {
+        {"reference", request.reference}, {"from", request.from}, {"to", request.to}};
+    const ordered_json tail = tallyJson(result);
+
+    std::ostream& out = ctx.out;
+    bool first = true;
+    out << '{';
+    writeMembers(out, head, first);
+    out << ",\"hits\":[";
+    // One object reused for every hit, so that writing one allocates nothing.
+    ordered_json hit = {
+        {"issue", 0}, {"values", ordered_json::array({0, 0, 0, 0, 0})}, {"matched", ""}};
+    ordered_json& values = hit["values"];
+    for (std::size_t h = 0; h < result.hits.size(); ++h) {
+        const Hit& found = result.hits[h];
+        hit["issue"] = found.issue;
+        for (std::size_t i = 0; i < found.values.size(); ++i) values[i] = found.values[i];
+        hit["matched"].get_ref<std::string&>() = found.matched;
+        out << (h == 0 ? "" : ",") << hit;
+    }
+    out << ']';
+    writeMembers(out, tail, first);
+    out << "}\n";
 }
 
 void addSearchOptions(CLI::App* cmd, SearchOptions& o, bool tickedPositions) {
