@@ -45,6 +45,16 @@ std::optional<ReferenceValues> historyReference(const HistorySnapshot& rows,
     return valuesOfRow(rows[*row], settings.kind);
 }
 
+RowsNeeded rowsNeeded(const RequestInput& in) {
+    requireValidLag(in.settings);
+    RowsNeeded need;
+    // The reference lies N − 1 rows before the row reached; N rows ending there cover it and
+    // tell whether the history reaches that far back.
+    if (in.source != ReferenceSource::Typed) need.count = lagDistance(in.settings);
+    if (in.source == ReferenceSource::Verify) need.upTo = verifyTarget(in.issueToVerify);
+    return need;
+}
+
 SearchRequest buildSearchRequest(const HistorySnapshot& rows, const RequestInput& in) {
     requireValidLag(in.settings);
     SearchRequest request;

@@ -61,6 +61,16 @@ struct RequestInput {
 // bounds given works on an empty history. Nothing is read from or written to the store.
 SearchRequest buildSearchRequest(const HistorySnapshot& rows, const RequestInput& input);
 
+// The rows buildSearchRequest reads: the first, the last, and the `count` rows ending at the
+// last issue ≤ `upTo` (the last row when none). Built from just these rows (for example by
+// HistoryStore::readEnds), it gives the request the whole history gives.
+struct RowsNeeded {
+    int count = 0;
+    std::optional<int32_t> upTo;
+};
+// Throws InputError when N lies outside 1..9.
+RowsNeeded rowsNeeded(const RequestInput& input);
+
 // The reference of the 自动历史位 tab, shown in its fields: none when the history holds
 // fewer rows than the reference lies back (the fields keep what they show).
 std::optional<ReferenceValues> historyReference(const HistorySnapshot& rows,

@@ -15,6 +15,10 @@ std::filesystem::path CliContext::dataFolder() const {
 }
 
 HistoryStore& CliContext::store() {
+    return open(HistoryStore::Cursor::Read);
+}
+
+HistoryStore& CliContext::open(HistoryStore::Cursor cursor) {
     if (!store_) {
         const DataFolder folder = resolveDataFolder(dir);
         if (folder.source == DataFolderSource::PerUser) {
@@ -23,15 +27,23 @@ HistoryStore& CliContext::store() {
             std::error_code ec;
             std::filesystem::create_directories(folder.path, ec);
         }
-        store_ = std::make_unique<HistoryStore>(folder.path);
+        store_ = std::make_unique<HistoryStore>(folder.path, cursor);
     }
     return *store_;
 }
 
 HistoryStore& CliContext::readingStore() {
+    return readingStore(HistoryStore::Cursor::Read);
+}
+
+HistoryStore& CliContext::searchStore() {
+    return readingStore(HistoryStore::Cursor::Deferred);
+}
+
+HistoryStore& CliContext::readingStore(HistoryStore::Cursor cursor) {
     if (store_) return *store_;
     const std::filesystem::path folder = dataFolder();
-    if (hasDatabaseFile(folder)) return store();
+    if (hasDatabaseFile(folder)) return open(cursor);
     const auto bundled = findBundledHistory(executableFolder());
     if (!bundled) {
         throw StoreError("数据文件夹 " + folder.string() +

@@ -121,7 +121,8 @@ SearchRequest buildRequest(CliContext& ctx, const SearchOptions& o) {
         in.source = ReferenceSource::Typed;
         in.typed = parseReference(o.reference);
     }
-    return buildSearchRequest(ctx.readingStore().rows(), in);
+    const RowsNeeded need = rowsNeeded(in);
+    return buildSearchRequest(ctx.searchStore().readEnds(need.count, need.upTo), in);
 }
 
 using ordered_json = nlohmann::ordered_json;
@@ -207,7 +208,7 @@ void addSearchCommands(CLI::App& app, CliContext& ctx) {
     addSearchOptions(search, *single, true);
     search->callback([&ctx, single] {
         const SearchRequest request = buildRequest(ctx, *single);
-        printResult(ctx, request, runSingleSearch(ctx.readingStore(), request));
+        printResult(ctx, request, runSingleSearch(ctx.searchStore(), request));
     });
 
     auto combination = std::make_shared<SearchOptions>();
@@ -216,8 +217,7 @@ void addSearchCommands(CLI::App& app, CliContext& ctx) {
     addSearchOptions(combo, *combination, false);
     combo->callback([&ctx, combination] {
         const SearchRequest request = buildRequest(ctx, *combination);
-        printResult(ctx, request,
-                    runCombinationSearch(ctx.readingStore(), request, combination->k));
+        printResult(ctx, request, runCombinationSearch(ctx.searchStore(), request, combination->k));
     });
 }
 
