@@ -8,6 +8,7 @@
 
 #include "acquire/results_page.h"
 #include "store/draw_appender.h"
+#include "store/limits.h"
 
 namespace arrange5 {
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "store/limits.h"
+
 namespace arrange5 {
 
 namespace {
@@ -19,13 +21,9 @@ std::string earlierDrawColumn(CodeKind kind) {
     return std::string("txtHisPreLst") + kStringSuffixes.at(static_cast<int>(kind));
 }
 
-std::string freeMatchColumn(CodeKind kind, bool previousIssue) {
-    return previousIssue ? previousDrawColumn(kind) : earlierDrawColumn(kind);
-}
-
 std::vector<std::vector<int>> positionCombinations(int k) {
     std::vector<std::vector<int>> out;
-    if (k < 1 || k > 5) return out;
+    if (k < 1 || k > limits::kPositions) return out;
     // Bit masks over five positions, kept when they hold k positions; sorting the position
     // lists gives the lexicographic order of nested loops.
     for (int mask = 1; mask < 32; ++mask) {

@@ -13,9 +13,6 @@ std::string previousDrawColumn(CodeKind kind);
 // The earlier draw's occurrence string column of a kind: txtHisPreLstHm, … (前期 mode).
 std::string earlierDrawColumn(CodeKind kind);
 
-// The column 自由位 matching tests: the previous draw's string in 上期, the earlier one in 前期.
-std::string freeMatchColumn(CodeKind kind, bool previousIssue);
-
 // The five positions of a k-combination, in increasing order; the combinations come in
 // lexicographic order ((1,2), (1,3), … for k = 2). None for k outside 1..5.
 std::vector<std::vector<int>> positionCombinations(int k);

@@ -5,28 +5,27 @@
 #include <limits>
 
 #include "store/errors.h"
+#include "store/limits.h"
 
 namespace arrange5 {
 
 namespace {
 
-// How many rows back the matched draw lies: 1 in 上期, N in 前期.
-std::size_t lagDistance(const SearchSettings& settings) {
-    return settings.previousIssue ? 1u : static_cast<std::size_t>(settings.lagN);
-}
-
 // The reference row sits N − 1 rows before the row reached (0 in 上期).
 std::size_t extraStepsBack(const SearchSettings& settings) {
-    return lagDistance(settings) - 1;
-}
-
-void requireValidLag(const SearchSettings& settings) {
-    if (!settings.previousIssue && (settings.lagN < 1 || settings.lagN > 9)) {
-        throw InputError("前期的 N 必须是 1 到 9 的数，而不是 " + std::to_string(settings.lagN));
-    }
+    return static_cast<std::size_t>(lagDistance(settings) - 1);
 }
 
 }  // namespace
+
+void requireValidLag(const SearchSettings& settings) {
+    if (!settings.previousIssue &&
+        (settings.lagN < limits::kMinEarlier || settings.lagN > limits::kMaxEarlier)) {
+        throw InputError("前期的 N 必须是 " + std::to_string(limits::kMinEarlier) + " 到 " +
+                         std::to_string(limits::kMaxEarlier) + " 的数，而不是 " +
+                         std::to_string(settings.lagN));
+    }
+}
 
 std::optional<std::size_t> referenceRowIndex(const HistorySnapshot& rows,
                                              const SearchSettings& settings) {
@@ -45,10 +44,17 @@ ReferenceValues valuesOfRow(const HistoryRow& row, CodeKind kind) {
 
 std::optional<int32_t> defaultRangeStart(const HistorySnapshot& rows,
                                          const SearchSettings& settings) {
+    if (rows.empty()) {
+        requireValidLag(settings);
+        return std::nullopt;
+    }
+    return rangeStartAfter(rows.front().issue, settings);
+}
+
+int32_t rangeStartAfter(int32_t firstIssue, const SearchSettings& settings) {
     requireValidLag(settings);
-    if (rows.empty()) return std::nullopt;
     // Plain addition, no change of year: the first issue that can have a draw that far back.
-    return rows.front().issue + static_cast<int32_t>(lagDistance(settings));
+    return firstIssue + lagDistance(settings);
 }
 
 int32_t verifyTarget(int32_t issueToVerify) {

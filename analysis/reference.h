@@ -10,6 +10,9 @@
 
 namespace arrange5 {
 
+// Throws InputError unless N of 前期 mode lies in 1..9 (any N passes in 上期 mode).
+void requireValidLag(const SearchSettings& settings);
+
 // The reference row of Refresh reference values: the last row, or N − 1 rows before it in
 // 前期 mode. None for an empty history (or fewer rows than N).
 std::optional<std::size_t> referenceRowIndex(const HistorySnapshot& rows,
@@ -22,6 +25,8 @@ ReferenceValues valuesOfRow(const HistoryRow& row, CodeKind kind);
 // or + N (前期). None for an empty history.
 std::optional<int32_t> defaultRangeStart(const HistorySnapshot& rows,
                                          const SearchSettings& settings);
+// The same for a history whose first issue is `firstIssue`.
+int32_t rangeStartAfter(int32_t firstIssue, const SearchSettings& settings);
 
 // The issue before the issue to verify: T − 1, or the previous year's 359 after "001".
 int32_t verifyTarget(int32_t issueToVerify);

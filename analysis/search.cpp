@@ -9,10 +9,12 @@
 #include <string_view>
 
 #include "analysis/match_columns.h"
+#include "analysis/reference.h"
 #include "analysis/tally.h"
 #include "analysis/working_memo.h"
 #include "analysis/working_update.h"
 #include "store/errors.h"
+#include "store/limits.h"
 
 namespace arrange5 {
 
@@ -23,23 +25,17 @@ void validate(const SearchRequest& request) {
     if (!isValidKind(static_cast<int>(s.kind))) {
         throw InputError("未知的搜索类型 " + std::to_string(static_cast<int>(s.kind)));
     }
-    if (!s.previousIssue && (s.lagN < 1 || s.lagN > 9)) {
-        throw InputError("前期的 N 必须是 1 到 9 的数，而不是 " + std::to_string(s.lagN));
-    }
+    requireValidLag(s);
     const TallySettings& t = request.tally;
     if (!isValidKind(static_cast<int>(t.resultKind))) {
         throw InputError("未知的结果类型 " + std::to_string(static_cast<int>(t.resultKind)));
     }
-    if (t.resultPosition < 1 || t.resultPosition > 5) {
+    if (t.resultPosition < 1 || t.resultPosition > limits::kPositions) {
         throw InputError("结果统计位必须是 1 到 5，而不是 " + std::to_string(t.resultPosition));
     }
-    if (t.segmentBase != 0 && t.segmentBase != 1) {
+    if (!limits::validSegmentBase(t.segmentBase)) {
         throw InputError("段数参数必须是 0 或 1，而不是 " + std::to_string(t.segmentBase));
     }
-}
-
-int lagDistance(const SearchSettings& s) {
-    return s.previousIssue ? 1 : s.lagN;
 }
 
 // Appends the pieces in one buffer (GCC 12 misreads chains of operator+ starting at a literal).

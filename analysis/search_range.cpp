@@ -1,12 +1,10 @@
 #include "analysis/search_range.h"
 
+#include "analysis/reference.h"
+
 namespace arrange5 {
 
 namespace {
-
-int32_t defaultStart(const HistoryBounds& bounds, const SearchSettings& settings) {
-    return bounds.firstIssue + (settings.previousIssue ? 1 : settings.lagN);
-}
 
 bool shows(const std::string& text, int32_t value) {
     return text == std::to_string(value);
@@ -25,8 +23,8 @@ RangeUpdate followHistoryChange(const std::string& fromText, const std::string& 
                                 const SearchSettings& settings) {
     RangeUpdate update;
     if (!after) return update;
-    if (!before || shows(fromText, defaultStart(*before, settings))) {
-        update.from = defaultStart(*after, settings);
+    if (!before || shows(fromText, rangeStartAfter(before->firstIssue, settings))) {
+        update.from = rangeStartAfter(after->firstIssue, settings);
     }
     if (!before || shows(toText, before->lastIssue)) update.to = after->lastIssue;
     return update;

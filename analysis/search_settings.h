@@ -7,9 +7,6 @@
 
 namespace arrange5 {
 
-// Where the reference values come from: the tabs 自动历史位, 手动输入号, 验证指定期.
-enum class ReferenceSource { History = 0, Manual = 1, Verify = 2 };
-
 using ReferenceValues = std::array<int16_t, 5>;
 
 // Everything a search reads from the window, gathered once.
@@ -19,5 +16,10 @@ struct SearchSettings {
     bool previousIssue = true;         // 上期 (true) or 前期 with lag N
     int lagN = 2;                      // N of 前期, 1..9
 };
+
+// How many rows back the matched draw lies: 1 in 上期, N in 前期.
+inline int lagDistance(const SearchSettings& s) {
+    return s.previousIssue ? 1 : s.lagN;
+}
 
 }  // namespace arrange5

@@ -5,6 +5,7 @@
 #include "cli/parse_messages.h"
 #include "store/data_folder.h"
 #include "store/errors.h"
+#include "store/limits.h"
 #include "store/store_files.h"
 
 namespace arrange5::cli {
@@ -14,6 +15,10 @@ std::filesystem::path CliContext::dataFolder() const {
 }
 
 HistoryStore& CliContext::store() {
+    return open(HistoryStore::Cursor::Read);
+}
+
+HistoryStore& CliContext::open(HistoryStore::Cursor cursor) {
     if (!store_) {
         const DataFolder folder = resolveDataFolder(dir);
         if (folder.source == DataFolderSource::PerUser) {
@@ -22,15 +27,23 @@ HistoryStore& CliContext::store() {
             std::error_code ec;
             std::filesystem::create_directories(folder.path, ec);
         }
-        store_ = std::make_unique<HistoryStore>(folder.path);
+        store_ = std::make_unique<HistoryStore>(folder.path, cursor);
     }
     return *store_;
 }
 
 HistoryStore& CliContext::readingStore() {
+    return readingStore(HistoryStore::Cursor::Read);
+}
+
+HistoryStore& CliContext::searchStore() {
+    return readingStore(HistoryStore::Cursor::Deferred);
+}
+
+HistoryStore& CliContext::readingStore(HistoryStore::Cursor cursor) {
     if (store_) return *store_;
     const std::filesystem::path folder = dataFolder();
-    if (hasDatabaseFile(folder)) return store();
+    if (hasDatabaseFile(folder)) return open(cursor);
     const auto bundled = findBundledHistory(executableFolder());
     if (!bundled) {
         throw StoreError("数据文件夹 " + folder.string() +
@@ -75,7 +88,7 @@ int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
            "存放 Zembric.mdb 的数据文件夹（也可用环境变量 ARRANGE5_DATA_DIR 指定）")
         ->check(nonEmptyFolder());
     app.add_option("--segment-base", ctx.segmentBase, "段数参数：数字 0、1 所在段的编号")
-        ->check(CLI::IsMember({0, 1}));
+        ->check(CLI::IsMember({limits::kSegmentBaseZero, limits::kSegmentBaseOne}));
     addHistoryCommands(app, ctx);
     addMaintenanceCommands(app, ctx);
     addUpdateCommand(app, ctx);

@@ -10,9 +10,11 @@
 #include "analysis/reference.h"
 #include "analysis/search.h"
 #include "cli/chance_json.h"
+#include "analysis/search_request.h"
 #include "cli/cli_context.h"
 #include "cli/search_options.h"
 #include "store/errors.h"
+#include "store/limits.h"
 
 namespace arrange5::cli {
 
@@ -55,7 +57,7 @@ std::array<bool, 5> parsePositions(const std::string& text) {
     if (text.empty()) return chosen;
     for (std::string_view item : splitList(text)) {
         const auto p = parseInt(item);
-        if (!p || *p < 1 || *p > 5) {
+        if (!p || *p < 1 || *p > limits::kPositions) {
             throw InputError("--positions：“" + std::string(item) + "”不是 1 到 5 的位置");
         }
         chosen[*p - 1] = true;
@@ -65,11 +67,11 @@ std::array<bool, 5> parsePositions(const std::string& text) {
 
 ReferenceValues parseReference(const std::string& text) {
     const auto items = splitList(text);
-    if (items.size() != 5) {
+    if (items.size() != static_cast<std::size_t>(limits::kPositions)) {
         throw InputError("--ref 需要五个以逗号分隔的值，例如 1,2,3,4,5");
     }
     ReferenceValues values{};
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < limits::kPositions; ++i) {
         const auto v = parseInt(items[i]);
         if (!v || *v < std::numeric_limits<int16_t>::min() ||
             *v > std::numeric_limits<int16_t>::max()) {
@@ -82,77 +84,90 @@ ReferenceValues parseReference(const std::string& text) {
 
 }  // namespace
 
+// Reads the options into the request input; bad numbers are reported before the store is
+// touched. The reference and the range defaults come from the library, as in the window.
 SearchRequest buildRequest(CliContext& ctx, const SearchOptions& o) {
-    SearchRequest request;
-    request.settings.kind = parseKind(o.kind, "--kind");
-    request.settings.freePositions = o.match == "free";
-    request.settings.previousIssue = o.earlier == 0;
-    if (o.earlier != 0) request.settings.lagN = o.earlier;
-    request.positions = parsePositions(o.positions);
-    request.tally.resultKind = parseKind(o.resultKind, "--result-kind");
-    request.tally.resultPosition = o.resultPosition;
-    request.tally.group = o.group;
-    request.tally.segmentBase = ctx.segmentBase;
+    RequestInput in;
+    in.names = {"--from", "--to", "--verify", "--earlier"};
+    in.settings.kind = parseKind(o.kind, "--kind");
+    in.settings.freePositions = o.match == "free";
+    in.settings.previousIssue = o.earlier == 0;
+    if (o.earlier != 0) in.settings.lagN = o.earlier;
+    in.positions = parsePositions(o.positions);
+    in.tally.resultKind = parseKind(o.resultKind, "--result-kind");
+    in.tally.resultPosition = o.resultPosition;
+    in.tally.group = o.group;
+    in.tally.segmentBase = ctx.segmentBase;
 
-    // Bad numbers are reported before the store is touched.
-    std::optional<int32_t> from;
-    std::optional<int32_t> to;
-    if (!o.from.empty()) from = parseIssueField(o.from, "--from");
-    if (!o.to.empty()) to = parseIssueField(o.to, "--to");
-    std::optional<int32_t> verifyIssue;
-    if (!o.verify.empty()) verifyIssue = parseIssueField(o.verify, "--verify");
-    if (!o.reference.empty()) request.reference = parseReference(o.reference);
-
-    const HistorySnapshot& rows = ctx.readingStore().rows();
-    if (verifyIssue) {
-        const auto verified = verifyReference(rows, *verifyIssue, o.onlyBefore, request.settings);
-        if (!verified) {
-            throw InputError("--verify " + std::to_string(*verifyIssue) +
-                             "：历史号码中这一期之前的期数不够，无法取得参考号码");
-        }
-        request.reference = verified->values;
-        if (!to) to = verified->rangeEnd;
-    } else if (o.reference.empty()) {
-        const auto row = referenceRowIndex(rows, request.settings);
-        if (!row) {
-            throw InputError(rows.empty() ? "历史号码为空，请先读入历史号码"
-                                          : "历史号码的期数少于 --earlier 给出的 N");
-        }
-        request.reference = valuesOfRow(rows[*row], request.settings.kind);
+    if (!o.from.empty()) in.from = parseIssueField(o.from, "--from");
+    if (!o.to.empty()) in.to = parseIssueField(o.to, "--to");
+    if (!o.verify.empty()) {
+        in.source = ReferenceSource::Verify;
+        in.issueToVerify = parseIssueField(o.verify, "--verify");
+        in.onlyBefore = o.onlyBefore;
+    } else if (!o.reference.empty()) {
+        in.source = ReferenceSource::Typed;
+        in.typed = parseReference(o.reference);
     }
-    if (!from) from = defaultRangeStart(rows, request.settings);
-    if (!to && !rows.empty()) to = rows.back().issue;
-    if (!from || !to) {
-        throw InputError("历史号码为空；请给出 --from 和 --to，或先读入历史号码");
-    }
-    request.from = *from;
-    request.to = *to;
-    return request;
+    const RowsNeeded need = rowsNeeded(in);
+    return buildSearchRequest(ctx.searchStore().readEnds(need.count, need.upTo), in);
 }
 
 namespace {
 
-void printResult(CliContext& ctx, const SearchRequest& request, const SearchResult& result) {
-    nlohmann::ordered_json out;
-    out["reference"] = request.reference;
-    out["from"] = request.from;
-    out["to"] = request.to;
-    out["hits"] = nlohmann::ordered_json::array();
-    for (const auto& hit : result.hits) {
-        out["hits"].push_back(
-            {{"issue", hit.issue}, {"values", hit.values}, {"matched", hit.matched}});
-    }
-    out["tally"] = nlohmann::ordered_json::array();
+using ordered_json = nlohmann::ordered_json;
+
+// The tally grid as printed; what else a tally row or the whole tally carries is added to
+// this object before it is written.
+ordered_json tallyJson(const SearchResult& result) {
+    ordered_json tail;
+    tail["tally"] = ordered_json::array();
     for (const auto& row : result.tally) {
-        out["tally"].push_back({{"rank", row.rank},
-                                {"outcome", row.outcome},
-                                {"value", row.value},
-                                {"count", row.count},
-                                {"percent", row.percent}});
+        tail["tally"].push_back({{"rank", row.rank},
+                                 {"outcome", row.outcome},
+                                 {"value", row.value},
+                                 {"count", row.count},
+                                 {"percent", row.percent}});
     }
-    out["total"] = result.total;
-    addChanceFields(out, result, request.tally.resultKind);
-    ctx.out << out.dump() << "\n";
+    tail["total"] = result.total;
+    return tail;
+}
+
+// Writes the members of `object` as members of the object being printed.
+void writeMembers(std::ostream& out, const ordered_json& object, bool& first) {
+    for (const auto& [key, value] : object.items()) {
+        out << (first ? "" : ",") << ordered_json(key) << ':' << value;
+        first = false;
+    }
+}
+
+// One JSON object, written as it goes: a document of a hundred thousand hits would cost
+// more than the search that found them. The bytes are those of one compact dump.
+void printResult(CliContext& ctx, const SearchRequest& request, const SearchResult& result) {
+    const ordered_json head = {
+        {"reference", request.reference}, {"from", request.from}, {"to", request.to}};
+    ordered_json tail = tallyJson(result);
+    addChanceFields(tail, result, request.tally.resultKind);
+
+    std::ostream& out = ctx.out;
+    bool first = true;
+    out << '{';
+    writeMembers(out, head, first);
+    out << ",\"hits\":[";
+    // One object reused for every hit, so that writing one allocates nothing.
+    ordered_json hit = {
+        {"issue", 0}, {"values", ordered_json::array({0, 0, 0, 0, 0})}, {"matched", ""}};
+    ordered_json& values = hit["values"];
+    for (std::size_t h = 0; h < result.hits.size(); ++h) {
+        const Hit& found = result.hits[h];
+        hit["issue"] = found.issue;
+        for (std::size_t i = 0; i < found.values.size(); ++i) values[i] = found.values[i];
+        hit["matched"].get_ref<std::string&>() = found.matched;
+        out << (h == 0 ? "" : ",") << hit;
+    }
+    out << ']';
+    writeMembers(out, tail, first);
+    out << "}\n";
 }
 
 }  // namespace
@@ -161,7 +176,8 @@ void addSearchOptions(CLI::App* cmd, SearchOptions& o, bool tickedPositions) {
     cmd->add_option("--kind", o.kind, "搜索类型：number、bigsmall、oddeven、segment 或 0..3");
     cmd->add_option("--match", o.match, "free（自由位）或 fixed（固定位）")
         ->check(CLI::IsMember({"free", "fixed"}));
-    cmd->add_option("--earlier", o.earlier, "前期模式，N = 1..9")->check(CLI::Range(1, 9));
+    cmd->add_option("--earlier", o.earlier, "前期模式，N = 1..9")
+        ->check(CLI::Range(limits::kMinEarlier, limits::kMaxEarlier));
     if (tickedPositions) {
         cmd->add_option("--positions", o.positions, "勾选的位置，例如 1,3");
     }
@@ -172,7 +188,8 @@ void addSearchOptions(CLI::App* cmd, SearchOptions& o, bool tickedPositions) {
     cmd->add_option("--from", o.from, "检索范围的第一期");
     cmd->add_option("--to", o.to, "检索范围的最后一期");
     cmd->add_option("--result-kind", o.resultKind, "统计的结果类型");
-    cmd->add_option("--result-pos", o.resultPosition, "结果统计位 1..5")->check(CLI::Range(1, 5));
+    cmd->add_option("--result-pos", o.resultPosition, "结果统计位 1..5")
+        ->check(CLI::Range(1, limits::kPositions));
     cmd->add_flag("--group", o.group, "组选：统计第 1 位到结果统计位");
 }
 
@@ -182,7 +199,7 @@ void addSearchCommands(CLI::App& app, CliContext& ctx) {
     addSearchOptions(search, *single, true);
     search->callback([&ctx, single] {
         const SearchRequest request = buildRequest(ctx, *single);
-        printResult(ctx, request, runSingleSearch(ctx.readingStore(), request));
+        printResult(ctx, request, runSingleSearch(ctx.searchStore(), request));
     });
 
     auto combination = std::make_shared<SearchOptions>();
@@ -191,8 +208,7 @@ void addSearchCommands(CLI::App& app, CliContext& ctx) {
     addSearchOptions(combo, *combination, false);
     combo->callback([&ctx, combination] {
         const SearchRequest request = buildRequest(ctx, *combination);
-        printResult(ctx, request,
-                    runCombinationSearch(ctx.readingStore(), request, combination->k));
+        printResult(ctx, request, runCombinationSearch(ctx.searchStore(), request, combination->k));
     });
 }
 

@@ -6,11 +6,14 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
+#include <initializer_list>
+#include <limits>
 #include <utility>
 
 #include "store/errors.h"
@@ -33,7 +36,8 @@ bool looksLikeSqliteFile(const fs::path& file) {
     return in.gcount() == 16 && std::equal(head.begin(), head.end(), kMagic);
 }
 
-HistoryStore::HistoryStore(fs::path dataFolder) : folder_(std::move(dataFolder)) {
+HistoryStore::HistoryStore(fs::path dataFolder, Cursor cursor)
+    : folder_(std::move(dataFolder)), cursorOnOpen_(cursor) {
     open();
 }
 
@@ -197,7 +201,7 @@ void HistoryStore::open() {
         }
         throw StoreError("无法打开 " + file.string() + "（数据库报告：" + e.what() + "）");
     }
-    reopenReadingCursor();
+    if (cursorOnOpen_ == Cursor::Read) reopenReadingCursor();
 }
 
 HistoryStore::WriteLock::WriteLock(WriteLock&& other) noexcept
@@ -245,32 +249,32 @@ HistoryStore::ChangeStamp HistoryStore::changeStamp() {
     return stamp;
 }
 
-void HistoryStore::reopenReadingCursor() {
-    // Taken before reading: a commit by another program during the read moves the stamp, so
-    // the next call reads again.
-    const ChangeStamp stamp = changeStamp();
-    if (snapshotStamp_ == stamp) return;
-    snapshotStamp_.reset();
-    HistorySnapshot rows;
-    // About as many rows as last time; counting them first would cost a pass of its own.
-    rows.reserve(snapshot_.size());
-    // Straight through the C interface: a million rows of 21 columns each are read here, and
-    // the wrapper's per-column objects add up to a tenth.
-    sqlite3* handle = db().getHandle();
-    sqlite3_stmt* raw = nullptr;
+namespace {
+
+// The columns of a reading cursor row: the issue, then the codes kind by kind.
+constexpr const char* kRowColumns =
+    "SQQH, L1A, L2A, L3A, L4A, L5A, L1B, L2B, L3B, L4B, L5B, "
+    "L1E, L2E, L3E, L4E, L5E, L1F, L2F, L3F, L4F, L5F";
+
+// Runs a SELECT of kRowColumns with integer parameters. Straight through the C interface: a
+// million rows of 21 columns each are read here, and the wrapper's per-column objects add up
+// to a tenth.
+HistorySnapshot readRows(sqlite3* handle, const std::string& sql,
+                         std::initializer_list<int64_t> parameters, std::size_t expected) {
     const auto fail = [&] {
         throw StoreError(std::string("无法读取历史号码（数据库报告：") + sqlite3_errmsg(handle) +
                          "）");
     };
-    if (sqlite3_prepare_v2(handle,
-                           "SELECT SQQH, L1A, L2A, L3A, L4A, L5A, L1B, L2B, L3B, L4B, L5B, "
-                           "L1E, L2E, L3E, L4E, L5E, L1F, L2F, L3F, L4F, L5F "
-                           "FROM Lishi ORDER BY SQQH",
-                           -1, &raw, nullptr) != SQLITE_OK) {
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(handle, sql.c_str(), -1, &raw, nullptr) != SQLITE_OK) {
         sqlite3_finalize(raw);
         fail();
     }
     const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> q(raw, sqlite3_finalize);
+    int index = 0;
+    for (const int64_t p : parameters) sqlite3_bind_int64(q.get(), ++index, p);
+    HistorySnapshot rows;
+    rows.reserve(expected);
     int rc = SQLITE_ROW;
     while ((rc = sqlite3_step(q.get())) == SQLITE_ROW) {
         HistoryRow row;
@@ -283,9 +287,36 @@ void HistoryStore::reopenReadingCursor() {
         rows.push_back(row);
     }
     if (rc != SQLITE_DONE) fail();
-    snapshot_ = std::move(rows);
+    return rows;
+}
+
+}  // namespace
+
+void HistoryStore::reopenReadingCursor() {
+    // Taken before reading: a commit by another program during the read moves the stamp, so
+    // the next call reads again.
+    const ChangeStamp stamp = changeStamp();
+    if (snapshotStamp_ == stamp) return;
+    snapshotStamp_.reset();
+    // About as many rows as last time; counting them first would cost a pass of its own.
+    snapshot_ = readRows(db().getHandle(),
+                         std::string("SELECT ") + kRowColumns + " FROM Lishi ORDER BY SQQH", {},
+                         snapshot_.size());
     // Rows read inside a transaction may still be rolled back, which moves no stamp.
     if (sqlite3_get_autocommit(db().getHandle())) snapshotStamp_ = stamp;
+}
+
+HistorySnapshot HistoryStore::readEnds(int count, std::optional<int32_t> upTo) {
+    // The first and last issue come from the primary key's ends; the rows before `upTo`
+    // from walking it backwards.
+    const std::string sql = std::string("SELECT ") + kRowColumns +
+                            " FROM Lishi WHERE SQQH IN (SELECT MIN(SQQH) FROM Lishi UNION "
+                            "SELECT MAX(SQQH) FROM Lishi UNION SELECT SQQH FROM (SELECT SQQH "
+                            "FROM Lishi WHERE SQQH <= ? ORDER BY SQQH DESC LIMIT ?)) "
+                            "ORDER BY SQQH";
+    const int64_t last = upTo ? *upTo : std::numeric_limits<int64_t>::max();
+    return readRows(db().getHandle(), sql, {last, std::max(count, 0)},
+                    static_cast<std::size_t>(std::max(count, 0)) + 2);
 }
 
 void HistoryStore::execute(const std::string& sql) {

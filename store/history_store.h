@@ -28,9 +28,13 @@ enum class WriteScope {
 // database handle and the reading cursor, an issue-ordered snapshot of Lishi.
 class HistoryStore {
   public:
+    // Whether opening reads the reading cursor. Deferred: rows() stays empty until
+    // reopenReadingCursor(), for a command that reads its few rows with readEnds().
+    enum class Cursor { Read, Deferred };
+
     // Opens Zembric.mdb in `dataFolder`, creating it with the full schema when it does not
     // exist. A file that is not a usable database is reported and never written to.
-    explicit HistoryStore(std::filesystem::path dataFolder);
+    explicit HistoryStore(std::filesystem::path dataFolder, Cursor cursor = Cursor::Read);
     ~HistoryStore();
     HistoryStore(const HistoryStore&) = delete;
     HistoryStore& operator=(const HistoryStore&) = delete;
@@ -45,6 +49,11 @@ class HistoryStore {
     bool empty() const { return snapshot_.empty(); }
     // Reads Lishi again unless nothing can have changed since the last read.
     void reopenReadingCursor();
+    // Rows as the reading cursor holds them, read now and without touching it: the first and
+    // the last row, and the `count` rows ending at the last issue ≤ `upTo` (the last row
+    // when none), in issue order and each once. A search takes its reference and default
+    // range from these instead of reading the whole history.
+    HistorySnapshot readEnds(int count, std::optional<int32_t> upTo);
 
     // A point in the history of writes this connection can see: every row changed through
     // it and every commit by another connection (another window, the CLI) moves it.
@@ -117,6 +126,7 @@ class HistoryStore {
     void openConnection(const std::filesystem::path& file, bool readOnly, bool fallback);
 
     std::filesystem::path folder_;
+    Cursor cursorOnOpen_ = Cursor::Read;
     std::unique_ptr<SQLite::Database> db_;
     HistorySnapshot snapshot_;
     std::optional<ChangeStamp> snapshotStamp_;

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "analysis/search_request.h"
 #include "analysis/tally.h"
+#include "search_model.h"
 #include "store/errors.h"
 
 namespace arrange5 {
@@ -102,6 +104,77 @@ TEST(Reference, IssueFieldsAcceptWholeNumbersOnlyAndNameTheField) {
             EXPECT_NE(std::string(e.what()).find("止"), std::string::npos) << e.what();
         }
     }
+}
+
+TEST(Reference, RequestTakesTheChosenSourceAndRangeDefaultsAndNamesTheFrontEndsFields) {
+    RequestInput in;
+    in.settings = earlier(2);
+    EXPECT_EQ(buildSearchRequest(kYearEnd, in).reference, (ReferenceValues{4, 4, 4, 4, 4}));
+    EXPECT_EQ(buildSearchRequest(kYearEnd, in).from, 2013358);
+
+    // A bound typed by the user beats the end the verification would set.
+    in.source = ReferenceSource::Verify;
+    in.issueToVerify = 2014002;
+    in.onlyBefore = true;
+    in.to = 2013357;
+    SearchRequest r = buildSearchRequest(kYearEnd, in);
+    EXPECT_EQ(r.reference, (ReferenceValues{3, 3, 3, 3, 3}));
+    EXPECT_EQ(r.to, 2013357);
+    in.issueToVerify = 2013357;
+    try {
+        buildSearchRequest(kYearEnd, in);
+        ADD_FAILURE() << "verified without a draw two before";
+    } catch (const NoReferenceError& e) {
+        EXPECT_NE(std::string(e.what()).find("验证期 2013357"), std::string::npos) << e.what();
+    }
+
+    // Typed values need no history once both bounds are given.
+    in.source = ReferenceSource::Typed;
+    in.typed = {7, 7, 7, 7, 7};
+    in.from = 2013001;
+    r = buildSearchRequest({}, in);
+    EXPECT_EQ(r.reference, in.typed);
+    EXPECT_EQ(r.from, 2013001);
+    in.from.reset();
+    EXPECT_THROW(buildSearchRequest({}, in), InputError);
+}
+
+// What a request comes to, or the message it fails with.
+std::string outcomeOf(const HistorySnapshot& rows, const RequestInput& in) {
+    try {
+        const SearchRequest r = buildSearchRequest(rows, in);
+        std::string out;
+        for (int16_t v : r.reference) out += std::to_string(v) + ",";
+        return out + " " + std::to_string(r.from) + ".." + std::to_string(r.to);
+    } catch (const InputError& e) {
+        return e.what();
+    }
+}
+
+TEST(Reference, TheFewRowsTheStoreReadsForARequestGiveTheWholeHistorysRequest) {
+    std::vector<std::string> draws;
+    for (int i = 0; i < 16; ++i) draws.push_back(std::to_string(10000 + i * 5711 % 90000));
+    const test::SearchHistory h(2013349, draws);  // across the year end after 2013358
+    for (const auto source :
+         {ReferenceSource::History, ReferenceSource::Typed, ReferenceSource::Verify}) {
+        for (int n = 0; n <= 9; ++n) {
+            for (int32_t issue = 2013348; issue <= 2014009; issue = nextIssueForDisplay(issue)) {
+                for (const bool onlyBefore : {false, true}) {
+                    RequestInput in;
+                    in.source = source;
+                    in.settings.previousIssue = n == 0;
+                    in.settings.lagN = n == 0 ? 2 : n;
+                    in.issueToVerify = issue;
+                    in.onlyBefore = onlyBefore;
+                    const RowsNeeded need = rowsNeeded(in);
+                    EXPECT_EQ(outcomeOf(h.store->readEnds(need.count, need.upTo), in),
+                              outcomeOf(h.store->rows(), in))
+                        << "N " << n << ", verify " << issue << (onlyBefore ? " only before" : "");
+                }
+            }
+        }
+    }
+    EXPECT_TRUE(h.store->readEnds(3, std::nullopt).size() == 4u);
 }
 
 TEST(Tally, PercentagesRoundHalfAwayFromZeroOnTheExactValue) {

@@ -1,1 +1,0 @@
-#include "analysis/search_settings.h"
