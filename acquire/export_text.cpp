@@ -6,6 +6,21 @@
 
 namespace arrange5 {
 
+namespace {
+
+std::vector<HistoryEntry> exportEntries(const HistorySnapshot& rows) {
+    std::vector<HistoryEntry> entries;
+    entries.reserve(rows.size());
+    for (const auto& row : rows) entries.push_back({row.issue, row.digits()});
+    return entries;
+}
+
+}  // namespace
+
+std::string exportTextOf(const HistorySnapshot& rows) {
+    return historyTextOf(exportEntries(rows));
+}
+
 std::filesystem::path defaultExportPath(const HistoryStore& store) {
     if (store.empty()) throw InputError("历史号码为空，没有可以导出的内容");
     const std::string name =
@@ -22,10 +37,7 @@ std::filesystem::path exportHistoryText(const HistoryStore& store,
                          " 是数据文件夹自己的文件（历史数据库或它的日志、锁、备份），"
                          "写到那里会毁掉历史号码；请换一个文件名");
     }
-    std::vector<HistoryEntry> entries;
-    entries.reserve(store.rows().size());
-    for (const auto& row : store.rows()) entries.push_back({row.issue, row.digits()});
-    writeHistoryFile(target, entries);
+    writeHistoryFile(target, exportEntries(store.rows()));
     return target;
 }
 

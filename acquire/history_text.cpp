@@ -178,6 +178,16 @@ std::string describeSkippedLine(const SkippedLine& line) {
     return "第 " + std::to_string(line.lineNumber) + " 行：" + std::string(describe(line.problem));
 }
 
+std::string historyTextOf(const std::vector<HistoryEntry>& entries) {
+    std::string text;
+    text.reserve(entries.size() * 15);
+    for (const auto& e : entries) {
+        text += formatHistoryLine(e.issue, e.digits);
+        text += "\r\n";
+    }
+    return text;
+}
+
 void writeHistoryFile(const fs::path& file, const std::vector<HistoryEntry>& entries) {
     const fs::path temp = fs::path(file.string() + ".part");
     std::error_code ec;
@@ -193,7 +203,7 @@ void writeHistoryFile(const fs::path& file, const std::vector<HistoryEntry>& ent
             throw HistoryFileError("无法写入 " + file.string() + "：" +
                                    describeFileProblem(temp, error));
         }
-        for (const auto& e : entries) out << formatHistoryLine(e.issue, e.digits) << "\r\n";
+        out << historyTextOf(entries);
         out.flush();
         if (!out) {
             const int error = errno;

@@ -69,7 +69,10 @@ std::string describeSkipped(std::size_t count, const std::vector<SkippedLine>& l
 // "第 3 行：空行"
 std::string describeSkippedLine(const SkippedLine& line);
 
-// Writes the entries as CR LF lines, replacing the file through a temporary name so a
+// The entries as the writers put them in a file: one line each, every line ending in CR LF.
+std::string historyTextOf(const std::vector<HistoryEntry>& entries);
+
+// Writes historyTextOf(entries), replacing the file through a temporary name so a
 // failure never leaves a half-written file in its place.
 void writeHistoryFile(const std::filesystem::path& file, const std::vector<HistoryEntry>& entries);
 

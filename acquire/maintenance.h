@@ -14,11 +14,14 @@ namespace arrange5 {
 // Whether `issue` reads as a seven-digit issue: a four-digit year and a sequence from 001.
 bool isValidIssue(int64_t issue);
 
-// Manual entry: appends one draw under the next issue (the 358 roll-over), the previous-draw
-// strings primed from the last row. An empty history needs `issueForEmptyHistory` (D8);
-// without it InputError is thrown. Returns the issue stored.
+// Manual entry: appends one draw, the previous-draw strings primed from the last row. The
+// issue is `chosenIssue` when given (the field the user may correct): after the last row only
+// the two values acceptChosenIssue allows, on an empty history any valid issue (D8, without
+// one InputError is thrown). Without a chosen issue it is nextIssue(last, todayYear).
+// Returns the issue stored.
 int32_t appendManualDraw(HistoryStore& store, const Digits& digits, int segmentBase,
-                         LastTwoDraws& sp, std::optional<int32_t> issueForEmptyHistory = {});
+                         LastTwoDraws& sp, std::optional<int32_t> chosenIssue = {},
+                         std::optional<int> todayYear = {});
 
 struct DeletedDraw {
     int32_t issue = 0;

@@ -1,8 +1,7 @@
-#include <SQLiteCpp/Transaction.h>
-
 #include "acquire/maintenance.h"
 #include "store/draw_appender.h"
 #include "store/errors.h"
+#include "store/next_issue.h"
 
 namespace arrange5 {
 
@@ -11,7 +10,8 @@ bool isValidIssue(int64_t issue) {
 }
 
 int32_t appendManualDraw(HistoryStore& store, const Digits& digits, int segmentBase,
-                         LastTwoDraws& sp, std::optional<int32_t> issueForEmptyHistory) {
+                         LastTwoDraws& sp, std::optional<int32_t> chosenIssue,
+                         std::optional<int> todayYear) {
     for (const int16_t d : digits) {
         if (d < 0 || d > 9) throw InputError("每一位只能是 0 到 9 中的一个数字，没有存入");
     }
@@ -21,12 +21,17 @@ int32_t appendManualDraw(HistoryStore& store, const Digits& digits, int segmentB
     store.reopenReadingCursor();
     int32_t issue = 0;
     if (store.empty()) {
-        if (!issueForEmptyHistory) {
+        if (!chosenIssue) {
             throw InputError("历史号码为空，请给出这一期的期号");
         }
-        issue = *issueForEmptyHistory;
+        issue = *chosenIssue;
+    } else if (chosenIssue) {
+        // Checked against the last row as it is now: the field may have been filled before
+        // another program added a draw.
+        acceptChosenIssue(store.rows().back().issue, *chosenIssue);
+        issue = *chosenIssue;
     } else {
-        issue = nextIssueForDisplay(store.rows().back().issue);
+        issue = nextIssue(store.rows().back().issue, todayYear);
     }
     if (!isValidIssue(issue)) {
         throw InputError(std::to_string(issue) +
@@ -35,18 +40,9 @@ int32_t appendManualDraw(HistoryStore& store, const Digits& digits, int segmentB
 
     AppendState state{sp, {}};
     state.primeFrom(store.rows());
-    try {
-        SQLite::Transaction tx(store.db());
-        DrawAppender(store.db()).append(issue, digits, segmentBase, state);
-        tx.commit();
-    } catch (const SQLite::Exception& e) {
-        throw StoreError("第 " + std::to_string(issue) +
-                         " 期未能存入，历史号码没有改变（数据库报告：" + e.what() + "）");
-    } catch (const StoreError& e) {
-        throw StoreError(std::string(e.what()) + "，历史号码没有改变");
-    }
+    store.write("第 " + std::to_string(issue) + " 期未能存入",
+                [&] { DrawAppender(store.db()).append(issue, digits, segmentBase, state); });
     sp = state.sp;
-    store.reopenReadingCursor();
     return issue;
 }
 

@@ -3,6 +3,7 @@
 #include "acquire/maintenance.h"
 #include "cli/cli_context.h"
 #include "store/errors.h"
+#include "store/next_issue.h"
 
 namespace arrange5::cli {
 
@@ -39,11 +40,20 @@ void addMaintenanceCommands(CLI::App& app, CliContext& ctx) {
     auto* enter = app.add_subcommand("enter", "追加一期，同手动输入");
     auto draw = std::make_shared<std::string>();
     auto issue = std::make_shared<std::string>();
+    auto today = std::make_shared<std::string>();
     enter->add_option("DIGITS", *draw, "这一期的五个数字，例如 01234")->required();
-    enter->add_option("--issue", *issue, "历史号码为空时这一期的期号");
-    enter->callback([&ctx, draw, issue] {
+    enter->add_option("--issue", *issue,
+                      "这一期的期号：最后一期 + 1 或下一年的第一期；历史号码为空时任一期号");
+    enter->add_option("--today", *today, "当前日期，YYYY-MM-DD（决定建议的下一期）");
+    enter->callback([&ctx, draw, issue, today] {
         const Digits digits = parseDraw(*draw);
-        HistoryStore& store = ctx.store();
+        std::optional<int> year = systemYear();
+        if (!today->empty()) {
+            year = yearOfIsoDate(*today);
+            if (!year) {
+                throw InputError("--today 需要 YYYY-MM-DD 形式的日期，而不是“" + *today + "”");
+            }
+        }
         std::optional<int32_t> given;
         if (!issue->empty()) {
             const int64_t n = parseNumber(*issue, "--issue");
@@ -51,15 +61,9 @@ void addMaintenanceCommands(CLI::App& app, CliContext& ctx) {
                 throw InputError(*issue + " 不是期号（七位数字，例如 2013001），没有存入");
             }
             given = static_cast<int32_t>(n);
-            // Only an empty history takes its issue from the user; otherwise the next issue
-            // is fixed, and a different one given on purpose must not be ignored silently.
-            if (!store.empty() && nextIssueForDisplay(store.rows().back().issue) != n) {
-                throw InputError("下一期是第 " +
-                                 std::to_string(nextIssueForDisplay(store.rows().back().issue)) +
-                                 " 期；--issue 只用于空的历史号码，没有存入");
-            }
         }
-        const int32_t stored = appendManualDraw(store, digits, ctx.segmentBase, ctx.sp, given);
+        const int32_t stored =
+            appendManualDraw(ctx.store(), digits, ctx.segmentBase, ctx.sp, given, year);
         ctx.out << "已存入第 " << stored << " 期：" << digitString(digits) << "\n";
     });
 

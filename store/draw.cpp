@@ -57,11 +57,6 @@ std::string digitString(const Digits& draw) {
     return out;
 }
 
-int32_t nextIssueForDisplay(int32_t lastIssue) {
-    if (lastIssue % 1000 == kIssuesPerYear) return (lastIssue / 1000 + 1) * 1000 + 1;
-    return lastIssue + 1;
-}
-
 std::string outcomeName(CodeKind kind, int value) {
     if (kind == CodeKind::BigSmall && (value == 0 || value == 1)) return value ? "大" : "小";
     if (kind == CodeKind::OddEven && (value == 0 || value == 1)) return value ? "单" : "双";

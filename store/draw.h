@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "store/next_issue.h"  // every user of the draw record also counts issues
+
 namespace arrange5 {
 
 using Digits = std::array<int16_t, 5>;
@@ -21,8 +23,6 @@ inline constexpr std::array<std::string_view, 6> kCodeSuffixes = {"A", "B", "E",
 // How many distinct values a kind can take (segment values run 0..5 to cover both bases).
 inline constexpr std::array<int, kCodeKindCount> kValueCounts = {10, 2, 2, 6};
 
-inline constexpr int kIssuesPerYear = 358;
-
 bool isValidKind(int kind);
 std::string_view kindSuffix(CodeKind kind);
 
@@ -37,9 +37,6 @@ std::string occurrenceString(const CodeVector& values);
 
 // The five digits written together, leading zeros kept.
 std::string digitString(const Digits& draw);
-
-// The issue that follows `lastIssue` for display: after sequence 358 the next year's 001.
-int32_t nextIssueForDisplay(int32_t lastIssue);
 
 // Shown name of an outcome value in the tally: 大/小, 单/双, or the number.
 std::string outcomeName(CodeKind kind, int value);

@@ -56,8 +56,10 @@ TEST(ManualEntry, AnEmptyHistoryTakesTheIssueGivenAndRefusesBadOnes) {
     EXPECT_EQ(appendManualDraw(store, {1, 2, 3, 4, 5}, 1, sp, 2026001), 2026001);
     EXPECT_EQ(cell(store.db(), 2026001, "txtHisLst"), "") << "no previous draw";
     EXPECT_EQ(cell(store.db(), 2026001, "txtHisLstHm"), "");
-    // Once there is a row, the issue follows from it and the one given is not used.
-    EXPECT_EQ(appendManualDraw(store, {5, 4, 3, 2, 1}, 1, sp, 2030001), 2026002);
+    // Once there is a row, an issue given must follow it: a wrong one is refused, not ignored.
+    EXPECT_THROW(appendManualDraw(store, {5, 4, 3, 2, 1}, 1, sp, 2030001), InputError);
+    EXPECT_EQ(test::issues(store), (std::vector<int>{2026001}));
+    EXPECT_EQ(appendManualDraw(store, {5, 4, 3, 2, 1}, 1, sp, 2027001), 2027001);
 }
 
 TEST(ManualEntry, UsesTheTableAsItStandsNotAnOutdatedSnapshot) {

@@ -55,6 +55,24 @@ TEST(MaintenanceCli, EnterDeleteLastAndClear) {
     expectRefused(runCliOn(dir, {"delete-last"}), "历史号码为空");
 }
 
+TEST(MaintenanceCli, EnterFollowsTheCalendarAndTakesEitherPossibleIssue) {
+    TempDir dir;
+    ASSERT_EQ(runCliOn(dir, {"enter", "11111", "--issue", "2025351"}).status, 0);
+    CliResult newYear = runCliOn(dir, {"enter", "12345", "--today", "2026-01-01"});
+    EXPECT_EQ(newYear.status, 0) << newYear.err;
+    EXPECT_EQ(newYear.out, "已存入第 2026001 期：12345\n") << "not 2025352";
+    expectRefused(runCliOn(dir, {"enter", "12345", "--today", "2026-02-30"}), "--today");
+
+    TempDir leap;
+    ASSERT_EQ(runCliOn(leap, {"enter", "11111", "--issue", "2008358"}).status, 0);
+    expectRefused(runCliOn(leap, {"enter", "22222", "--issue", "2008360"}), "2008359");
+    EXPECT_EQ(history(leap), "2008358 11111\n");
+    CliResult last = runCliOn(leap, {"enter", "22222", "--issue", "2008359"});
+    EXPECT_EQ(last.status, 0) << last.err;
+    EXPECT_EQ(last.out, "已存入第 2008359 期：22222\n");
+    EXPECT_EQ(history(leap), "2008358 11111\n2008359 22222\n");
+}
+
 TEST(MaintenanceCli, CutToDropLastAndRebuild) {
     TempDir dir;
     std::vector<std::string> draws;

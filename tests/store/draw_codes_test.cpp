@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "store/draw.h"
+#include "store/errors.h"
 
 namespace arrange5 {
 namespace {
@@ -45,11 +46,38 @@ TEST(DeriveCodes, BoundaryDigits) {
     EXPECT_EQ(digitString({0, 1, 2, 3, 4}), "01234");
 }
 
-TEST(NextIssue, RollsOverAfterSequence358) {
-    EXPECT_EQ(nextIssueForDisplay(2013358), 2014001);
-    EXPECT_EQ(nextIssueForDisplay(2013357), 2013358);
-    EXPECT_EQ(nextIssueForDisplay(2013359), 2013360);
-    EXPECT_EQ(nextIssueForDisplay(2013001), 2013002);
+TEST(NextIssue, FollowsTheCalendarAndAcceptsOnlyTheTwoPossibleIssues) {
+    EXPECT_EQ(nextIssue(2013358, 2014), 2014001) << "on 2014-01-02";
+    EXPECT_EQ(nextIssue(2013357, 2013), 2013358) << "on 2013-12-30";
+    EXPECT_EQ(nextIssue(2008358, 2008), 2008359) << "2008 had 359 draws";
+    EXPECT_EQ(nextIssue(2025351, 2026), 2026001) << "2025 had 351 draws";
+    EXPECT_EQ(nextIssue(2025351, 2028), 2026001) << "a history left alone for years";
+    EXPECT_EQ(nextIssue(2026010, 2025), 2026011) << "a clock set back does not go back";
+    // Only without a clock does the year end after 358.
+    EXPECT_EQ(nextIssue(2013358, std::nullopt), 2014001);
+    EXPECT_EQ(nextIssue(2013357, std::nullopt), 2013358);
+    EXPECT_EQ(nextIssue(2013359, std::nullopt), 2013360);
+
+    EXPECT_NO_THROW(acceptChosenIssue(2008358, 2008359));
+    EXPECT_NO_THROW(acceptChosenIssue(2008358, 2009001));
+    for (const int64_t wrong : {2008358, 2008360, 2009002, 2007001, 2010001, 0}) {
+        EXPECT_THROW(acceptChosenIssue(2008358, wrong), InputError) << wrong;
+    }
+    try {
+        acceptChosenIssue(2025351, 2025353);
+        ADD_FAILURE() << "2025353 accepted after 2025351";
+    } catch (const InputError& e) {
+        const std::string message = e.what();
+        EXPECT_NE(message.find("2025352"), std::string::npos) << message;
+        EXPECT_NE(message.find("2026001"), std::string::npos) << message;
+    }
+
+    EXPECT_EQ(yearOfIsoDate("2026-01-01"), 2026);
+    EXPECT_EQ(yearOfIsoDate("2024-02-29"), 2024);
+    for (const char* bad :
+         {"2025-02-29", "2026-13-01", "2026-1-01", "2026/01/01", "", "20260101x"}) {
+        EXPECT_EQ(yearOfIsoDate(bad), std::nullopt) << bad;
+    }
 }
 
 TEST(ColumnNames, FollowTheNamingScheme) {

@@ -1,6 +1,8 @@
 #include "support/test_support.h"
 
+#include <cstdio>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <sstream>
 #include <stdexcept>
@@ -60,6 +62,15 @@ std::vector<HistoryEntry> entriesFrom(int firstIssue, const std::vector<std::str
         issue = nextIssueForDisplay(issue);
     }
     return out;
+}
+
+std::string sha256sumOf(const fs::path& file) {
+    const std::string command = "sha256sum '" + file.string() + "'";
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
+    if (!pipe) throw std::runtime_error("cannot run sha256sum");
+    char hex[65] = {};
+    if (std::fread(hex, 1, 64, pipe.get()) != 64) throw std::runtime_error("no sha256sum output");
+    return hex;
 }
 
 fs::path realHistoryFile() {

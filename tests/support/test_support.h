@@ -32,6 +32,10 @@ std::string historyText(const std::vector<HistoryEntry>& entries);
 // Entries with consecutive issues from `firstIssue` (358 a year) and the given digit strings.
 std::vector<HistoryEntry> entriesFrom(int firstIssue, const std::vector<std::string>& draws);
 
+// The 64 hex digits `sha256sum` prints for the file: an expected digest that does not come
+// from the program under test.
+std::string sha256sumOf(const std::filesystem::path& file);
+
 // The bundled real history and the test fixtures folder.
 std::filesystem::path realHistoryFile();
 std::filesystem::path testDataFolder();
