@@ -107,6 +107,8 @@ void MainWindow::buildControls() {
     detailsButton_->setText(QStringLiteral("跳过的行…"));
     detailsButton_->setToolTip(QStringLiteral("列出读入时跳过的每一行：行号和原因"));
     detailsButton_->setAutoRaise(true);
+    // No taller than the text beside it, so the status line keeps its height.
+    detailsButton_->setMaximumHeight(statusBar()->fontMetrics().height());
     detailsButton_->hide();
     statusBar()->addPermanentWidget(detailsButton_);
 
