@@ -1,5 +1,6 @@
 #include "acquire/history_text.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
@@ -38,6 +39,8 @@ std::string_view describe(LineProblem problem) {
             return "期号为 0";
         case LineProblem::NotAscending:
             return "期号重复或顺序颠倒";
+        case LineProblem::BlankLine:
+            return "空行";
     }
     return "?";
 }
@@ -91,6 +94,7 @@ HistoryText parseHistoryText(std::string_view text) {
         if (out.firstSkipped.size() < HistoryText::kReportedSkips) {
             out.firstSkipped.push_back({lineNumber, problem});
         }
+        out.everySkipped.push_back({lineNumber, problem});
     };
     std::size_t lineNumber = 0;
     std::size_t pos = 0;
@@ -106,9 +110,12 @@ HistoryText parseHistoryText(std::string_view text) {
         } else {
             pos = end + 1;
         }
-        // Blank lines (a trailing line end, an empty line between draws) carry nothing and
-        // are not worth reporting.
-        if (trimBlanks(line).empty()) continue;
+        // A blank line between draws is a line the file does not use, so it is counted with
+        // the others (a final line end starts no line).
+        if (trimBlanks(line).empty()) {
+            skip(lineNumber, LineProblem::BlankLine);
+            continue;
+        }
         ParsedLine parsed = parseHistoryLine(line);
         if (parsed.problem == LineProblem::None && !out.entries.empty() &&
             parsed.entry.issue <= out.entries.back().issue) {
@@ -150,17 +157,25 @@ HistoryText readHistoryFile(const fs::path& file) {
 }
 
 std::string describeSkipped(const HistoryText& text) {
-    if (text.skippedCount == 0) return {};
-    std::string out = "跳过 " + std::to_string(text.skippedCount) + " 行（";
-    bool first = true;
-    for (const auto& s : text.firstSkipped) {
-        if (!first) out += "；";
-        first = false;
-        out += "第 " + std::to_string(s.lineNumber) + " 行：" + std::string(describe(s.problem));
+    return describeSkipped(text.skippedCount, text.firstSkipped, HistoryText::kReportedSkips);
+}
+
+std::string describeSkipped(std::size_t count, const std::vector<SkippedLine>& lines,
+                            std::size_t named) {
+    if (count == 0) return {};
+    std::string out = "跳过 " + std::to_string(count) + " 行（";
+    const std::size_t shown = std::min(named, lines.size());
+    for (std::size_t i = 0; i < shown; ++i) {
+        if (i > 0) out += "；";
+        out += describeSkippedLine(lines[i]);
     }
-    if (text.skippedCount > text.firstSkipped.size()) out += "；……";
+    if (count > shown) out += "；……";
     out += "）";
     return out;
+}
+
+std::string describeSkippedLine(const SkippedLine& line) {
+    return "第 " + std::to_string(line.lineNumber) + " 行：" + std::string(describe(line.problem));
 }
 
 std::string historyTextOf(const std::vector<HistoryEntry>& entries) {

@@ -24,6 +24,7 @@ enum class LineProblem {
     BadDigitField,  // columns 9-16 are not exactly five digits
     IssueZero,      // issue 0000000
     NotAscending,   // not greater than the issue stored before it (repeated or out of order)
+    BlankLine,      // nothing but blanks between two line ends
 };
 
 std::string_view describe(LineProblem problem);
@@ -50,6 +51,7 @@ struct HistoryText {
     std::vector<HistoryEntry> entries;
     std::size_t skippedCount = 0;
     std::vector<SkippedLine> firstSkipped;  // the first few, for the report
+    std::vector<SkippedLine> everySkipped;  // all of them, for a full list
 
     static constexpr std::size_t kReportedSkips = 10;
 };
@@ -61,6 +63,11 @@ HistoryText readHistoryFile(const std::filesystem::path& file);
 
 // "跳过 2 行（第 3 行：…；第 9 行：…）" or empty when nothing was skipped.
 std::string describeSkipped(const HistoryText& text);
+// The same naming only the first `named` of `lines` (the skipped lines, `count` in all).
+std::string describeSkipped(std::size_t count, const std::vector<SkippedLine>& lines,
+                            std::size_t named);
+// "第 3 行：空行"
+std::string describeSkippedLine(const SkippedLine& line);
 
 // The entries as the writers put them in a file: one line each, every line ending in CR LF.
 std::string historyTextOf(const std::vector<HistoryEntry>& entries);

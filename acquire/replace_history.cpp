@@ -9,11 +9,16 @@
 namespace arrange5 {
 
 std::string ReplaceReport::summary() const {
+    return summary(HistoryText::kReportedSkips);
+}
+
+std::string ReplaceReport::summary(std::size_t named) const {
     std::string out = "已存入 " + std::to_string(stored) + " 期";
     if (stored > 0) {
         out += "（" + std::to_string(firstIssue) + " 期至 " + std::to_string(lastIssue) + " 期）";
     }
-    if (!skippedText.empty()) out += "；" + skippedText;
+    const std::string skips = describeSkipped(skipped, skippedLines, named);
+    if (!skips.empty()) out += "；" + skips;
     return out;
 }
 
@@ -53,6 +58,7 @@ ReplaceReport replaceHistory(HistoryStore& store, const HistoryText& text, int s
     report.firstIssue = text.entries.front().issue;
     report.lastIssue = text.entries.back().issue;
     report.skippedText = describeSkipped(text);
+    report.skippedLines = text.everySkipped;
     return report;
 }
 

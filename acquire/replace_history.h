@@ -16,13 +16,16 @@ struct ReplaceReport {
     std::size_t skipped = 0;
     int32_t firstIssue = 0;
     int32_t lastIssue = 0;
-    std::string skippedText;  // describeSkipped()
+    std::string skippedText;                // describeSkipped()
+    std::vector<SkippedLine> skippedLines;  // every skipped line, in file order
     // Set when the change committed but a step after it failed (the compaction of a
     // deletion): the user is told, and the command still counts as done.
     std::string warning;
 
     // "已存入 7641 期（2004009 期至 2026174 期）" plus the skipped lines, for status lines.
     std::string summary() const;
+    // The same naming only the first `named` skipped lines, for a line of limited width.
+    std::string summary(std::size_t named) const;
 };
 
 enum class EarlierColumns { LeaveEmpty, FromDrawTwoBefore };

@@ -19,6 +19,18 @@ void DesktopDialogs::inform(QWidget* parent, const QString& title, const QString
     box.exec();
 }
 
+void DesktopDialogs::notice(QWidget* parent, const QString& title, const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+void DesktopDialogs::showDetails(QWidget* parent, const QString& title, const QString& text,
+                                 const QString& details) {
+    QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, parent);
+    box.setDetailedText(details);
+    box.exec();
+}
+
 std::optional<QString> DesktopDialogs::input(QWidget* parent, const QString& title,
                                              const QString& prompt, const QString& defaultText) {
     bool ok = false;

@@ -16,8 +16,17 @@ class Dialogs {
 
     // OK / Cancel with the question icon; true for OK.
     virtual bool confirm(QWidget* parent, const QString& title, const QString& text) = 0;
-    // A message with an OK button.
+    // A message with an OK button and the warning icon.
     virtual void inform(QWidget* parent, const QString& title, const QString& text) = 0;
+    // A message with an OK button and no icon (the prompt boxes' "输入有误").
+    virtual void notice(QWidget* parent, const QString& title, const QString& text) {
+        inform(parent, title, text);
+    }
+    // A message with a details area that can be scrolled (a long list of lines).
+    virtual void showDetails(QWidget* parent, const QString& title, const QString& text,
+                             const QString& details) {
+        inform(parent, title, text + "\n" + details);
+    }
     // An input box; nullopt when cancelled.
     virtual std::optional<QString> input(QWidget* parent, const QString& title,
                                          const QString& prompt, const QString& defaultText) = 0;
@@ -32,6 +41,9 @@ class DesktopDialogs : public Dialogs {
   public:
     bool confirm(QWidget* parent, const QString& title, const QString& text) override;
     void inform(QWidget* parent, const QString& title, const QString& text) override;
+    void notice(QWidget* parent, const QString& title, const QString& text) override;
+    void showDetails(QWidget* parent, const QString& title, const QString& text,
+                     const QString& details) override;
     std::optional<QString> input(QWidget* parent, const QString& title, const QString& prompt,
                                  const QString& defaultText) override;
     QString openFile(QWidget* parent, const QString& folder, const QString& filter) override;

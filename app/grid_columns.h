@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <QTableView>
 #include <array>
 #include <cstddef>
@@ -15,6 +16,12 @@ inline int twipsToPixels(int twips) {
 inline constexpr std::array<int, 6> kHistoryColumns = {1200, 620, 620, 620, 620, 620};
 inline constexpr std::array<int, 7> kHitsColumns = {1200, 680, 680, 680, 680, 680, 1800};
 inline constexpr std::array<int, 4> kTallyColumns = {480, 680, 800, 880};
+
+// The hits grid's header; its last column names the draw each hit was matched against.
+inline QStringList hitsHeader(bool earlierMode) {
+    return {
+        "期号", "第1位", "第2位", "第3位", "第4位", "第5位", earlierMode ? "前期开奖" : "上期开奖"};
+}
 
 template <std::size_t N>
 void setColumnWidths(QTableView* grid, const std::array<int, N>& twips) {

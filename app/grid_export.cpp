@@ -1,5 +1,4 @@
 #include <QAbstractItemModel>
-#include <QStatusBar>
 #include <QTableView>
 #include <QUrl>
 
@@ -68,7 +67,7 @@ void MainWindow::saveAndOpenSpreadsheet(const fs::path& file, const TextTable& c
         reportError(QString::fromStdString(e.what()));
         return;
     }
-    statusBar()->showMessage(QStringLiteral("已导出到 %1").arg(path));
+    showStatus(QStringLiteral("已导出到 %1").arg(path));
     if (!context_.dialogs->openUrl(QUrl::fromLocalFile(path))) {
         reportError(QStringLiteral("表格已保存为 %1，但没有找到可以打开它的程序。").arg(path));
     }

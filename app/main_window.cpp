@@ -7,8 +7,10 @@
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
+#include <QToolButton>
 
 #include "acquire/first_start.h"
+#include "acquire/replace_history.h"
 #include "analysis/reference.h"
 #include "app/busy_cursor.h"
 #include "app/dialogs.h"
@@ -108,7 +110,7 @@ void MainWindow::fillFirstStart() {
         BusyCursor busy;
         const ReplaceReport report =
             fillFromBundledHistory(*store_, *context_.bundledHistory, settings_->segmentBase, sp_);
-        statusBar()->showMessage(QString::fromStdString(report.summary()));
+        showReadReport(report);
     } catch (const Error& e) {
         reportError(QStringLiteral("随程序附带的历史号码未能读入：\n") +
                     QString::fromStdString(e.what()));
@@ -183,6 +185,28 @@ void MainWindow::applyHistoryScrollRule() {
 void MainWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (scrollPending_) QTimer::singleShot(0, this, [this] { applyHistoryScrollRule(); });
+}
+
+void MainWindow::showStatus(const QString& text, const QString& details) {
+    statusBar()->showMessage(text);
+    statusDetails_ = details;
+    detailsButton_->setVisible(!details.isEmpty());
+}
+
+// The counts and the first skipped lines fit the status line; every skipped line, with its
+// number and reason, is one click away.
+void MainWindow::showReadReport(const ReplaceReport& report) {
+    constexpr std::size_t kLinesOnStatusLine = 3;
+    QStringList lines;
+    for (const SkippedLine& line : report.skippedLines) {
+        lines << QString::fromStdString(describeSkippedLine(line));
+    }
+    showStatus(QString::fromStdString(report.summary(kLinesOnStatusLine)), lines.join('\n'));
+}
+
+void MainWindow::showStatusDetails() {
+    context_.dialogs->showDetails(this, QStringLiteral("跳过的行"), statusBar()->currentMessage(),
+                                  statusDetails_);
 }
 
 bool MainWindow::requireStore() {

@@ -30,10 +30,12 @@ class QStackedLayout;
 class QRadioButton;
 class QTabBar;
 class QTableView;
+class QToolButton;
 
 namespace arrange5 {
 
 class Dialogs;
+struct ReplaceReport;
 class HistoryTableModel;
 class TextTableModel;
 class WheelFilter;
@@ -195,6 +197,11 @@ class MainWindow : public QMainWindow {
     // Grid export (grid_export.cpp): writes `cells` to `file` and opens it.
     void saveAndOpenSpreadsheet(const std::filesystem::path& file, const TextTable& cells);
 
+    // The status line tells what the last command did; `details` (every line a read file
+    // skipped) sit behind a button beside it, shown only while there are details.
+    void showStatus(const QString& text, const QString& details = {});
+    void showReadReport(const ReplaceReport& report);
+    void showStatusDetails();
     bool requireStore();
     void reportError(const QString& what);
 
@@ -208,6 +215,7 @@ class MainWindow : public QMainWindow {
     bool manualReference_ = false;
     bool entryDone_ = false;
     bool scrollPending_ = false;
+    int shownTab_ = kHistoryTab;  // the tab whose frame shows, until tabChanged() moves on
     // The history the range fields were last set from; none for an empty history.
     std::optional<HistoryBounds> rangeBounds_;
 
@@ -242,16 +250,18 @@ class MainWindow : public QMainWindow {
     // 自动历史位: Frame2(0), Check1(1..5), Text2(1..5); 手动输入号: Frame2(1), Check11(1..5),
     // Text22(1..5); 验证指定期: Frame2(2), Check1(11..15), Text2(11..15).
     std::array<ReferenceTab, 3> referenceTabs_{};
-    QLineEdit* verifyIssueField_ = nullptr;       // Text4
-    QCheckBox* onlyBeforeBox_ = nullptr;          // Check4, 仅检索该期前
-    QComboBox* combinedBox_ = nullptr;            // Combo1, 组合位数
-    QPushButton* searchButton_ = nullptr;         // Command1
-    QPushButton* combinationButton_ = nullptr;    // Command2
-    QPushButton* importButton_ = nullptr;         // cmdRdLst
-    QPushButton* updateButton_ = nullptr;         // Command21
-    QPushButton* exportTextButton_ = nullptr;     // Command4
-    QPushButton* deleteLastButton_ = nullptr;     // Command3
-    QPushButton* settingsButton_ = nullptr;       // Command9
+    QLineEdit* verifyIssueField_ = nullptr;     // Text4
+    QCheckBox* onlyBeforeBox_ = nullptr;        // Check4, 仅检索该期前
+    QComboBox* combinedBox_ = nullptr;          // Combo1, 组合位数
+    QPushButton* searchButton_ = nullptr;       // Command1
+    QPushButton* combinationButton_ = nullptr;  // Command2
+    QPushButton* importButton_ = nullptr;       // cmdRdLst
+    QPushButton* updateButton_ = nullptr;       // Command21
+    QPushButton* exportTextButton_ = nullptr;   // Command4
+    QPushButton* deleteLastButton_ = nullptr;   // Command3
+    QPushButton* settingsButton_ = nullptr;     // Command9
+    QToolButton* detailsButton_ = nullptr;      // StatusDetails, beside the status line
+    QString statusDetails_;
     QMenu* historyMenu_ = nullptr;                // mnuLsgl
     QMenu* settingsMenu_ = nullptr;               // mnuSetup
     std::array<QAction*, 2> segmentBaseItems_{};  // mnuDscs(0), mnuDscs(1)

@@ -2,7 +2,6 @@
 #include <QDate>
 #include <QLineEdit>
 #include <QProgressDialog>
-#include <QStatusBar>
 #include <QUrl>
 
 #include "acquire/export_text.h"
@@ -13,6 +12,7 @@
 #include "app/dialogs.h"
 #include "app/main_window.h"
 #include "store/data_folder.h"
+#include "store/draw.h"
 #include "store/errors.h"
 
 namespace arrange5 {
@@ -34,6 +34,11 @@ const QString kImportQuestion = QStringLiteral(
 const QString kUpdateQuestion = QStringLiteral(
     "确实要在线更新最新历史号码吗？更新可能要花费一段时间，网络不通或者我方服务器更新不及时可能"
     "都造成更新失败！");
+
+// "；" and the warning of a change that committed but could not finish tidying up.
+QString withWarning(const QString& text, const std::string& warning) {
+    return warning.empty() ? text : text + "；" + QString::fromStdString(warning);
+}
 
 }  // namespace
 
@@ -84,8 +89,9 @@ void MainWindow::appendTypedDraw() {
         }
         issueForEmpty = static_cast<int32_t>(*number);
     }
+    int32_t stored = 0;
     try {
-        appendManualDraw(*store_, digits, settings_->segmentBase, sp_, issueForEmpty);
+        stored = appendManualDraw(*store_, digits, settings_->segmentBase, sp_, issueForEmpty);
     } catch (const Error& e) {
         reportError(QString::fromStdString(e.what()));
         finish();
@@ -93,6 +99,10 @@ void MainWindow::appendTypedDraw() {
     }
     finish();
     historyChanged();
+    showStatus(QStringLiteral("已存入第 %1 期 %2，共 %3 期")
+                   .arg(stored)
+                   .arg(QString::fromStdString(digitString(digits)))
+                   .arg(store_->rows().size()));
 }
 
 // ---- import and update ----
@@ -124,7 +134,7 @@ void MainWindow::importHistory() {
                                   return !progress.wasCanceled();
                               });
         historyChanged();
-        statusBar()->showMessage(QString::fromStdString(report.summary()));
+        showReadReport(report);
     } catch (const Error& e) {
         reportError(QString::fromStdString(e.what()));
         qihaoXianshi();
@@ -165,7 +175,7 @@ void MainWindow::onlineUpdate() {
         // The update may also have purged the oldest years, so the range is set to the kept
         // history as a whole rather than following it: a typed bound could lie in a purged year.
         historyChanged(RangeRule::Defaults);
-        statusBar()->showMessage(QString::fromStdString(report.summary()));
+        showStatus(QString::fromStdString(report.summary()));
     } catch (const Error& e) {
         progress.close();
         reportError(QString::fromStdString(e.what()));
@@ -176,12 +186,20 @@ void MainWindow::onlineUpdate() {
 
 template <typename Change>
 void MainWindow::rewriteHistory(Change change) {
+    const std::size_t before = store_->rows().size();
     try {
         BusyCursor busy;
         const auto report = change();
         if (!report) return;
         historyChanged();
-        statusBar()->showMessage(QString::fromStdString(report->summary()));
+        const std::size_t deleted = before > report->stored ? before - report->stored : 0;
+        const QString kept = report->stored == 0 ? QStringLiteral("历史号码已空")
+                                                 : QStringLiteral("保留 %1 期（%2 期至 %3 期）")
+                                                       .arg(report->stored)
+                                                       .arg(report->firstIssue)
+                                                       .arg(report->lastIssue);
+        showStatus(
+            withWarning(QStringLiteral("已删除 %1 期，").arg(deleted) + kept, report->warning));
     } catch (const Error& e) {
         reportError(QString::fromStdString(e.what()));
         historyChanged();
@@ -192,11 +210,15 @@ void MainWindow::deleteLastDraw() {
     if (!requireStore()) return;
     try {
         const DeletedDraw deleted = arrange5::deleteLastDraw(*store_);
-        statusBar()->showMessage(QStringLiteral("已删除第 %1 期").arg(deleted.issue));
+        historyChanged();
+        showStatus(withWarning(QStringLiteral("已删除第 %1 期，保留 %2 期")
+                                   .arg(deleted.issue)
+                                   .arg(store_->rows().size()),
+                               deleted.warning));
     } catch (const Error& e) {
         reportError(QString::fromStdString(e.what()));
+        historyChanged();
     }
-    historyChanged();
     entryDigits_[0]->setFocus();
 }
 
@@ -208,11 +230,12 @@ void MainWindow::clearHistory() {
     if (!requireStore()) return;
     try {
         const std::size_t removed = arrange5::clearHistory(*store_);
-        statusBar()->showMessage(QStringLiteral("已清空 %1 期历史号码").arg(removed));
+        historyChanged();
+        showStatus(QStringLiteral("已清空 %1 期历史号码").arg(removed));
     } catch (const Error& e) {
         reportError(QString::fromStdString(e.what()));
+        historyChanged();
     }
-    historyChanged();
 }
 
 void MainWindow::cutToIssue() {
@@ -248,7 +271,7 @@ void MainWindow::exportHistoryText() {
         reportError(QString::fromStdString(e.what()));
         return;
     }
-    statusBar()->showMessage(QStringLiteral("已导出到 %1").arg(fromPath(written)));
+    showStatus(QStringLiteral("已导出到 %1").arg(fromPath(written)));
     if (!context_.dialogs->openUrl(QUrl::fromLocalFile(fromPath(written)))) {
         reportError(QStringLiteral("历史号码已导出到 %1，但没有找到可以打开它的程序。")
                         .arg(fromPath(written)));

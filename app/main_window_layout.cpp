@@ -1,5 +1,4 @@
 #include <QAction>
-#include <QActionGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -16,6 +15,7 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTableView>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "app/grid_columns.h"
@@ -54,6 +54,9 @@ QTableView* grid(const char* name, QAbstractItemModel* model) {
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->setAlternatingRowColors(true);
     view->setWordWrap(false);
+    // Tab moves on to the next control, so the keyboard can leave a long list; the arrow
+    // keys move within it.
+    view->setTabKeyNavigation(false);
     return view;
 }
 
@@ -87,8 +90,7 @@ QGroupBox* frame(const QString& caption, const char* name) {
 void MainWindow::buildControls() {
     setWindowTitle(QString::fromUtf8(kWindowTitle));
     historyModel_ = new HistoryTableModel(this);
-    hitsModel_ =
-        new TextTableModel({"期号", "第1位", "第2位", "第3位", "第4位", "第5位", "上期开奖"}, this);
+    hitsModel_ = new TextTableModel(hitsHeader(false), this);
     tallyModel_ = new TextTableModel({"序号", "结果", "出现次数", "百分比"}, this);
 
     auto* central = new QWidget;
@@ -100,6 +102,15 @@ void MainWindow::buildControls() {
     columns->addWidget(buildResultSide(), 1);
     setCentralWidget(central);
     statusBar()->setObjectName("StatusBar");
+    detailsButton_ = new QToolButton;
+    detailsButton_->setObjectName("StatusDetails");
+    detailsButton_->setText(QStringLiteral("跳过的行…"));
+    detailsButton_->setToolTip(QStringLiteral("列出读入时跳过的每一行：行号和原因"));
+    detailsButton_->setAutoRaise(true);
+    // No taller than the text beside it, so the status line keeps its height.
+    detailsButton_->setMaximumHeight(statusBar()->fontMetrics().height());
+    detailsButton_->hide();
+    statusBar()->addPermanentWidget(detailsButton_);
 
     buildMenus();
     resize(1280, 800);
@@ -391,13 +402,12 @@ void MainWindow::buildMenus() {
     QMenu* segments = settingsMenu_->addMenu(QStringLiteral("段数参数设置(&A)"));
     segments->setObjectName("mnuDssetup");
     segments->menuAction()->setObjectName("mnuDssetup");
-    auto* exclusive = new QActionGroup(this);
+    // Check marks, not radio dots: chooseSegmentBase() keeps exactly one item checked.
     const QStringList captions = {"段数参数0~4", "段数参数1~5"};
     for (int base = 0; base < 2; ++base) {
         segmentBaseItems_[base] = segments->addAction(captions[base]);
         segmentBaseItems_[base]->setObjectName(indexed("mnuDscs", base));
         segmentBaseItems_[base]->setCheckable(true);
-        exclusive->addAction(segmentBaseItems_[base]);
         connect(segmentBaseItems_[base], &QAction::triggered, this,
                 asCommand([this, base] { chooseSegmentBase(base); }));
     }

@@ -2,10 +2,10 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QStackedLayout>
-#include <QStatusBar>
 #include <QTabBar>
 #include <QTableView>
 
+#include "acquire/maintenance.h"
 #include "analysis/reference.h"
 #include "app/busy_cursor.h"
 #include "app/grid_columns.h"
@@ -22,6 +22,17 @@ std::optional<int16_t> shortValue(const QString& text) {
     bool ok = false;
     const short value = text.trimmed().toShort(&ok);
     return ok ? std::optional<int16_t>(value) : std::nullopt;
+}
+
+// 起 and 止 hold seven-digit issues, a year 1000..9999 and a sequence 1..999; a bound like
+// "12" or "-5" would silently search nothing or everything.
+int32_t rangeBound(const QString& text, const std::string& field) {
+    const int32_t issue = parseIssueField(text.toStdString(), field);
+    if (!isValidIssue(issue)) {
+        throw InputError(field + "：“" + text.trimmed().toStdString() +
+                         "”不是期号（应是七位数字：年份和当年的期数，例如 2013001）");
+    }
+    return issue;
 }
 
 }  // namespace
@@ -82,9 +93,17 @@ void MainWindow::ysjs(bool reportBadIssue) {
         if (reportBadIssue) reportError(QString::fromStdString(e.what()));
         return;
     }
-    const auto found =
-        verifyReference(store_->rows(), issue, onlyBeforeBox_->isChecked(), searchSettings());
-    if (!found) return;
+    const bool onlyBefore = onlyBeforeBox_->isChecked();
+    const auto found = verifyReference(store_->rows(), issue, onlyBefore, searchSettings());
+    if (!found) {
+        // A target before the first draw has no reference, so the values stay; 止 still
+        // ends the range as for any target: at the target itself or at the last issue.
+        if (!store_->empty() && verifyTarget(issue) < store_->rows().front().issue) {
+            rangeTo_->setText(
+                QString::number(onlyBefore ? verifyTarget(issue) : store_->rows().back().issue));
+        }
+        return;
+    }
     manualReference_ = false;
     reference_ = found->values;
     for (int i = 0; i < 5; ++i) {
@@ -113,6 +132,9 @@ void MainWindow::positionModeClicked(bool free) {
 void MainWindow::referenceIssueClicked(bool previous) {
     settings_.set(&WindowSettings::freePositions, settings_->freePositions);
     settings_.set(&WindowSettings::previousIssue, previous);
+    // An empty hits list names its last column after the mode in force; a list of hits keeps
+    // the name of the mode it was found in.
+    if (hitsModel_->rowCount() == 0) hitsModel_->setHeader(hitsHeader(!previous));
     refreshReferenceValues();
     updateRangeStart();
 }
@@ -143,6 +165,13 @@ void MainWindow::combinationColourClicked(bool redOnly) {
 
 void MainWindow::tabChanged(int tab) {
     referenceFrames_->setCurrentIndex(tab);
+    // The verification's range end belongs to the verification: leaving it with 仅检索该期前
+    // ticked gives the other tabs the whole history again, as clearing the box does.
+    const bool leftVerification = shownTab_ == kVerifyTab && tab != kVerifyTab;
+    shownTab_ = tab;
+    if (leftVerification && onlyBeforeBox_->isChecked() && store_ && !store_->empty()) {
+        rangeTo_->setText(QString::number(store_->rows().back().issue));
+    }
     if (tab == kVerifyTab) {
         ysjs(true);
         return;
@@ -163,6 +192,8 @@ void MainWindow::onlyBeforeClicked() {
         const int32_t issue = parseIssueField(verifyIssueField_->text().toStdString(), "验证期");
         rangeTo_->setText(QString::number(verifyTarget(issue)));
     } catch (const Error& e) {
+        // Without an issue there is nothing to search before: the box stays clear.
+        onlyBeforeBox_->setChecked(false);
         reportError(QString::fromStdString(e.what()));
     }
 }
@@ -224,8 +255,8 @@ std::optional<SearchRequest> MainWindow::searchRequest() {
         if (selectedTab() == kVerifyTab) {
             parseIssueField(verifyIssueField_->text().toStdString(), "验证期");
         }
-        request.from = parseIssueField(rangeFrom_->text().toStdString(), "起");
-        request.to = parseIssueField(rangeTo_->text().toStdString(), "止");
+        request.from = rangeBound(rangeFrom_->text(), "起");
+        request.to = rangeBound(rangeTo_->text(), "止");
     } catch (const Error& e) {
         reportError(QString::fromStdString(e.what()));
         return std::nullopt;
@@ -260,8 +291,7 @@ void MainWindow::runCombinationSearch() {
 }
 
 void MainWindow::showSearchResult(const SearchResult& result) {
-    hitsModel_->setHeader({"期号", "第1位", "第2位", "第3位", "第4位", "第5位",
-                           result.earlierMode ? "前期开奖" : "上期开奖"});
+    hitsModel_->setHeader(hitsHeader(result.earlierMode));
     std::vector<QStringList> hits;
     hits.reserve(result.hits.size());
     for (const Hit& hit : result.hits) {
@@ -279,7 +309,10 @@ void MainWindow::showSearchResult(const SearchResult& result) {
                          QString::number(row.count), QString::fromStdString(row.percent)});
     }
     tallyModel_->setRows(std::move(tally));
-    statusBar()->showMessage(QStringLiteral("检索到 %1 期").arg(result.hits.size()));
+    // A new result opens at its first rows, wherever the last one was scrolled to.
+    hitsGrid_->scrollToTop();
+    tallyGrid_->scrollToTop();
+    showStatus(QStringLiteral("检索到 %1 期").arg(result.hits.size()));
 }
 
 }  // namespace arrange5

@@ -32,7 +32,7 @@ void MainWindow::setYearsToKeep() {
         bool ok = false;
         const int years = answer->trimmed().toInt(&ok);
         if (!ok || years < limits::kMinYearsToKeep || years > limits::kMaxYearsToKeep) {
-            context_.dialogs->inform(this, QStringLiteral("输入有误"), kYearsWarning);
+            context_.dialogs->notice(this, QStringLiteral("输入有误"), kYearsWarning);
             continue;
         }
         settings_.set(&WindowSettings::yearsToKeep, years);

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
@@ -8,6 +9,7 @@
 #include <QRadioButton>
 #include <QTabBar>
 #include <QTableView>
+#include <QToolButton>
 
 #include "app/field_rules.h"
 #include "app/main_window.h"
@@ -60,9 +62,12 @@ void MainWindow::connectHandlers() {
     connect(settingsButton_, &QPushButton::clicked, this,
             asCommand([this] { settingsMenu_->popup(QCursor::pos()); }));
 
+    connect(detailsButton_, &QToolButton::clicked, this, &MainWindow::showStatusDetails);
+
     for (QTableView* grid : {historyGrid_, hitsGrid_, tallyGrid_}) {
         grid->viewport()->installEventFilter(this);
     }
+    historyGrid_->horizontalHeader()->viewport()->installEventFilter(this);
 }
 
 // A command started from the keyboard (an access key, a shortcut) finds the focus still in
@@ -83,7 +88,8 @@ void MainWindow::commitPendingEdit() {
     }
 }
 
-// Double click on a grid exports it; the right button released over the history pops up 历史管理.
+// Double click on a grid exports it; the right button released over the history or its
+// header pops up 历史管理.
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     if (type == QEvent::MouseButtonDblClick) {
@@ -93,7 +99,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
                 return true;
             }
         }
-    } else if (type == QEvent::MouseButtonRelease && watched == historyGrid_->viewport()) {
+    } else if (type == QEvent::MouseButtonRelease &&
+               (watched == historyGrid_->viewport() ||
+                watched == historyGrid_->horizontalHeader()->viewport())) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::RightButton) {
             historyMenu_->popup(mouse->globalPosition().toPoint());

@@ -46,13 +46,14 @@ TEST(HistoryText, LineEndsByteOrderMarkAndOrdering) {
         "2013003 55555\r\n");
     ASSERT_EQ(messy.entries.size(), 2u);
     EXPECT_EQ(messy.entries[1].issue, 2013003);
-    EXPECT_EQ(messy.skippedCount, 4u) << "the blank line is not counted";
-    ASSERT_EQ(messy.firstSkipped.size(), 4u);
+    EXPECT_EQ(messy.skippedCount, 5u) << "the blank line counts among the unused lines";
+    ASSERT_EQ(messy.firstSkipped.size(), 5u);
     EXPECT_EQ(messy.firstSkipped[0].lineNumber, 1u);
-    EXPECT_EQ(messy.firstSkipped[1].lineNumber, 4u);
-    EXPECT_EQ(messy.firstSkipped[1].problem, LineProblem::NotAscending);
+    EXPECT_EQ(messy.firstSkipped[1].problem, LineProblem::BlankLine);
+    EXPECT_EQ(messy.firstSkipped[2].lineNumber, 4u);
     EXPECT_EQ(messy.firstSkipped[2].problem, LineProblem::NotAscending);
-    EXPECT_EQ(messy.firstSkipped[3].problem, LineProblem::BadDigitField);
+    EXPECT_EQ(messy.firstSkipped[3].problem, LineProblem::NotAscending);
+    EXPECT_EQ(messy.firstSkipped[4].problem, LineProblem::BadDigitField);
     EXPECT_NE(describeSkipped(messy).find("第 4 行"), std::string::npos);
 }
 

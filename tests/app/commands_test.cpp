@@ -6,9 +6,11 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTableView>
+#include <QToolButton>
 #include <QtTest>
 
 #include "app_test_support.h"
@@ -49,6 +51,7 @@ class CommandsTest : public QObject {
     void manualEntryIntoAnEmptyHistoryAsksForTheIssue();
     void deletionsAndClear();
     void searchesFillBothGrids();
+    void accessKeysSearchWhatTheFieldsShow();
     void badFieldsStopTheSearch();
     void referenceFieldsOfTab2();
     void settingsMenu();
@@ -83,9 +86,28 @@ void CommandsTest::importAsksFirstAndReplacesTheHistory() {
     QCOMPARE(h.dialogs.fileFolders.last(),
              QString::fromStdString((h.dataFolder() / "历史号码").string()));
 
+    // A file with unusable lines: the status line gives the counts and the first lines, the
+    // button beside it every line with its number and reason, blank lines among them.
+    const auto messy = h.dataFolder() / "messy.txt";
+    writeFile(messy,
+              "2014001 12345\r\n\r\nx\r\n2014002 1234\r\n2014001 11111\r\n2014003 55555\r\n");
+    h.dialogs.confirmations = {true};
+    h.dialogs.files = {QString::fromStdString(messy.string())};
+    QTest::mouseClick(child<QPushButton>(w, "cmdRdLst"), Qt::LeftButton);
+    QCOMPARE(w.statusBar()->currentMessage(),
+             QStringLiteral("已存入 2 期（2014001 期至 2014003 期）；跳过 4 行（第 2 行：空行；"
+                            "第 3 行：不是开奖号码行；第 4 行：号码不是五个数字；……）"));
+    auto* details = child<QToolButton>(w, "StatusDetails");
+    QVERIFY(!details->isHidden());
+    QTest::mouseClick(details, Qt::LeftButton);
+    QCOMPARE(h.dialogs.messages.size(), 1);
+    QVERIFY(h.dialogs.messages[0].endsWith(QStringLiteral("第 5 行：期号重复或顺序颠倒")));
+    h.dialogs.messages.clear();
+
     h.dialogs.confirmations = {true};
     h.dialogs.files = {QString::fromStdString(file.string())};
     QTest::mouseClick(child<QPushButton>(w, "cmdRdLst"), Qt::LeftButton);
+    QVERIFY(details->isHidden());
     QCOMPARE(grid->model()->rowCount(), 3);
     QCOMPARE(cell(grid, 2, 0), QStringLiteral("2014003"));
     QCOMPARE(child<QLineEdit>(w, "Text1")->text(), QStringLiteral("2014004"));
@@ -171,6 +193,7 @@ void CommandsTest::manualEntryAppendsOnTheFifthDigit() {
     QVERIFY(field[1]->hasFocus());
     for (int i = 1; i <= 5; ++i) QVERIFY(field[i]->text().isEmpty());
     QCOMPARE(w.store()->rows().size(), 3u);  // clearing the fields appended nothing more
+    QCOMPARE(w.statusBar()->currentMessage(), QStringLiteral("已存入第 2014001 期 12345，共 3 期"));
     QVERIFY(h.dialogs.messages.isEmpty());
 
     // Letters never reach a digit field.
@@ -184,6 +207,10 @@ void CommandsTest::manualEntryAppendsOnTheFifthDigit() {
     QTest::qWait(20);
     QTest::keyClick(field[1], Qt::Key_7);
     QCOMPARE(field[1]->text(), QStringLiteral("7"));
+    // Backspace takes a typed digit back although the cursor stands before it.
+    field[1]->setFocus();
+    QTest::keyClick(field[1], Qt::Key_Backspace);
+    QVERIFY(field[1]->text().isEmpty());
 }
 
 void CommandsTest::manualEntryIntoAnEmptyHistoryAsksForTheIssue() {
@@ -220,6 +247,7 @@ void CommandsTest::deletionsAndClear() {
 
     QTest::mouseClick(child<QPushButton>(w, "Command3"), Qt::LeftButton);
     QCOMPARE(grid->model()->rowCount(), 29);
+    QCOMPARE(w.statusBar()->currentMessage(), QStringLiteral("已删除第 2014030 期，保留 29 期"));
     QCOMPARE(child<QLineEdit>(w, "Text1")->text(), QStringLiteral("2014030"));
 
     // 删除到选定期 offers the last issue; 2014016 keeps sixteen rows.
@@ -241,6 +269,8 @@ void CommandsTest::deletionsAndClear() {
     child<QAction>(w, "mnuEszhzd")->trigger();
     QCOMPARE(grid->model()->rowCount(), 13);
     QCOMPARE(cell(grid, 12, 0), QStringLiteral("2014013"));
+    QCOMPARE(w.statusBar()->currentMessage(),
+             QStringLiteral("已删除 3 期，保留 13 期（2014001 期至 2014013 期）"));
 
     child<QAction>(w, "mnuErase")->trigger();
     QCOMPARE(grid->model()->rowCount(), 12);
@@ -289,6 +319,10 @@ void CommandsTest::searchesFillBothGrids() {
     for (int r = 0; r < 10; ++r) counted += cell(tally, r, 2).toInt();
     QCOMPARE(counted, hits->model()->rowCount());
     QCOMPARE(cell(tally, 0, 0), QStringLiteral("1"));
+    QCOMPARE(w.statusBar()->currentMessage(),
+             QStringLiteral("检索到 %1 期").arg(hits->model()->rowCount()));
+    hits->scrollToBottom();
+    QVERIFY(hits->verticalScrollBar()->value() > 0);
 
     // 前期 mode names column 6 so; the combination search fills the same grids.
     QTest::mouseClick(child<QRadioButton>(w, "Option1(2)"), Qt::LeftButton);
@@ -296,6 +330,59 @@ void CommandsTest::searchesFillBothGrids() {
     QVERIFY(h.dialogs.messages.isEmpty());
     QCOMPARE(hits->model()->headerData(6, Qt::Horizontal).toString(), QStringLiteral("前期开奖"));
     QVERIFY(hits->model()->rowCount() > 0);
+    QCOMPARE(hits->verticalScrollBar()->value(), 0);  // the new result from its first hit
+}
+
+void CommandsTest::accessKeysSearchWhatTheFieldsShow() {
+    WindowHarness h;
+    MainWindow& w = h.start(true);
+    activate(w);
+    auto* hits = child<QTableView>(w, "MSFlexGrid2");
+    auto* search = child<QPushButton>(w, "Command1");
+    auto* combination = child<QPushButton>(w, "Command2");
+    auto* elsewhere = child<QLineEdit>(w, "Text3(0)");
+    auto issues = [&] {
+        QStringList all;
+        for (int r = 0; r < hits->model()->rowCount(); ++r) all << cell(hits, r, 0);
+        return all;
+    };
+    // The value typed and the access key pressed with the focus still in the field give the
+    // hits that leaving the field and clicking give; both differ from the value before.
+    auto check = [&](QWidget* field, const QString& typed, QPushButton* button, Qt::Key key) {
+        elsewhere->setFocus();
+        QTest::mouseClick(button, Qt::LeftButton);
+        const QStringList before = issues();
+        field->setFocus();
+        QTRY_VERIFY(field->hasFocus() || field->isAncestorOf(QApplication::focusWidget()));
+        if (auto* line = qobject_cast<QLineEdit*>(field)) line->selectAll();
+        if (auto* box = qobject_cast<QComboBox*>(field)) box->lineEdit()->selectAll();
+        QTest::keyClicks(QApplication::focusWidget(), typed);
+        QSignalSpy spy(button, &QPushButton::clicked);
+        QTest::keyClick(QApplication::focusWidget(), key, Qt::AltModifier);
+        QTRY_COMPARE(spy.count(), 1);  // the access key clicks after a moment
+        QVERIFY(field->hasFocus() || field->isAncestorOf(QApplication::focusWidget()));
+        const QStringList byKey = issues();
+        elsewhere->setFocus();
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(byKey, issues());
+        QVERIFY2(byKey != before, qPrintable(field->objectName()));
+        QVERIFY(h.dialogs.messages.isEmpty());
+    };
+
+    child<QCheckBox>(w, "Check1(1)")->setChecked(true);
+    QTest::mouseClick(child<QRadioButton>(w, "Option1(2)"), Qt::LeftButton);
+    check(child<QLineEdit>(w, "MaskEdBox2"), "4", search, Qt::Key_S);
+    check(child<QComboBox>(w, "Combo1"), "1", combination, Qt::Key_G);
+
+    child<QTabBar>(w, "TabStrip1")->setCurrentIndex(1);
+    child<QCheckBox>(w, "Check11(1)")->setChecked(true);
+    check(child<QLineEdit>(w, "Text22(1)"), "5", search, Qt::Key_S);
+
+    child<QTabBar>(w, "TabStrip1")->setCurrentIndex(2);
+    child<QCheckBox>(w, "Check1(11)")->setChecked(true);
+    QTest::mouseClick(child<QCheckBox>(w, "Check4"), Qt::LeftButton);
+    check(child<QLineEdit>(w, "Text4"), "2026100", search, Qt::Key_S);
+    QCOMPARE(child<QLineEdit>(w, "Text3(1)")->text(), QStringLiteral("2026099"));
 }
 
 void CommandsTest::badFieldsStopTheSearch() {
@@ -309,7 +396,23 @@ void CommandsTest::badFieldsStopTheSearch() {
     QVERIFY(h.dialogs.messages[0].contains(QStringLiteral("起")));
     QCOMPARE(hits->model()->rowCount(), 0);
 
+    // Numbers that are no seven-digit issue are refused too, naming the field.
+    for (const auto& [name, text] : {std::pair{"Text3(0)", "12"}, std::pair{"Text3(1)", "-5"},
+                                     std::pair{"Text3(1)", "2013000"}}) {
+        child<QLineEdit>(w, "Text3(0)")->setText("2013002");
+        child<QLineEdit>(w, "Text3(1)")->setText("2013010");
+        child<QLineEdit>(w, name)->setText(text);
+        h.dialogs.messages.clear();
+        QTest::mouseClick(child<QPushButton>(w, "Command1"), Qt::LeftButton);
+        QCOMPARE(h.dialogs.messages.size(), 1);
+        QVERIFY2(h.dialogs.messages[0].contains(QString(name) == "Text3(0)" ? "起" : "止"),
+                 qPrintable(h.dialogs.messages[0]));
+        QCOMPARE(hits->model()->rowCount(), 0);
+    }
+    h.dialogs.messages = {h.dialogs.messages[0]};
+
     child<QLineEdit>(w, "Text3(0)")->setText("2013002");
+    child<QLineEdit>(w, "Text3(1)")->setText("2013010");
     child<QTabBar>(w, "TabStrip1")->setCurrentIndex(2);
     child<QLineEdit>(w, "Text4")->setText("");
     QTest::mouseClick(child<QPushButton>(w, "Command2"), Qt::LeftButton);
@@ -363,6 +466,23 @@ void CommandsTest::referenceFieldsOfTab2() {
     QCOMPARE(child<QLineEdit>(w, "Text2(12)")->text(), QStringLiteral("7"));
     QTest::mouseClick(child<QCheckBox>(w, "Check4"), Qt::LeftButton);
     QCOMPARE(child<QLineEdit>(w, "Text3(1)")->text(), QStringLiteral("2013003"));
+
+    // The verification's range end stays with it: leaving the tab with the box ticked gives
+    // the whole history back, coming back ends the range again.
+    auto* tabs = child<QTabBar>(w, "TabStrip1");
+    QTest::mouseClick(child<QCheckBox>(w, "Check4"), Qt::LeftButton);
+    QCOMPARE(child<QLineEdit>(w, "Text3(1)")->text(), QStringLiteral("2013002"));
+    tabs->setCurrentIndex(0);
+    QCOMPARE(child<QLineEdit>(w, "Text3(1)")->text(), QStringLiteral("2013003"));
+    tabs->setCurrentIndex(2);
+    QCOMPARE(child<QLineEdit>(w, "Text3(1)")->text(), QStringLiteral("2013002"));
+    // No issue to verify: said so, and the box stays clear.
+    QTest::mouseClick(child<QCheckBox>(w, "Check4"), Qt::LeftButton);
+    child<QLineEdit>(w, "Text4")->setText("abc");
+    h.dialogs.messages.clear();
+    QTest::mouseClick(child<QCheckBox>(w, "Check4"), Qt::LeftButton);
+    QCOMPARE(h.dialogs.messages.size(), 1);
+    QVERIFY(!child<QCheckBox>(w, "Check4")->isChecked());
 }
 
 void CommandsTest::settingsMenu() {

@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -141,6 +142,10 @@ void StartupTest::everyControlHasItsCaptionAndName() {
     QTest::mouseRelease(history->viewport(), Qt::RightButton, {}, QPoint(10, 10));
     QTRY_VERIFY(child<QMenu>(w, "mnuLsgl")->isVisible());
     child<QMenu>(w, "mnuLsgl")->close();
+    QTest::mouseRelease(history->horizontalHeader()->viewport(), Qt::RightButton, {},
+                        QPoint(10, 5));
+    QTRY_VERIFY(child<QMenu>(w, "mnuLsgl")->isVisible());
+    child<QMenu>(w, "mnuLsgl")->close();
     child<QPushButton>(w, "Command9")->click();
     QTRY_VERIFY(child<QMenu>(w, "mnuSetup")->isVisible());
     child<QMenu>(w, "mnuSetup")->close();
@@ -181,6 +186,9 @@ void StartupTest::settingsSurviveARestart() {
         QVERIFY2(child<QRadioButton>(again, name)->isChecked(), name);
     }
     QCOMPARE(child<QLineEdit>(again, "MaskEdBox2")->text(), QStringLiteral("4"));
+    // The empty hits list already names the mode it starts in.
+    QCOMPARE(child<QTableView>(again, "MSFlexGrid2")->model()->headerData(6, Qt::Horizontal),
+             QStringLiteral("前期开奖"));
     QCOMPARE(child<QLineEdit>(again, "Text3(0)")->text(), QStringLiteral("2013005"));
 
     // Back to 上期: the range starts one issue after the first.

@@ -51,7 +51,7 @@ const std::map<std::string, Expected>& corpus() {
         {"letters_in_issue.txt", {{"2013001 12345", "2013003 00000"}, {2}}},
         {"repeated_issues.txt", {kThree, {3}}},
         {"descending.txt", {{"2013003 00000"}, {2, 3}}},
-        {"header_and_blank_lines.txt", {kThree, {1}}},
+        {"header_and_blank_lines.txt", {kThree, {1, 2, 4, 6, 8}}},
         {"short_lines.txt", {kThree, {1, 2, 6}}},
         {"nul_bytes.txt", {{"2013001 12345", "2013003 00000"}, {2, 3}}},
         {"text_after_digits.txt", {{"2013001 12345", "2013003 00000"}, {2}}},
