@@ -47,6 +47,7 @@ void addHistoryCommands(CLI::App& app, CliContext& ctx);      // import, history
 void addMaintenanceCommands(CLI::App& app, CliContext& ctx);  // enter, delete-last, clear, ...
 void addUpdateCommand(CLI::App& app, CliContext& ctx);        // update
 void addSearchCommands(CLI::App& app, CliContext& ctx);       // search, combo
+void addCheckCommand(CLI::App& app, CliContext& ctx);         // check
 
 // Parses the arguments and runs one command. Returns the exit status: 0 on success,
 // 2 on any failure, with one line naming the problem on `err`.
