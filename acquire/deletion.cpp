@@ -1,5 +1,4 @@
 #include <SQLiteCpp/Statement.h>
-#include <SQLiteCpp/Transaction.h>
 
 #include <charconv>
 #include <cmath>
@@ -79,40 +78,27 @@ std::filesystem::path backupFilePath(const HistoryStore& store) {
 }
 
 DeletedDraw deleteLastDraw(HistoryStore& store) {
+    // Held on through the compaction, so that it compacts the file this deletion left.
     const HistoryStore::WriteLock lock = store.lockForWriting();
-    int32_t issue = 0;
-    try {
-        SQLite::Transaction tx(store.db());
+    const int32_t issue = store.write("最后一期未能删除", [&store] {
         SQLite::Statement last(store.db(), "SELECT MAX(SQQH) FROM Lishi");
         if (!last.executeStep() || last.getColumn(0).isNull()) {
             throw InputError("历史号码为空，没有可以删除的一期");
         }
-        issue = last.getColumn(0).getInt();
+        const int32_t found = last.getColumn(0).getInt();
         SQLite::Statement del(store.db(), "DELETE FROM Lishi WHERE SQQH = ?");
-        del.bind(1, issue);
+        del.bind(1, found);
         del.exec();
-        tx.commit();
-    } catch (const SQLite::Exception& e) {
-        throw StoreError(std::string("最后一期未能删除，历史号码没有改变（数据库报告：") +
-                         e.what() + "）");
-    }
-    store.reopenReadingCursor();
+        return found;
+    });
     return {issue, compactAfter(store)};
 }
 
 std::size_t clearHistory(HistoryStore& store) {
-    const HistoryStore::WriteLock lock = store.lockForWriting();
-    std::size_t deleted = 0;
-    try {
-        SQLite::Transaction tx(store.db());
+    return store.write("清空失败", [&store] {
         store.delrec();
-        deleted = static_cast<std::size_t>(store.db().getChanges());
-        tx.commit();
-    } catch (const SQLite::Exception& e) {
-        throw StoreError(std::string("清空失败，历史号码没有改变（数据库报告：") + e.what() + "）");
-    }
-    store.reopenReadingCursor();
-    return deleted;
+        return static_cast<std::size_t>(store.db().getChanges());
+    });
 }
 
 std::optional<int64_t> parseWholeNumber(const std::string& text) {

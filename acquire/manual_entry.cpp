@@ -1,5 +1,3 @@
-#include <SQLiteCpp/Transaction.h>
-
 #include "acquire/maintenance.h"
 #include "store/draw_appender.h"
 #include "store/errors.h"
@@ -42,18 +40,9 @@ int32_t appendManualDraw(HistoryStore& store, const Digits& digits, int segmentB
 
     AppendState state{sp, {}};
     state.primeFrom(store.rows());
-    try {
-        SQLite::Transaction tx(store.db());
-        DrawAppender(store.db()).append(issue, digits, segmentBase, state);
-        tx.commit();
-    } catch (const SQLite::Exception& e) {
-        throw StoreError("第 " + std::to_string(issue) +
-                         " 期未能存入，历史号码没有改变（数据库报告：" + e.what() + "）");
-    } catch (const StoreError& e) {
-        throw StoreError(std::string(e.what()) + "，历史号码没有改变");
-    }
+    store.write("第 " + std::to_string(issue) + " 期未能存入",
+                [&] { DrawAppender(store.db()).append(issue, digits, segmentBase, state); });
     sp = state.sp;
-    store.reopenReadingCursor();
     return issue;
 }
 

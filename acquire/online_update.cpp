@@ -4,13 +4,8 @@
 #include <SQLiteCpp/Transaction.h>
 
 #include <algorithm>
-#include <array>
 #include <cctype>
-#include <map>
-#include <optional>
-#include <set>
 
-#include "acquire/history_text.h"
 #include "acquire/results_page.h"
 #include "store/draw_appender.h"
 
@@ -18,23 +13,10 @@ namespace arrange5 {
 
 namespace {
 
+using namespace std::chrono_literals;
+
 constexpr int kFirstYearForKeptHistory = 2013;
-constexpr int kLastSequenceInTable = 365;
-constexpr std::size_t kIssuesNamedInMessages = 10;
 constexpr const char* kTableId = "draw_list";
-
-// A page that has no draw table or no rows in it; the pass starts over.
-struct UnreadablePage {
-    int year;
-    std::string reason;
-};
-
-std::string hostOf(const std::string& baseUrl) {
-    const std::size_t scheme = baseUrl.find("://");
-    const std::size_t begin = scheme == std::string::npos ? 0 : scheme + 3;
-    const std::size_t end = baseUrl.find_first_of("/?#", begin);
-    return baseUrl.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
-}
 
 bool startsWithNoCase(const std::string& s, std::string_view prefix) {
     if (s.size() < prefix.size()) return false;
@@ -44,126 +26,155 @@ bool startsWithNoCase(const std::string& s, std::string_view prefix) {
     return true;
 }
 
-// "第 2016050、2016051 期", or the first few and the count: "第 2016001、…、2016010 期等共 15 期".
-std::string listIssues(const std::vector<int32_t>& issues) {
-    std::string out = "第 ";
-    for (std::size_t i = 0; i < issues.size() && i < kIssuesNamedInMessages; ++i) {
-        if (i) out += "、";
-        out += std::to_string(issues[i]);
-    }
-    out += " 期";
-    if (issues.size() > kIssuesNamedInMessages) {
-        out += "等共 " + std::to_string(issues.size()) + " 期";
-    }
-    return out;
+bool isWebAddress(const std::string& url) {
+    return startsWithNoCase(url, "http://") || startsWithNoCase(url, "https://");
 }
 
 void checkOptions(const UpdateOptions& options) {
     const auto refuse = [](const std::string& why) {
         return InputError(why + "，在线更新没有进行，历史号码没有改变");
     };
-    if (!startsWithNoCase(options.baseUrl, "http://") &&
-        !startsWithNoCase(options.baseUrl, "https://")) {
+    if (options.source == UpdateSource::Pages && !isWebAddress(options.baseUrl)) {
         throw refuse("开奖结果网址“" + options.baseUrl + "”不是以 http:// 或 https:// 开头的地址");
     }
-    if (options.yearsToKeep < 2 || options.yearsToKeep > 16) {
-        throw refuse("保留年数必须是 2 到 16，而不是 " + std::to_string(options.yearsToKeep));
+    if (options.source == UpdateSource::Official && !isWebAddress(options.officialUrl)) {
+        throw refuse("体彩官方数据的地址“" + options.officialUrl +
+                     "”不是以 http:// 或 https:// 开头的地址");
+    }
+    if (options.yearsToKeep < limits::kMinYearsToKeep ||
+        options.yearsToKeep > limits::kMaxYearsToKeep) {
+        throw refuse("保留年数必须是 " + std::to_string(limits::kMinYearsToKeep) + " 到 " +
+                     std::to_string(limits::kMaxYearsToKeep) + "，而不是 " +
+                     std::to_string(options.yearsToKeep));
     }
     if (options.currentYear < 1000 || options.currentYear > 9999) {
         throw refuse("当前年份 " + std::to_string(options.currentYear) + " 不是四位数的年份");
     }
-    if (options.segmentBase != 0 && options.segmentBase != 1) {
-        throw refuse("段数参数必须是 0 或 1");
-    }
+    if (!limits::validSegmentBase(options.segmentBase)) throw refuse("段数参数必须是 0 或 1");
     if (options.maxRestarts < 0) throw refuse("重试次数不能是负数");
+    if (options.officialPageSize < 1) throw refuse("每页期数必须大于 0");
 }
 
-// What one pass over the year pages found.
-struct PassResult {
-    std::vector<HistoryEntry> draws;
-    std::vector<int32_t> beyondTable;
-};
-
-// Reads one year's table rows (header first, newest draw first) after the draw `lastIssue`
-// (0 for none) and adds that year's new draws to `pass`. Only sequences a row gives with five
-// digits become draws; a hole below the highest sequence is reported, never filled.
-void readYear(const std::vector<TableRow>& rows, int year, int32_t lastIssue, PassResult& pass,
-              const std::string& host) {
-    std::map<int, Digits> listed;
-    std::set<int> beyond;
-    int highest = 0;
-    for (std::size_t r = 1; r < rows.size(); ++r) {
-        const TableRow& row = rows[r];
-        if (row.size() < 3) continue;
-        const std::optional<int32_t> n = readIssueCell(row[1]);
-        if (!n) continue;  // not a draw row (a second header, a note)
-        if (lastIssue != 0 && *n <= lastIssue % 100000) break;
-        // A row of another year would otherwise be stored under this page's year.
-        if (*n / 1000 != year % 100) continue;
-        const int sequence = *n % 1000;
-        highest = std::max(highest, sequence);
-        if (sequence > kLastSequenceInTable) {
-            beyond.insert(sequence);
-            continue;
-        }
-        if (const std::optional<Digits> digits = readDigitsCell(row[2])) {
-            listed.emplace(sequence, *digits);
-        }
-    }
-
-    const bool sameYear = lastIssue != 0 && lastIssue / 1000 >= year;
-    const int first = sameYear ? lastIssue % 1000 + 1 : 1;
-    std::vector<int32_t> holes;
-    const int lastInTable = std::min(highest, kLastSequenceInTable);
-    for (int k = first; k <= lastInTable; ++k) {
-        const int32_t issue = year * 1000 + k;
-        const auto it = listed.find(k);
-        if (it == listed.end()) {
-            holes.push_back(issue);
-        } else {
-            pass.draws.push_back({issue, it->second});
-        }
-    }
-    if (!holes.empty()) {
-        throw MissingDrawsError(host + " 上 " + std::to_string(year) + " 年的开奖结果页面缺少" +
-                                    listIssues(holes) +
-                                    " 期的五位号码；没有存入任何一期，历史号码保持原样",
-                                holes);
-    }
-    for (int sequence : beyond) {
-        if (sequence >= first) pass.beyondTable.push_back(year * 1000 + sequence);
-    }
+std::string todayText(const UpdateOptions& options) {
+    return options.today.empty() ? "当前年份 " + std::to_string(options.currentYear)
+                                 : "今天的日期 " + options.today;
 }
 
-PassResult readAllYears(const UpdateOptions& options, int startYear, int32_t lastIssue,
-                        const PageFetcher& fetch, const UpdateProgress& progress,
-                        const std::string& host) {
-    PassResult pass;
-    for (int year = startYear; year <= options.currentYear; ++year) {
-        const KeepGoing keepGoing = [&] { return !progress || progress(year, pass.draws.size()); };
-        if (!keepGoing()) {
-            throw CancelledError("在线更新已取消，历史号码保持原样");
+// The purge check, the start year and the last issue the new draws follow. Stored draws of a
+// year after the current one mean the clock is wrong: a purge would count the years to keep
+// from the wrong year and throw the newest draws away.
+UpdatePlan planUpdate(const HistorySnapshot& rows, const UpdateOptions& options) {
+    UpdatePlan plan;
+    plan.currentYear = options.currentYear;
+    for (const HistoryRow& row : rows) plan.storedYears.insert(row.issue / 1000);
+    if (!rows.empty()) {
+        plan.storedLastIssue = rows.back().issue;
+        if (plan.storedLastIssue / 1000 > options.currentYear) {
+            throw InputError("历史号码中已有第 " + std::to_string(plan.storedLastIssue) + " 期（" +
+                             std::to_string(plan.storedLastIssue / 1000) + " 年），晚于" +
+                             todayText(options) +
+                             "；电脑的日期大概不对，请改正后再在线更新。"
+                             "在线更新没有进行，历史号码没有改变");
         }
+    }
+    plan.purge =
+        !rows.empty() && options.currentYear - rows.front().issue / 1000 > options.yearsToKeep;
+    plan.startYear = options.currentYear - options.yearsToKeep;
+    if (!rows.empty() && !plan.purge) {
+        plan.lastIssue = rows.back().issue;
+        plan.startYear = std::max(plan.lastIssue / 1000, kFirstYearForKeptHistory);
+    }
+    return plan;
+}
+
+std::size_t newDrawsIn(const YearListing& listing, int32_t lastIssue) {
+    return static_cast<std::size_t>(
+        std::count_if(listing.draws.begin(), listing.draws.end(),
+                      [&](const ListedDraw& d) { return d.issue > lastIssue; }));
+}
+
+// One pass over the year pages, from the start year to the current year.
+std::vector<YearListing> readPages(const UpdateOptions& options, const UpdatePlan& plan,
+                                   const PageFetcher& fetch, const UpdateStatusProgress& progress,
+                                   const std::string& host) {
+    std::vector<YearListing> years;
+    std::size_t found = 0;
+    for (int year = plan.startYear; year <= options.currentYear; ++year) {
+        const std::string what = host + " 上 " + std::to_string(year) + " 年的开奖结果页面";
+        const KeepGoing keepGoing = [&] { return !progress || progress({year, found, 0}); };
+        if (!keepGoing()) throw CancelledError("在线更新已取消，历史号码保持原样");
         std::string page;
         try {
             page = fetch(resultsPageUrl(options.baseUrl, year), keepGoing);
         } catch (const CancelledError&) {
             throw;
         } catch (const FetchError& e) {
-            throw UnreadablePage{year, e.what()};
+            throw UnreadableListing{what, e.what()};
         }
         const auto rows = readTableRows(page, kTableId);
-        if (!rows) throw UnreadablePage{year, "页面中没有表格“draw_list”"};
-        if (rows->empty()) throw UnreadablePage{year, "表格“draw_list”中没有任何行"};
+        if (!rows) throw UnreadableListing{what, "页面中没有表格“draw_list”"};
+        if (rows->empty()) throw UnreadableListing{what, "表格“draw_list”中没有任何行"};
+        years.push_back(readYearTable(*rows, year));
+        found += newDrawsIn(years.back(), plan.lastIssue);
+        if (!keepGoing()) throw CancelledError("在线更新已取消，历史号码保持原样");
+    }
+    return years;
+}
 
-        const std::size_t before = pass.draws.size();
-        readYear(*rows, year, lastIssue, pass, host);
-        if (pass.draws.size() > before) lastIssue = pass.draws.back().issue;
-        if (!keepGoing()) {
-            throw CancelledError("在线更新已取消，历史号码保持原样");
+// Reads the source and checks what it listed, reading it again (from the start year or the
+// first page) while a page is unreadable, at most maxRestarts times.
+NewDraws readNewDraws(const UpdateOptions& options, const UpdatePlan& plan,
+                      const PageFetcher& fetch, const UpdateStatusProgress& progress) {
+    const bool official = options.source == UpdateSource::Official;
+    const std::string host = hostOfUrl(official ? options.officialUrl : options.baseUrl);
+    const auto describe = [&](int year) {
+        return official ? "体彩官方数据（" + host + "）中 " + std::to_string(year) + " 年的开奖号码"
+                        : host + " 上 " + std::to_string(year) + " 年的开奖结果页面";
+    };
+    OfficialReadOptions reading;
+    reading.address = options.officialUrl;
+    reading.pageSize = options.officialPageSize;
+    reading.busyPauses = options.busyPauses;
+    reading.startYear = plan.startYear;
+    reading.currentYear = plan.currentYear;
+    reading.lastIssue = plan.lastIssue;
+    reading.today = todayText(options);
+    for (int attempt = 0;; ++attempt) {
+        try {
+            const std::vector<YearListing> years =
+                official ? readOfficialListings(fetch, reading, progress)
+                         : readPages(options, plan, fetch, progress, host);
+            return collectNewDraws(years, plan, describe);
+        } catch (const UnreadableListing& page) {
+            if (attempt >= options.maxRestarts) {
+                throw FetchError("在线更新无法读取 " + page.what + "：" + page.reason +
+                                 "；共尝试 " + std::to_string(attempt + 1) +
+                                 " 次，历史号码保持原样");
+            }
         }
     }
-    return pass;
+}
+
+// A purge deletes the whole history before the draws are stored again: it may go ahead only
+// when the source gave back every year and at least every stored draw of them.
+void checkPurge(const UpdatePlan& plan, const NewDraws& found, const std::string& sourceName) {
+    if (found.draws.empty()) {
+        throw FetchError(sourceName + "中 " + std::to_string(plan.startYear) + " 年至 " +
+                         std::to_string(plan.currentYear) +
+                         " 年没有列出任何一期；过时的历史号码保持原样");
+    }
+    if (found.gap) {
+        throw MissingDrawsError(
+            "第 " + std::to_string(*found.gap) + " 期不在页面上；在线更新要先删去早于保留年数的" +
+                "历史号码再从 " + std::to_string(plan.startYear) +
+                " 年起重新读取，缺了这一期就会丢失已有的号码，所以没有进行，历史号码保持原样",
+            {*found.gap});
+    }
+    if (found.draws.back().issue < plan.storedLastIssue) {
+        throw FetchError(sourceName + "只列到第 " + std::to_string(found.draws.back().issue) +
+                         " 期，而历史号码已到第 " + std::to_string(plan.storedLastIssue) +
+                         " 期；删去过时的历史号码会丢失号码，所以没有进行，历史号码保持原样");
+    }
 }
 
 // The history must still be the one the pages were read against; another command may have
@@ -186,12 +197,72 @@ void checkHistoryUnchanged(SQLite::Database& db, const HistorySnapshot& rows) {
     }
 }
 
+// The update's only write to the store, in one transaction: the purge (when due) and the new
+// draws commit together or not at all. `sp` advances only after the commit.
+void commitUpdate(HistoryStore& store, const HistorySnapshot& before, bool purge,
+                  const std::vector<HistoryEntry>& draws, int segmentBase, LastTwoDraws& sp) {
+    AppendState state{sp, {}};
+    // Held only for the writing: the pages may take minutes, and other writers meanwhile
+    // are caught by checkHistoryUnchanged.
+    const HistoryStore::WriteLock lock = store.lockForWriting();
+    try {
+        SQLite::Transaction tx(store.db(), SQLite::TransactionBehavior::IMMEDIATE);
+        checkHistoryUnchanged(store.db(), before);
+        if (purge) {
+            store.delrec();
+        } else {
+            state.primeFrom(before);
+        }
+        DrawAppender appender(store.db());
+        for (const HistoryEntry& e : draws) appender.append(e.issue, e.digits, segmentBase, state);
+        tx.commit();
+    } catch (const SQLite::Exception& e) {
+        throw StoreError(std::string("新的开奖号码未能存入，历史号码保持原样（数据库报告：") +
+                         e.what() + "）");
+    } catch (const StoreError& e) {
+        throw StoreError(std::string("新的开奖号码未能存入，历史号码保持原样：") + e.what());
+    }
+    sp = state.sp;
+}
+
+std::string gapMessage(int32_t gap, int32_t storedUpTo) {
+    const std::string missing = std::to_string(gap);
+    const std::string stored = storedUpTo
+                                   ? "已存入到第 " + std::to_string(storedUpTo) + " 期"
+                                   : std::string("没有可以存入的新开奖号码，历史号码保持原样");
+    return "第 " + missing + " 期不在页面上；" + stored + "。可以在下面手动输入第 " + missing +
+           " 期，再在线更新其余各期。";
+}
+
 }  // namespace
+
+std::string_view updateSourceKey(UpdateSource source) {
+    return source == UpdateSource::Official ? "official" : "pages";
+}
+
+std::optional<UpdateSource> updateSourceFromKey(std::string_view key) {
+    if (key == "official") return UpdateSource::Official;
+    if (key == "pages") return UpdateSource::Pages;
+    return std::nullopt;
+}
+
+std::string_view updateSourceName(UpdateSource source) {
+    return source == UpdateSource::Official ? "体彩官方数据" : "开奖结果网页";
+}
+
+std::vector<std::chrono::milliseconds> defaultBusyPauses() {
+    return {3s, 6s, 12s, 24s, 48s};
+}
 
 std::string resultsPageUrl(const std::string& baseUrl, int year) {
     std::string base = baseUrl;
     while (!base.empty() && base.back() == '/') base.pop_back();
     return base + "/lottery/draw/list/4?d=" + std::to_string(year) + "-01-01";
+}
+
+PageFetcher makeUpdateFetcher(UpdateSource source, const FetchLimits& limits) {
+    return source == UpdateSource::Official ? makeCurlFetcher(limits, officialRequestHeaders())
+                                            : makeCurlFetcher(limits);
 }
 
 std::string UpdateReport::summary() const {
@@ -209,84 +280,65 @@ std::string UpdateReport::summary() const {
     if (!missing.empty()) {
         out += "；当年期数超过 365 的没有存入：" + listIssues(missing);
     }
+    if (!unreadableIssues.empty()) {
+        out += "；期号不是数字的 " + std::to_string(unreadableIssues.size()) + " 行没有读入：" +
+               listTexts(unreadableIssues);
+    }
+    if (skippedRows)
+        out += "；另有 " + std::to_string(skippedRows) + " 行不是当年的开奖号码，已跳过";
     return out;
 }
 
+std::string UpdateReport::warning() const {
+    return gap ? gapMessage(*gap, lastIssue) : "";
+}
+
 UpdateReport runOnlineUpdate(HistoryStore& store, const UpdateOptions& options, LastTwoDraws& sp,
-                             const PageFetcher& fetch, const UpdateProgress& progress) {
+                             const PageFetcher& fetch, const UpdateStatusProgress& progress) {
     checkOptions(options);
     if (store.readOnly()) {
         throw StoreError(store.folder().string() +
                          " 中的历史数据库不能写入，在线更新没有进行，历史号码没有改变");
     }
-    const std::string host = hostOf(options.baseUrl);
     store.reopenReadingCursor();
     const HistorySnapshot& rows = store.rows();
+    const UpdatePlan plan = planUpdate(rows, options);
+    const std::string sourceName = options.source == UpdateSource::Official
+                                       ? "体彩官方数据"
+                                       : hostOfUrl(options.baseUrl) + " 上的开奖结果页面";
 
-    const bool purge =
-        !rows.empty() && options.currentYear - rows.front().issue / 1000 > options.yearsToKeep;
-    int startYear = options.currentYear - options.yearsToKeep;
-    int32_t lastIssue = 0;
-    if (!rows.empty() && !purge) {
-        lastIssue = rows.back().issue;
-        startYear = std::max(lastIssue / 1000, kFirstYearForKeptHistory);
+    NewDraws found = readNewDraws(options, plan, fetch, progress);
+    if (plan.purge) checkPurge(plan, found, sourceName);
+    if (found.gap && found.draws.empty()) {
+        throw MissingDrawsError(gapMessage(*found.gap, 0), {*found.gap});
     }
 
-    PassResult pass;
-    for (int attempt = 0;; ++attempt) {
-        try {
-            pass = readAllYears(options, startYear, lastIssue, fetch, progress, host);
-            break;
-        } catch (const UnreadablePage& page) {
-            if (attempt >= options.maxRestarts) {
-                throw FetchError("在线更新无法读取 " + host + " 上 " + std::to_string(page.year) +
-                                 " 年的开奖结果页面：" + page.reason + "；共尝试 " +
-                                 std::to_string(attempt + 1) + " 次，历史号码保持原样");
-            }
-        }
-    }
-    if (purge && pass.draws.empty()) {
-        throw FetchError(host + " 上 " + std::to_string(startYear) + " 年至 " +
-                         std::to_string(options.currentYear) +
-                         " 年的开奖结果页面没有列出任何一期；过时的历史号码保持原样");
-    }
-
-    if (purge || !pass.draws.empty()) {
-        AppendState state{sp, {}};
-        // Held only for the writing: the pages may take minutes, and other writers meanwhile
-        // are caught by checkHistoryUnchanged.
-        const HistoryStore::WriteLock lock = store.lockForWriting();
-        try {
-            SQLite::Transaction tx(store.db(), SQLite::TransactionBehavior::IMMEDIATE);
-            checkHistoryUnchanged(store.db(), rows);
-            if (purge) {
-                store.delrec();
-            } else {
-                state.primeFrom(rows);
-            }
-            DrawAppender appender(store.db());
-            for (const HistoryEntry& e : pass.draws) {
-                appender.append(e.issue, e.digits, options.segmentBase, state);
-            }
-            tx.commit();
-        } catch (const SQLite::Exception& e) {
-            throw StoreError(std::string("新的开奖号码未能存入，历史号码保持原样（数据库报告：") +
-                             e.what() + "）");
-        } catch (const StoreError& e) {
-            throw StoreError(std::string("新的开奖号码未能存入，历史号码保持原样：") + e.what());
-        }
-        sp = state.sp;
+    if (!found.draws.empty()) {
+        commitUpdate(store, rows, plan.purge, found.draws, options.segmentBase, sp);
         store.reopenReadingCursor();
     }
 
     UpdateReport report;
-    report.added = pass.draws.size();
-    report.firstAdded = pass.draws.empty() ? 0 : pass.draws.front().issue;
+    report.source = options.source;
+    report.added = found.draws.size();
+    report.firstAdded = found.draws.empty() ? 0 : found.draws.front().issue;
     report.lastIssue = store.rows().empty() ? 0 : store.rows().back().issue;
-    report.purged = purge;
-    report.startYear = startYear;
-    report.missing = std::move(pass.beyondTable);
+    report.purged = plan.purge;
+    report.startYear = plan.startYear;
+    report.missing = std::move(found.beyondTable);
+    report.gap = found.gap;
+    report.unreadableIssues = std::move(found.unreadableIssues);
+    report.skippedRows = found.otherRows;
     return report;
+}
+
+UpdateReport runOnlineUpdate(HistoryStore& store, const UpdateOptions& options, LastTwoDraws& sp,
+                             const PageFetcher& fetch, const UpdateProgress& progress) {
+    UpdateStatusProgress status;
+    if (progress) {
+        status = [&progress](const UpdateProgressInfo& at) { return progress(at.year, at.draws); };
+    }
+    return runOnlineUpdate(store, options, sp, fetch, status);
 }
 
 }  // namespace arrange5

@@ -1,27 +1,57 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "acquire/official_source.h"
 #include "acquire/page_fetcher.h"
+#include "acquire/update_listing.h"
 #include "store/append_state.h"
 #include "store/errors.h"
 #include "store/history_store.h"
+#include "store/limits.h"
 
 namespace arrange5 {
 
+// Where the update takes the draws from.
+enum class UpdateSource {
+    Official,  // the operator's paged draw data (setting txtUpdateSource "official", default)
+    Pages,     // one results page a year under a host (setting "pages", host txtUpdateHost)
+};
+
+// "official" / "pages", as the settings file and the command line write them.
+std::string_view updateSourceKey(UpdateSource source);
+std::optional<UpdateSource> updateSourceFromKey(std::string_view key);
+// "体彩官方数据" / "开奖结果网页", as menus and the status line name them.
+std::string_view updateSourceName(UpdateSource source);
+
+// The pauses after each HTTP 567 of the official service: about a minute and a half in all.
+std::vector<std::chrono::milliseconds> defaultBusyPauses();
+
+// The source is named by every caller (the settings' default and the command line's is
+// Official); left alone it is Pages, which reads the given host as callers before the
+// official source did.
 struct UpdateOptions {
-    std::string baseUrl;  // http:// or https://, the results host (setting txtUpdateHost)
-    int yearsToKeep = 6;  // 2..16
+    UpdateSource source = UpdateSource::Pages;
+    std::string baseUrl;                           // Pages: the results host (txtUpdateHost)
+    std::string officialUrl = kOfficialSourceUrl;  // Official: the source address (txtOfficialUrl)
+    int officialPageSize = kOfficialPageSize;
+    std::vector<std::chrono::milliseconds> busyPauses = defaultBusyPauses();
+    int yearsToKeep = limits::kDefaultYearsToKeep;
     int currentYear = 0;  // from the system date, or fixed by the caller
+    std::string today;    // that date as YYYY-MM-DD, for messages; may be empty
     int segmentBase = 1;
     int maxRestarts = 3;  // how often an unreadable page may restart the pass
 };
 
 struct UpdateReport {
+    UpdateSource source = UpdateSource::Official;
     std::size_t added = 0;
     int32_t firstAdded = 0;
     int32_t lastIssue = 0;  // the last stored issue after the update, 0 for an empty history
@@ -29,14 +59,20 @@ struct UpdateReport {
     int startYear = 0;
     // Issues a page listed with a sequence above 365; they get no row.
     std::vector<int32_t> missing;
+    // The issue the source does not list; the draws stored stop before it.
+    std::optional<int32_t> gap;
+    // Rows whose issue is not a number, as listed, and rows that are no draws of their year.
+    std::vector<std::string> unreadableIssues;
+    std::size_t skippedRows = 0;
 
     // "新增 12 期，截至第 2016174 期", for the status bar and the command line.
     std::string summary() const;
+    // The gap's warning ("第 2016150 期不在页面上；……"), empty without a gap.
+    std::string warning() const;
 };
 
-// A page lists the year's draws with a hole (a sequence between the first one to add and the
-// highest that no row gives, or gives without five digits). Nothing is stored: storing the
-// draws after the hole would leave it in the history for good.
+// A gap right after the last stored issue (or at the start of an emptied history): there is
+// nothing to store, and nothing was changed. `missing()` holds the issue the source lacks.
 class MissingDrawsError : public FetchError {
   public:
     MissingDrawsError(const std::string& message, std::vector<int32_t> missing)
@@ -54,11 +90,19 @@ using UpdateProgress = std::function<bool(int year, std::size_t draws)>;
 // base + "/lottery/draw/list/4?d=" + year + "-01-01"
 std::string resultsPageUrl(const std::string& baseUrl, int year);
 
-// The online update. Reads the year pages from the start year to the current year, then, in one
-// transaction, purges an outdated history and appends the new draws with Append draw. The store
-// is changed only when every page was read; on any failure (unreachable host, HTTP error, a page
-// without the table after the restarts, a hole in the sequences, cancel) it throws and the
-// history is exactly as before. Touches only `store`; `sp` advances only when rows were stored.
+// The fetcher for a source: the official service is asked with a browser's headers.
+PageFetcher makeUpdateFetcher(UpdateSource source, const FetchLimits& limits = {});
+
+// The online update. Reads the draws from the start year to the current year from the chosen
+// source, then, in one transaction, purges an outdated history and appends the new draws with
+// Append draw, up to the first issue the source does not list (UpdateReport::gap). Throws, with
+// the history exactly as before, when nothing can be stored or anything is in doubt: an
+// unreachable host, an unreadable page after the restarts, a listing that is refused, a clock
+// behind the stored draws, a purge that would not get every year back, a gap right at the
+// start (MissingDrawsError), cancel. Touches only `store`; `sp` advances only when rows were
+// stored.
+UpdateReport runOnlineUpdate(HistoryStore& store, const UpdateOptions& options, LastTwoDraws& sp,
+                             const PageFetcher& fetch, const UpdateStatusProgress& progress);
 UpdateReport runOnlineUpdate(HistoryStore& store, const UpdateOptions& options, LastTwoDraws& sp,
                              const PageFetcher& fetch, const UpdateProgress& progress = {});
 

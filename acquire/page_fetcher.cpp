@@ -69,6 +69,13 @@ std::string transferProblem(CURLcode code) {
             return "网址的协议不受支持";
         case CURLE_URL_MALFORMAT:
             return "网址的写法有误";
+        case CURLE_WEIRD_SERVER_REPLY:
+            return "网站的答复不是正常的 HTTP 答复";
+        case CURLE_BAD_CONTENT_ENCODING:
+            return "页面的压缩格式无法解开";
+        case CURLE_SSL_CIPHER:
+        case CURLE_USE_SSL_FAILED:
+            return "安全连接（https）没有建立";
         default:
             return "网络传输出错";
     }
@@ -109,8 +116,10 @@ CURLcode perform(CURL* easy, const KeepGoing& keepGoing) {
     }
 }
 
+using HeaderList = std::unique_ptr<curl_slist, void (*)(curl_slist*)>;
+
 std::string fetchPage(const std::string& url, const FetchLimits& limits,
-                      const KeepGoing& keepGoing) {
+                      const RequestHeaders& headers, const KeepGoing& keepGoing) {
     initCurlOnce();
     EasyPtr easy(curl_easy_init(), curl_easy_cleanup);
     if (!easy) throw FetchError("网络库无法启动");
@@ -130,7 +139,17 @@ std::string fetchPage(const std::string& url, const FetchLimits& limits,
     curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBytes));
     curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, "");  // the cap applies to the decoded page
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(h, CURLOPT_USERAGENT, "arrange5/1.0");
+    if (!headers.userAgent.empty()) {
+        curl_easy_setopt(h, CURLOPT_USERAGENT, headers.userAgent.c_str());
+    }
+    if (!headers.referer.empty()) curl_easy_setopt(h, CURLOPT_REFERER, headers.referer.c_str());
+    HeaderList extra(nullptr, curl_slist_free_all);
+    if (!headers.accept.empty()) {
+        const std::string line = "Accept: " + headers.accept;
+        extra.reset(curl_slist_append(nullptr, line.c_str()));
+        if (!extra) throw FetchError("网络库无法启动");
+        curl_easy_setopt(h, CURLOPT_HTTPHEADER, extra.get());
+    }
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, appendBody);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &body);
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorText);
@@ -146,15 +165,22 @@ std::string fetchPage(const std::string& url, const FetchLimits& limits,
     }
     long status = 0;
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
-    if (status >= 400) throw FetchError("网站答复 HTTP " + std::to_string(status));
+    if (status >= 400) throw HttpStatusError("网站答复 HTTP " + std::to_string(status), status);
     return std::move(body.data);
 }
 
 }  // namespace
 
-PageFetcher makeCurlFetcher(const FetchLimits& limits) {
-    return [limits](const std::string& url, const KeepGoing& keepGoing) {
-        return fetchPage(url, limits, keepGoing);
+std::string hostOfUrl(const std::string& url) {
+    const std::size_t scheme = url.find("://");
+    const std::size_t begin = scheme == std::string::npos ? 0 : scheme + 3;
+    const std::size_t end = url.find_first_of("/?#", begin);
+    return url.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
+}
+
+PageFetcher makeCurlFetcher(const FetchLimits& limits, const RequestHeaders& headers) {
+    return [limits, headers](const std::string& url, const KeepGoing& keepGoing) {
+        return fetchPage(url, limits, headers, keepGoing);
     };
 }
 

@@ -5,6 +5,8 @@
 #include <functional>
 #include <string>
 
+#include "store/errors.h"
+
 namespace arrange5 {
 
 // Asked often while a page is on its way (several times a second); returns false to stop.
@@ -20,8 +22,30 @@ struct FetchLimits {
     std::size_t maxBytes = 5 * 1024 * 1024;
 };
 
+// The request headers a fetcher sends besides libcurl's own; an empty field is not sent.
+struct RequestHeaders {
+    std::string userAgent = "arrange5/1.0";
+    std::string accept;
+    std::string referer;
+};
+
+// A page answered with an HTTP status of 400 or above; the status tells a busy service
+// (which asks to be tried again later) from a missing page.
+class HttpStatusError : public FetchError {
+  public:
+    HttpStatusError(const std::string& message, long status)
+        : FetchError(message), status_(status) {}
+    long status() const { return status_; }
+
+  private:
+    long status_;
+};
+
+// "h.example:8080" of "https://h.example:8080/path?q", for messages.
+std::string hostOfUrl(const std::string& url);
+
 // HTTP and HTTPS only, redirects followed (to HTTP and HTTPS only); a status of 400 or above
-// is a failure.
-PageFetcher makeCurlFetcher(const FetchLimits& limits = {});
+// throws HttpStatusError.
+PageFetcher makeCurlFetcher(const FetchLimits& limits = {}, const RequestHeaders& headers = {});
 
 }  // namespace arrange5

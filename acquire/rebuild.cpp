@@ -1,5 +1,3 @@
-#include <SQLiteCpp/Transaction.h>
-
 #include "acquire/history_text.h"
 #include "acquire/maintenance.h"
 #include "store/errors.h"
@@ -16,14 +14,7 @@ ReplaceReport rebuildFromBackup(HistoryStore& store, int segmentBase, LastTwoDra
                               file.filename().string());
     }
     // The deletion commands write an empty backup file when no row is to be kept.
-    try {
-        SQLite::Transaction tx(store.db());
-        store.delrec();
-        tx.commit();
-    } catch (const SQLite::Exception& e) {
-        throw StoreError(std::string("清空失败，历史号码没有改变（数据库报告：") + e.what() + "）");
-    }
-    store.reopenReadingCursor();
+    store.write("清空失败", [&store] { store.delrec(); });
     return ReplaceReport{};
 }
 

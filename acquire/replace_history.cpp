@@ -1,7 +1,5 @@
 #include "acquire/replace_history.h"
 
-#include <SQLiteCpp/Transaction.h>
-
 #include <algorithm>
 #include <cctype>
 
@@ -30,9 +28,7 @@ ReplaceReport replaceHistory(HistoryStore& store, const HistoryText& text, int s
     AppendState state{sp, {}};
     DrawStrings earlierStrings;
     const std::size_t total = text.entries.size();
-    const HistoryStore::WriteLock lock = store.lockForWriting();
-    try {
-        SQLite::Transaction tx(store.db());
+    store.write("读入的号码未能存入", [&] {
         store.delrec();
         DrawAppender appender(store.db());
         for (std::size_t i = 0; i < total; ++i) {
@@ -48,16 +44,8 @@ ReplaceReport replaceHistory(HistoryStore& store, const HistoryText& text, int s
                 throw CancelledError("已取消，历史号码保持原样");
             }
         }
-        tx.commit();
-    } catch (const SQLite::Exception& e) {
-        throw StoreError(std::string("读入的号码未能存入，历史号码保持原样（数据库报告：") +
-                         e.what() + "）");
-    } catch (const StoreError& e) {
-        // A row the appender could not store; the transaction was rolled back on the way out.
-        throw StoreError(std::string("读入的号码未能存入，历史号码保持原样：") + e.what());
-    }
+    });
     sp = state.sp;
-    store.reopenReadingCursor();
 
     ReplaceReport report;
     report.stored = total;

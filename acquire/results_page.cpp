@@ -342,13 +342,13 @@ std::optional<Digits> readDigitsCell(std::string_view text) {
     Digits digits{};
     std::size_t found = 0;
     std::size_t at = 0;
-    while (at < text.size() && found < digits.size()) {
+    while (at < text.size()) {
         if (const std::size_t blank = blankLength(text, at)) {
             at += blank;
             continue;
         }
         const char c = text[at];
-        if (c < '0' || c > '9') return std::nullopt;
+        if (c < '0' || c > '9' || found == digits.size()) return std::nullopt;
         digits[found++] = static_cast<int16_t>(c - '0');
         ++at;
     }

@@ -25,8 +25,9 @@ std::optional<std::vector<TableRow>> readTableRows(std::string_view html, std::s
 // issue reads as the same five-digit form. Nothing when the text is not a whole number.
 std::optional<int32_t> readIssueCell(std::string_view text);
 
-// The digits cell: the first five characters that are not blanks must be digits; anything
-// after the fifth is dropped. Nothing when the cell does not give five digits.
+// The digits cell: exactly five digits, with or without blanks between and around them.
+// Nothing for anything else ("1 2 3 4", "1 2 3 4 5 6", "12a45"): a sixth digit or a note
+// after the fifth means the cell is not what the page is supposed to hold.
 std::optional<Digits> readDigitsCell(std::string_view text);
 
 }  // namespace arrange5

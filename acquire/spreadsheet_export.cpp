@@ -75,7 +75,44 @@ SheetValue classifyCellText(const std::string& text) {
     return {};
 }
 
-void writeSpreadsheet(const fs::path& file, const TextTable& cells) {
+namespace {
+
+void writeCells(lxw_workbook* wb, lxw_format* percent, const fs::path& file,
+                const std::string& name, const TextTable& cells) {
+    lxw_worksheet* sheet = workbook_add_worksheet(wb, name.c_str());
+    if (!sheet) throw Error("无法在 " + file.string() + " 中建立工作表“" + name + "”");
+    for (std::size_t r = 0; r < cells.size(); ++r) {
+        for (std::size_t k = 0; k < cells[r].size(); ++k) {
+            const std::string& text = cells[r][k];
+            if (text.empty()) continue;
+            const auto row = static_cast<lxw_row_t>(r);
+            const auto col = static_cast<lxw_col_t>(k);
+            const SheetValue value = classifyCellText(text);
+            lxw_error err = LXW_NO_ERROR;
+            switch (value.kind) {
+                case SheetValue::Kind::Number:
+                    err = worksheet_write_number(sheet, row, col, value.number, nullptr);
+                    break;
+                case SheetValue::Kind::Percent:
+                    err = worksheet_write_number(sheet, row, col, value.number, percent);
+                    break;
+                case SheetValue::Kind::Text:
+                    err = worksheet_write_string(sheet, row, col, text.c_str(), nullptr);
+                    break;
+            }
+            if (err != LXW_NO_ERROR) {
+                throw Error("无法写入 " + file.string() + " 工作表“" + name + "”第 " +
+                            std::to_string(r + 1) + " 行第 " + std::to_string(k + 1) +
+                            " 列的单元格：" + lxw_strerror(err));
+            }
+        }
+    }
+}
+
+}  // namespace
+
+void writeSpreadsheet(const fs::path& file, const TextTable& cells,
+                      const std::vector<NamedSheet>& moreSheets) {
     // The workbook is written beside the target and renamed over it at the end, so a failed
     // export leaves an earlier file as it was.
     const fs::path partial = file.string() + ".partial.xlsx";
@@ -83,35 +120,12 @@ void writeSpreadsheet(const fs::path& file, const TextTable& cells) {
     fs::remove(partial, ec);
     try {
         Workbook wb(partial);
-        lxw_worksheet* sheet = workbook_add_worksheet(wb.get(), "Sheet1");
         lxw_format* percent = workbook_add_format(wb.get());
-        if (!sheet || !percent) throw Error("无法在 " + file.string() + " 中建立工作表");
+        if (!percent) throw Error("无法在 " + file.string() + " 中建立工作表");
         format_set_num_format(percent, "0.000%");
-        for (std::size_t r = 0; r < cells.size(); ++r) {
-            for (std::size_t k = 0; k < cells[r].size(); ++k) {
-                const std::string& text = cells[r][k];
-                if (text.empty()) continue;
-                const auto row = static_cast<lxw_row_t>(r);
-                const auto col = static_cast<lxw_col_t>(k);
-                const SheetValue value = classifyCellText(text);
-                lxw_error err = LXW_NO_ERROR;
-                switch (value.kind) {
-                    case SheetValue::Kind::Number:
-                        err = worksheet_write_number(sheet, row, col, value.number, nullptr);
-                        break;
-                    case SheetValue::Kind::Percent:
-                        err = worksheet_write_number(sheet, row, col, value.number, percent);
-                        break;
-                    case SheetValue::Kind::Text:
-                        err = worksheet_write_string(sheet, row, col, text.c_str(), nullptr);
-                        break;
-                }
-                if (err != LXW_NO_ERROR) {
-                    throw Error("无法写入 " + file.string() + " 第 " + std::to_string(r + 1) +
-                                " 行第 " + std::to_string(k + 1) + " 列的单元格：" +
-                                lxw_strerror(err));
-                }
-            }
+        writeCells(wb.get(), percent, file, "Sheet1", cells);
+        for (const auto& sheet : moreSheets) {
+            writeCells(wb.get(), percent, file, sheet.name, sheet.cells);
         }
         const lxw_error err = wb.close();
         if (err != LXW_NO_ERROR) {

@@ -2,7 +2,6 @@
 
 #include <SQLiteCpp/Exception.h>
 #include <SQLiteCpp/Statement.h>
-#include <SQLiteCpp/Transaction.h>
 
 #include <initializer_list>
 #include <map>
@@ -230,25 +229,26 @@ CombinationTerms combinationTerms(SearchUpdate& u, const SearchRequest& request,
     return out;
 }
 
-// One transaction that holds the write lock from its start, so that what the store knows
-// about the working columns cannot go stale between reading it and writing.
+// One write that holds the lock from its start, so that what the store knows about the
+// working columns cannot go stale between reading it and writing. A search writes working
+// columns only: the draws, and so the reading cursor, stay as they were.
 template <typename Body>
 SearchResult inTransaction(HistoryStore& store, Body body) {
-    // A search writes its working columns, so it is a writer like any other command: a
-    // read-only store or another program's long command is reported in plain words.
-    const HistoryStore::WriteLock lock = store.lockForWriting();
-    try {
-        SQLite::Transaction tx(store.db(), SQLite::TransactionBehavior::IMMEDIATE);
-        const HistoryStore::ChangeStamp before = store.changeStamp();
-        std::map<std::string, std::string> written;
-        SearchResult result = body(store.db(), store.knownWorkingColumns(), written);
-        const HistoryStore::ChangeStamp after = store.changeStamp();
-        tx.commit();
-        store.recordWorkingColumns(written, before, after);
-        return result;
-    } catch (const SQLite::Exception& e) {
-        throw StoreError(std::string("检索无法进行（数据库报告：") + e.what() + "）");
-    }
+    HistoryStore::ChangeStamp before;
+    HistoryStore::ChangeStamp after;
+    std::map<std::string, std::string> written;
+    SearchResult result = store.write(
+        "检索无法进行",
+        [&] {
+            before = store.changeStamp();
+            SearchResult found = body(store.db(), store.knownWorkingColumns(), written);
+            after = store.changeStamp();
+            return found;
+        },
+        WriteScope::WorkingColumns);
+    // Only a committed rewrite is known to hold.
+    store.recordWorkingColumns(written, before, after);
+    return result;
 }
 
 }  // namespace

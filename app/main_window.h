@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <type_traits>
 #include <vector>
 
 #include "acquire/page_fetcher.h"
@@ -47,15 +48,23 @@ struct AppContext {
     PageFetcher fetcher;  // the online update's; empty means HTTP through libcurl
 };
 
-// Grid widths are given in twips; 15 twips make one pixel.
-inline int twipsToPixels(int twips) {
-    return (twips + 7) / 15;
-}
-
 inline constexpr const char* kWindowTitle = "排列五 跟随形态分析";
 
 // The one window: it owns the store, the S/P state, the settings in memory, the reference
 // values and every control. Handlers only wire controls to library calls.
+//
+// The window's procedures keep the names they have always had:
+//   addHaoma             fill the history grid from a freshly reopened reading cursor
+//   qihaoXianshi         show the next issue in Text1 and copy it into Text4 (issue to verify)
+//   refreshReferenceValues  the five reference values from the selected tab (ysjs on tab 3)
+//   ysjs                 the verification reference: the draw before the issue in Text4
+//   delrec               (store) delete every row of the history before it is replaced
+// historyChanged() runs the first three, and the range rule, after every change of the history.
+//
+// Files: main_window.cpp start-up and the refresh after a change; main_window_layout.cpp the
+// controls; main_window_wiring.cpp signals and mouse rules; main_window_search.cpp options,
+// reference values and the searches; main_window_history.cpp entry, import, update,
+// deletions; main_window_settings.cpp the 设置 menu; grid_export.cpp the spreadsheet exports.
 class MainWindow : public QMainWindow {
     Q_OBJECT
   public:
@@ -64,7 +73,6 @@ class MainWindow : public QMainWindow {
 
     // The shared refresh procedures.
     void addHaoma();
-    void followRangeToHistory();
     void qihaoXianshi();
     void refreshReferenceValues();
     void ysjs(bool reportBadIssue);
@@ -80,8 +88,8 @@ class MainWindow : public QMainWindow {
     bool manualReference() const { return manualReference_; }
     bool hasStore() const { return store_ != nullptr; }
     HistoryStore* store() { return store_.get(); }
-    int segmentBase() const { return segmentBase_; }
-    int yearsToKeep() const { return yearsToKeep_; }
+    int segmentBase() const { return settings_->segmentBase; }
+    int yearsToKeep() const { return settings_->yearsToKeep; }
     const std::filesystem::path& dataFolder() const { return context_.dataFolder; }
     std::filesystem::path exportFileFor(const QTableView* grid) const;
 
@@ -90,6 +98,24 @@ class MainWindow : public QMainWindow {
     void showEvent(QShowEvent* event) override;
 
   private:
+    // The tabs of TabStrip1, in their order.
+    static constexpr int kHistoryTab = 0;  // 自动历史位
+    static constexpr int kManualTab = 1;   // 手动输入号
+    static constexpr int kVerifyTab = 2;   // 验证指定期
+
+    // One tab's frame: five position boxes and five value fields, positions 1..5 at 0..4.
+    struct ReferenceTab {
+        QGroupBox* frame = nullptr;
+        std::array<QCheckBox*, 5> ticks{};
+        std::array<QLineEdit*, 5> values{};
+    };
+
+    // How the search range follows a change of the history.
+    enum class RangeRule {
+        FollowUnlessTyped,  // a bound still at its default follows, a typed bound stays
+        Defaults,           // both bounds become the new history's defaults
+    };
+
     // Layout (main_window_layout.cpp).
     void buildControls();
     void buildMenus();
@@ -97,59 +123,80 @@ class MainWindow : public QMainWindow {
     QWidget* buildSearchSide();
     QWidget* buildResultSide();
     QWidget* buildReferenceTabs();
-    void connectHandlers();
 
-    // Start-up.
+    // Wiring (main_window_wiring.cpp).
+    void connectHandlers();
+    // `handler` (a member function or a lambda) as a command: a pending edit of the field
+    // with the focus is taken in first, exactly as leaving the field would take it.
+    template <typename Handler>
+    auto asCommand(Handler handler) {
+        return [this, handler] {
+            commitPendingEdit();
+            if constexpr (std::is_member_function_pointer_v<Handler>) {
+                (this->*handler)();
+            } else {
+                handler();
+            }
+        };
+    }
+    void commitPendingEdit();
+
+    // Start-up and the refresh after a change (main_window.cpp).
     void startUp();
     void openStore();
     void fillFirstStart();
+    void historyChanged(RangeRule rule = RangeRule::FollowUnlessTyped);
+    void setRangeDefaults();
+    void followRangeToHistory();
+    void applyHistoryScrollRule();
 
-    // Reference and options.
+    // Reference and options (main_window_search.cpp).
     SearchSettings searchSettings() const;
     TallySettings tallySettings() const;
     void updateRangeStart();
-    void option1Clicked(int index);
-    void option2Clicked(int index);
-    void option3Clicked(int index);
-    void option4Clicked(int index);
-    void option5Clicked(int index);
-    void option6Clicked(int index);
+    void positionModeClicked(bool free);
+    void referenceIssueClicked(bool previous);
+    void selectionClicked(bool group);
+    void searchKindClicked(int kind);
+    void resultKindClicked(int kind);
+    void resultPositionClicked(int position);
+    void combinationColourClicked(bool redOnly);
     void tabChanged(int tab);
-    void check4Clicked();
+    void onlyBeforeClicked();
     void lagFieldLeft();
     void combinedFieldLeft();
     void manualValueLeft(int position);
+    void verifyIssueLeft();
+    std::optional<SearchRequest> searchRequest();
+    std::array<bool, 5> tickedPositions() const;
+    int selectedTab() const;
+    void showSearchResult(const SearchResult& result);
 
-    // Manual entry and maintenance.
-    void entryFieldChanged(int index);
+    // Manual entry and maintenance (main_window_history.cpp).
+    void entryFieldChanged(int position);
     void appendTypedDraw();
     void deleteLastDraw();
     void clearHistory();
     void cutToIssue();
     void dropLastIssues();
     void exportHistoryText();
-    void afterHistoryChanged();
+    void onlineUpdate();
     // Runs `change` (a cut or drop giving an optional ReplaceReport) under the busy pointer;
     // the history is shown again after it, whether it did its work or failed part way.
     template <typename Change>
     void rewriteHistory(Change change);
 
-    // Settings menu.
+    // Settings menu (main_window_settings.cpp).
     void chooseSegmentBase(int base);
     void setYearsToKeep();
     void setUpdateHost();
     void openDocument(const char* name);
-    void onlineUpdate();
 
-    // Helpers.
+    // Grid export (grid_export.cpp): writes `cells` to `file` and opens it.
+    void saveAndOpenSpreadsheet(const std::filesystem::path& file, const TextTable& cells);
+
     bool requireStore();
     void reportError(const QString& what);
-    void applyHistoryScrollRule();
-    void showSearchResult(const SearchResult& result);
-    std::optional<SearchRequest> searchRequest();
-    std::array<bool, 5> tickedPositions() const;
-    int selectedTab() const;
-    TextTable gridTexts(const QTableView* grid) const;
 
     AppContext context_;
     Settings settings_;
@@ -157,70 +204,59 @@ class MainWindow : public QMainWindow {
     QString storeProblem_;
     LastTwoDraws sp_;
 
-    // Settings in memory.
-    int yearsToKeep_ = 6;
-    bool freePositions_ = true;  // bolZyw
-    bool previousIssue_ = true;  // bolSq
-    int searchKind_ = 0;         // intLei
-    bool groupSelection_ = false;
-    int resultPosition_ = 1;
-    int resultKind_ = 0;
-    int segmentBase_ = 1;
-    bool redOnly_ = false;
-    int lagN_ = 2;
-    int combined_ = 2;
-    QString updateHost_;
-
     ReferenceValues reference_{};
     bool manualReference_ = false;
     bool entryDone_ = false;
     bool scrollPending_ = false;
-    // The history the range fields were last set from; none until start-up has set them.
+    // The history the range fields were last set from; none for an empty history.
     std::optional<HistoryBounds> rangeBounds_;
-    bool rangeTracking_ = false;
 
     HistoryTableModel* historyModel_ = nullptr;
     TextTableModel* hitsModel_ = nullptr;
     TextTableModel* tallyModel_ = nullptr;
     WheelFilter* wheelFilter_ = nullptr;
 
-    // Controls, named as the window has always named them.
-    QTableView* grid1_ = nullptr;        // MSFlexGrid1, history
-    QTableView* grid2_ = nullptr;        // MSFlexGrid2, hits
-    QTableView* grid3_ = nullptr;        // MSFlexGrid3, tally
-    std::array<QLineEdit*, 6> entry_{};  // MaskEdBox1(1..5)
-    QLabel* label12_ = nullptr;
-    QLineEdit* text1_ = nullptr;
-    std::array<QLineEdit*, 2> text3_{};
-    std::array<QRadioButton*, 4> option1_{};
-    std::array<QRadioButton*, 6> option2_{};  // indexes 4, 5
-    std::array<QRadioButton*, 4> option3_{};
-    std::array<QRadioButton*, 4> option4_{};
-    std::array<QRadioButton*, 6> option5_{};  // indexes 1..5
-    std::array<QRadioButton*, 2> option6_{};
-    QLineEdit* lagField_ = nullptr;  // MaskEdBox2
-    QTabBar* tabs_ = nullptr;        // TabStrip1
-    std::array<QGroupBox*, 3> frame2_{};
-    QStackedLayout* frames_ = nullptr;
-    std::array<QCheckBox*, 16> check1_{};  // 1..5 and 11..15
-    std::array<QLineEdit*, 16> text2_{};   // 1..5 and 11..15
-    std::array<QCheckBox*, 6> check11_{};
-    std::array<QLineEdit*, 6> text22_{};
-    QLineEdit* text4_ = nullptr;
-    QCheckBox* check4_ = nullptr;
-    QComboBox* combo1_ = nullptr;
-    QPushButton* command1_ = nullptr;
-    QPushButton* command2_ = nullptr;
-    QPushButton* cmdRdLst_ = nullptr;
-    QPushButton* command21_ = nullptr;
-    QPushButton* command4_ = nullptr;
-    QPushButton* command3_ = nullptr;
-    QPushButton* command9_ = nullptr;
-    QMenu* mnuLsgl_ = nullptr;
-    QMenu* mnuSetup_ = nullptr;
-    std::array<QAction*, 2> mnuDscs_{};
+    // Controls; each objectName is the control's traditional name, given beside it.
+    QTableView* historyGrid_ = nullptr;        // MSFlexGrid1
+    QTableView* hitsGrid_ = nullptr;           // MSFlexGrid2
+    QTableView* tallyGrid_ = nullptr;          // MSFlexGrid3
+    std::array<QLineEdit*, 5> entryDigits_{};  // MaskEdBox1(1..5)
+    QLabel* entryPrompt_ = nullptr;            // Label12
+    QLineEdit* nextIssueField_ = nullptr;      // Text1
+    QLineEdit* rangeFrom_ = nullptr;           // Text3(0), 起
+    QLineEdit* rangeTo_ = nullptr;             // Text3(1), 止
+    std::array<QRadioButton*, 2>
+        positionModeButtons_{};  // [false] 固定位 Option1(0), [true] 自由位 Option1(1)
+    std::array<QRadioButton*, 2>
+        referenceIssueButtons_{};  // [false] 前期 Option1(2), [true] 上期 Option1(3)
+    std::array<QRadioButton*, 2>
+        selectionButtons_{};  // [false] 直选 Option2(4), [true] 组选 Option2(5)
+    std::array<QRadioButton*, 4> searchKindButtons_{};      // Option3(0..3)
+    std::array<QRadioButton*, 4> resultKindButtons_{};      // Option4(0..3)
+    std::array<QRadioButton*, 5> resultPositionButtons_{};  // Option5(1..5)
+    std::array<QRadioButton*, 2>
+        colourButtons_{};                 // [false] 红蓝 Option6(0), [true] 红球 Option6(1)
+    QLineEdit* lagField_ = nullptr;       // MaskEdBox2, N of 前期
+    QTabBar* referenceTabBar_ = nullptr;  // TabStrip1
+    QStackedLayout* referenceFrames_ = nullptr;
+    // 自动历史位: Frame2(0), Check1(1..5), Text2(1..5); 手动输入号: Frame2(1), Check11(1..5),
+    // Text22(1..5); 验证指定期: Frame2(2), Check1(11..15), Text2(11..15).
+    std::array<ReferenceTab, 3> referenceTabs_{};
+    QLineEdit* verifyIssueField_ = nullptr;       // Text4
+    QCheckBox* onlyBeforeBox_ = nullptr;          // Check4, 仅检索该期前
+    QComboBox* combinedBox_ = nullptr;            // Combo1, 组合位数
+    QPushButton* searchButton_ = nullptr;         // Command1
+    QPushButton* combinationButton_ = nullptr;    // Command2
+    QPushButton* importButton_ = nullptr;         // cmdRdLst
+    QPushButton* updateButton_ = nullptr;         // Command21
+    QPushButton* exportTextButton_ = nullptr;     // Command4
+    QPushButton* deleteLastButton_ = nullptr;     // Command3
+    QPushButton* settingsButton_ = nullptr;       // Command9
+    QMenu* historyMenu_ = nullptr;                // mnuLsgl
+    QMenu* settingsMenu_ = nullptr;               // mnuSetup
+    std::array<QAction*, 2> segmentBaseItems_{};  // mnuDscs(0), mnuDscs(1)
 
-    std::array<QString, 6> manualTexts_;  // last valid text of Text22(i)
+    std::array<QString, 5> manualTexts_;  // last valid text of Text22(1..5)
     QString lagText_;                     // last valid text of MaskEdBox2
     QString combinedText_;                // last valid text of Combo1
 };

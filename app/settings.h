@@ -4,37 +4,43 @@
 
 namespace arrange5 {
 
-// The user's choices under application "Korvath", section "IniSetting": Booleans as
-// "True"/"False", integers as decimal text, each written the moment it changes.
+// The user's choices, read once at start-up and kept in memory for the run. The keys, their
+// defaults and their ranges are one table in settings.cpp.
+struct WindowSettings {
+    int yearsToKeep = 0;          // IniSerchDay: years of history the online update keeps
+    bool freePositions = false;   // bolZyw: 自由位 rather than 固定位
+    bool previousIssue = false;   // bolSq: 上期 rather than 前期
+    int searchKind = 0;           // intLei: 搜索类型选择, a CodeKind
+    bool groupSelection = false;  // bolZuxuan: 组选 rather than 直选
+    int resultPosition = 0;       // intConsqSort: 结果统计选择, 1..5
+    int resultKind = 0;           // intXianshiLei: 结果类型选择, a CodeKind
+    int segmentBase = 0;          // DsIni: the segment of the digits 0 and 1
+    bool redOnly = false;         // bolZhpm: 红球 rather than 红蓝
+    int lagN = 0;                 // intPreQi: N of 前期
+    int combined = 0;             // intZhWSetup: 组合位数
+    QString updateHost;           // txtUpdateHost: the results site of the online update
+};
+
+// The settings under application "Korvath", section "IniSetting": Booleans as "True"/"False",
+// integers as decimal text, each written the moment it changes.
 class Settings {
   public:
-    bool readBool(const char* key, bool fallback) const;
-    // The stored integer when it lies in [low, high], else the fallback.
-    int readInt(const char* key, int fallback, int low, int high) const;
-    QString readText(const char* key, const QString& fallback) const;
+    // Reads every key; a missing value or one outside its range takes the default.
+    Settings();
 
-    void writeBool(const char* key, bool value);
-    void writeInt(const char* key, int value);
-    void writeText(const char* key, const QString& value);
+    const WindowSettings& operator*() const { return values_; }
+    const WindowSettings* operator->() const { return &values_; }
+
+    // Changes one value in memory and writes its key.
+    void set(int WindowSettings::*field, int value);
+    void set(bool WindowSettings::*field, bool value);
+    void set(QString WindowSettings::*field, const QString& value);
 
     static constexpr const char* kApplication = "Korvath";
     static constexpr const char* kSection = "IniSetting";
-};
 
-// The keys, spelled as the settings store has always spelled them.
-namespace keys {
-inline constexpr const char* kYearsToKeep = "IniSerchDay";
-inline constexpr const char* kFreePositions = "bolZyw";
-inline constexpr const char* kPreviousIssue = "bolSq";
-inline constexpr const char* kSearchKind = "intLei";
-inline constexpr const char* kGroupSelection = "bolZuxuan";
-inline constexpr const char* kResultPosition = "intConsqSort";
-inline constexpr const char* kResultKind = "intXianshiLei";
-inline constexpr const char* kSegmentBase = "DsIni";
-inline constexpr const char* kRedOnly = "bolZhpm";
-inline constexpr const char* kLagN = "intPreQi";
-inline constexpr const char* kCombined = "intZhWSetup";
-inline constexpr const char* kUpdateHost = "txtUpdateHost";
-}  // namespace keys
+  private:
+    WindowSettings values_;
+};
 
 }  // namespace arrange5

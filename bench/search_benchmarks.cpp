@@ -1,6 +1,7 @@
+#include "analysis/memory_search.h"
 #include "analysis/search.h"
 #include "bench/bench_registry.h"
-#include "bench/memory_search.h"
+#include "bench/result_differences.h"
 #include "bench/search_cases.h"
 
 namespace arrange5::bench {
@@ -9,6 +10,10 @@ namespace {
 
 constexpr const char* kSharedStore = "shared";
 constexpr const char* kFreshStore = "fresh";
+
+SearchShape shapeOf(const SearchCase& c) {
+    return c.combination() ? SearchShape::combined(c.k) : SearchShape::single(c.positions);
+}
 
 SearchResult runCase(HistoryStore& store, const SearchCase& c, const SearchRequest& request) {
     return c.combination() ? runCombinationSearch(store, request, c.k)
@@ -26,7 +31,8 @@ double measureSearch(benchmark::State& state, BenchResults& results, const Measu
     state.counters["hits"] = static_cast<double>(result.hits.size());
     const Measurement* m = results.find(key);
     if (m->seconds.size() == 1) {
-        const std::string diff = differences(memorySearch(store.rows(), request, c.k), result);
+        const std::string diff =
+            differences(memorySearch(store.rows(), request, shapeOf(c)), result);
         if (diff.empty()) {
             results.note(key, std::to_string(result.hits.size()) + " hits");
         } else {
@@ -73,7 +79,7 @@ void registerSearchBenchmarks(const MeasuredHistory& history, BenchResults& resu
                     double total = 0;
                     for (auto _ : state) {
                         const double s = secondsOf([&] {
-                            SearchResult r = memorySearch(rows, request, c.k);
+                            SearchResult r = memorySearch(rows, request, shapeOf(c));
                             benchmark::DoNotOptimize(r);
                         });
                         state.SetIterationTime(s);

@@ -81,6 +81,7 @@ int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     addMaintenanceCommands(app, ctx);
     addUpdateCommand(app, ctx);
     addSearchCommands(app, ctx);
+    addBacktestCommands(app, ctx);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -95,6 +96,10 @@ int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     } catch (const CLI::ParseError& e) {
         err << "arrange5-cli: " << describeParseError(e) << "\n";
         return 2;
+    } catch (const ChangeCommittedError& e) {
+        // The change is in the file: a script must not repeat the command.
+        ctx.warn(e.what());
+        return 0;
     } catch (const Error& e) {
         err << "arrange5-cli: " << e.what() << "\n";
         return 2;

@@ -9,28 +9,14 @@
 
 #include "analysis/reference.h"
 #include "analysis/search.h"
+#include "cli/chance_json.h"
 #include "cli/cli_context.h"
+#include "cli/search_options.h"
 #include "store/errors.h"
 
 namespace arrange5::cli {
 
 namespace {
-
-struct SearchOptions {
-    std::string kind = "number";
-    std::string match = "free";
-    int earlier = 0;  // 0: 上期
-    std::string positions;
-    std::string reference;
-    std::string verify;
-    bool onlyBefore = false;
-    std::string from;
-    std::string to;
-    std::string resultKind = "number";
-    int resultPosition = 1;
-    bool group = false;
-    int k = 2;
-};
 
 std::vector<std::string_view> splitList(std::string_view text) {
     std::vector<std::string_view> items;
@@ -94,8 +80,8 @@ ReferenceValues parseReference(const std::string& text) {
     return values;
 }
 
-// Gathers the request as the window would: reference from the selected source, range from
-// the history unless given.
+}  // namespace
+
 SearchRequest buildRequest(CliContext& ctx, const SearchOptions& o) {
     SearchRequest request;
     request.settings.kind = parseKind(o.kind, "--kind");
@@ -144,6 +130,8 @@ SearchRequest buildRequest(CliContext& ctx, const SearchOptions& o) {
     return request;
 }
 
+namespace {
+
 void printResult(CliContext& ctx, const SearchRequest& request, const SearchResult& result) {
     nlohmann::ordered_json out;
     out["reference"] = request.reference;
@@ -163,8 +151,11 @@ void printResult(CliContext& ctx, const SearchRequest& request, const SearchResu
                                 {"percent", row.percent}});
     }
     out["total"] = result.total;
+    addChanceFields(out, result, request.tally.resultKind);
     ctx.out << out.dump() << "\n";
 }
+
+}  // namespace
 
 void addSearchOptions(CLI::App* cmd, SearchOptions& o, bool tickedPositions) {
     cmd->add_option("--kind", o.kind, "搜索类型：number、bigsmall、oddeven、segment 或 0..3");
@@ -184,8 +175,6 @@ void addSearchOptions(CLI::App* cmd, SearchOptions& o, bool tickedPositions) {
     cmd->add_option("--result-pos", o.resultPosition, "结果统计位 1..5")->check(CLI::Range(1, 5));
     cmd->add_flag("--group", o.group, "组选：统计第 1 位到结果统计位");
 }
-
-}  // namespace
 
 void addSearchCommands(CLI::App& app, CliContext& ctx) {
     auto single = std::make_shared<SearchOptions>();

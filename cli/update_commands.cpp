@@ -5,14 +5,16 @@
 #include "acquire/online_update.h"
 #include "cli/cli_context.h"
 #include "store/errors.h"
+#include "store/limits.h"
 
 namespace arrange5::cli {
 
 namespace {
 
 struct UpdateArgs {
+    std::string source = "official";
     std::string url;
-    int yearsToKeep = 6;
+    int yearsToKeep = limits::kDefaultYearsToKeep;
     std::string today;
 };
 
@@ -35,32 +37,52 @@ int yearOfDate(const std::string& text) {
     return y;
 }
 
-int currentYear() {
+// The system date, YYYY-MM-DD.
+std::string systemDate() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    return local.tm_year + 1900;
+    char text[16] = {};
+    std::strftime(text, sizeof text, "%Y-%m-%d", &local);
+    return text;
 }
 
 }  // namespace
 
 void addUpdateCommand(CLI::App& app, CliContext& ctx) {
     auto args = std::make_shared<UpdateArgs>();
-    auto* update = app.add_subcommand("update", "从开奖结果网站在线更新历史号码");
-    update->add_option("--url", args->url, "开奖结果网站的地址，例如 https://example.org")
-        ->required();
+    auto* update = app.add_subcommand("update", "在线更新历史号码（体彩官方数据或开奖结果网页）");
+    update
+        ->add_option("--source", args->source,
+                     "开奖结果来源：official（体彩官方数据，默认）或 pages（开奖结果网页）")
+        ->check(CLI::IsMember({"official", "pages"}));
+    update->add_option("--url", args->url,
+                       "official：代替默认的体彩官方数据地址；pages：开奖结果网站的地址，"
+                       "例如 https://example.org");
     update->add_option("--years-to-keep", args->yearsToKeep, "保留多少年的历史号码（2 到 16）")
-        ->check(CLI::Range(2, 16));
+        ->check(CLI::Range(limits::kMinYearsToKeep, limits::kMaxYearsToKeep));
     update->add_option("--today", args->today, "当前日期，YYYY-MM-DD");
     update->callback([&ctx, args] {
         UpdateOptions options;
-        options.baseUrl = args->url;
+        options.source = *updateSourceFromKey(args->source);
+        if (options.source == UpdateSource::Pages) {
+            if (args->url.empty()) {
+                throw InputError(
+                    "--source pages 需要用 --url 给出开奖结果网站的地址，在线更新没有进行，"
+                    "历史号码没有改变");
+            }
+            options.baseUrl = args->url;
+        } else if (!args->url.empty()) {
+            options.officialUrl = args->url;
+        }
         options.yearsToKeep = args->yearsToKeep;
-        options.currentYear = args->today.empty() ? currentYear() : yearOfDate(args->today);
+        options.today = args->today.empty() ? systemDate() : args->today;
+        options.currentYear = yearOfDate(options.today);
         options.segmentBase = ctx.segmentBase;
         const UpdateReport report =
-            runOnlineUpdate(ctx.store(), options, ctx.sp, makeCurlFetcher());
-        ctx.out << report.summary() << "\n";
+            runOnlineUpdate(ctx.store(), options, ctx.sp, makeUpdateFetcher(options.source));
+        ctx.out << updateSourceName(report.source) << "：" << report.summary() << "\n";
+        ctx.warn(report.warning());
     });
 }
 

@@ -14,8 +14,9 @@ set -euo pipefail
 packages_of() {
     case "$1" in
         build)
+            # Qt Charts' CMake package needs Qt6OpenGL's, which Debian ships in libqt6opengl6-dev.
             echo g++ cmake ninja-build pkg-config \
-                qt6-base-dev qt6-qpa-plugins qt6-charts-dev qt6-translations-l10n fonts-noto-cjk \
+                qt6-base-dev qt6-qpa-plugins qt6-charts-dev libqt6opengl6-dev qt6-translations-l10n fonts-noto-cjk \
                 libsqlite3-dev libsqlitecpp-dev libcurl4-openssl-dev libssl-dev libgumbo-dev \
                 libxlsxwriter-dev libcli11-dev nlohmann-json3-dev libboost-math-dev ;;
         test) echo libgtest-dev libgmock-dev libcpp-httplib-dev unzip xvfb xauth ;;

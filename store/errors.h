@@ -5,6 +5,9 @@
 
 namespace arrange5 {
 
+// What every failed write adds to its message: the transaction was rolled back.
+inline constexpr const char* kHistoryUnchanged = "历史号码保持原样";
+
 // Every failure the libraries report derives from this; the message is meant for the user.
 class Error : public std::runtime_error {
   public:
@@ -25,6 +28,13 @@ class NotADatabaseError : public StoreError {
 
 // Another copy of the program is writing to the same data folder.
 class StoreBusyError : public StoreError {
+  public:
+    using StoreError::StoreError;
+};
+
+// The change was committed, then a step after the commit failed (reading the history
+// again): the command is done and must not be repeated. Front ends report it as a warning.
+class ChangeCommittedError : public StoreError {
   public:
     using StoreError::StoreError;
 };

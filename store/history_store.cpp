@@ -310,6 +310,43 @@ void HistoryStore::execute(const std::string& sql) {
     }
 }
 
+void HistoryStore::runWrite(std::string_view failure, const std::function<void()>& body,
+                            WriteScope scope) {
+    // Refusals before anything begins (read-only, another writer) keep their own words.
+    const WriteLock lock = lockForWriting();
+    const std::string prefix = std::string(failure) + "，" + kHistoryUnchanged;
+    ChangeStamp before;
+    ChangeStamp after;
+    try {
+        // IMMEDIATE takes the database's write lock at BEGIN. A deferred transaction that
+        // reads first and writes later can find, at its first write, that another connection
+        // (the sqlite3 shell, a program that ignores our writer lock) committed in between;
+        // SQLite then refuses the write outright instead of waiting. Taken at BEGIN, the
+        // lock is waited for, and what the body reads is what it writes on.
+        SQLite::Transaction tx(db(), SQLite::TransactionBehavior::IMMEDIATE);
+        if (scope == WriteScope::WorkingColumns) before = changeStamp();
+        body();
+        if (scope == WriteScope::WorkingColumns) after = changeStamp();
+        // A COMMIT that fails leaves the transaction open, and its destructor rolls it back.
+        tx.commit();
+    } catch (const SQLite::Exception& e) {
+        throw StoreError(prefix + "（数据库报告：" + e.what() + "）");
+    } catch (const StoreError& e) {
+        throw StoreError(prefix + "：" + e.what());
+    }
+    try {
+        if (scope == WriteScope::Draws) {
+            reopenReadingCursor();
+        } else if (snapshotStamp_ == before) {
+            // No draw changed: a cursor that was current still is.
+            snapshotStamp_ = after;
+        }
+    } catch (const std::exception& e) {
+        throw ChangeCommittedError(std::string("改动已经存入，但之后重新读取历史号码失败（") +
+                                   e.what() + "）；不要重复这个命令，请重新启动程序");
+    }
+}
+
 void HistoryStore::delrec() {
     const WriteLock lock = lockForWriting();
     execute("DELETE FROM Lishi");

@@ -4,15 +4,25 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <type_traits>
+#include <utility>
 
 #include "store/history_row.h"
 #include "store/writer_lock.h"
 
 namespace arrange5 {
+
+// What a write may change, which decides what has to be read again after it commits.
+enum class WriteScope {
+    Draws,           // rows of Lishi: the reading cursor is read again
+    WorkingColumns,  // only the searches' working columns and Carcu: the cursor stays as it is
+};
 
 // The history database of one data folder: the open file, the append statement's
 // database handle and the reading cursor, an issue-ordered snapshot of Lishi.
@@ -59,6 +69,26 @@ class HistoryStore {
 
     void execute(const std::string& sql);
 
+    // The one way a command changes the store: takes the writer lock, runs `body` in one
+    // transaction and commits, so a command that fails changes nothing. A database error
+    // inside (or a StoreError of the body) becomes StoreError "<failure>，历史号码保持原样…";
+    // the body's other errors (InputError, CancelledError, …) pass through unchanged after
+    // the rollback. A step after the commit that fails throws ChangeCommittedError. Returns
+    // what `body` returns. Bodies do not nest.
+    template <class Body>
+    auto write(std::string_view failure, Body&& body, WriteScope scope = WriteScope::Draws) {
+        using Result = std::invoke_result_t<Body&>;
+        if constexpr (std::is_void_v<Result>) {
+            runWrite(
+                failure, [&] { body(); }, scope);
+        } else {
+            std::optional<Result> result;
+            runWrite(
+                failure, [&] { result.emplace(body()); }, scope);
+            return std::move(*result);
+        }
+    }
+
     // Held by every command that changes the store, from before its transaction begins until
     // after it ends, so that a second window or CLI on the same folder waits or is refused
     // instead of interleaving its writes. Nested holds within one store share the lock.
@@ -91,6 +121,7 @@ class HistoryStore {
     void compactDb();
 
   private:
+    void runWrite(std::string_view failure, const std::function<void()>& body, WriteScope scope);
     void open();
     void createDatabase();
     void openConnection(const std::filesystem::path& file, bool readOnly, bool fallback);

@@ -124,38 +124,35 @@ TEST_F(OnlineUpdateFailure, PageOverTheSizeCapIsRefused) {
                 HasSubstr("大于 5 MiB"));
 }
 
-TEST_F(OnlineUpdateFailure, HoleInTheSequencesStoresNothingAndNamesTheIssues) {
+TEST_F(OnlineUpdateFailure, HoleRightAfterTheLastStoredIssueStoresNothingAndNamesIt) {
     auto served = realBetween(2015001, 2016359);
-    std::erase_if(served, [](const HistoryEntry& e) { return e.issue == 2016050; });
+    std::erase_if(served, [](const HistoryEntry& e) { return e.issue == 2015101; });
     ResultsServer site(served);
     try {
         runOnlineUpdate(store, options(site.baseUrl(), 2016, 2), sp, makeCurlFetcher());
         ADD_FAILURE() << "the update did not fail";
     } catch (const MissingDrawsError& e) {
-        EXPECT_THAT(e.missing(), ElementsAre(2016050));
-        EXPECT_THAT(std::string(e.what()), AllOf(HasSubstr("2016050"), HasSubstr("127.0.0.1")));
+        EXPECT_THAT(e.missing(), ElementsAre(2015101));
+        EXPECT_THAT(std::string(e.what()),
+                    AllOf(HasSubstr("第 2015101 期不在页面上"), HasSubstr("历史号码保持原样")));
     }
     EXPECT_EQ(dump(), before_);
     // A hole is what the site says, not a failure to read it: no restart.
     EXPECT_THAT(site.requestedYears(), ElementsAre(2015, 2016));
 }
 
-TEST_F(OnlineUpdateFailure, DigitsCellWithoutFiveDigitsCountsAsNotListed) {
+TEST_F(OnlineUpdateFailure, DigitsCellWithoutFiveDigitsRefusesTheUpdateNamingTheCell) {
     ResultsServer site(realBetween(2015001, 2015358));
-    std::string page = "<table id=draw_list><tr><th>h</th></tr>";
-    page += drawRow("16004", "1 2 3 4 5");
-    page += drawRow("16003", "1 2 3 4");
-    page += drawRow("16002", "12a45");
-    page += drawRow("16001", "");
-    page += "</table>";
-    site.override(2016, [page](httplib::Response& res) { res.set_content(page, "text/html"); });
-    try {
-        runOnlineUpdate(store, options(site.baseUrl(), 2016, 2), sp, makeCurlFetcher());
-        ADD_FAILURE() << "the update did not fail";
-    } catch (const MissingDrawsError& e) {
-        EXPECT_THAT(e.missing(), ElementsAre(2016001, 2016002, 2016003));
+    for (const char* cell : {"1 2 3 4", "12a45", ""}) {
+        std::string page = "<table id=draw_list><tr><th>h</th></tr>";
+        page += drawRow("16002", "1 2 3 4 5");
+        page += drawRow("16001", cell);
+        page += "</table>";
+        site.override(2016, [page](httplib::Response& res) { res.set_content(page, "text/html"); });
+        const std::string why = expectFailure<FetchError>(site.baseUrl(), makeCurlFetcher());
+        EXPECT_THAT(why, AllOf(HasSubstr("第 2016001 期"), HasSubstr("“" + std::string(cell) + "”"),
+                               HasSubstr("不是五位数字")));
     }
-    EXPECT_EQ(dump(), before_);
 }
 
 TEST_F(OnlineUpdateFailure, CancelBetweenPagesChangesNothing) {

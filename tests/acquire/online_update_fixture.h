@@ -53,6 +53,7 @@ class OnlineUpdateTest : public ::testing::Test {
 
     UpdateOptions options(const std::string& baseUrl, int currentYear, int yearsToKeep) const {
         UpdateOptions o;
+        o.source = UpdateSource::Pages;
         o.baseUrl = baseUrl;
         o.currentYear = currentYear;
         o.yearsToKeep = yearsToKeep;

@@ -1,7 +1,8 @@
 #pragma once
 
-// A results site on 127.0.0.1 for the online update tests: one page a year, generated from a
-// list of draws, with per-year overrides for the failures a real site shows.
+// Stand-ins on 127.0.0.1 for the online update tests: a results site with one page a year and
+// the official paged draw data, generated from a list of draws, with overrides for the
+// failures a real site shows.
 
 #include <httplib.h>
 #include <netinet/in.h>
@@ -13,6 +14,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <nlohmann/json.hpp>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -170,6 +172,131 @@ class ResultsServer {
     std::map<int, PageStyle> styles_;
     std::map<int, Answer> overrides_;
     std::vector<int> requested_;
+};
+
+// The operator's paged draw data on 127.0.0.1: the draws newest first, as JSON pages, with
+// per-page overrides for the failures a real service shows.
+class OfficialServer {
+  public:
+    using Override = std::function<void(httplib::Response&)>;
+    static constexpr const char* kPath = "/gateway/lottery/getHistoryPageListV1.qry";
+
+    explicit OfficialServer(std::vector<HistoryEntry> draws) : draws_(std::move(draws)) {
+        server_.set_keep_alive_timeout(1);
+        server_.Get(kPath, [this](const httplib::Request& req, httplib::Response& res) {
+            serve(req, res);
+        });
+        port_ = server_.bind_to_any_port("127.0.0.1");
+        if (port_ <= 0) throw std::runtime_error("the test server could not bind a port");
+        thread_ = std::thread([this] { server_.listen_after_bind(); });
+        while (!server_.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ~OfficialServer() {
+        server_.stop();
+        thread_.join();
+    }
+    OfficialServer(const OfficialServer&) = delete;
+    OfficialServer& operator=(const OfficialServer&) = delete;
+
+    std::string address() const {
+        return "http://127.0.0.1:" + std::to_string(port_) + kPath +
+               "?gameNo=350133&provinceId=0&isVerify=1";
+    }
+
+    // The JSON answer for one page of `draws` (oldest first in the vector, newest first on
+    // the pages).
+    static nlohmann::json page(const std::vector<HistoryEntry>& draws, int pageSize, int pageNo) {
+        nlohmann::json list = nlohmann::json::array();
+        const std::size_t first = static_cast<std::size_t>(pageSize) * (pageNo - 1);
+        for (std::size_t i = first; i < first + pageSize && i < draws.size(); ++i) {
+            const HistoryEntry& e = draws[draws.size() - 1 - i];
+            std::string result;
+            for (int d : e.digits) result += (result.empty() ? "" : " ") + std::to_string(d);
+            list.push_back({{"lotteryDrawNum", fiveDigitIssue(e.issue)},
+                            {"lotteryDrawResult", result},
+                            {"lotteryDrawTime", "2026-01-01"}});
+        }
+        const int pages = static_cast<int>((draws.size() + pageSize - 1) / pageSize);
+        return {{"success", true},
+                {"errorCode", "0"},
+                {"value",
+                 {{"list", list},
+                  {"pageNo", pageNo},
+                  {"pageSize", pageSize},
+                  {"pages", pages},
+                  {"total", draws.size()}}}};
+    }
+
+    // Answers the page this way for the next `times` requests (every request when 0).
+    void override(int pageNo, Override answer, int times = 0) {
+        std::lock_guard lock(mutex_);
+        overrides_[pageNo] = {std::move(answer), times};
+    }
+    // Changes the JSON of the page before it is sent, on every request.
+    void edit(int pageNo, std::function<void(nlohmann::json&)> change) {
+        override(pageNo, [this, pageNo, change](httplib::Response& res) {
+            nlohmann::json doc;
+            {
+                std::lock_guard lock(mutex_);
+                doc = page(draws_, lastPageSize_, pageNo);
+            }
+            change(doc);
+            res.set_content(doc.dump(), "application/json");
+        });
+    }
+
+    std::vector<int> requestedPages() const {
+        std::lock_guard lock(mutex_);
+        return requested_;
+    }
+    httplib::Headers lastHeaders() const {
+        std::lock_guard lock(mutex_);
+        return lastHeaders_;
+    }
+
+  private:
+    struct Answer {
+        Override answer;
+        int remaining = 0;
+    };
+
+    void serve(const httplib::Request& req, httplib::Response& res) {
+        const int pageNo = std::stoi("0" + req.get_param_value("pageNo"));
+        const int pageSize = std::stoi("0" + req.get_param_value("pageSize"));
+        if (pageNo < 1 || pageSize < 1 || req.get_param_value("gameNo") != "350133") {
+            res.status = 400;
+            return;
+        }
+        Override answer;
+        std::string body;
+        {
+            std::lock_guard lock(mutex_);
+            requested_.push_back(pageNo);
+            lastHeaders_ = req.headers;
+            lastPageSize_ = pageSize;
+            auto it = overrides_.find(pageNo);
+            if (it != overrides_.end()) {
+                answer = it->second.answer;
+                if (it->second.remaining > 0 && --it->second.remaining == 0) overrides_.erase(it);
+            }
+            if (!answer) body = page(draws_, pageSize, pageNo).dump();
+        }
+        if (answer) {
+            answer(res);
+        } else {
+            res.set_content(body, "application/json;charset=UTF-8");
+        }
+    }
+
+    httplib::Server server_;
+    std::thread thread_;
+    int port_ = 0;
+    mutable std::mutex mutex_;
+    std::vector<HistoryEntry> draws_;
+    std::map<int, Answer> overrides_;
+    std::vector<int> requested_;
+    httplib::Headers lastHeaders_;
+    int lastPageSize_ = 30;
 };
 
 // A socket listening on 127.0.0.1 at a port the system picks, which it stores in `port`.

@@ -119,9 +119,6 @@ TEST(ResultsPageCells, DigitsWithOrWithoutBlanksGiveTheSameDraw) {
     EXPECT_EQ(readDigitsCell("0\xE3\x80\x80"
                              "1982"),
               expected);
-    // Characters after the fifth are dropped.
-    EXPECT_EQ(readDigitsCell("019827"), expected);
-    EXPECT_EQ(readDigitsCell("0 1 9 8 2 (试机号 123)"), expected);
 }
 
 TEST(ResultsPageCells, DigitsCellThatDoesNotGiveFiveDigitsIsRejected) {
@@ -132,6 +129,10 @@ TEST(ResultsPageCells, DigitsCellThatDoesNotGiveFiveDigitsIsRejected) {
     EXPECT_FALSE(readDigitsCell("待开奖"));
     EXPECT_FALSE(readDigitsCell("1,2,3,4,5"));
     EXPECT_FALSE(readDigitsCell("１２３４５"));  // full-width digits
+    // A sixth digit or a note after the fifth is not dropped: the cell is refused.
+    EXPECT_FALSE(readDigitsCell("019827"));
+    EXPECT_FALSE(readDigitsCell("1 2 3 4 5 6"));
+    EXPECT_FALSE(readDigitsCell("0 1 9 8 2 (试机号 123)"));
 }
 
 }  // namespace

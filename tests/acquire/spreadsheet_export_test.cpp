@@ -14,8 +14,9 @@ namespace {
 using Kind = SheetValue::Kind;
 
 // A workbook is a zip file; the sheet is one XML member of it.
-std::string sheetXml(const std::filesystem::path& workbook) {
-    const std::string command = "unzip -p '" + workbook.string() + "' xl/worksheets/sheet1.xml";
+std::string sheetXml(const std::filesystem::path& workbook,
+                     const std::string& member = "xl/worksheets/sheet1.xml") {
+    const std::string command = "unzip -p '" + workbook.string() + "' " + member;
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
     std::string out;
     char buffer[4096];
@@ -57,6 +58,17 @@ TEST(SpreadsheetExport, CellsLandOneRowAndColumnFurther) {
     EXPECT_EQ(xml.find(R"(r="C4")"), std::string::npos);  // empty cells stay empty
     EXPECT_EQ(xml.find(R"(r="A5")"), std::string::npos);
     EXPECT_NE(xml.find(R"(<dimension ref="A1:D4"/>)"), std::string::npos);
+
+    // A further sheet follows Sheet1 under its own name, its cells classified the same way.
+    writeSpreadsheet(file, {{"序号"}, {"1"}},
+                     {{"与随机比较", {{"结果", "出现次数", "随机概率"}, {"2", "129", "10.000%"}}}});
+    EXPECT_NE(sheetXml(file, "xl/workbook.xml").find(R"(<sheet name="与随机比较" sheetId="2")"),
+              std::string::npos)
+        << sheetXml(file, "xl/workbook.xml");
+    const std::string second = sheetXml(file, "xl/worksheets/sheet2.xml");
+    EXPECT_NE(second.find(R"(<c r="B2"><v>129</v></c>)"), std::string::npos) << second;
+    EXPECT_NE(second.find(R"(<c r="C2" s="1"><v>0.1</v></c>)"), std::string::npos);
+    EXPECT_EQ(sheetXml(file).find(R"(r="B2")"), std::string::npos);
 }
 
 TEST(SpreadsheetExport, ReplacesAnEarlierFileAndKeepsItWhenSavingFails) {

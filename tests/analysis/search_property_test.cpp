@@ -1,5 +1,7 @@
 // The SQL searches against a direct in-memory computation of the same question, over many
-// small random histories and settings: hits, tally, total and every column of Lishi.
+// small random histories and settings: hits, tally, total and every column of Lishi. The
+// program's own in-memory engine (the walk-forward verification's) must agree with the SQL
+// path on the same cases.
 #include <SQLiteCpp/Statement.h>
 #include <gtest/gtest.h>
 
@@ -7,6 +9,9 @@
 #include <random>
 #include <sstream>
 
+#include "analysis/backtest.h"
+#include "analysis/memory_search.h"
+#include "analysis/reference.h"
 #include "search_model.h"
 
 namespace arrange5 {
@@ -125,6 +130,43 @@ void expectSameResult(const SearchResult& got, const ModelOutcome& want) {
     }
 }
 
+void expectSameSearch(const SearchResult& got, const SearchResult& sql) {
+    ASSERT_EQ(got.hits.size(), sql.hits.size());
+    for (std::size_t i = 0; i < sql.hits.size(); ++i) {
+        EXPECT_EQ(got.hits[i].issue, sql.hits[i].issue) << "hit " << i;
+        EXPECT_EQ(got.hits[i].values, sql.hits[i].values) << "hit " << i;
+        EXPECT_EQ(got.hits[i].matched, sql.hits[i].matched) << "hit " << i;
+    }
+    EXPECT_EQ(got.total, sql.total);
+    EXPECT_EQ(got.earlierMode, sql.earlierMode);
+    ASSERT_EQ(got.tally.size(), sql.tally.size());
+    for (std::size_t i = 0; i < sql.tally.size(); ++i) {
+        EXPECT_EQ(got.tally[i].rank, sql.tally[i].rank);
+        EXPECT_EQ(got.tally[i].value, sql.tally[i].value) << "tally row " << i;
+        EXPECT_EQ(got.tally[i].count, sql.tally[i].count) << "tally row " << i;
+        EXPECT_EQ(got.tally[i].percent, sql.tally[i].percent) << "tally row " << i;
+    }
+}
+
+// The counts the verification keeps row by row: the range's rows filed one at a time, then
+// one question with the reference, must give the SQL search's hit count and tally.
+void expectSameCounts(const HistorySnapshot& rows, const SearchRequest& request,
+                      const SearchShape& shape, const SearchResult& sql) {
+    const std::size_t lag =
+        request.settings.previousIssue ? 1 : static_cast<std::size_t>(request.settings.lagN);
+    FollowingCounts counts(request.settings, request.tally, shape);
+    for (std::size_t r = lag; r < rows.size(); ++r) {
+        if (rows[r].issue >= request.from && rows[r].issue <= request.to) {
+            counts.add(rows[r], rows[r - lag]);
+        }
+    }
+    const FollowingCounts::Counts c = counts.query(request.reference);
+    EXPECT_EQ(c.hits, int64_t(sql.hits.size()));
+    for (const TallyRow& row : sql.tally) {
+        EXPECT_EQ(c.counters[std::size_t(row.value)], row.count) << "outcome " << row.value;
+    }
+}
+
 // Compares the whole table, so a column written that should have been left alone shows too.
 void expectTable(const LishiTable& got, const LishiTable& want) {
     ASSERT_EQ(got.rows.size(), want.rows.size());
@@ -163,6 +205,10 @@ TEST(SearchProperty, SqlSearchesAgreeWithDirectComputation) {
             const SearchResult got = combination ? runCombinationSearch(*history.store, request, k)
                                                  : runSingleSearch(*history.store, request);
             expectSameResult(got, want);
+            const SearchShape shape =
+                combination ? SearchShape::combined(k) : SearchShape::single(request.positions);
+            expectSameSearch(memorySearch(history.store->rows(), request, shape), got);
+            expectSameCounts(history.store->rows(), request, shape, got);
             EXPECT_EQ(got.earlierMode, !request.settings.previousIssue);
             EXPECT_EQ(readCarcu(*history.store), want.carcu);
             for (const auto& [column, values] : want.writes) expected.set(column, values);
@@ -172,6 +218,54 @@ TEST(SearchProperty, SqlSearchesAgreeWithDirectComputation) {
         }
     }
     EXPECT_GT(hitsSeen, 1000) << "the random cases should produce plenty of hits";
+}
+
+// Every target of the walk-forward verification must see what 验证指定期 with 仅检索该期前
+// shows through the SQL search: the same reference, hit count and tally order.
+TEST(SearchProperty, WalkForwardTargetsAgreeWithVerifySearch) {
+    Random rnd(20261208);
+    SearchHistory history({});
+    int answered = 0;
+    for (int h = 0; h < 60; ++h) {
+        const int storedBase = rnd.between(0, 1);
+        history.replace(randomHistory(rnd), storedBase);
+        if (history.entries.empty()) continue;
+        const SearchRequest base = randomRequest(rnd, history, storedBase);
+        const bool combination = rnd.chance(0.5);
+        const int k = combination ? rnd.between(1, 5) : 0;
+        BacktestRequest request;
+        request.settings = base.settings;
+        request.tally = base.tally;
+        request.shape =
+            combination ? SearchShape::combined(k) : SearchShape::single(base.positions);
+        request.firstTarget = history.firstIssue();
+        const HistorySnapshot& rows = history.store->rows();
+        const BacktestResult result = runBacktest(rows, request);
+        SCOPED_TRACE("history " + std::to_string(h) + ": " + describe(base, k));
+        ASSERT_EQ(result.targets.size(), rows.size());
+        for (int sample = 0; sample < 3; ++sample) {
+            const TargetResult& t =
+                result.targets[std::size_t(rnd.between(0, int(rows.size()) - 1))];
+            SCOPED_TRACE("target " + std::to_string(t.issue));
+            const auto verified = verifyReference(rows, t.issue, true, base.settings);
+            ASSERT_EQ(verified.has_value(), t.reference.has_value());
+            if (!verified) continue;
+            EXPECT_EQ(verified->values, *t.reference);
+            SearchRequest sql = base;
+            sql.reference = verified->values;
+            sql.from = *defaultRangeStart(rows, base.settings);
+            sql.to = verified->rangeEnd;
+            const SearchResult got = combination ? runCombinationSearch(*history.store, sql, k)
+                                                 : runSingleSearch(*history.store, sql);
+            ASSERT_EQ(t.hits, int64_t(got.hits.size()));
+            if (got.hits.empty()) continue;
+            ++answered;
+            std::vector<int> ranking;
+            for (const TallyRow& row : got.tally) ranking.push_back(row.value);
+            EXPECT_EQ(t.ranking, ranking);
+        }
+    }
+    EXPECT_GT(answered, 20) << "the random cases should answer plenty of targets";
 }
 
 }  // namespace

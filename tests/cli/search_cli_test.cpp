@@ -43,8 +43,8 @@ std::unique_ptr<TempDir> SearchCli::dir_;
 void expectConsistentShape(const json& j, std::size_t outcomes) {
     std::vector<std::string> keys;
     for (const auto& item : j.items()) keys.push_back(item.key());
-    EXPECT_EQ(keys,
-              (std::vector<std::string>{"reference", "from", "to", "hits", "tally", "total"}));
+    EXPECT_EQ(keys, (std::vector<std::string>{"reference", "from", "to", "hits", "tally", "total",
+                                              "test"}));
     ASSERT_EQ(j["reference"].size(), 5u);
     int32_t previous = 0;
     for (const auto& hit : j["hits"]) {
@@ -66,8 +66,14 @@ void expectConsistentShape(const json& j, std::size_t outcomes) {
             EXPECT_EQ(percent, "");
         } else {
             EXPECT_EQ(percent.back(), '%') << percent;
+            // The share lies inside its own 95 % interval.
+            const double share = row["count"].get<double>() / j["total"].get<double>();
+            EXPECT_LE(row["low"].get<double>(), share);
+            EXPECT_GE(row["high"].get<double>(), share);
         }
+        EXPECT_DOUBLE_EQ(row["chance"].get<double>(), 1.0 / static_cast<double>(outcomes));
     }
+    EXPECT_EQ(j["test"]["df"].get<int>(), static_cast<int>(outcomes) - 1);
     EXPECT_EQ(counted, j["total"].get<int64_t>());
 }
 
@@ -83,6 +89,17 @@ TEST_F(SearchCli, SearchDefaultsToTheLatestDrawAndTheWholeHistory) {
         const std::string m = hit["matched"];
         EXPECT_TRUE(m.find('1') != std::string::npos && m.find('7') != std::string::npos) << m;
     }
+    // The worked example of the manual, recomputed apart from the program: 1,108 hits, "2"
+    // counted 129 times, χ² = 13.3357 over 9 degrees of freedom, p = 0.14799.
+    EXPECT_EQ(j["total"], 1108);
+    const json& top = j["tally"][0];
+    EXPECT_EQ(top["outcome"], "2");
+    EXPECT_EQ(top["percent"], "11.643%");
+    EXPECT_NEAR(top["low"].get<double>(), 0.0988520539, 1e-9);
+    EXPECT_NEAR(top["high"].get<double>(), 0.1366504602, 1e-9);
+    EXPECT_NEAR(j["test"]["chi2"].get<double>(), 13.3357400722, 1e-9);
+    EXPECT_NEAR(j["test"]["p"].get<double>(), 0.1479934991, 1e-9);
+    EXPECT_EQ(j["test"]["verdict"], "与随机相符（p = 0.15）");
 }
 
 TEST_F(SearchCli, ComboWithTypedReferenceAndGroupTally) {
@@ -106,6 +123,11 @@ TEST_F(SearchCli, ComboWithTypedReferenceAndGroupTally) {
     for (const auto& row : b["tally"]) names.push_back(row["outcome"]);
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"大", "小"}));
+
+    // Five issues expect fewer than 5 of each number: no p, and the verdict says why.
+    const json few = search({"search", "--from", "2026170", "--to", "2026174"});
+    EXPECT_TRUE(few["test"]["p"].is_null());
+    EXPECT_EQ(few["test"]["verdict"], "样本太少，无法与随机比较");
 }
 
 TEST_F(SearchCli, VerifyTakesTheDrawBeforeTheIssueAndEndsTheRangeThere) {

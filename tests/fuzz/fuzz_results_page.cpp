@@ -69,6 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     UpdateOptions options;
+    options.source = UpdateSource::Pages;
     options.baseUrl = "http://127.0.0.1:9";  // never contacted: the fetcher below answers
     options.yearsToKeep = 2;
     options.currentYear = 2026;

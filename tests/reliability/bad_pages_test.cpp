@@ -12,6 +12,7 @@
 #include <random>
 #include <thread>
 
+#include "acquire/maintenance.h"
 #include "acquire/online_update_test_server.h"
 #include "acquire/results_page.h"
 #include "reliability/process_runner.h"
@@ -80,9 +81,10 @@ class BadPage : public ::testing::Test {
     }
 
     test::CliResult update(const std::string& baseUrl) {
-        return test::runCliProcess({"--dir", dir_.path().string(), "update", "--url", baseUrl,
-                                    "--years-to-keep", "2", "--today", "2016-12-31"},
-                                   dir_.path());
+        return test::runCliProcess(
+            {"--dir", dir_.path().string(), "update", "--source", "pages", "--url", baseUrl,
+             "--years-to-keep", "2", "--today", "2016-12-31"},
+            dir_.path());
     }
 
     void expectUnchanged(const test::CliResult& run, const std::string& says) {
@@ -164,6 +166,53 @@ TEST_F(BadPage, TenThousandRowsWithIssuesOfOtherYearsStoreOnlyTheYearsDraws) {
     ASSERT_EQ(stored.size(), expected.size());
     for (std::size_t i = 0; i < stored.size(); ++i)
         ASSERT_EQ(stored[i], expected[i]) << "row " << i;
+}
+
+TEST_F(BadPage, OfficialDataIsTheDefaultSourceAndUrlReplacesItsAddress) {
+    test::OfficialServer service(site_);
+    const auto run =
+        test::runCliProcess({"--dir", dir_.path().string(), "update", "--url", service.address(),
+                             "--years-to-keep", "2", "--today", "2016-12-31"},
+                            dir_.path());
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_THAT(run.out, HasSubstr("体彩官方数据：新增 616 期"));
+    EXPECT_EQ(test::storedDraws(dir_ / "Zembric.mdb"), test::drawLines(site_));
+    EXPECT_FALSE(service.requestedPages().empty());
+}
+
+TEST_F(BadPage, GapStoresUpToItWarnsAndExitsZeroThenTheRestFollowsTheTypedDraw) {
+    auto gapped = site_;
+    std::erase_if(gapped, [](const HistoryEntry& e) { return e.issue == 2016150; });
+    test::ResultsServer server(gapped);
+    const auto first = update(server.baseUrl());
+    EXPECT_EQ(first.status, 0) << first.err;
+    EXPECT_THAT(first.err, HasSubstr("第 2016150 期不在页面上；已存入到第 2016149 期。"));
+    const auto upTo = [&](int32_t last) {
+        std::vector<HistoryEntry> out;
+        for (const auto& e : site_) {
+            if (e.issue <= last) out.push_back(e);
+        }
+        return test::drawLines(out);
+    };
+    EXPECT_EQ(test::storedDraws(dir_ / "Zembric.mdb"), upTo(2016149));
+
+    // The gap is still there: nothing to store, exit 2, nothing changed.
+    const auto again = update(server.baseUrl());
+    EXPECT_EQ(again.status, 2);
+    EXPECT_THAT(again.err, HasSubstr("第 2016150 期不在页面上"));
+    EXPECT_EQ(test::storedDraws(dir_ / "Zembric.mdb"), upTo(2016149));
+
+    {
+        HistoryStore store(dir_.path());
+        LastTwoDraws sp;
+        const auto typed = std::find_if(site_.begin(), site_.end(),
+                                        [](const HistoryEntry& e) { return e.issue == 2016150; });
+        ASSERT_EQ(appendManualDraw(store, typed->digits, 1, sp), 2016150);
+    }
+    const auto rest = update(server.baseUrl());
+    EXPECT_EQ(rest.status, 0) << rest.err;
+    EXPECT_EQ(rest.err, "");
+    EXPECT_EQ(test::storedDraws(dir_ / "Zembric.mdb"), test::drawLines(site_));
 }
 
 }  // namespace

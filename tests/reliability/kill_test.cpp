@@ -141,7 +141,8 @@ TEST_F(KillDuringCommand, OnlineUpdateFromALocalSite) {
     test::ResultsServer server(site);
     const std::vector<HistoryEntry> before(site.begin(), site.begin() + 100);
     run("update", before, site,
-        {"update", "--url", server.baseUrl(), "--years-to-keep", "2", "--today", "2016-12-31"});
+        {"update", "--source", "pages", "--url", server.baseUrl(), "--years-to-keep", "2",
+         "--today", "2016-12-31"});
 }
 
 }  // namespace

@@ -101,6 +101,47 @@ TEST(HistoryStore, CompactionKeepsBothFilesWithTheSameData) {
     EXPECT_EQ(scratch.execAndGet("SELECT COUNT(*) FROM Lishi").getInt(), 2);
 }
 
+TEST(HistoryStore, WriteCommitsWholeBodiesOnlyAndTellsWhenAFailureCameAfterTheCommit) {
+    TempDir dir;
+    HistoryStore store(dir.path());
+    AppendState state;
+    appendDraws(store, state, 2013001, {{1, 2, 3, 4, 5}, {5, 4, 3, 2, 1}});
+    store.reopenReadingCursor();
+    const auto files = [&] {
+        return test::readFile(dir / kDatabaseFileName) +
+               test::readFile(dir / (std::string(kDatabaseFileName) + "-wal"));
+    };
+    const std::string before = files();
+
+    // A body that fails half-way, with its own error or the database's, leaves every byte.
+    EXPECT_THROW(store.write("x",
+                             [&] {
+                                 store.execute("DELETE FROM Lishi");
+                                 throw InputError("typed");
+                             }),
+                 InputError);
+    try {
+        store.write("第 2013003 期未能存入", [&] {
+            store.execute("DELETE FROM Lishi");
+            store.db().exec("INSERT INTO Lishi (SQQH) VALUES (NULL, NULL)");
+        });
+        ADD_FAILURE() << "a failed statement was not reported";
+    } catch (const ChangeCommittedError&) {
+        ADD_FAILURE() << "a rolled-back change was reported as committed";
+    } catch (const StoreError& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("第 2013003 期未能存入，历史号码保持原样", 0), 0u)
+            << e.what();
+    }
+    EXPECT_EQ(files(), before);
+    EXPECT_EQ(store.rows().size(), 2u);
+
+    // The change is in the file when reading it back fails: a distinct error, so that
+    // nobody repeats the command.
+    EXPECT_THROW(store.write("y", [&] { store.execute("ALTER TABLE Lishi RENAME TO Moved"); }),
+                 ChangeCommittedError);
+    EXPECT_TRUE(store.db().tableExists("Moved"));
+}
+
 TEST(HistoryStore, RefusesFilesItCannotReadAndLeavesThemUntouched) {
     for (const std::string& content :
          {std::string(), std::string("Standard Jet DB\0\0\0garbage", 24), std::string(4096, 'x')}) {

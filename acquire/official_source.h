@@ -1,0 +1,74 @@
+#pragma once
+
+// The lottery operator's draw data: paged JSON, newest draw first.
+//   GET ADDRESS&pageSize=S&pageNo=P
+//   {"success": true, "value": {"list": [{"lotteryDrawNum": "26174",
+//    "lotteryDrawResult": "1 5 7 6 6", ...}, ...], "pages": 255, ...}}
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "acquire/page_fetcher.h"
+#include "acquire/update_listing.h"
+#include "store/draw.h"
+
+namespace arrange5 {
+
+inline constexpr const char* kOfficialSourceUrl =
+    "https://webapi.sporttery.cn/gateway/lottery/getHistoryPageListV1.qry"
+    "?gameNo=350133&provinceId=0&isVerify=1";
+inline constexpr int kOfficialPageSize = 100;
+// The status the service answers when it is asked too often.
+inline constexpr long kOfficialBusyStatus = 567;
+
+// The service turns plain clients away with an HTML page; it is asked as its own site's
+// pages ask it.
+RequestHeaders officialRequestHeaders();
+
+// ADDRESS + "&pageSize=S&pageNo=P" ("?" when the address has no query yet).
+std::string officialPageUrl(const std::string& address, int pageSize, int pageNo);
+
+struct OfficialDraw {
+    int32_t fiveDigitIssue = 0;  // two-digit year, three-digit sequence: 26174
+    Digits digits{};
+    std::string resultText;  // lotteryDrawResult as given
+};
+
+struct OfficialAnswer {
+    std::vector<OfficialDraw> draws;  // in the order of the answer
+    std::optional<int> pages;         // how many pages the service has, when it says
+};
+
+// Reads one answer. Throws UnreadableListing for an answer that is not JSON (an HTML page,
+// stray control characters), saying what came back; FetchError naming the field and its
+// value for JSON that is refused: `success` not true, no list, an issue that is not five
+// digits, a result that is not five digits separated by blanks, one issue twice with
+// different digits.
+OfficialAnswer readOfficialAnswer(std::string_view body, int pageNo);
+
+struct OfficialReadOptions {
+    std::string address = kOfficialSourceUrl;
+    int pageSize = kOfficialPageSize;
+    // The pauses before each new request after an HTTP 567, growing; when they are used up
+    // the update fails.
+    std::vector<std::chrono::milliseconds> busyPauses;
+    int startYear = 0;
+    int currentYear = 0;
+    int32_t lastIssue = 0;  // pages are read until one reaches it (0: until the start year)
+    std::string today;      // "今天的日期 2020-06-01", for the message on a wrong clock
+};
+
+// Reads pages from 1 until a page reaches an issue at or below the last issue or a year
+// before the start year, and returns one listing per year from the start year to the current
+// year. Throws UnreadableListing when a page could not be had or read (the caller reads the
+// pass again), FetchError when the service stayed busy or refused an answer, InputError for a
+// draw of a year after the current one (the clock is wrong), CancelledError on cancel.
+std::vector<YearListing> readOfficialListings(const PageFetcher& fetch,
+                                              const OfficialReadOptions& options,
+                                              const UpdateStatusProgress& progress);
+
+}  // namespace arrange5

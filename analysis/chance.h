@@ -1,0 +1,90 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analysis/search.h"
+#include "store/draw.h"
+
+namespace arrange5 {
+
+// The normal quantile of a two-sided 95 % interval.
+inline constexpr double kWilsonZ95 = 1.959964;
+// Below this expected count per outcome the χ² distribution is no fair approximation.
+inline constexpr double kMinExpectedCount = 5.0;
+inline constexpr double kSignificanceLevel = 0.05;
+
+// The share each outcome of a kind gets from a fair draw: a number 1/10; 大/小 and 单/双 1/2;
+// a segment (two digits of ten) 1/5, under either segment base.
+double chanceRate(CodeKind kind);
+
+struct Interval {
+    double low = 0.0;
+    double high = 1.0;
+};
+
+// The Wilson score interval of count/total; with no total the whole range [0, 1].
+Interval wilsonInterval(int64_t count, int64_t total, double z = kWilsonZ95);
+
+// P(X ≥ hits) for X binomial with n trials of success rate p0.
+double binomialUpperTail(int64_t hits, int64_t n, double p0);
+
+// The upper tail of the χ² distribution with df degrees of freedom at chi2; none when the
+// arguments name no distribution (df < 1, chi2 negative or not finite).
+std::optional<double> chiSquarePValue(double chi2, int df);
+
+// p with two significant digits, trailing zeros dropped: "0.15", "0.012", "0.0003", "1.2e-09".
+std::string formatPValue(double p);
+
+inline const std::string kTooFewVerdict = "样本太少，无法与随机比较";
+inline const std::string kMixedSegmentBaseVerdict =
+    "历史号码中的段数混有两种段数参数（0~4 与 1~5）算出的值，无法与随机比较；"
+    "用“删除到选定期”选定最后一期重建历史，即按当前段数参数重新计算";
+inline const std::string kUnlistedValuesVerdict = "统计中有不属于所列结果的值，无法与随机比较";
+
+// The verdict line for a p-value after `searchesRun` searches (N, at least 1): at or above
+// 0.05 it agrees with chance; between 0.05/N and 0.05 it may be chance among N tries; below
+// 0.05/N it departs from chance even after that correction. No p: too few values.
+std::string verdictForP(std::optional<double> p, int searchesRun);
+
+enum class ChanceStatus {
+    Compared,          // p is given
+    TooFewValues,      // no values, or an expected count under kMinExpectedCount
+    UnlistedValues,    // part of the total lies outside the listed outcomes
+    MixedSegmentBases  // the same for segments: rows stored under the other segment base
+};
+
+// One tally row beside its chance rate and the 95 % interval of its share.
+struct ChanceRow {
+    int value = 0;
+    std::string outcome;
+    int64_t count = 0;
+    std::string percent;
+    double share = 0.0;  // count / total, 0 with no total
+    double chance = 0.0;
+    Interval interval;
+};
+
+// A tally compared with a fair draw by Pearson's goodness of fit over the listed outcomes.
+struct ChanceTest {
+    ChanceStatus status = ChanceStatus::TooFewValues;
+    double chi2 = 0.0;
+    int df = 0;
+    std::optional<double> p;
+    std::string verdict;
+    int64_t total = 0;
+    double chance = 0.0;
+    std::vector<ChanceRow> rows;  // in the tally's order
+};
+
+// Every listed outcome has chance p0; `total` is the tally's T (the values counted).
+ChanceTest testAgainstChance(const std::vector<TallyRow>& tally, int64_t total, double p0,
+                             int searchesRun = 1);
+
+// The same for a search's tally of result kind `kind`; for segments unlisted values mean
+// the history mixes the two segment bases, and the verdict says how to recompute them.
+ChanceTest testAgainstChance(const SearchResult& result, CodeKind kind, int searchesRun = 1);
+
+}  // namespace arrange5

@@ -1,0 +1,325 @@
+#include "analysis/memory_search.h"
+
+#include <algorithm>
+#include <bit>
+
+#include "analysis/match_columns.h"
+#include "analysis/tally.h"
+#include "store/errors.h"
+#include "store/limits.h"
+
+namespace arrange5 {
+
+namespace {
+
+constexpr int kFixedValueShift = 5;  // 固定位: the position bits come first
+constexpr int kFreeFieldBits = 3;    // 自由位: up to 5 occurrences of a value
+constexpr uint32_t kFreeField = (1u << kFreeFieldBits) - 1;
+
+int valueCount(CodeKind kind) {
+    return kValueCounts[static_cast<int>(kind)];
+}
+
+std::size_t lagDistance(const SearchSettings& s) {
+    return s.previousIssue ? 1u : static_cast<std::size_t>(s.lagN);
+}
+
+uint32_t fixedValueBits(int position, int value) {
+    return static_cast<uint32_t>(value) << (kFixedValueShift + 4 * position);
+}
+
+// 固定位: the key of the values a draw holds at the given positions; false when one of them
+// lies outside the kind, so that no requirement can ask for it.
+bool fixedKeyOf(uint32_t mask, const CodeVector& values, CodeKind kind, Requirement& key) {
+    key = mask;
+    for (int p = 0; p < 5; ++p) {
+        if (!((mask >> p) & 1u)) continue;
+        if (values[p] < 0 || values[p] >= valueCount(kind)) return false;
+        key |= fixedValueBits(p, values[p]);
+    }
+    return true;
+}
+
+int freeField(Requirement r, int value) {
+    return static_cast<int>((r >> (kFreeFieldBits * value)) & kFreeField);
+}
+
+// 自由位: how often each value of the kind occurs among the draw's five values.
+std::array<int, 10> occurrences(const CodeVector& values, CodeKind kind) {
+    std::array<int, 10> have{};
+    for (int16_t v : values) {
+        if (v >= 0 && v < valueCount(kind)) ++have[static_cast<std::size_t>(v)];
+    }
+    return have;
+}
+
+// Both requirements at once.
+Requirement merged(bool freePositions, Requirement a, Requirement b) {
+    if (!freePositions) return a | b;  // one reference: shared positions carry the same value
+    Requirement out = 0;
+    for (int v = 0; v < 10; ++v) {
+        const auto need = static_cast<uint32_t>(std::max(freeField(a, v), freeField(b, v)));
+        out |= need << (kFreeFieldBits * v);
+    }
+    return out;
+}
+
+// Whether every draw that meets `strong` also meets `weak`.
+bool implies(bool freePositions, Requirement strong, Requirement weak) {
+    return merged(freePositions, strong, weak) == strong;
+}
+
+// The requirement of one set of positions; false when a value lies outside the kind (自由位
+// skips its statement while still counting it, 固定位 finds no row holding it: no hit).
+bool requirementOf(const SearchSettings& s, const ReferenceValues& ref, uint32_t mask,
+                   Requirement& out) {
+    out = s.freePositions ? 0 : mask;
+    for (int p = 0; p < 5; ++p) {
+        if (!((mask >> p) & 1u)) continue;
+        if (!valueInKindRange(s.kind, ref[p])) return false;
+        if (s.freePositions) {
+            out += 1u << (kFreeFieldBits * ref[p]);
+        } else {
+            out |= fixedValueBits(p, ref[p]);
+        }
+    }
+    return true;
+}
+
+uint32_t maskOf(const std::array<bool, 5>& positions) {
+    uint32_t mask = 0;
+    for (int p = 0; p < 5; ++p) {
+        if (positions[p]) mask |= 1u << p;
+    }
+    return mask;
+}
+
+// The union of the requirements without the ones another already covers.
+std::vector<Requirement> withoutImplied(bool freePositions, std::vector<Requirement> reqs) {
+    std::sort(reqs.begin(), reqs.end());
+    reqs.erase(std::unique(reqs.begin(), reqs.end()), reqs.end());
+    std::vector<Requirement> out;
+    for (Requirement r : reqs) {
+        const bool covered = std::any_of(reqs.begin(), reqs.end(), [&](Requirement other) {
+            return other != r && implies(freePositions, r, other);
+        });
+        if (!covered) out.push_back(r);
+    }
+    return out;
+}
+
+// Straight counting counts the result position, group counting positions 1..P; a stored
+// value no derivation produces is listed but not counted.
+template <typename Counter>
+void countOutcomes(const TallySettings& t, const CodeVector& own, Counter& counters) {
+    const int first = t.group ? 1 : t.resultPosition;
+    for (int p = first; p <= t.resultPosition; ++p) {
+        const int v = own[static_cast<std::size_t>(p - 1)];
+        if (v >= 0 && v < valueCount(t.resultKind)) ++counters[static_cast<std::size_t>(v)];
+    }
+}
+
+int countedPositions(const TallySettings& t) {
+    return t.group ? t.resultPosition : 1;
+}
+
+}  // namespace
+
+void validateSearchRequest(const SearchRequest& request) {
+    const SearchSettings& s = request.settings;
+    if (!isValidKind(static_cast<int>(s.kind))) {
+        throw InputError("未知的搜索类型 " + std::to_string(static_cast<int>(s.kind)));
+    }
+    if (!s.previousIssue && (s.lagN < limits::kMinEarlier || s.lagN > limits::kMaxEarlier)) {
+        throw InputError("前期的 N 必须是 1 到 9 的数，而不是 " + std::to_string(s.lagN));
+    }
+    const TallySettings& t = request.tally;
+    if (!isValidKind(static_cast<int>(t.resultKind))) {
+        throw InputError("未知的结果类型 " + std::to_string(static_cast<int>(t.resultKind)));
+    }
+    if (t.resultPosition < 1 || t.resultPosition > limits::kPositions) {
+        throw InputError("结果统计位必须是 1 到 5，而不是 " + std::to_string(t.resultPosition));
+    }
+    if (!limits::validSegmentBase(t.segmentBase)) {
+        throw InputError("段数参数必须是 0 或 1，而不是 " + std::to_string(t.segmentBase));
+    }
+}
+
+std::vector<Requirement> searchRequirements(const SearchSettings& settings,
+                                            const ReferenceValues& reference,
+                                            const SearchShape& shape) {
+    std::vector<Requirement> out;
+    Requirement r = 0;
+    if (!shape.combination) {
+        if (requirementOf(settings, reference, maskOf(shape.positions), r)) out.push_back(r);
+        return out;
+    }
+    for (const auto& combo : positionCombinations(shape.k)) {
+        uint32_t mask = 0;
+        for (int p : combo) mask |= 1u << (p - 1);
+        if (requirementOf(settings, reference, mask, r)) out.push_back(r);
+    }
+    return out;
+}
+
+bool meets(const SearchSettings& settings, Requirement requirement, const CodeVector& matched) {
+    if (settings.freePositions) {
+        const auto have = occurrences(matched, settings.kind);
+        for (int v = 0; v < 10; ++v) {
+            if (have[static_cast<std::size_t>(v)] < freeField(requirement, v)) return false;
+        }
+        return true;
+    }
+    Requirement key = 0;
+    return fixedKeyOf(requirement & 31u, matched, settings.kind, key) && key == requirement;
+}
+
+std::vector<TallyRow> tallyRows(const std::array<int64_t, 10>& counters, int64_t total,
+                                const TallySettings& tally) {
+    // Segments are listed under the current base only.
+    const bool segment = tally.resultKind == CodeKind::Segment;
+    const int firstOutcome = segment ? tally.segmentBase : 0;
+    const int outcomes = segment ? 5 : valueCount(tally.resultKind);
+    std::vector<TallyRow> rows;
+    for (int v = firstOutcome; v < firstOutcome + outcomes; ++v) {
+        TallyRow t;
+        t.value = v;
+        t.outcome = outcomeName(tally.resultKind, v);
+        t.count = counters[static_cast<std::size_t>(v)];
+        t.percent = formatPercent(t.count, total);
+        rows.push_back(std::move(t));
+    }
+    // Ascending outcomes already, so a stable sort keeps equal counts by outcome.
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const TallyRow& a, const TallyRow& b) { return a.count > b.count; });
+    for (std::size_t i = 0; i < rows.size(); ++i) rows[i].rank = static_cast<int>(i + 1);
+    return rows;
+}
+
+SearchResult memorySearch(const HistorySnapshot& rows, const SearchRequest& request,
+                          const SearchShape& shape) {
+    validateSearchRequest(request);
+    const SearchSettings& s = request.settings;
+    const std::size_t lag = lagDistance(s);
+    const auto reqs =
+        withoutImplied(s.freePositions, searchRequirements(s, request.reference, shape));
+    const int resultKind = static_cast<int>(request.tally.resultKind);
+
+    SearchResult result;
+    result.earlierMode = !s.previousIssue;
+    std::array<int64_t, 10> counters{};
+    // A row without a draw at the matched distance is never a hit.
+    for (std::size_t r = lag; r < rows.size(); ++r) {
+        const HistoryRow& row = rows[r];
+        if (row.issue < request.from || row.issue > request.to) continue;
+        const HistoryRow& matched = rows[r - lag];
+        const CodeVector& codes = matched.codes[static_cast<int>(s.kind)];
+        if (!std::any_of(reqs.begin(), reqs.end(),
+                         [&](Requirement q) { return meets(s, q, codes); })) {
+            continue;
+        }
+        Hit hit;
+        hit.issue = row.issue;
+        hit.values = row.codes[resultKind];
+        hit.matched = digitString(matched.digits());
+        countOutcomes(request.tally, row.codes[resultKind], counters);
+        result.hits.push_back(std::move(hit));
+    }
+    result.total = countedPositions(request.tally) * static_cast<int64_t>(result.hits.size());
+    result.tally = tallyRows(counters, result.total, request.tally);
+    return result;
+}
+
+FollowingCounts::FollowingCounts(const SearchSettings& settings, const TallySettings& tally,
+                                 const SearchShape& shape)
+    : settings_(settings), tally_(tally), shape_(shape) {
+    if (!shape.combination) {
+        const uint32_t mask = maskOf(shape.positions);
+        fixedMasks_.push_back(mask);
+        minSize_ = maxSize_ = std::popcount(mask);
+        return;
+    }
+    if (shape.k < 1 || shape.k > limits::kPositions) {
+        minSize_ = limits::kPositions + 1;  // no combination: nothing is ever asked
+        return;
+    }
+    // A union of k-combinations is any set of at least k positions.
+    for (uint32_t mask = 1; mask < 32; ++mask) {
+        if (std::popcount(mask) >= shape.k) fixedMasks_.push_back(mask);
+    }
+    minSize_ = shape.k;
+}
+
+void FollowingCounts::file(Requirement key, const HistoryRow& own) {
+    Entry& e = entries_[key];
+    ++e.hits;
+    countOutcomes(tally_, own.codes[static_cast<int>(tally_.resultKind)], e.counters);
+}
+
+void FollowingCounts::add(const HistoryRow& own, const HistoryRow& matched) {
+    const CodeVector& codes = matched.codes[static_cast<int>(settings_.kind)];
+    if (!settings_.freePositions) {
+        for (uint32_t mask : fixedMasks_) {
+            Requirement key = 0;
+            if (fixedKeyOf(mask, codes, settings_.kind, key)) file(key, own);
+        }
+        return;
+    }
+    // Every sub-multiset of the draw's values of a size a query can ask for.
+    const auto have = occurrences(codes, settings_.kind);
+    std::array<int, 10> take{};
+    auto walk = [&](auto&& self, int value, int size) -> void {
+        if (value == 10) {
+            if (size < minSize_ || size > maxSize_) return;
+            Requirement key = 0;
+            for (int v = 0; v < 10; ++v) {
+                key |= static_cast<uint32_t>(take[static_cast<std::size_t>(v)])
+                       << (kFreeFieldBits * v);
+            }
+            file(key, own);
+            return;
+        }
+        for (int c = 0; c <= have[static_cast<std::size_t>(value)] && size + c <= maxSize_; ++c) {
+            take[static_cast<std::size_t>(value)] = c;
+            self(self, value + 1, size + c);
+        }
+        take[static_cast<std::size_t>(value)] = 0;
+    };
+    walk(walk, 0, 0);
+}
+
+FollowingCounts::Counts FollowingCounts::query(const ReferenceValues& reference) const {
+    const bool free = settings_.freePositions;
+    const auto reqs = withoutImplied(free, searchRequirements(settings_, reference, shape_));
+    Counts out;
+    if (reqs.empty()) return out;
+    // Inclusion and exclusion over the families of requirements; families that ask the same
+    // of a draw share one coefficient.
+    std::vector<std::pair<Requirement, int64_t>> terms;
+    const std::size_t families = std::size_t{1} << reqs.size();
+    std::vector<Requirement> family(families, 0);
+    for (std::size_t f = 1; f < families; ++f) {
+        const std::size_t low = static_cast<std::size_t>(std::countr_zero(f));
+        const std::size_t rest = f & (f - 1);
+        family[f] = rest == 0 ? reqs[low] : merged(free, family[rest], reqs[low]);
+        const int64_t sign = std::popcount(f) % 2 == 1 ? 1 : -1;
+        auto it = std::find_if(terms.begin(), terms.end(),
+                               [&](const auto& t) { return t.first == family[f]; });
+        if (it == terms.end()) {
+            terms.emplace_back(family[f], sign);
+        } else {
+            it->second += sign;
+        }
+    }
+    for (const auto& [key, coefficient] : terms) {
+        if (coefficient == 0) continue;
+        const auto it = entries_.find(key);
+        if (it == entries_.end()) continue;
+        out.hits += coefficient * it->second.hits;
+        for (std::size_t v = 0; v < 10; ++v)
+            out.counters[v] += coefficient * it->second.counters[v];
+    }
+    return out;
+}
+
+}  // namespace arrange5

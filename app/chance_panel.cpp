@@ -1,0 +1,169 @@
+#include "app/chance_panel.h"
+
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <QValueAxis>
+#include <algorithm>
+
+namespace arrange5 {
+
+namespace {
+
+const QString kNoSearch = QStringLiteral("检索之后，这里说明统计结果与随机相比如何");
+
+// Half the width of a whisker's caps, in category units (a bar is 0.75 wide).
+constexpr double kCapHalfWidth = 0.12;
+
+}  // namespace
+
+ChancePanel::ChancePanel(QWidget* parent) : QWidget(parent) {
+    setObjectName("ChancePanel");
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    verdict_ = new QLabel(kNoSearch);
+    verdict_->setObjectName("ChanceVerdict");
+    verdict_->setWordWrap(true);
+    verdict_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(verdict_);
+    button_ = new QPushButton(QStringLiteral("与随机比较图(&G)"));
+    button_->setObjectName("ChanceChartButton");
+    button_->setToolTip(
+        QStringLiteral("每个结果的百分比、随机时应有的比例，以及 95% 区间（须线）"));
+    layout->addWidget(button_);
+
+    // The chart gets a window of its own: the tally frame is too narrow to read one in.
+    window_ = new QDialog(this);
+    window_->setObjectName("ChanceChartWindow");
+    window_->setWindowTitle(QStringLiteral("与随机比较"));
+    window_->setModal(false);
+    window_->resize(760, 480);
+    auto* windowLayout = new QVBoxLayout(window_);
+    windowLayout->setContentsMargins(4, 4, 4, 4);
+    view_ = new QChartView(new QChart);
+    view_->setObjectName("ChanceChart");
+    view_->setRenderHint(QPainter::Antialiasing);
+    windowLayout->addWidget(view_);
+    connect(button_, &QPushButton::clicked, window_, [this] {
+        window_->show();
+        window_->raise();
+        window_->activateWindow();
+    });
+    clear();
+}
+
+void ChancePanel::clear() {
+    verdict_->setText(kNoSearch);
+    verdict_->setToolTip({});
+    SearchResult none;
+    ChanceTest test;
+    rebuildChart(none, test);
+}
+
+void ChancePanel::showTally(const SearchResult& result, const ChanceTest& test) {
+    verdict_->setText(QStringLiteral("与随机比较：") + QString::fromStdString(test.verdict));
+    verdict_->setToolTip(
+        QStringLiteral("χ² = %1，自由度 %2").arg(test.chi2, 0, 'f', 2).arg(test.df));
+    rebuildChart(result, test);
+}
+
+void ChancePanel::rebuildChart(const SearchResult& result, const ChanceTest& test) {
+    // A new chart per search: the view deletes the one it showed.
+    auto* chart = new QChart;
+    chart->legend()->setVisible(true);
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    chart->setMargins(QMargins(4, 4, 4, 4));
+    if (test.rows.empty()) {
+        chart->setTitle(QStringLiteral("尚未检索"));
+        view_->setChart(chart);
+        return;
+    }
+    chart->setTitle(QStringLiteral("命中 n = %1 期，统计 T = %2 个值<br>%3")
+                        .arg(result.hits.size())
+                        .arg(test.total)
+                        .arg(QString::fromStdString(test.verdict).toHtmlEscaped()));
+
+    auto* shares = new QBarSet(QStringLiteral("百分比"));
+    QStringList outcomes;
+    double top = test.chance;
+    for (const auto& row : test.rows) {
+        *shares << row.share * 100.0;
+        outcomes << QString::fromStdString(row.outcome);
+        top = std::max(top, row.interval.high);
+    }
+    auto* bars = new QBarSeries;
+    bars->append(shares);
+    bars->setLabelsVisible(true);
+    // At the foot of the bars, clear of the whiskers at their tops.
+    bars->setLabelsPosition(QAbstractBarSeries::LabelsInsideBase);
+    bars->setLabelsFormat(QStringLiteral("@value%"));
+    bars->setLabelsPrecision(3);
+    bars->setBarWidth(0.75);
+    chart->addSeries(bars);
+
+    auto* categories = new QBarCategoryAxis;
+    categories->append(outcomes);
+    chart->addAxis(categories, Qt::AlignBottom);
+    bars->attachAxis(categories);
+    auto* percent = new QValueAxis;
+    percent->setRange(0.0, std::min(100.0, top * 100.0 * 1.1));
+    percent->applyNiceNumbers();
+    percent->setLabelFormat(QStringLiteral("%.0f%%"));
+    percent->setTitleText(QStringLiteral("百分比"));
+    chart->addAxis(percent, Qt::AlignLeft);
+    bars->attachAxis(percent);
+
+    // Lines and whiskers are drawn over the categories on a hidden axis where category i
+    // sits at x = i.
+    const auto n = static_cast<double>(test.rows.size());
+    auto* x = new QValueAxis;
+    x->setRange(-0.5, n - 0.5);
+    x->setVisible(false);
+    chart->addAxis(x, Qt::AlignBottom);
+    auto attach = [&](QLineSeries* series) {
+        chart->addSeries(series);
+        series->attachAxis(x);
+        series->attachAxis(percent);
+    };
+
+    auto* chance = new QLineSeries;
+    chance->setName(QStringLiteral("随机时 %1%").arg(test.chance * 100.0, 0, 'g', 3));
+    chance->setPen(QPen(QColor(200, 30, 30), 2, Qt::DashLine));
+    chance->append(-0.5, test.chance * 100.0);
+    chance->append(n - 0.5, test.chance * 100.0);
+    attach(chance);
+
+    const QPen whiskerPen(QColor(30, 30, 30), 1.5);
+    for (std::size_t i = 0; i < test.rows.size(); ++i) {
+        const double at = static_cast<double>(i);
+        const double low = test.rows[i].interval.low * 100.0;
+        const double high = test.rows[i].interval.high * 100.0;
+        // One series per whisker: a line series cannot leave gaps between its points.
+        auto* whisker = new QLineSeries;
+        whisker->setName(QStringLiteral("95% 区间"));
+        whisker->setPen(whiskerPen);
+        whisker->append(at - kCapHalfWidth, low);
+        whisker->append(at + kCapHalfWidth, low);
+        whisker->append(at, low);
+        whisker->append(at, high);
+        whisker->append(at - kCapHalfWidth, high);
+        whisker->append(at + kCapHalfWidth, high);
+        attach(whisker);
+        // The legend names the whiskers once.
+        if (i > 0) {
+            for (auto* marker : chart->legend()->markers(whisker)) marker->setVisible(false);
+        }
+    }
+    view_->setChart(chart);
+}
+
+}  // namespace arrange5

@@ -1,0 +1,258 @@
+#include <QCoreApplication>
+#include <QDate>
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <QStatusBar>
+#include <QUrl>
+
+#include "acquire/export_text.h"
+#include "acquire/maintenance.h"
+#include "acquire/online_update.h"
+#include "acquire/replace_history.h"
+#include "app/busy_cursor.h"
+#include "app/dialogs.h"
+#include "app/main_window.h"
+#include "store/data_folder.h"
+#include "store/errors.h"
+
+namespace arrange5 {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path toPath(const QString& text) {
+    return fs::path(text.toStdString());
+}
+QString fromPath(const fs::path& path) {
+    return QString::fromStdString(path.string());
+}
+
+const QString kImportQuestion = QStringLiteral(
+    "确实要读入最新历史号码吗？点击'确认'读入,点击'取消'放弃该操作。确要读入请保证安装目录下存在"
+    "历史号码的文本文件文件。读取时可能要花费一段时间,请耐心等候！");
+const QString kUpdateQuestion = QStringLiteral(
+    "确实要在线更新最新历史号码吗？更新可能要花费一段时间，网络不通或者我方服务器更新不及时可能"
+    "都造成更新失败！");
+
+}  // namespace
+
+// ---- manual entry ----
+
+void MainWindow::entryFieldChanged(int position) {
+    const bool filled = !entryDigits_[position - 1]->text().isEmpty();
+    if (position == 5 && filled && !entryDone_) {
+        appendTypedDraw();
+        return;
+    }
+    if (!entryDone_ && position < 5 && filled) entryDigits_[position]->setFocus();
+}
+
+void MainWindow::appendTypedDraw() {
+    Digits digits{};
+    for (int i = 0; i < 5; ++i) {
+        const QString text = entryDigits_[i]->text();
+        digits[i] = text.isEmpty() ? 0 : static_cast<int16_t>(text.toShort());
+    }
+    auto finish = [this] {
+        entryDone_ = true;
+        for (QLineEdit* field : entryDigits_) field->clear();
+        entryDigits_[0]->setFocus();
+    };
+    if (!requireStore()) {
+        finish();
+        return;
+    }
+    std::optional<int32_t> issueForEmpty;
+    if (store_->empty()) {
+        const QString suggested = QString::number(QDate::currentDate().year() * 1000 + 1);
+        const auto answer = context_.dialogs->input(
+            this, QStringLiteral("输入期号"),
+            QStringLiteral("历史号码为空，请输入这一期号码的期号（例如 %1）：").arg(suggested),
+            suggested);
+        if (!answer) {
+            finish();
+            return;
+        }
+        const auto number = parseWholeNumber(answer->trimmed().toStdString());
+        if (!number || !isValidIssue(*number)) {
+            reportError(QStringLiteral("“%1”不是期号（七位数字：年份和当年的期数，例如 %2），"
+                                       "号码没有保存。")
+                            .arg(*answer, suggested));
+            finish();
+            return;
+        }
+        issueForEmpty = static_cast<int32_t>(*number);
+    }
+    try {
+        appendManualDraw(*store_, digits, settings_->segmentBase, sp_, issueForEmpty);
+    } catch (const Error& e) {
+        reportError(QString::fromStdString(e.what()));
+        finish();
+        return;
+    }
+    finish();
+    historyChanged();
+}
+
+// ---- import and update ----
+
+void MainWindow::importHistory() {
+    if (!context_.dialogs->confirm(this, QStringLiteral("读入历史"), kImportQuestion)) return;
+    const fs::path folder = context_.dataFolder / fs::path(kImportFolderName);
+    const QString chosen =
+        context_.dialogs->openFile(this, fromPath(folder), QStringLiteral("Text(*.txt)"));
+    // Every import that reads nothing ends by showing the next issue again, as one that reads
+    // a file does through historyChanged(); a typed issue to verify goes back to it too.
+    if (chosen.isEmpty() || !hasTxtExtension(toPath(chosen))) {
+        qihaoXianshi();
+        return;
+    }
+    if (!requireStore()) return;
+    try {
+        BusyCursor busy;
+        QProgressDialog progress(QStringLiteral("正在读入历史号码……"), QStringLiteral("取消"), 0,
+                                 100, this);
+        progress.setWindowTitle(QStringLiteral("读入历史"));
+        progress.setWindowModality(Qt::WindowModal);
+        progress.setMinimumDuration(800);
+        const ReplaceReport report =
+            importHistoryFile(*store_, toPath(chosen), settings_->segmentBase, sp_,
+                              [&progress](std::size_t done, std::size_t total) {
+                                  progress.setMaximum(static_cast<int>(total));
+                                  progress.setValue(static_cast<int>(done));
+                                  return !progress.wasCanceled();
+                              });
+        historyChanged();
+        statusBar()->showMessage(QString::fromStdString(report.summary()));
+    } catch (const Error& e) {
+        reportError(QString::fromStdString(e.what()));
+        qihaoXianshi();
+    }
+}
+
+void MainWindow::onlineUpdate() {
+    if (!context_.dialogs->confirm(this, QStringLiteral("读入历史"), kUpdateQuestion)) return;
+    if (!requireStore()) return;
+    if (settings_->updateHost.isEmpty()) setUpdateHost();
+    if (settings_->updateHost.isEmpty()) return;
+
+    UpdateOptions options;
+    options.baseUrl = settings_->updateHost.toStdString();
+    options.yearsToKeep = settings_->yearsToKeep;
+    options.currentYear = QDate::currentDate().year();
+    options.segmentBase = settings_->segmentBase;
+    const PageFetcher fetch = context_.fetcher ? context_.fetcher : makeCurlFetcher();
+
+    // The pages arrive while the window keeps painting; the modal progress dialog keeps
+    // other commands away from the store until the update has finished.
+    QProgressDialog progress(QStringLiteral("正在连接开奖结果网站……"), QStringLiteral("取消"), 0, 0,
+                             this);
+    progress.setWindowTitle(QStringLiteral("历史号在线更新"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    progress.show();
+    try {
+        const UpdateReport report =
+            runOnlineUpdate(*store_, options, sp_, fetch, [&progress](int year, std::size_t draws) {
+                progress.setLabelText(QStringLiteral("正在读取 %1 年的开奖结果，已找到 %2 期新号码")
+                                          .arg(year)
+                                          .arg(draws));
+                QCoreApplication::processEvents();
+                return !progress.wasCanceled();
+            });
+        progress.close();
+        // The update may also have purged the oldest years, so the range is set to the kept
+        // history as a whole rather than following it: a typed bound could lie in a purged year.
+        historyChanged(RangeRule::Defaults);
+        statusBar()->showMessage(QString::fromStdString(report.summary()));
+    } catch (const Error& e) {
+        progress.close();
+        reportError(QString::fromStdString(e.what()));
+    }
+}
+
+// ---- deletions and export ----
+
+template <typename Change>
+void MainWindow::rewriteHistory(Change change) {
+    try {
+        BusyCursor busy;
+        const auto report = change();
+        if (!report) return;
+        historyChanged();
+        statusBar()->showMessage(QString::fromStdString(report->summary()));
+    } catch (const Error& e) {
+        reportError(QString::fromStdString(e.what()));
+        historyChanged();
+    }
+}
+
+void MainWindow::deleteLastDraw() {
+    if (!requireStore()) return;
+    try {
+        const DeletedDraw deleted = arrange5::deleteLastDraw(*store_);
+        statusBar()->showMessage(QStringLiteral("已删除第 %1 期").arg(deleted.issue));
+    } catch (const Error& e) {
+        reportError(QString::fromStdString(e.what()));
+    }
+    historyChanged();
+    entryDigits_[0]->setFocus();
+}
+
+void MainWindow::clearHistory() {
+    if (!context_.dialogs->confirm(this, QStringLiteral("确认清空"),
+                                   QStringLiteral("确定要清空所有的历史号码吗？"))) {
+        return;
+    }
+    if (!requireStore()) return;
+    try {
+        const std::size_t removed = arrange5::clearHistory(*store_);
+        statusBar()->showMessage(QStringLiteral("已清空 %1 期历史号码").arg(removed));
+    } catch (const Error& e) {
+        reportError(QString::fromStdString(e.what()));
+    }
+    historyChanged();
+}
+
+void MainWindow::cutToIssue() {
+    if (!requireStore()) return;
+    const QString lastIssue =
+        store_->empty() ? QString() : QString::number(store_->rows().back().issue);
+    const auto answer =
+        context_.dialogs->input(this, QStringLiteral("删除期数"),
+                                QStringLiteral("请输入需要删除到的期数，例如‘2014016’"), lastIssue);
+    const int64_t issue = inputBoxNumber(answer.value_or(QString()).toStdString());
+    rewriteHistory(
+        [&] { return arrange5::cutToIssue(*store_, issue, settings_->segmentBase, sp_); });
+}
+
+void MainWindow::dropLastIssues() {
+    if (!requireStore()) return;
+    const auto answer = context_.dialogs->input(
+        this, QStringLiteral("删除期数"),
+        QStringLiteral(
+            "请输入需要删除最后多少期历史号码（例如输入3，那么就将删除最后的3期历史号码）"),
+        QStringLiteral("1"));
+    const int64_t n = inputBoxNumber(answer.value_or(QString()).toStdString());
+    rewriteHistory(
+        [&] { return arrange5::dropLastIssues(*store_, n, settings_->segmentBase, sp_); });
+}
+
+void MainWindow::exportHistoryText() {
+    if (!requireStore()) return;
+    fs::path written;
+    try {
+        written = arrange5::exportHistoryText(*store_);
+    } catch (const Error& e) {
+        reportError(QString::fromStdString(e.what()));
+        return;
+    }
+    statusBar()->showMessage(QStringLiteral("已导出到 %1").arg(fromPath(written)));
+    if (!context_.dialogs->openUrl(QUrl::fromLocalFile(fromPath(written)))) {
+        reportError(QStringLiteral("历史号码已导出到 %1，但没有找到可以打开它的程序。")
+                        .arg(fromPath(written)));
+    }
+}
+
+}  // namespace arrange5

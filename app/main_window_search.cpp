@@ -1,0 +1,285 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QStackedLayout>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTableView>
+
+#include "analysis/reference.h"
+#include "app/busy_cursor.h"
+#include "app/grid_columns.h"
+#include "app/main_window.h"
+#include "app/text_table_model.h"
+#include "store/errors.h"
+#include "store/limits.h"
+
+namespace arrange5 {
+
+namespace {
+
+std::optional<int16_t> shortValue(const QString& text) {
+    bool ok = false;
+    const short value = text.trimmed().toShort(&ok);
+    return ok ? std::optional<int16_t>(value) : std::nullopt;
+}
+
+}  // namespace
+
+SearchSettings MainWindow::searchSettings() const {
+    SearchSettings s;
+    s.kind = static_cast<CodeKind>(settings_->searchKind);
+    s.freePositions = settings_->freePositions;
+    s.previousIssue = settings_->previousIssue;
+    s.lagN = settings_->lagN;
+    return s;
+}
+
+TallySettings MainWindow::tallySettings() const {
+    TallySettings t;
+    t.resultKind = static_cast<CodeKind>(settings_->resultKind);
+    t.resultPosition = settings_->resultPosition;
+    t.group = settings_->groupSelection;
+    t.segmentBase = settings_->segmentBase;
+    return t;
+}
+
+int MainWindow::selectedTab() const {
+    return referenceTabBar_->currentIndex();
+}
+
+void MainWindow::refreshReferenceValues() {
+    const int tab = selectedTab();
+    if (tab == kVerifyTab) {
+        ysjs(false);
+        return;
+    }
+    if (tab == kManualTab) {
+        manualReference_ = true;
+        for (int i = 0; i < 5; ++i) {
+            if (const auto v = shortValue(referenceTabs_[kManualTab].values[i]->text())) {
+                reference_[i] = *v;
+            }
+        }
+        return;
+    }
+    manualReference_ = false;
+    if (!store_) return;
+    const auto row = referenceRowIndex(store_->rows(), searchSettings());
+    if (!row) return;
+    reference_ = valuesOfRow(store_->rows()[*row], static_cast<CodeKind>(settings_->searchKind));
+    for (int i = 0; i < 5; ++i) {
+        referenceTabs_[kHistoryTab].values[i]->setText(QString::number(reference_[i]));
+    }
+}
+
+void MainWindow::ysjs(bool reportBadIssue) {
+    if (!store_) return;
+    int32_t issue = 0;
+    try {
+        issue = parseIssueField(verifyIssueField_->text().toStdString(), "验证期");
+    } catch (const Error& e) {
+        if (reportBadIssue) reportError(QString::fromStdString(e.what()));
+        return;
+    }
+    const auto found =
+        verifyReference(store_->rows(), issue, onlyBeforeBox_->isChecked(), searchSettings());
+    if (!found) return;
+    manualReference_ = false;
+    reference_ = found->values;
+    for (int i = 0; i < 5; ++i) {
+        referenceTabs_[kVerifyTab].values[i]->setText(QString::number(reference_[i]));
+    }
+    rangeTo_->setText(QString::number(found->rangeEnd));
+}
+
+void MainWindow::updateRangeStart() {
+    if (!store_) return;
+    if (const auto start = defaultRangeStart(store_->rows(), searchSettings())) {
+        rangeFrom_->setText(QString::number(*start));
+    }
+}
+
+// ---- options ----
+
+// Either option of 检索位选择 or 检索期选择 saves both flags.
+void MainWindow::positionModeClicked(bool free) {
+    settings_.set(&WindowSettings::freePositions, free);
+    settings_.set(&WindowSettings::previousIssue, settings_->previousIssue);
+    refreshReferenceValues();
+    updateRangeStart();
+}
+
+void MainWindow::referenceIssueClicked(bool previous) {
+    settings_.set(&WindowSettings::freePositions, settings_->freePositions);
+    settings_.set(&WindowSettings::previousIssue, previous);
+    refreshReferenceValues();
+    updateRangeStart();
+}
+
+// The selection options save bolSq again, unchanged, as they always have.
+void MainWindow::selectionClicked(bool group) {
+    settings_.set(&WindowSettings::groupSelection, group);
+    settings_.set(&WindowSettings::previousIssue, settings_->previousIssue);
+    refreshReferenceValues();
+}
+
+void MainWindow::searchKindClicked(int kind) {
+    settings_.set(&WindowSettings::searchKind, kind);
+    refreshReferenceValues();
+}
+
+void MainWindow::resultKindClicked(int kind) {
+    settings_.set(&WindowSettings::resultKind, kind);
+}
+
+void MainWindow::resultPositionClicked(int position) {
+    settings_.set(&WindowSettings::resultPosition, position);
+}
+
+void MainWindow::combinationColourClicked(bool redOnly) {
+    settings_.set(&WindowSettings::redOnly, redOnly);
+}
+
+void MainWindow::tabChanged(int tab) {
+    referenceFrames_->setCurrentIndex(tab);
+    if (tab == kVerifyTab) {
+        ysjs(true);
+        return;
+    }
+    manualReference_ = tab == kManualTab;
+    for (int i = 0; i < 5; ++i) {
+        if (const auto v = shortValue(referenceTabs_[tab].values[i]->text())) reference_[i] = *v;
+    }
+}
+
+void MainWindow::onlyBeforeClicked() {
+    if (!store_ || store_->empty()) return;
+    if (!onlyBeforeBox_->isChecked()) {
+        rangeTo_->setText(QString::number(store_->rows().back().issue));
+        return;
+    }
+    try {
+        const int32_t issue = parseIssueField(verifyIssueField_->text().toStdString(), "验证期");
+        rangeTo_->setText(QString::number(verifyTarget(issue)));
+    } catch (const Error& e) {
+        reportError(QString::fromStdString(e.what()));
+    }
+}
+
+// The N of 前期 is one digit 1..9; anything else puts the previous N back.
+void MainWindow::lagFieldLeft() {
+    bool ok = false;
+    const int n = lagField_->text().trimmed().toInt(&ok);
+    if (!ok || n < limits::kMinEarlier || n > limits::kMaxEarlier) {
+        lagField_->setText(lagText_);
+        return;
+    }
+    lagText_ = QString::number(n);
+    settings_.set(&WindowSettings::lagN, n);
+    refreshReferenceValues();
+    updateRangeStart();
+}
+
+void MainWindow::combinedFieldLeft() {
+    bool ok = false;
+    const int k = combinedBox_->currentText().trimmed().toShort(&ok);
+    if (!ok) {
+        combinedBox_->setEditText(combinedText_);
+        return;
+    }
+    combinedText_ = QString::number(k);
+    settings_.set(&WindowSettings::combined, k);
+}
+
+void MainWindow::manualValueLeft(int position) {
+    QLineEdit* field = referenceTabs_[kManualTab].values[position - 1];
+    const auto v = shortValue(field->text());
+    if (!v) {
+        field->setText(manualTexts_[position - 1]);
+        return;
+    }
+    manualTexts_[position - 1] = field->text();
+    reference_[position - 1] = *v;
+}
+
+// A new issue to verify takes effect at once, so the next search uses its reference.
+void MainWindow::verifyIssueLeft() {
+    if (selectedTab() == kVerifyTab) ysjs(false);
+}
+
+// ---- searches ----
+
+std::array<bool, 5> MainWindow::tickedPositions() const {
+    std::array<bool, 5> ticked{};
+    const ReferenceTab& tab = referenceTabs_[selectedTab()];
+    for (int i = 0; i < 5; ++i) ticked[i] = tab.ticks[i]->checkState() != Qt::Unchecked;
+    return ticked;
+}
+
+std::optional<SearchRequest> MainWindow::searchRequest() {
+    if (!requireStore()) return std::nullopt;
+    SearchRequest request;
+    try {
+        if (selectedTab() == kVerifyTab) {
+            parseIssueField(verifyIssueField_->text().toStdString(), "验证期");
+        }
+        request.from = parseIssueField(rangeFrom_->text().toStdString(), "起");
+        request.to = parseIssueField(rangeTo_->text().toStdString(), "止");
+    } catch (const Error& e) {
+        reportError(QString::fromStdString(e.what()));
+        return std::nullopt;
+    }
+    request.settings = searchSettings();
+    request.reference = reference_;
+    request.tally = tallySettings();
+    return request;
+}
+
+void MainWindow::runSearch() {
+    auto request = searchRequest();
+    if (!request) return;
+    request->positions = tickedPositions();
+    try {
+        BusyCursor busy;
+        showSearchResult(runSingleSearch(*store_, *request));
+    } catch (const Error& e) {
+        reportError(QString::fromStdString(e.what()));
+    }
+}
+
+void MainWindow::runCombinationSearch() {
+    const auto request = searchRequest();
+    if (!request) return;
+    try {
+        BusyCursor busy;
+        showSearchResult(arrange5::runCombinationSearch(*store_, *request, settings_->combined));
+    } catch (const Error& e) {
+        reportError(QString::fromStdString(e.what()));
+    }
+}
+
+void MainWindow::showSearchResult(const SearchResult& result) {
+    hitsModel_->setHeader({"期号", "第1位", "第2位", "第3位", "第4位", "第5位",
+                           result.earlierMode ? "前期开奖" : "上期开奖"});
+    std::vector<QStringList> hits;
+    hits.reserve(result.hits.size());
+    for (const Hit& hit : result.hits) {
+        QStringList row{QString::number(hit.issue)};
+        for (const int16_t v : hit.values) row << QString::number(v);
+        row << QString::fromStdString(hit.matched);
+        hits.push_back(std::move(row));
+    }
+    hitsModel_->setRows(std::move(hits));
+    setColumnWidths(hitsGrid_, kHitsColumns);
+
+    std::vector<QStringList> tally;
+    for (const TallyRow& row : result.tally) {
+        tally.push_back({QString::number(row.rank), QString::fromStdString(row.outcome),
+                         QString::number(row.count), QString::fromStdString(row.percent)});
+    }
+    tallyModel_->setRows(std::move(tally));
+    statusBar()->showMessage(QStringLiteral("检索到 %1 期").arg(result.hits.size()));
+}
+
+}  // namespace arrange5

@@ -1,0 +1,105 @@
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTableView>
+
+#include "app/field_rules.h"
+#include "app/main_window.h"
+
+namespace arrange5 {
+
+void MainWindow::connectHandlers() {
+    for (bool value : {false, true}) {
+        connect(positionModeButtons_[value], &QRadioButton::clicked, this,
+                [this, value] { positionModeClicked(value); });
+        connect(referenceIssueButtons_[value], &QRadioButton::clicked, this,
+                [this, value] { referenceIssueClicked(value); });
+        connect(selectionButtons_[value], &QRadioButton::clicked, this,
+                [this, value] { selectionClicked(value); });
+        connect(colourButtons_[value], &QRadioButton::clicked, this,
+                [this, value] { combinationColourClicked(value); });
+    }
+    for (int kind = 0; kind < 4; ++kind) {
+        connect(searchKindButtons_[kind], &QRadioButton::clicked, this,
+                [this, kind] { searchKindClicked(kind); });
+        connect(resultKindButtons_[kind], &QRadioButton::clicked, this,
+                [this, kind] { resultKindClicked(kind); });
+    }
+    for (int i = 0; i < 5; ++i) {
+        const int position = i + 1;
+        connect(resultPositionButtons_[i], &QRadioButton::clicked, this,
+                [this, position] { resultPositionClicked(position); });
+        connect(entryDigits_[i], &QLineEdit::textChanged, this,
+                [this, position] { entryFieldChanged(position); });
+        makeDigitField(entryDigits_[i], [this] { entryDone_ = false; });
+        QLineEdit* manual = referenceTabs_[kManualTab].values[i];
+        acceptSignedNumber(manual);
+        whenLeft(manual, [this, position] { manualValueLeft(position); });
+    }
+    makeDigitField(lagField_);
+    whenLeft(lagField_, [this] { lagFieldLeft(); });
+    whenLeft(combinedBox_, [this] { combinedFieldLeft(); });
+    connect(verifyIssueField_, &QLineEdit::editingFinished, this, [this] { verifyIssueLeft(); });
+
+    connect(referenceTabBar_, &QTabBar::currentChanged, this, &MainWindow::tabChanged);
+    connect(onlyBeforeBox_, &QCheckBox::clicked, this, &MainWindow::onlyBeforeClicked);
+    connect(searchButton_, &QPushButton::clicked, this, asCommand(&MainWindow::runSearch));
+    connect(combinationButton_, &QPushButton::clicked, this,
+            asCommand(&MainWindow::runCombinationSearch));
+    connect(importButton_, &QPushButton::clicked, this, asCommand(&MainWindow::importHistory));
+    connect(updateButton_, &QPushButton::clicked, this, asCommand(&MainWindow::onlineUpdate));
+    connect(exportTextButton_, &QPushButton::clicked, this,
+            asCommand(&MainWindow::exportHistoryText));
+    connect(deleteLastButton_, &QPushButton::clicked, this, asCommand(&MainWindow::deleteLastDraw));
+    connect(settingsButton_, &QPushButton::clicked, this,
+            asCommand([this] { settingsMenu_->popup(QCursor::pos()); }));
+
+    for (QTableView* grid : {historyGrid_, hitsGrid_, tallyGrid_}) {
+        grid->viewport()->installEventFilter(this);
+    }
+}
+
+// A command started from the keyboard (an access key, a shortcut) finds the focus still in
+// the field being typed into; its value counts only once the field is left.
+void MainWindow::commitPendingEdit() {
+    const QWidget* focus = QApplication::focusWidget();
+    if (!focus) return;
+    if (focus == lagField_) {
+        lagFieldLeft();
+    } else if (focus == combinedBox_ || combinedBox_->isAncestorOf(focus)) {
+        combinedFieldLeft();
+    } else if (focus == verifyIssueField_) {
+        verifyIssueLeft();
+    } else {
+        for (int i = 0; i < 5; ++i) {
+            if (focus == referenceTabs_[kManualTab].values[i]) manualValueLeft(i + 1);
+        }
+    }
+}
+
+// Double click on a grid exports it; the right button released over the history pops up 历史管理.
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::MouseButtonDblClick) {
+        for (QTableView* grid : {historyGrid_, hitsGrid_, tallyGrid_}) {
+            if (watched == grid->viewport()) {
+                asCommand([this, grid] { exportGrid(grid); })();
+                return true;
+            }
+        }
+    } else if (type == QEvent::MouseButtonRelease && watched == historyGrid_->viewport()) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::RightButton) {
+            historyMenu_->popup(mouse->globalPosition().toPoint());
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace arrange5

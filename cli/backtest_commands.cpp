@@ -1,0 +1,154 @@
+#include <openssl/evp.h>
+
+#include <CLI/CLI.hpp>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "analysis/backtest.h"
+#include "analysis/reference.h"
+#include "cli/cli_context.h"
+#include "cli/search_options.h"
+#include "store/errors.h"
+
+namespace arrange5::cli {
+
+namespace {
+
+struct BacktestOptions {
+    SearchOptions search;
+    std::string targets;
+    int top = 1;
+};
+
+// "A:B" with both bounds, or one of them left out ("A:" or ":B").
+void parseTargets(const std::string& text, BacktestRequest& request) {
+    const auto colon = text.find(':');
+    if (colon == std::string::npos) {
+        throw InputError("--targets 需要“起期:止期”，例如 2025001:2025150");
+    }
+    const std::string first = text.substr(0, colon);
+    const std::string last = text.substr(colon + 1);
+    if (!first.empty()) request.firstTarget = parseIssueField(first, "--targets 的起期");
+    if (!last.empty()) request.lastTarget = parseIssueField(last, "--targets 的止期");
+}
+
+// The verification builds each target's reference and range itself; a reference or range
+// given by hand would be silently overridden, so it is refused.
+void refuseFixedReference(const SearchOptions& o) {
+    if (!o.reference.empty()) {
+        throw InputError("backtest 不接受 --ref：每个目标期的参考号码取自它之前的开奖号码");
+    }
+    if (!o.verify.empty()) {
+        throw InputError("backtest 不接受 --verify：每个目标期都按验证指定期的规则检索");
+    }
+    if (!o.from.empty() || !o.to.empty()) {
+        throw InputError("backtest 不接受 --from/--to：每个目标期的检索范围是默认起期到它的前一期");
+    }
+}
+
+// SHA-256 of the history as the history command prints it, one "issue digits" line a row.
+std::string digestOf(const HistorySnapshot& rows) {
+    std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> ctx(EVP_MD_CTX_new(), &EVP_MD_CTX_free);
+    EVP_DigestInit_ex(ctx.get(), EVP_sha256(), nullptr);
+    for (const HistoryRow& row : rows) {
+        const std::string line = std::to_string(row.issue) + " " + digitString(row.digits()) + "\n";
+        EVP_DigestUpdate(ctx.get(), line.data(), line.size());
+    }
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int size = 0;
+    EVP_DigestFinal_ex(ctx.get(), digest, &size);
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string out;
+    for (unsigned int i = 0; i < size; ++i) {
+        out += kHex[digest[i] >> 4];
+        out += kHex[digest[i] & 15];
+    }
+    return out;
+}
+
+nlohmann::ordered_json targetJson(const TargetResult& t) {
+    nlohmann::ordered_json out;
+    out["issue"] = t.issue;
+    out["reference"] = t.reference ? nlohmann::ordered_json(*t.reference) : nullptr;
+    out["hits"] = t.hits;
+    out["ranking"] = t.ranking;
+    out["actual"] = t.actual;
+    auto ranks = nlohmann::ordered_json::array();
+    for (int r : t.rank) ranks.push_back(r > 0 ? nlohmann::ordered_json(r) : nullptr);
+    out["rank"] = std::move(ranks);
+    out["hit"] = t.hit;
+    return out;
+}
+
+nlohmann::ordered_json summaryJson(const BacktestSummary& s) {
+    nlohmann::ordered_json out;
+    out["scored"] = s.scored;
+    out["hits"] = s.hits;
+    out["rate"] = s.rate;
+    out["chance"] = s.chance;
+    out["low"] = s.low;
+    out["high"] = s.high;
+    out["p"] = s.p ? nlohmann::ordered_json(*s.p) : nullptr;
+    out["mean_rank"] = s.meanRank;
+    out["chance_mean_rank"] = s.chanceMeanRank;
+    out["no_answer"] = s.noAnswer;
+    auto years = nlohmann::ordered_json::array();
+    for (const YearSummary& y : s.byYear) {
+        years.push_back({{"year", y.year}, {"scored", y.scored}, {"hits", y.hits}});
+    }
+    out["by_year"] = std::move(years);
+    out["verdict"] = s.verdict;
+    return out;
+}
+
+void runCommand(CliContext& ctx, const BacktestOptions& o, bool combination) {
+    refuseFixedReference(o.search);
+    BacktestRequest request;
+    if (!o.targets.empty()) parseTargets(o.targets, request);
+    // The search options are read exactly as search and combo read them.
+    const SearchRequest search = buildRequest(ctx, o.search);
+    request.settings = search.settings;
+    request.tally = search.tally;
+    request.shape =
+        combination ? SearchShape::combined(o.search.k) : SearchShape::single(search.positions);
+    request.top = o.top;
+    const HistorySnapshot& rows = ctx.readingStore().rows();
+    const BacktestResult result = runBacktest(rows, request);
+
+    // Written target by target: the whole document for every issue is large.
+    std::ostream& out = ctx.out;
+    out << "{\"targets\":[";
+    for (std::size_t i = 0; i < result.targets.size(); ++i) {
+        if (i > 0) out << ',';
+        out << targetJson(result.targets[i]).dump();
+    }
+    out << "],\"summary\":" << summaryJson(result.summary).dump()
+        << ",\"sha256\":" << nlohmann::json(digestOf(rows)).dump() << "}\n";
+}
+
+void addOptions(CLI::App* cmd, BacktestOptions& o, bool tickedPositions) {
+    addSearchOptions(cmd, o.search, tickedPositions);
+    cmd->add_option("--targets", o.targets, "目标期数范围 A:B（默认：默认起期之后的每一期）");
+    cmd->add_option("--top", o.top, "前 m 名算命中（默认 1）");
+}
+
+}  // namespace
+
+void addBacktestCommands(CLI::App& app, CliContext& ctx) {
+    auto* backtest = app.add_subcommand("backtest", "滚动验证：逐期检验一个检索设置的排名第一");
+    backtest->require_subcommand(1);
+
+    auto single = std::make_shared<BacktestOptions>();
+    auto* search = backtest->add_subcommand("search", "按检索（跟随形态）逐期验证");
+    addOptions(search, *single, true);
+    search->callback([&ctx, single] { runCommand(ctx, *single, false); });
+
+    auto combination = std::make_shared<BacktestOptions>();
+    auto* combo = backtest->add_subcommand("combo", "按组合检索逐期验证");
+    combo->add_option("--k", combination->search.k, "组合位数")->required();
+    addOptions(combo, *combination, false);
+    combo->callback([&ctx, combination] { runCommand(ctx, *combination, true); });
+}
+
+}  // namespace arrange5::cli

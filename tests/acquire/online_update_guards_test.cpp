@@ -1,0 +1,189 @@
+// The online update never throws away draws it cannot replace and never stores what a page
+// did not say: partial purges, a clock in the past, rows in any order, cells that are not
+// five digits, and gaps on the pages.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "acquire/maintenance.h"
+#include "online_update_fixture.h"
+
+namespace arrange5::test {
+namespace {
+
+using ::testing::AllOf;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+std::string pageOf(const std::string& rows) {
+    return "<table id=draw_list><tr><th>彩种</th><th>期号</th><th>开奖号码</th></tr>" + rows +
+           "</table>";
+}
+
+std::string rowOf(const HistoryEntry& e) {
+    return drawRow(fiveDigitIssue(e.issue), digitsCell(e.digits, PageStyle::Spaced));
+}
+
+class OnlineUpdateGuard : public OnlineUpdateTest {
+  protected:
+    // Runs the update, expects it to throw E, the history to be unchanged byte for byte and
+    // the S/P state untouched; returns the message.
+    template <typename E>
+    std::string expectRefused(const UpdateOptions& o, const PageFetcher& fetch) {
+        const std::string before = dump();
+        const LastTwoDraws spBefore = sp;
+        try {
+            runOnlineUpdate(store, o, sp, fetch);
+            ADD_FAILURE() << "the update went ahead";
+        } catch (const E& e) {
+            EXPECT_EQ(dump(), before);
+            EXPECT_EQ(sp.s, spBefore.s);
+            EXPECT_EQ(sp.p, spBefore.p);
+            return e.what();
+        }
+        return {};
+    }
+};
+
+TEST_F(OnlineUpdateGuard, PurgeWithYearsThatListNothingIsRetriedThenChangesNothing) {
+    storeHistory(2004009, 2026100);
+    ResultsServer site(realBetween(2026001, 2026174));  // 2016..2025: the header row only
+    const std::string why =
+        expectRefused<FetchError>(options(site.baseUrl(), 2026, 10), makeCurlFetcher());
+    EXPECT_THAT(why, AllOf(HasSubstr("2016 年"), HasSubstr("没有列出这一年的任何一期"),
+                           HasSubstr("共尝试 4 次"), HasSubstr("历史号码保持原样")));
+    EXPECT_EQ(site.requestCount(2026), 4);
+
+    // Every year back, but fewer draws than stored: the purge would lose 2026051..2026100.
+    site.setDraws(realBetween(2016001, 2026050));
+    EXPECT_THAT(expectRefused<FetchError>(options(site.baseUrl(), 2026, 10), makeCurlFetcher()),
+                AllOf(HasSubstr("第 2026050 期"), HasSubstr("第 2026100 期")));
+
+    // A gap is no reason to purge either: the draws after it would be gone.
+    auto gapped = realBetween(2016001, 2026174);
+    std::erase_if(gapped, [](const HistoryEntry& e) { return e.issue == 2020100; });
+    site.setDraws(gapped);
+    EXPECT_THAT(
+        expectRefused<MissingDrawsError>(options(site.baseUrl(), 2026, 10), makeCurlFetcher()),
+        HasSubstr("第 2020100 期不在页面上"));
+
+    // With every year there the purge goes ahead.
+    site.setDraws(realBetween(2016001, 2026174));
+    const UpdateReport report =
+        runOnlineUpdate(store, options(site.baseUrl(), 2026, 10), sp, makeCurlFetcher());
+    EXPECT_TRUE(report.purged);
+    EXPECT_EQ(lines(storedEntries()), lines(realBetween(2016001, 2026174)));
+}
+
+TEST_F(OnlineUpdateGuard, StoredDrawsNewerThanTodayStopTheUpdateBeforeAnyPage) {
+    storeHistory(2010001, 2026100);
+    ResultsServer site(realBetween(2010001, 2026174));
+    UpdateOptions o = options(site.baseUrl(), 2020, 2);
+    o.today = "2020-06-01";
+    const std::string why = expectRefused<InputError>(o, makeCurlFetcher());
+    EXPECT_THAT(why, AllOf(HasSubstr("第 2026100 期"), HasSubstr("2020-06-01"),
+                           HasSubstr("历史号码没有改变")));
+    EXPECT_TRUE(site.requestedYears().empty());
+}
+
+TEST_F(OnlineUpdateGuard, RowsInAnyOrderAmongJunkAreReadAndUnreadableIssuesNamed) {
+    storeHistory(2016001, 2016100);
+    std::vector<std::string> rows;
+    for (const auto& e : realBetween(2016001, 2016174)) rows.push_back(rowOf(e));
+    std::shuffle(rows.begin(), rows.end(), std::mt19937(5));
+    rows.insert(rows.begin() + 30, "<tr><td>-<td>…</tr>\n");
+    rows.insert(rows.begin() + 60, drawRow("—", "—"));
+    const std::vector<std::string> unreadable = {"26174x", "-26174", "26174.7", "第16001期",
+                                                 "\xC2\xA0"};
+    for (std::size_t i = 0; i < unreadable.size(); ++i) {
+        rows.insert(rows.begin() + 10 * i, drawRow(unreadable[i], "1 2 3 4 5"));
+    }
+    std::string all;
+    for (const auto& r : rows) all += r;
+    ResultsServer site({});
+    const std::string page = pageOf(all);
+    site.override(2016, [page](httplib::Response& res) { res.set_content(page, "text/html"); });
+
+    const UpdateReport report =
+        runOnlineUpdate(store, options(site.baseUrl(), 2016, 6), sp, makeCurlFetcher());
+
+    EXPECT_EQ(report.added, 74u);
+    EXPECT_EQ(lines(storedEntries()), lines(realBetween(2016001, 2016174)));
+    expectChained(100, 100);
+    EXPECT_EQ(report.unreadableIssues, unreadable);
+    EXPECT_EQ(report.skippedRows, 2u);
+    for (const char* named : {"“26174x”", "“-26174”", "“26174.7”", "“第16001期”"}) {
+        EXPECT_THAT(report.summary(), HasSubstr(named));
+    }
+
+    // A page on which no row can be read is unreadable, never "no new draws".
+    std::string junk;
+    for (const auto& u : unreadable) junk += drawRow(u, "1 2 3 4 5");
+    const std::string junkPage = pageOf(junk);
+    site.override(2016,
+                  [junkPage](httplib::Response& res) { res.set_content(junkPage, "text/html"); });
+    EXPECT_THAT(expectRefused<FetchError>(options(site.baseUrl(), 2016, 6), makeCurlFetcher()),
+                AllOf(HasSubstr("没有一行能读出期号"), HasSubstr("共尝试 4 次")));
+}
+
+TEST_F(OnlineUpdateGuard, DigitsCellsMustBeFiveDigitsAndAnIssueListedTwiceMustAgree) {
+    storeHistory(2016001, 2016010);
+    ResultsServer site({});
+    const auto serve = [&](const std::string& rows) {
+        const std::string page = pageOf(rows);
+        site.override(2016, [page](httplib::Response& res) { res.set_content(page, "text/html"); });
+    };
+
+    serve(drawRow("16012", "1 2 3 4 5") + drawRow("16011", "1 2 3 4 5 6"));
+    EXPECT_THAT(expectRefused<FetchError>(options(site.baseUrl(), 2016, 6), makeCurlFetcher()),
+                AllOf(HasSubstr("第 2016011 期"), HasSubstr("“1 2 3 4 5 6”")));
+
+    serve(drawRow("16012", "1 2 3 4 5") + drawRow("16011", "5 4 3 2 1") +
+          drawRow("16011", "5 4 3 2 0"));
+    EXPECT_THAT(expectRefused<FetchError>(options(site.baseUrl(), 2016, 6), makeCurlFetcher()),
+                AllOf(HasSubstr("第 2016011 期出现两次"), HasSubstr("“5 4 3 2 1”"),
+                      HasSubstr("“5 4 3 2 0”")));
+
+    // A bad cell of a draw already stored is not read, and a repeated row is one draw.
+    serve(drawRow("16012", "1 2 3 4 5") + drawRow("16011", "5 4 3 2 1") +
+          drawRow("16011", "54321") + drawRow("16010", "1 2 3 4 5 6"));
+    const UpdateReport report =
+        runOnlineUpdate(store, options(site.baseUrl(), 2016, 6), sp, makeCurlFetcher());
+    EXPECT_EQ(report.added, 2u);
+    const auto stored = storedEntries();
+    ASSERT_EQ(stored.size(), 12u);
+    EXPECT_EQ(stored[10].digits, (Digits{5, 4, 3, 2, 1}));
+}
+
+TEST_F(OnlineUpdateGuard, GapStoresTheDrawsBeforeItAndTheUpdateContinuesOnceItIsEntered) {
+    storeHistory(2016001, 2016100);
+    auto served = realBetween(2016001, 2016359);
+    std::erase_if(served, [](const HistoryEntry& e) { return e.issue == 2016150; });
+    ResultsServer site(served);
+
+    const UpdateReport first =
+        runOnlineUpdate(store, options(site.baseUrl(), 2016, 6), sp, makeCurlFetcher());
+    EXPECT_EQ(lines(storedEntries()), lines(realBetween(2016001, 2016149)));
+    EXPECT_EQ(first.gap, 2016150);
+    EXPECT_EQ(first.warning(),
+              "第 2016150 期不在页面上；已存入到第 2016149 期。可以在下面手动输入第 2016150 期，"
+              "再在线更新其余各期。");
+
+    // The gap is still there: nothing to store, nothing changed.
+    EXPECT_THAT(
+        expectRefused<MissingDrawsError>(options(site.baseUrl(), 2016, 6), makeCurlFetcher()),
+        HasSubstr("第 2016150 期不在页面上"));
+
+    appendManualDraw(store, realBetween(2016150, 2016150).front().digits, 1, sp);
+    const UpdateReport second =
+        runOnlineUpdate(store, options(site.baseUrl(), 2016, 6), sp, makeCurlFetcher());
+    EXPECT_FALSE(second.gap);
+    EXPECT_EQ(second.firstAdded, 2016151);
+    EXPECT_EQ(lines(storedEntries()), lines(realBetween(2016001, 2016359)));
+    expectChained(100, 100);
+}
+
+}  // namespace
+}  // namespace arrange5::test

@@ -1,0 +1,179 @@
+#include "analysis/chance.h"
+
+#include <gtest/gtest.h>
+
+#include "analysis/chance_table.h"
+#include "analysis/tally.h"
+#include "search_model.h"
+
+// Expected values below were computed apart from this code, with arbitrary precision
+// (regularised incomplete gamma for χ², a direct binomial sum, the Wilson formula by hand).
+namespace arrange5 {
+namespace {
+
+// Tally rows of the given outcome values and counts; the total is their sum unless given.
+std::vector<TallyRow> rows(CodeKind kind, int firstValue, const std::vector<int64_t>& counts) {
+    int64_t total = 0;
+    for (auto c : counts) total += c;
+    std::vector<TallyRow> out;
+    for (std::size_t i = 0; i < counts.size(); ++i) {
+        TallyRow row;
+        row.value = firstValue + static_cast<int>(i);
+        row.outcome = outcomeName(kind, row.value);
+        row.count = counts[i];
+        row.percent = formatPercent(row.count, total);
+        out.push_back(row);
+    }
+    return out;
+}
+
+SearchResult result(CodeKind kind, int firstValue, const std::vector<int64_t>& counts,
+                    int64_t total = -1) {
+    SearchResult r;
+    r.tally = rows(kind, firstValue, counts);
+    if (total < 0) {
+        total = 0;
+        for (auto c : counts) total += c;
+    }
+    r.total = total;
+    return r;
+}
+
+TEST(ChanceStatistics, DistributionsIntervalsAndWordingMatchIndependentValues) {
+    EXPECT_DOUBLE_EQ(chanceRate(CodeKind::Number), 0.1);
+    EXPECT_DOUBLE_EQ(chanceRate(CodeKind::BigSmall), 0.5);
+    EXPECT_DOUBLE_EQ(chanceRate(CodeKind::OddEven), 0.5);
+    EXPECT_DOUBLE_EQ(chanceRate(CodeKind::Segment), 0.2);
+
+    // The worked example: "2" counted 129 times among 1,108 values.
+    const Interval two = wilsonInterval(129, 1108);
+    EXPECT_NEAR(two.low, 0.0988520539, 1e-9);
+    EXPECT_NEAR(two.high, 0.1366504602, 1e-9);
+    // At the ends the interval stays inside [0, 1] and is not empty.
+    const Interval none = wilsonInterval(0, 20);
+    EXPECT_DOUBLE_EQ(none.low, 0.0);
+    EXPECT_NEAR(none.high, 0.1611251602, 1e-9);
+    const Interval all = wilsonInterval(20, 20);
+    EXPECT_NEAR(all.low, 0.8388748398, 1e-9);
+    EXPECT_DOUBLE_EQ(all.high, 1.0);
+
+    ASSERT_TRUE(chiSquarePValue(13.3, 9));
+    EXPECT_NEAR(*chiSquarePValue(13.3, 9), 0.1494947732, 1e-9);
+    EXPECT_NEAR(*chiSquarePValue(4.0, 1), 0.0455002639, 1e-9);
+    EXPECT_FALSE(chiSquarePValue(3.0, 0));
+    EXPECT_FALSE(chiSquarePValue(-1.0, 3));
+
+    EXPECT_NEAR(binomialUpperTail(129, 1108, 0.1), 0.0403928138, 1e-9);
+    EXPECT_NEAR(binomialUpperTail(8, 10, 0.5), 56.0 / 1024, 1e-12);
+    EXPECT_DOUBLE_EQ(binomialUpperTail(0, 10, 0.5), 1.0);
+    EXPECT_DOUBLE_EQ(binomialUpperTail(11, 10, 0.5), 0.0);
+
+    EXPECT_EQ(formatPValue(0.1494947732), "0.15");
+    EXPECT_EQ(formatPValue(0.01249), "0.012");
+    EXPECT_EQ(formatPValue(0.0003), "0.0003");
+    EXPECT_EQ(formatPValue(0.000438721771), "0.00044");
+    EXPECT_EQ(formatPValue(1.234e-9), "1.2e-09");
+
+    EXPECT_EQ(verdictForP(0.1494947732, 1), "与随机相符（p = 0.15）");
+    EXPECT_EQ(verdictForP(0.05, 7), "与随机相符（p = 0.05）");
+    // p = 0.012 after 5 searches lies above 0.05 / 5 = 0.01, after 4 below 0.0125.
+    EXPECT_EQ(verdictForP(0.012, 5),
+              "可能偏离随机（p = 0.012），但本次已检索 5 次，偶然也会出现这样的结果");
+    EXPECT_EQ(verdictForP(0.012, 4), "偏离随机（p = 0.012，已按本次 4 次检索校正）");
+    EXPECT_EQ(verdictForP(0.0003, 1), "偏离随机（p = 0.0003，已按本次 1 次检索校正）");
+    EXPECT_EQ(verdictForP(std::nullopt, 3), "样本太少，无法与随机比较");
+}
+
+TEST(ChanceStatistics, TalliesAreComparedWithAFairDrawOrLeftUnjudged) {
+    // A fair number tally: χ² = 0.28 over 9 degrees of freedom.
+    const ChanceTest fair = testAgainstChance(
+        result(CodeKind::Number, 0, {103, 102, 101, 100, 100, 100, 100, 99, 98, 97}),
+        CodeKind::Number, 1);
+    EXPECT_EQ(fair.status, ChanceStatus::Compared);
+    EXPECT_NEAR(fair.chi2, 0.28, 1e-12);
+    EXPECT_EQ(fair.df, 9);
+    ASSERT_TRUE(fair.p);
+    EXPECT_NEAR(*fair.p, 0.9999975505, 1e-9);
+    EXPECT_EQ(fair.verdict, "与随机相符（p = 1）");
+    ASSERT_EQ(fair.rows.size(), 10u);
+    EXPECT_DOUBLE_EQ(fair.rows[0].chance, 0.1);
+    EXPECT_DOUBLE_EQ(fair.rows[0].share, 0.103);
+
+    // A skewed one: one outcome twice its due, two at half; χ² = 30, p = 0.000439.
+    const ChanceTest skewed = testAgainstChance(
+        result(CodeKind::Number, 0, {40, 20, 20, 20, 20, 20, 20, 20, 10, 10}), CodeKind::Number, 3);
+    EXPECT_NEAR(skewed.chi2, 30.0, 1e-12);
+    ASSERT_TRUE(skewed.p);
+    EXPECT_NEAR(*skewed.p, 0.000438721771, 1e-12);
+    EXPECT_EQ(skewed.verdict, "偏离随机（p = 0.00044，已按本次 3 次检索校正）");
+    // The sheet of the export: shares and bounds as percentages, the test below them.
+    const auto table = chanceTable(skewed);
+    ASSERT_EQ(table.size(), 17u);
+    EXPECT_EQ(table[1],
+              (std::vector<std::string>{"0", "40", "20.000%", "10.000%", "15.045%", "26.086%"}));
+    EXPECT_EQ(table[13], (std::vector<std::string>{"χ²", "30"}));
+    EXPECT_EQ(table[15], (std::vector<std::string>{"p", "0.000438722"}));
+    EXPECT_EQ(table[16][1], skewed.verdict);
+
+    // The expected-count limit: T·p0 = 4.9 gives no p, 5.0 does.
+    const ChanceTest small = testAgainstChance(
+        result(CodeKind::Number, 0, {13, 9, 5, 5, 5, 4, 4, 2, 1, 1}), CodeKind::Number, 1);
+    EXPECT_EQ(small.status, ChanceStatus::TooFewValues);
+    EXPECT_FALSE(small.p);
+    EXPECT_EQ(small.verdict, "样本太少，无法与随机比较");
+    EXPECT_TRUE(testAgainstChance(result(CodeKind::Number, 0, {14, 9, 5, 5, 5, 4, 4, 2, 1, 1}),
+                                  CodeKind::Number, 1)
+                    .p);
+    const ChanceTest empty = testAgainstChance(
+        result(CodeKind::Number, 0, std::vector<int64_t>(10)), CodeKind::Number, 1);
+    EXPECT_FALSE(empty.p);
+    EXPECT_EQ(empty.verdict, "样本太少，无法与随机比较");
+    EXPECT_DOUBLE_EQ(empty.rows[0].interval.low, 0.0);
+    EXPECT_DOUBLE_EQ(empty.rows[0].interval.high, 1.0);
+
+    // Both two-outcome kinds use 1/2: 大 60 of 100 (χ² = 4, p = 0.0455); 单 7 of 10
+    // (χ² = 1.6, p = 0.206); 单双 with 9 values expects 4.5 each, too few.
+    const ChanceTest big =
+        testAgainstChance(result(CodeKind::BigSmall, 0, {60, 40}), CodeKind::BigSmall, 3);
+    EXPECT_EQ(big.df, 1);
+    EXPECT_NEAR(big.chi2, 4.0, 1e-12);
+    EXPECT_EQ(big.verdict, "可能偏离随机（p = 0.046），但本次已检索 3 次，偶然也会出现这样的结果");
+    const ChanceTest odd =
+        testAgainstChance(result(CodeKind::OddEven, 0, {7, 3}), CodeKind::OddEven, 1);
+    EXPECT_NEAR(odd.chi2, 1.6, 1e-12);
+    ASSERT_TRUE(odd.p);
+    EXPECT_NEAR(*odd.p, 0.2059032107, 1e-9);
+    EXPECT_FALSE(testAgainstChance(result(CodeKind::OddEven, 0, {5, 4}), CodeKind::OddEven, 1).p);
+
+    // Segments use 1/5: 14 12 9 8 7 of 50 give χ² = 3.4, p = 0.493 over 4 degrees of freedom.
+    const ChanceTest seg =
+        testAgainstChance(result(CodeKind::Segment, 1, {14, 12, 9, 8, 7}), CodeKind::Segment, 1);
+    EXPECT_EQ(seg.df, 4);
+    ASSERT_TRUE(seg.p);
+    EXPECT_NEAR(*seg.p, 0.4932455149, 1e-9);
+}
+
+TEST(ChanceStatistics, SegmentsStoredUnderTheOtherBaseGiveNoPValue) {
+    // Draws stored under base 0 (segments 0..4) and tallied under base 1 (1..5): the values
+    // 0 count towards the total but are not listed, so the shares mean nothing.
+    std::vector<std::string> draws;
+    for (int i = 0; i < 60; ++i) draws.push_back(i % 2 ? "01234" : "56789");
+    test::SearchHistory h(2013001, draws, 0);
+    SearchRequest req = test::defaultRequest(h);
+    req.tally.resultKind = CodeKind::Segment;
+    req.tally.segmentBase = 1;
+    const SearchResult r = runSingleSearch(*h.store, req);
+    ASSERT_GT(r.total, 25);
+    const ChanceTest mixed = testAgainstChance(r, CodeKind::Segment, 1);
+    EXPECT_EQ(mixed.status, ChanceStatus::MixedSegmentBases);
+    EXPECT_FALSE(mixed.p);
+    EXPECT_NE(mixed.verdict.find("删除到选定期"), std::string::npos);
+    EXPECT_NE(mixed.verdict.find("两种段数参数"), std::string::npos);
+
+    // Under the base the rows were stored with, the same history is compared.
+    req.tally.segmentBase = 0;
+    EXPECT_TRUE(testAgainstChance(runSingleSearch(*h.store, req), CodeKind::Segment, 1).p);
+}
+
+}  // namespace
+}  // namespace arrange5

@@ -1,0 +1,123 @@
+#include "app/chance_panel.h"
+
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QDialog>
+#include <QLabel>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QtTest>
+
+namespace arrange5 {
+
+namespace {
+
+SearchResult tallyOf(CodeKind kind, const std::vector<std::pair<int, int64_t>>& counts,
+                     std::size_t hits) {
+    SearchResult r;
+    r.hits.resize(hits);
+    int rank = 0;
+    for (const auto& [value, count] : counts) {
+        TallyRow row;
+        row.rank = ++rank;
+        row.value = value;
+        row.outcome = outcomeName(kind, value);
+        row.count = count;
+        r.tally.push_back(row);
+        r.total += count;
+    }
+    return r;
+}
+
+QBarSeries* barsOf(QChart* chart) {
+    QBarSeries* found = nullptr;
+    for (auto* series : chart->series()) {
+        if (auto* bars = qobject_cast<QBarSeries*>(series)) {
+            if (found) return nullptr;  // one bar series only
+            found = bars;
+        }
+    }
+    return found;
+}
+
+}  // namespace
+
+class ChancePanelTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void verdictAndChartFollowEachTally() {
+        ChancePanel panel;
+        const SearchResult worked = tallyOf(CodeKind::Number,
+                                            {{2, 129},
+                                             {9, 128},
+                                             {8, 120},
+                                             {0, 118},
+                                             {3, 112},
+                                             {5, 108},
+                                             {4, 102},
+                                             {1, 101},
+                                             {6, 99},
+                                             {7, 91}},
+                                            1108);
+        panel.showTally(worked, testAgainstChance(worked, CodeKind::Number, 1));
+        QVERIFY2(panel.verdictLabel()->text().contains(QStringLiteral("与随机相符（p = 0.15）")),
+                 qPrintable(panel.verdictLabel()->text()));
+
+        QChart* chart = panel.chartView()->chart();
+        QBarSeries* bars = barsOf(chart);
+        QVERIFY(bars);
+        QCOMPARE(bars->count(), 1);
+        QCOMPARE(bars->barSets()[0]->count(), 10);
+        QVERIFY(qAbs(bars->barSets()[0]->at(0) - 11.643) < 0.001);
+        auto* categories = qobject_cast<QBarCategoryAxis*>(bars->attachedAxes().value(0));
+        QVERIFY(categories);
+        QCOMPARE(categories->categories().first(), QStringLiteral("2"));
+        QCOMPARE(categories->categories().last(), QStringLiteral("7"));
+        QVERIFY(chart->title().contains(QStringLiteral("1108")));
+        // The chance line spans every bar at 10 %, and each bar has its whisker.
+        int lines = 0;
+        bool chanceLine = false;
+        for (auto* series : chart->series()) {
+            auto* line = qobject_cast<QLineSeries*>(series);
+            if (!line) continue;
+            ++lines;
+            const auto points = line->points();
+            if (points.size() == 2 && points[0].y() == 10.0 && points[1].y() == 10.0 &&
+                points[0].x() < 0 && points[1].x() > 9) {
+                chanceLine = true;
+            }
+        }
+        QVERIFY(chanceLine);
+        QCOMPARE(lines, 11);
+
+        if (const QByteArray dir = qgetenv("ARRANGE5_SCREENSHOT_DIR"); !dir.isEmpty()) {
+            panel.resize(235, 120);
+            panel.show();
+            panel.chartButton()->click();
+            QVERIFY(QTest::qWaitForWindowExposed(panel.chartWindow()));
+            panel.chartWindow()->grab().save(QString::fromLocal8Bit(dir) + "/chance-chart.png");
+            panel.grab().save(QString::fromLocal8Bit(dir) + "/chance-verdict.png");
+        }
+
+        // The next search replaces the chart: two outcomes, two bars.
+        const SearchResult big = tallyOf(CodeKind::BigSmall, {{1, 60}, {0, 40}}, 100);
+        panel.showTally(big, testAgainstChance(big, CodeKind::BigSmall, 3));
+        QVERIFY(panel.verdictLabel()->text().contains(QStringLiteral("本次已检索 3 次")));
+        bars = barsOf(panel.chartView()->chart());
+        QVERIFY(bars);
+        QCOMPARE(bars->barSets()[0]->count(), 2);
+
+        panel.clear();
+        QVERIFY(!panel.verdictLabel()->text().contains(QStringLiteral("p =")));
+        QVERIFY(!barsOf(panel.chartView()->chart()));
+    }
+};
+
+}  // namespace arrange5
+
+QTEST_MAIN(arrange5::ChancePanelTest)
+#include "chance_panel_test.moc"
