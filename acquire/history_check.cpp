@@ -36,7 +36,7 @@ std::string issueList(const std::vector<int32_t>& issues) {
     return text;
 }
 
-void checkYear(const YearSummary& y, bool firstYear, std::vector<std::string>& problems) {
+void checkYear(const CheckedYear& y, bool firstYear, std::vector<std::string>& problems) {
     const std::string name = std::to_string(y.year) + " 年";
     if (!firstYear && y.first % 1000 != 1) {
         problems.push_back(name + "从第 " + std::to_string(y.first) +
@@ -79,7 +79,7 @@ HistoryCheck checkHistory(const HistorySnapshot& rows) {
         if (check.years.empty() || check.years.back().year != year) {
             check.years.push_back({year, 0, row.issue, row.issue, {}});
         }
-        YearSummary& y = check.years.back();
+        CheckedYear& y = check.years.back();
         // Rows come in issue order, so every issue skipped since the year's previous row
         // is missing.
         for (int32_t issue = y.last + 1; y.draws > 0 && issue < row.issue; ++issue) {

@@ -10,7 +10,7 @@
 namespace arrange5 {
 
 // One calendar year of the history as the check sees it.
-struct YearSummary {
+struct CheckedYear {
     int year = 0;
     std::size_t draws = 0;
     int32_t first = 0;
@@ -23,7 +23,7 @@ struct HistoryCheck {
     std::size_t draws = 0;
     int32_t first = 0;  // 0 for an empty history
     int32_t last = 0;
-    std::vector<YearSummary> years;
+    std::vector<CheckedYear> years;
     std::vector<std::string> problems;  // each one sentence for the user; empty when sound
     std::string sha256;                 // historyDigest of the rows
 

@@ -32,7 +32,7 @@ HistoryCheckDialog::HistoryCheckDialog(const HistoryCheck& check, QWidget* paren
         this);
     std::vector<QStringList> rows;
     rows.reserve(check.years.size());
-    for (const YearSummary& y : check.years) {
+    for (const CheckedYear& y : check.years) {
         rows.push_back({QString::number(y.year), QString::number(y.draws), QString::number(y.first),
                         QString::number(y.last), missingText(y.missing)});
     }

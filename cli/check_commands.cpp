@@ -18,7 +18,7 @@ nlohmann::ordered_json toJson(const HistoryCheck& check) {
     out["first"] = issueOrNull(check.first);
     out["last"] = issueOrNull(check.last);
     out["years"] = nlohmann::ordered_json::array();
-    for (const YearSummary& y : check.years) {
+    for (const CheckedYear& y : check.years) {
         nlohmann::ordered_json year;
         year["year"] = y.year;
         year["draws"] = y.draws;

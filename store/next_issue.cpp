@@ -43,8 +43,8 @@ int32_t parseChosenIssue(std::string_view text, std::optional<int32_t> lastIssue
     for (const char c : typed) digits = digits && c >= '0' && c <= '9';
     const int32_t issue = digits ? std::stoi(std::string(typed)) : 0;
     if (!digits || issue % 1000 == 0) {
-        throw InputError("“" + std::string(typed) +
-                         "”不是期号（七位数字：年份和当年从 001 起的期数，例如 2013001），"
+        throw InputError(std::string(typed) +
+                         " 不是期号（七位数字：年份和当年从 001 起的期数，例如 2013001），"
                          "号码没有存入");
     }
     if (lastIssue) acceptChosenIssue(*lastIssue, issue);
