@@ -1,4 +1,5 @@
-#include "acquire/maintenance.h"
+#include "acquire/manual_entry.h"
+
 #include "store/draw_appender.h"
 #include "store/errors.h"
 #include "store/next_issue.h"

@@ -1,8 +1,14 @@
+#include "acquire/rebuild.h"
+
 #include "acquire/history_text.h"
-#include "acquire/maintenance.h"
+#include "store/data_folder.h"
 #include "store/errors.h"
 
 namespace arrange5 {
+
+std::filesystem::path backupFilePath(const HistoryStore& store) {
+    return store.folder() / kBackupFileName;
+}
 
 ReplaceReport rebuildFromBackup(HistoryStore& store, int segmentBase, LastTwoDraws& sp) {
     const HistoryStore::WriteLock lock = store.lockForWriting();

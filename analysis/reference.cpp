@@ -78,25 +78,4 @@ std::optional<VerifyReference> verifyReference(const HistorySnapshot& rows, int3
     return ref;
 }
 
-int32_t parseIssueField(const std::string& text, const std::string& fieldName) {
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && std::isspace(static_cast<unsigned char>(text[begin]))) ++begin;
-    while (end > begin && std::isspace(static_cast<unsigned char>(text[end - 1]))) --end;
-    const std::string_view trimmed(text.data() + begin, end - begin);
-    if (trimmed.empty()) throw InputError(fieldName + "：需要期号，框中是空的");
-    std::string_view digits = trimmed;
-    if (digits.size() > 1 && digits.front() == '+' && digits[1] != '-') digits.remove_prefix(1);
-    int32_t value = 0;
-    const auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (ec != std::errc() || ptr != digits.data() + digits.size()) {
-        if (ec == std::errc::result_out_of_range) {
-            throw InputError(fieldName + "：“" + std::string(trimmed) + "”太大，不能作为期号");
-        }
-        throw InputError(fieldName + "：“" + std::string(trimmed) +
-                         "”不是期号（应是数字，例如 2013001）");
-    }
-    return value;
-}
-
 }  // namespace arrange5

@@ -6,6 +6,7 @@
 
 #include "analysis/search_settings.h"
 #include "store/history_row.h"
+#include "store/number_text.h"  // parseIssueField, for the fields of the search
 
 namespace arrange5 {
 
@@ -34,9 +35,5 @@ struct VerifyReference {
 // None when the target lies before the first row (the reference stays unchanged).
 std::optional<VerifyReference> verifyReference(const HistorySnapshot& rows, int32_t issueToVerify,
                                                bool onlyBefore, const SearchSettings& settings);
-
-// Reads an issue typed in a field; throws InputError naming `fieldName` when the text is not
-// a whole number.
-int32_t parseIssueField(const std::string& text, const std::string& fieldName);
 
 }  // namespace arrange5

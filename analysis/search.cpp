@@ -10,6 +10,7 @@
 
 #include "analysis/match_columns.h"
 #include "analysis/tally.h"
+#include "analysis/working_memo.h"
 #include "analysis/working_update.h"
 #include "store/errors.h"
 
@@ -117,8 +118,8 @@ class SearchUpdate {
         update_.assign(column, expression);
     }
 
-    // Runs the update and tells the store what the working columns now hold once the
-    // caller's transaction commits.
+    // Runs the update; returns what the working columns hold once the caller's transaction
+    // commits, for the search memo.
     std::map<std::string, std::string> run(SQLite::Database& db,
                                            const std::map<std::string, std::string>& known) {
         return update_.run(db, known);
@@ -229,7 +230,7 @@ CombinationTerms combinationTerms(SearchUpdate& u, const SearchRequest& request,
     return out;
 }
 
-// One write that holds the lock from its start, so that what the store knows about the
+// One write that holds the lock from its start, so that what the memo knows about the
 // working columns cannot go stale between reading it and writing. A search writes working
 // columns only: the draws, and so the reading cursor, stay as they were.
 template <typename Body>
@@ -241,13 +242,13 @@ SearchResult inTransaction(HistoryStore& store, Body body) {
         "检索无法进行",
         [&] {
             before = store.changeStamp();
-            SearchResult found = body(store.db(), store.knownWorkingColumns(), written);
+            SearchResult found = body(store.db(), searchMemo().known(before), written);
             after = store.changeStamp();
             return found;
         },
         WriteScope::WorkingColumns);
     // Only a committed rewrite is known to hold.
-    store.recordWorkingColumns(written, before, after);
+    searchMemo().record(written, before, after);
     return result;
 }
 

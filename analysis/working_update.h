@@ -29,7 +29,7 @@ class WorkingUpdate {
 
     // Runs the rewrite inside the caller's transaction, leaving out the columns `known` says
     // already hold the same derivation (nothing runs when that is all of them). Returns the
-    // derivation of every assigned column, as HistoryStore::recordWorkingColumns takes it.
+    // derivation of every assigned column, as WorkingMemo::record takes it.
     std::map<std::string, std::string> run(SQLite::Database& db,
                                            const std::map<std::string, std::string>& known) const;
 

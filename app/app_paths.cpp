@@ -1,13 +1,10 @@
 #include "app/app_paths.h"
 
-#include "store/data_folder.h"
-
 namespace arrange5 {
 
 std::vector<std::filesystem::path> documentFolders(const std::filesystem::path& executableFolder) {
-    // The source folder this program was built from serves only the build tree: an installed
-    // program must not depend on a checkout that may have moved or changed.
-    if (isBuildTree(executableFolder)) return {std::filesystem::path(ARRANGE5_SOURCE_DIR) / "docs"};
+    // The same place in the build tree and in an installed program: the build links
+    // build/share/arrange5/docs to the source folder's docs, so no source path is compiled in.
     return {executableFolder.parent_path() / "share" / "arrange5" / "docs"};
 }
 

@@ -1,6 +1,8 @@
 #include <CLI/CLI.hpp>
 
-#include "acquire/maintenance.h"
+#include "acquire/deletion.h"
+#include "acquire/manual_entry.h"
+#include "acquire/rebuild.h"
 #include "cli/cli_context.h"
 #include "store/errors.h"
 #include "store/next_issue.h"
@@ -20,18 +22,37 @@ Digits parseDraw(const std::string& text) {
     return digits;
 }
 
-int64_t parseNumber(const std::string& text, const std::string& what) {
-    const auto value = parseWholeNumber(text);
-    if (!value) throw InputError("“" + text + "”不是数字（" + what + "）");
-    return *value;
-}
-
 // "已删除 14 期；已存入 16 期（2014001 期至 2014016 期）", or why nothing was removed.
 std::string deletionSummary(std::size_t before, const std::optional<ReplaceReport>& report,
                             const std::string& whyNothing) {
     if (!report) return "没有删除任何一期（" + whyNothing + "）";
     const std::size_t removed = before >= report->stored ? before - report->stored : 0;
     return "已删除 " + std::to_string(removed) + " 期；" + report->summary();
+}
+
+// cut-to and drop-last: one number, a deletion through lsbf.txt, its summary and any warning.
+struct DeletionThroughBackup {
+    const char* name;
+    const char* description;
+    const char* argument;
+    const char* argumentHelp;
+    const char* what;        // the number, in the refusal of one that is not a number
+    const char* whyNothing;  // the summary when the number deletes nothing
+    std::optional<ReplaceReport> (*run)(HistoryStore&, int64_t, int, LastTwoDraws&);
+};
+
+void addDeletionThroughBackup(CLI::App& app, CliContext& ctx, const DeletionThroughBackup& d) {
+    auto* command = app.add_subcommand(d.name, d.description);
+    auto text = std::make_shared<std::string>();
+    command->add_option(d.argument, *text, d.argumentHelp)->required();
+    command->callback([&ctx, text, d] {
+        const int64_t n = parseNumberArgument(*text, d.what);
+        HistoryStore& store = ctx.store();
+        const std::size_t before = store.rows().size();
+        const auto report = d.run(store, n, ctx.segmentBase, ctx.sp);
+        ctx.out << deletionSummary(before, report, d.whyNothing) << "\n";
+        if (report) ctx.warn(report->warning);
+    });
 }
 
 }  // namespace
@@ -77,29 +98,13 @@ void addMaintenanceCommands(CLI::App& app, CliContext& ctx) {
         ctx.out << "已删除 " << deleted << " 期，历史号码已清空\n";
     });
 
-    auto* cutTo = app.add_subcommand("cut-to", "保留到 ISSUE 期为止，经由 lsbf.txt 重建");
-    auto cutIssue = std::make_shared<std::string>();
-    cutTo->add_option("ISSUE", *cutIssue, "要保留的最后一期，例如 2014016")->required();
-    cutTo->callback([&ctx, cutIssue] {
-        const int64_t n = parseNumber(*cutIssue, "要保留到的期号");
-        HistoryStore& store = ctx.store();
-        const std::size_t before = store.rows().size();
-        const auto report = cutToIssue(store, n, ctx.segmentBase, ctx.sp);
-        ctx.out << deletionSummary(before, report, "期号不大于 0") << "\n";
-        if (report) ctx.warn(report->warning);
-    });
-
-    auto* dropLast = app.add_subcommand("drop-last", "删除最后 N 期，经由 lsbf.txt 重建");
-    auto dropCount = std::make_shared<std::string>();
-    dropLast->add_option("N", *dropCount, "要从最后删除多少期")->required();
-    dropLast->callback([&ctx, dropCount] {
-        const int64_t n = parseNumber(*dropCount, "要删除的期数");
-        HistoryStore& store = ctx.store();
-        const std::size_t before = store.rows().size();
-        const auto report = dropLastIssues(store, n, ctx.segmentBase, ctx.sp);
-        ctx.out << deletionSummary(before, report, "N 不大于 0") << "\n";
-        if (report) ctx.warn(report->warning);
-    });
+    addDeletionThroughBackup(
+        app, ctx,
+        {"cut-to", "保留到 ISSUE 期为止，经由 lsbf.txt 重建", "ISSUE",
+         "要保留的最后一期，例如 2014016", "要保留到的期号", "期号不大于 0", cutToIssue});
+    addDeletionThroughBackup(app, ctx,
+                             {"drop-last", "删除最后 N 期，经由 lsbf.txt 重建", "N",
+                              "要从最后删除多少期", "要删除的期数", "N 不大于 0", dropLastIssues});
 
     auto* rebuild = app.add_subcommand("rebuild", "由 lsbf.txt 重建历史号码");
     rebuild->callback([&ctx] {

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
@@ -142,8 +143,8 @@ void HistoryStore::openConnection(const fs::path& file, bool readOnly, bool fall
 void HistoryStore::open() {
     // A new connection starts its own counts: nothing known about the old one carries over.
     snapshotStamp_.reset();
-    workingColumns_.clear();
-    workingColumnsStamp_.reset();
+    static std::atomic<uint64_t> connections{0};
+    connection_ = ++connections;
     // A dangling link is refused here, before anything could be created in its place.
     const fs::path file = resolvedDatabaseFile(folder_);
     std::error_code ec;
@@ -230,6 +231,7 @@ SQLite::Database& HistoryStore::db() {
 
 HistoryStore::ChangeStamp HistoryStore::changeStamp() {
     ChangeStamp stamp;
+    stamp.connection = connection_;
     try {
         stamp.ownChanges = sqlite3_total_changes64(db().getHandle());
         SQLite::Statement version(db(), "PRAGMA data_version");
@@ -241,22 +243,6 @@ HistoryStore::ChangeStamp HistoryStore::changeStamp() {
         throw StoreError(std::string("无法读取历史号码的状态（数据库报告：") + e.what() + "）");
     }
     return stamp;
-}
-
-const std::map<std::string, std::string>& HistoryStore::knownWorkingColumns() {
-    if (workingColumnsStamp_ != changeStamp()) {
-        workingColumns_.clear();
-        workingColumnsStamp_.reset();
-    }
-    return workingColumns_;
-}
-
-void HistoryStore::recordWorkingColumns(const std::map<std::string, std::string>& written,
-                                        ChangeStamp before, ChangeStamp after) {
-    if (workingColumnsStamp_ != before) workingColumns_.clear();
-    for (const auto& [column, derivation] : written) workingColumns_[column] = derivation;
-    workingColumnsStamp_ = after;
-    if (snapshotStamp_ == before) snapshotStamp_ = after;
 }
 
 void HistoryStore::reopenReadingCursor() {

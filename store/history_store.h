@@ -3,9 +3,9 @@
 #include <SQLiteCpp/Database.h>
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -49,23 +49,13 @@ class HistoryStore {
     // A point in the history of writes this connection can see: every row changed through
     // it and every commit by another connection (another window, the CLI) moves it.
     struct ChangeStamp {
+        uint64_t connection = 0;  // a number no other connection of this process had
         int64_t ownChanges = 0;
         int64_t othersVersion = 0;
         int64_t schemaVersion = 0;
         bool operator==(const ChangeStamp&) const = default;
     };
     ChangeStamp changeStamp();
-
-    // What each working column of Lishi is known to hold in every row (a description of its
-    // derivation from the draws), so that a search can skip recomputing it. The knowledge is
-    // dropped as soon as anything may have written to the database other than the search
-    // that recorded it.
-    const std::map<std::string, std::string>& knownWorkingColumns();
-    // Called after a search committed, with the stamps taken when its transaction began and
-    // just before it committed; `written` holds every column the search wrote. The search
-    // changes no draw, so the reading cursor stays current if it was.
-    void recordWorkingColumns(const std::map<std::string, std::string>& written, ChangeStamp before,
-                              ChangeStamp after);
 
     void execute(const std::string& sql);
 
@@ -130,8 +120,7 @@ class HistoryStore {
     std::unique_ptr<SQLite::Database> db_;
     HistorySnapshot snapshot_;
     std::optional<ChangeStamp> snapshotStamp_;
-    std::map<std::string, std::string> workingColumns_;
-    std::optional<ChangeStamp> workingColumnsStamp_;
+    uint64_t connection_ = 0;
     std::unique_ptr<WriterLock> writerLock_;
     int writeDepth_ = 0;
     std::chrono::milliseconds writerWait_ = kDefaultWriterWait;

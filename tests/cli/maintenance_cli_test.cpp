@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -111,6 +112,39 @@ TEST(MaintenanceCli, CutToDropLastAndRebuild) {
     fs::remove(dir / "lsbf.txt");
     expectRefused(runCliOn(dir, {"rebuild"}), "lsbf.txt");
     EXPECT_EQ(history(dir), "2013001 12345\n2013002 67890\n");
+}
+
+// A deletion commits before it compacts: when the compaction fails (here a folder stands where
+// ZembricTmp.mdb goes), the command is done, exits 0 and says in one line that the file was
+// not compacted, so that a script that retries on failure does not delete again.
+TEST(MaintenanceCli, DeletionsWhoseCompactionFailsAreDoneOnceWithOneWarning) {
+    TempDir dir;
+    std::vector<std::string> draws(30, "12345");
+    test::writeFile(dir / "h.txt", test::historyText(test::entriesFrom(2014001, draws)));
+    ASSERT_EQ(runCliOn(dir, {"import", (dir / "h.txt").string()}).status, 0);
+    fs::create_directories(dir / "ZembricTmp.mdb" / "sub");
+    const auto countLines = [&] {
+        const std::string h = history(dir);
+        return std::count(h.begin(), h.end(), '\n');
+    };
+    const auto expectWarned = [](const CliResult& run) {
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+        EXPECT_NE(run.err.find("警告"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("没有压缩"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("ZembricTmp.mdb"), std::string::npos) << run.err;
+    };
+    for (int call = 1; call <= 2; ++call) {
+        const CliResult drop = runCliOn(dir, {"drop-last", "3"});
+        expectWarned(drop);
+        EXPECT_EQ(drop.out.rfind("已删除 3 期；", 0), 0u) << drop.out;
+        EXPECT_EQ(countLines(), 30 - 3 * call);
+    }
+    const CliResult last = runCliOn(dir, {"delete-last"});
+    expectWarned(last);
+    EXPECT_EQ(last.out, "已删除第 2014024 期，还剩 23 期\n");
+    expectWarned(runCliOn(dir, {"cut-to", "2014010"}));
+    EXPECT_EQ(countLines(), 10);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <regex>
 #include <sstream>
@@ -32,12 +33,22 @@ CliResult cli(const TempDir& dir, std::vector<std::string> args) {
 TEST(CliMessages, RefusalsNameTheProblemInChinese) {
     TempDir dir;
     test::writeFile(dir / "notes.csv", "2013001 12345\r\n");
+    std::filesystem::create_directories(dir / "folder.txt");
+    std::filesystem::create_directories(dir / "lsbf.txt");
+    ASSERT_EQ(::mkfifo((dir / "pipe.txt").c_str(), 0600), 0);
+    // Sparse: 65 MB on paper, nothing on the disk.
+    test::writeFile(dir / "huge.txt", "");
+    std::filesystem::resize_file(dir / "huge.txt", 65u * 1024u * 1024u);
     const struct {
         std::vector<std::string> args;
         std::vector<std::string> says;
     } cases[] = {
         {{"import", (dir / "missing.txt").string()}, {"missing.txt", "文件不存在", "没有改变"}},
         {{"import", (dir / "notes.csv").string()}, {"notes.csv", "不是文本文件"}},
+        {{"import", (dir / "folder.txt").string()}, {"folder.txt", "是一个文件夹"}},
+        {{"import", (dir / "pipe.txt").string()}, {"pipe.txt", "管道"}},
+        {{"import", (dir / "huge.txt").string()}, {"huge.txt", "65 MB", "64 MB"}},
+        {{"drop-last", "1"}, {"无法写入", "lsbf.txt", "是一个文件夹"}},
         {{"enter", "12a45"}, {"“12a45”不是开奖号码", "01234"}},
         {{"enter", "12345"}, {"历史号码为空", "期号"}},
         {{"enter", "12345", "--issue", "2013000"}, {"2013000 不是期号", "没有存入"}},
@@ -61,6 +72,10 @@ TEST(CliMessages, RefusalsNameTheProblemInChinese) {
         EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
         for (const auto& part : c.says) EXPECT_NE(run.err.find(part), std::string::npos) << run.err;
         EXPECT_FALSE(std::regex_search(run.err, english)) << run.err;
+        EXPECT_EQ(run.err.find("Success"), std::string::npos) << run.err;
+        if (c.args[0] == "import" && c.args.back().find("missing") == std::string::npos) {
+            EXPECT_EQ(run.err.find("文件不存在"), std::string::npos) << run.err;
+        }
     }
     EXPECT_EQ(cli(dir, {"history"}).out, "") << "no refused command stored anything";
 }

@@ -247,6 +247,59 @@ TEST(UnusableDatabase, FullDiskFailsImportAndExportAndKeepsTheHistory) {
     EXPECT_EQ(history.out.size(), before.size() * 14);
     fs::remove(folder / "filler");
     EXPECT_EQ(test::storedDraws(folder / "Zembric.mdb"), before);
+
+    // A deletion that fits on the disk when its compaction does not: done, with one warning,
+    // and the partial copy is removed so that the disk is not left full.
+    const auto bigger = test::manyDraws(3000, 5);
+    for (const char* suffix : {"", "-wal", "-shm"}) {
+        fs::remove(folder / (std::string("Zembric.mdb") + suffix));
+    }
+    test::writeFile(folder / "Zembric.mdb", smallDatabase(bigger));
+    {
+        std::ofstream filler(folder / "filler", std::ios::binary);
+        const std::string block(4096, 'x');
+        while (filler.write(block.data(), block.size())) {
+        }
+    }
+    fs::resize_file(folder / "filler", fs::file_size(folder / "filler") - 256 * 1024);
+    const auto deleted = test::runCliProcess({"--dir", folder.string(), "delete-last"}, dir.path());
+    EXPECT_EQ(deleted.status, 0) << deleted.err;
+    EXPECT_THAT(deleted.err, HasSubstr("没有压缩"));
+    EXPECT_THAT(deleted.err, HasSubstr("磁盘已满"));
+    EXPECT_EQ(std::count(deleted.err.begin(), deleted.err.end(), '\n'), 1) << deleted.err;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        EXPECT_FALSE(entry.path().filename().string().starts_with("ZembricTmp.mdb"))
+            << entry.path() << " was left on the full disk";
+    }
+    fs::remove(folder / "filler");
+    EXPECT_EQ(test::storedDraws(folder / "Zembric.mdb").size(), bigger.size() - 1);
+}
+
+// The tally table holds nothing the history needs: a file without it is still read, and the
+// first command that writes puts it back.
+TEST(UnusableDatabase, ADatabaseWithoutItsTallyTableIsReadAndRepairedByTheFirstWriter) {
+    TempDir dir;
+    test::storeHistory(dir.path(), fortyDraws());
+    {
+        SQLite::Database db((dir / "Zembric.mdb").string(), SQLite::OPEN_READWRITE);
+        db.exec("DROP TABLE Carcu");
+    }
+    const auto run = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {"--dir", dir.path().string()});
+        return test::runCliProcess(args, dir.path());
+    };
+    const auto history = run({"history"});
+    EXPECT_EQ(history.status, 0) << history.err;
+    EXPECT_EQ(history.out.size(), fortyDraws().size() * 14);
+    const auto exported = run({"export", (dir / "out.txt").string()});
+    EXPECT_EQ(exported.status, 0) << exported.err;
+    const std::string text = test::readFile(dir / "out.txt");
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 40);
+    const auto searched = run({"search", "--positions", "1"});
+    EXPECT_EQ(searched.status, 0) << searched.err;
+    SQLite::Database db((dir / "Zembric.mdb").string());
+    EXPECT_TRUE(db.tableExists("Carcu"));
+    EXPECT_EQ(test::storedDraws(dir / "Zembric.mdb"), test::drawLines(fortyDraws()));
 }
 
 }  // namespace
