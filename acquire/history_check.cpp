@@ -1,7 +1,7 @@
 #include "acquire/history_check.h"
 
 #include "acquire/history_digest.h"
-#include "acquire/maintenance.h"
+#include "acquire/manual_entry.h"
 #include "store/draw.h"
 
 namespace arrange5 {
