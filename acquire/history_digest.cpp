@@ -29,4 +29,9 @@ std::string historyDigest(const HistorySnapshot& rows) {
     return hex;
 }
 
+std::string summaryWithDigest(const std::string& summary, const HistorySnapshot& rows) {
+    const std::string tag = "SHA-256 " + historyDigest(rows).substr(0, kShortDigestLength);
+    return summary.empty() ? tag : summary + "；" + tag;
+}
+
 }  // namespace arrange5

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "store/history_row.h"
@@ -10,5 +11,12 @@ namespace arrange5 {
 // (CR LF lines): `sha256sum` of an exported file prints the same, so two users can tell
 // whether they hold the same history.
 std::string historyDigest(const HistorySnapshot& rows);
+
+// How many hex digits of the digest the status line shows.
+inline constexpr std::size_t kShortDigestLength = 12;
+
+// A command's summary with the first kShortDigestLength hex digits of the history's digest:
+// "已存入 7641 期（…）；SHA-256 446d24a8108b". An empty summary gives the digest part alone.
+std::string summaryWithDigest(const std::string& summary, const HistorySnapshot& rows);
 
 }  // namespace arrange5

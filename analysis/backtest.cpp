@@ -11,10 +11,6 @@ namespace arrange5 {
 
 namespace {
 
-std::size_t lagDistance(const SearchSettings& s) {
-    return s.previousIssue ? 1u : static_cast<std::size_t>(s.lagN);
-}
-
 // T's own values the ranking is judged on: the result position (直选), or each of the
 // positions 1..P (组选), one trial each.
 std::vector<int> actualValues(const HistoryRow& row, const TallySettings& t) {
@@ -125,7 +121,7 @@ BacktestResult runBacktest(const HistorySnapshot& rows, const BacktestRequest& r
     const int32_t start = *defaultRangeStart(rows, request.settings);
     const auto [begin, end] = targetRows(rows, request, start);
 
-    const std::size_t lag = lagDistance(request.settings);
+    const auto lag = static_cast<std::size_t>(lagDistance(request.settings));
     FollowingCounts counts(request.settings, request.tally, request.shape);
     BacktestResult result;
     result.outcomes = outcomes;

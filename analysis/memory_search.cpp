@@ -20,10 +20,6 @@ int valueCount(CodeKind kind) {
     return kValueCounts[static_cast<int>(kind)];
 }
 
-std::size_t lagDistance(const SearchSettings& s) {
-    return s.previousIssue ? 1u : static_cast<std::size_t>(s.lagN);
-}
-
 uint32_t fixedValueBits(int position, int value) {
     return static_cast<uint32_t>(value) << (kFixedValueShift + 4 * position);
 }
@@ -200,7 +196,7 @@ SearchResult memorySearch(const HistorySnapshot& rows, const SearchRequest& requ
                           const SearchShape& shape) {
     validateSearchRequest(request);
     const SearchSettings& s = request.settings;
-    const std::size_t lag = lagDistance(s);
+    const auto lag = static_cast<std::size_t>(lagDistance(s));
     const auto reqs =
         withoutImplied(s.freePositions, searchRequirements(s, request.reference, shape));
     const int resultKind = static_cast<int>(request.tally.resultKind);

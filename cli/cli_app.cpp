@@ -90,6 +90,7 @@ int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     app.add_option("--segment-base", ctx.segmentBase, "段数参数：数字 0、1 所在段的编号")
         ->check(CLI::IsMember({limits::kSegmentBaseZero, limits::kSegmentBaseOne}));
     addHistoryCommands(app, ctx);
+    addCheckCommand(app, ctx);
     addMaintenanceCommands(app, ctx);
     addUpdateCommand(app, ctx);
     addSearchCommands(app, ctx);

@@ -53,6 +53,7 @@ void addHistoryCommands(CLI::App& app, CliContext& ctx);      // import, history
 void addMaintenanceCommands(CLI::App& app, CliContext& ctx);  // enter, delete-last, clear, ...
 void addUpdateCommand(CLI::App& app, CliContext& ctx);        // update
 void addSearchCommands(CLI::App& app, CliContext& ctx);       // search, combo
+void addCheckCommand(CLI::App& app, CliContext& ctx);         // check
 void addBacktestCommands(CLI::App& app, CliContext& ctx);     // backtest search|combo
 
 // Parses the arguments and runs one command. Returns the exit status: 0 on success,

@@ -75,14 +75,10 @@ void addMaintenanceCommands(CLI::App& app, CliContext& ctx) {
                 throw InputError("--today 需要 YYYY-MM-DD 形式的日期，而不是“" + *today + "”");
             }
         }
+        // Whether it may follow the last row is decided when the row is stored, against
+        // the table as it is then.
         std::optional<int32_t> given;
-        if (!issue->empty()) {
-            const int64_t n = parseNumberArgument(*issue, "--issue");
-            if (!isValidIssue(n)) {
-                throw InputError(*issue + " 不是期号（七位数字，例如 2013001），没有存入");
-            }
-            given = static_cast<int32_t>(n);
-        }
+        if (!issue->empty()) given = parseChosenIssue(*issue, std::nullopt);
         const int32_t stored =
             appendManualDraw(ctx.store(), digits, ctx.segmentBase, ctx.sp, given, year);
         ctx.out << "已存入第 " << stored << " 期：" << digitString(digits) << "\n";

@@ -34,6 +34,23 @@ void acceptChosenIssue(int32_t lastIssue, int64_t chosen) {
                      std::to_string(nextYear) + " 期（下一年的第一期），号码没有存入");
 }
 
+int32_t parseChosenIssue(std::string_view text, std::optional<int32_t> lastIssue) {
+    const auto begin = text.find_first_not_of(" \t");
+    const auto end = text.find_last_not_of(" \t");
+    const std::string_view typed =
+        begin == std::string_view::npos ? std::string_view{} : text.substr(begin, end - begin + 1);
+    bool digits = typed.size() == 7 && typed[0] != '0';
+    for (const char c : typed) digits = digits && c >= '0' && c <= '9';
+    const int32_t issue = digits ? std::stoi(std::string(typed)) : 0;
+    if (!digits || issue % 1000 == 0) {
+        throw InputError(std::string(typed) +
+                         " 不是期号（七位数字：年份和当年从 001 起的期数，例如 2013001），"
+                         "号码没有存入");
+    }
+    if (lastIssue) acceptChosenIssue(*lastIssue, issue);
+    return issue;
+}
+
 std::optional<int> systemYear() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};

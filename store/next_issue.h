@@ -25,6 +25,11 @@ inline int32_t nextIssueForDisplay(int32_t lastIssue) {
 // for any other `chosen`.
 void acceptChosenIssue(int32_t lastIssue, int64_t chosen);
 
+// The issue typed into the next-issue field (blanks around it ignored). Without a last issue
+// (empty history) any seven-digit issue with a sequence from 001; after one, only the two
+// values acceptChosenIssue allows. Throws InputError naming the problem otherwise.
+int32_t parseChosenIssue(std::string_view text, std::optional<int32_t> lastIssue);
+
 // The calendar year of the local system date, or nothing when the clock cannot be read.
 std::optional<int> systemYear();
 

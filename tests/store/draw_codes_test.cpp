@@ -72,6 +72,15 @@ TEST(NextIssue, FollowsTheCalendarAndAcceptsOnlyTheTwoPossibleIssues) {
         EXPECT_NE(message.find("2026001"), std::string::npos) << message;
     }
 
+    // The field: trimmed digits only, checked against the last issue when there is one.
+    EXPECT_EQ(parseChosenIssue(" 2008359 ", 2008358), 2008359);
+    EXPECT_EQ(parseChosenIssue("2009001", 2008358), 2009001);
+    EXPECT_THROW(parseChosenIssue("2008360", 2008358), InputError);
+    EXPECT_EQ(parseChosenIssue("2026001", std::nullopt), 2026001) << "empty history";
+    for (const char* bad : {"2013000", "201301", "02013001", "2013001.4", "abc", "", "20130011"}) {
+        EXPECT_THROW(parseChosenIssue(bad, std::nullopt), InputError) << bad;
+    }
+
     EXPECT_EQ(yearOfIsoDate("2026-01-01"), 2026);
     EXPECT_EQ(yearOfIsoDate("2024-02-29"), 2024);
     for (const char* bad :
