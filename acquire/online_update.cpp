@@ -1,7 +1,6 @@
 #include "acquire/online_update.h"
 
 #include <SQLiteCpp/Statement.h>
-#include <SQLiteCpp/Transaction.h>
 
 #include <algorithm>
 #include <cctype>
@@ -203,11 +202,9 @@ void checkHistoryUnchanged(SQLite::Database& db, const HistorySnapshot& rows) {
 void commitUpdate(HistoryStore& store, const HistorySnapshot& before, bool purge,
                   const std::vector<HistoryEntry>& draws, int segmentBase, LastTwoDraws& sp) {
     AppendState state{sp, {}};
-    // Held only for the writing: the pages may take minutes, and other writers meanwhile
-    // are caught by checkHistoryUnchanged.
-    const HistoryStore::WriteLock lock = store.lockForWriting();
-    try {
-        SQLite::Transaction tx(store.db(), SQLite::TransactionBehavior::IMMEDIATE);
+    // The lock is taken only for the writing: the pages may take minutes, and other writers
+    // meanwhile are caught by checkHistoryUnchanged.
+    store.write("新的开奖号码未能存入", [&] {
         checkHistoryUnchanged(store.db(), before);
         if (purge) {
             store.delrec();
@@ -216,13 +213,7 @@ void commitUpdate(HistoryStore& store, const HistorySnapshot& before, bool purge
         }
         DrawAppender appender(store.db());
         for (const HistoryEntry& e : draws) appender.append(e.issue, e.digits, segmentBase, state);
-        tx.commit();
-    } catch (const SQLite::Exception& e) {
-        throw StoreError(std::string("新的开奖号码未能存入，历史号码保持原样（数据库报告：") +
-                         e.what() + "）");
-    } catch (const StoreError& e) {
-        throw StoreError(std::string("新的开奖号码未能存入，历史号码保持原样：") + e.what());
-    }
+    });
     sp = state.sp;
 }
 
@@ -316,7 +307,6 @@ UpdateReport runOnlineUpdate(HistoryStore& store, const UpdateOptions& options, 
 
     if (!found.draws.empty()) {
         commitUpdate(store, rows, plan.purge, found.draws, options.segmentBase, sp);
-        store.reopenReadingCursor();
     }
 
     UpdateReport report;
