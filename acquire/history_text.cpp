@@ -86,7 +86,7 @@ std::string formatHistoryLine(int32_t issue, const Digits& digits) {
     return std::string(issueText) + " " + digitString(digits);
 }
 
-HistoryText parseHistoryText(std::string_view text) {
+HistoryText parseHistoryText(std::string_view text, LineTrim trim) {
     HistoryText out;
     if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
     auto skip = [&out](std::size_t lineNumber, LineProblem problem) {
@@ -101,7 +101,7 @@ HistoryText parseHistoryText(std::string_view text) {
     while (pos < text.size()) {
         std::size_t end = text.find_first_of("\r\n", pos);
         if (end == std::string_view::npos) end = text.size();
-        const std::string_view line = text.substr(pos, end - pos);
+        std::string_view line = text.substr(pos, end - pos);
         ++lineNumber;
         if (end == text.size()) {
             pos = end;
@@ -116,6 +116,7 @@ HistoryText parseHistoryText(std::string_view text) {
             skip(lineNumber, LineProblem::BlankLine);
             continue;
         }
+        if (trim == LineTrim::Trimmed) line = trimBlanks(line);
         ParsedLine parsed = parseHistoryLine(line);
         if (parsed.problem == LineProblem::None && !out.entries.empty() &&
             parsed.entry.issue <= out.entries.back().issue) {
@@ -130,7 +131,7 @@ HistoryText parseHistoryText(std::string_view text) {
     return out;
 }
 
-HistoryText readHistoryFile(const fs::path& file) {
+HistoryText readHistoryFile(const fs::path& file, LineTrim trim) {
     const std::string notFile = describeNotARegularFile(file);
     if (!notFile.empty()) {
         throw HistoryFileError("无法读取 " + file.string() + "：" + notFile + "，历史号码没有改变");
@@ -153,7 +154,7 @@ HistoryText readHistoryFile(const fs::path& file) {
     std::ostringstream buffer;
     buffer << in.rdbuf();
     if (in.bad()) throw HistoryFileError("无法读取 " + file.string() + "，历史号码没有改变");
-    return parseHistoryText(buffer.str());
+    return parseHistoryText(buffer.str(), trim);
 }
 
 std::string describeSkipped(const HistoryText& text) {

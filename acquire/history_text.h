@@ -56,10 +56,15 @@ struct HistoryText {
     static constexpr std::size_t kReportedSkips = 10;
 };
 
-HistoryText parseHistoryText(std::string_view text);
+// Whether each line is trimmed of blanks before it is tested: the rebuild reads lsbf.txt that
+// way, so that a hand-edited "  2013001 12345" is still a draw; an import reads columns as
+// they stand.
+enum class LineTrim { AsWritten, Trimmed };
+
+HistoryText parseHistoryText(std::string_view text, LineTrim trim = LineTrim::AsWritten);
 
 // Reads a file into a HistoryText; throws HistoryFileError when it cannot be read.
-HistoryText readHistoryFile(const std::filesystem::path& file);
+HistoryText readHistoryFile(const std::filesystem::path& file, LineTrim trim = LineTrim::AsWritten);
 
 // "跳过 2 行（第 3 行：…；第 9 行：…）" or empty when nothing was skipped.
 std::string describeSkipped(const HistoryText& text);

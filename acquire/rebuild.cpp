@@ -13,7 +13,7 @@ std::filesystem::path backupFilePath(const HistoryStore& store) {
 ReplaceReport rebuildFromBackup(HistoryStore& store, int segmentBase, LastTwoDraws& sp) {
     const HistoryStore::WriteLock lock = store.lockForWriting();
     const std::filesystem::path file = backupFilePath(store);
-    const HistoryText text = readHistoryFile(file);
+    const HistoryText text = readHistoryFile(file, LineTrim::Trimmed);
     if (!text.entries.empty() || text.skippedCount > 0) {
         // A file with lines but no draw line is refused there and changes nothing.
         return replaceHistory(store, text, segmentBase, sp, EarlierColumns::FromDrawTwoBefore,

@@ -139,6 +139,12 @@ TEST(Rebuild, EmptyBackupKeepsNothingAndSkipsIssueZero) {
     EXPECT_EQ(one.skipped, 1u);
     EXPECT_EQ(test::issues(store), (std::vector<int>{2013005}));
 
+    // A hand-edited backup: each line is trimmed before it is read.
+    sp = spBefore;
+    test::writeFile(dir / "lsbf.txt", "  2013005 22222\r\n 2013006 33333  \r\n");
+    EXPECT_EQ(rebuildFromBackup(store, 1, sp).stored, 2u);
+    EXPECT_EQ(test::issues(store), (std::vector<int>{2013005, 2013006}));
+
     sp = spBefore;
     test::writeFile(dir / "lsbf.txt", "");
     EXPECT_EQ(rebuildFromBackup(store, 1, sp).stored, 0u);
