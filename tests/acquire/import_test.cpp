@@ -11,17 +11,6 @@ namespace {
 
 using test::TempDir;
 
-std::vector<std::string> dumpLishi(HistoryStore& store) {
-    std::vector<std::string> rows;
-    SQLite::Statement q(store.db(), "SELECT * FROM Lishi ORDER BY SQQH");
-    while (q.executeStep()) {
-        std::string row;
-        for (int c = 0; c < q.getColumnCount(); ++c) row += q.getColumn(c).getString() + "|";
-        rows.push_back(row);
-    }
-    return rows;
-}
-
 TEST(Import, ReplacesTheHistoryAndRecomputesFromTheFileAlone) {
     TempDir dir;
     HistoryStore store(dir.path());
@@ -54,7 +43,7 @@ TEST(Import, FailuresLeaveTheHistoryExactlyAsItWas) {
     test::writeFile(dir / "good.txt",
                     test::historyText(test::entriesFrom(2013001, {"12345", "67890"})));
     importHistoryFile(store, dir / "good.txt", 1, sp);
-    const auto before = dumpLishi(store);
+    const auto before = test::dumpLishi(store.db());
     const LastTwoDraws spBefore = sp;
 
     test::writeFile(dir / "junk.txt", "no draws here\r\n0000000 12345\r\n");
@@ -64,7 +53,7 @@ TEST(Import, FailuresLeaveTheHistoryExactlyAsItWas) {
     EXPECT_THROW(importHistoryFile(store, dir / "empty.txt", 1, sp), HistoryFileError);
     EXPECT_THROW(importHistoryFile(store, dir / "missing.txt", 1, sp), HistoryFileError);
     EXPECT_THROW(importHistoryFile(store, dir / "draws.csv", 1, sp), HistoryFileError);
-    EXPECT_EQ(dumpLishi(store), before);
+    EXPECT_EQ(test::dumpLishi(store.db()), before);
     EXPECT_EQ(sp.s, spBefore.s);
 
     bool cancelled = false;
@@ -75,7 +64,7 @@ TEST(Import, FailuresLeaveTheHistoryExactlyAsItWas) {
         cancelled = true;
     }
     EXPECT_TRUE(cancelled);
-    EXPECT_EQ(dumpLishi(store), before);
+    EXPECT_EQ(test::dumpLishi(store.db()), before);
 }
 
 TEST(Import, ExportThenImportGivesBackTheSameIssuesAndDigits) {

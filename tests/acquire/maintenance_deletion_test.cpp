@@ -12,16 +12,6 @@ namespace {
 namespace fs = std::filesystem;
 using test::TempDir;
 
-std::vector<std::string> draws(std::size_t count) {
-    std::vector<std::string> out;
-    for (std::size_t i = 0; i < count; ++i) {
-        std::string d;
-        for (int k = 0; k < 5; ++k) d += static_cast<char>('0' + (i * 7 + k * 3) % 10);
-        out.push_back(d);
-    }
-    return out;
-}
-
 // Zembric.mdb and ZembricTmp.mdb both exist and hold the same rows after a compaction.
 void expectCompacted(const TempDir& dir, HistoryStore& store) {
     ASSERT_TRUE(fs::exists(dir / kDatabaseFileName));
@@ -34,7 +24,7 @@ TEST(PartialDeletion, KeepsTheRowsUpToTheLimitAndRebuildsThem) {
     TempDir dir;
     HistoryStore store(dir.path());
     LastTwoDraws sp;
-    test::seedHistory(store, test::entriesFrom(2014001, draws(30)), sp);
+    test::seedHistory(store, test::entriesFrom(2014001, test::patternDraws(30)), sp);
     ASSERT_EQ(store.rows().back().issue, 2014030);
     test::writeFile(dir / kCompactScratchFileName, "left over from an earlier compaction");
 
@@ -44,8 +34,8 @@ TEST(PartialDeletion, KeepsTheRowsUpToTheLimitAndRebuildsThem) {
     EXPECT_EQ(store.rows().size(), 16u) << "fourteen rows removed";
     EXPECT_EQ(store.rows().back().issue, 2014016);
     EXPECT_EQ(test::readFile(dir / "lsbf.txt"),
-              test::historyText(test::entriesFrom(2014001, draws(16))));
-    EXPECT_EQ(test::cell(store.db(), 2014003, "txtHisPreLst"), draws(1)[0])
+              test::historyText(test::entriesFrom(2014001, test::patternDraws(16))));
+    EXPECT_EQ(test::cell(store.db(), 2014003, "txtHisPreLst"), test::patternDraws(1)[0])
         << "kept rows are rebuilt, earlier columns included";
     expectCompacted(dir, store);
 
@@ -60,12 +50,12 @@ TEST(PartialDeletion, DropLastCountsIssueNumbersNotRows) {
     TempDir dir;
     HistoryStore store(dir.path());
     LastTwoDraws sp;
-    test::seedHistory(store, test::entriesFrom(2014001, draws(30)), sp);
+    test::seedHistory(store, test::entriesFrom(2014001, test::patternDraws(30)), sp);
     dropLastIssues(store, 3, 1, sp);
     EXPECT_EQ(store.rows().back().issue, 2014027);
 
     // Across a year boundary the limit 2016003 − 5 = 2015998 removes only the rows of 2016.
-    test::seedHistory(store, test::entriesFrom(2015355, draws(7)), sp);
+    test::seedHistory(store, test::entriesFrom(2015355, test::patternDraws(7)), sp);
     ASSERT_EQ(store.rows().back().issue, 2016003);
     dropLastIssues(store, 5, 1, sp);
     EXPECT_EQ(test::issues(store), (std::vector<int>{2015355, 2015356, 2015357, 2015358}));
@@ -78,7 +68,7 @@ TEST(PartialDeletion, CutToTheLastIssueOrBeyondKeepsEveryRow) {
     TempDir dir;
     HistoryStore store(dir.path());
     LastTwoDraws sp;
-    test::seedHistory(store, test::entriesFrom(2014001, draws(5)), sp);
+    test::seedHistory(store, test::entriesFrom(2014001, test::patternDraws(5)), sp);
     const std::string defaultText = std::to_string(store.rows().back().issue);
     cutToIssue(store, inputBoxNumber(defaultText), 1, sp);
     EXPECT_EQ(store.rows().size(), 5u);
@@ -93,7 +83,7 @@ TEST(PartialDeletion, NothingIsDeletedForZeroNegativeEmptyOrCancel) {
     TempDir dir;
     HistoryStore store(dir.path());
     LastTwoDraws sp;
-    test::seedHistory(store, test::entriesFrom(2014001, draws(10)), sp);
+    test::seedHistory(store, test::entriesFrom(2014001, test::patternDraws(10)), sp);
     const auto before = test::dumpLishi(store.db());
     // Cancel gives the empty text, like an empty entry.
     for (const std::string typed : {"0", "-3", "", "  ", "abc", "0.4"}) {
@@ -185,7 +175,7 @@ TEST(Clear, DeletesEveryRowWithoutCompacting) {
     TempDir dir;
     HistoryStore store(dir.path());
     LastTwoDraws sp;
-    test::seedHistory(store, test::entriesFrom(2013001, draws(4)), sp);
+    test::seedHistory(store, test::entriesFrom(2013001, test::patternDraws(4)), sp);
     EXPECT_EQ(clearHistory(store), 4u);
     EXPECT_TRUE(store.empty());
     EXPECT_FALSE(fs::exists(dir / kCompactScratchFileName));
@@ -196,7 +186,7 @@ TEST(Maintenance, EveryCommandWaitsForAnotherWriterAndGivesUpWithoutChanges) {
     TempDir dir;
     HistoryStore store(dir.path());
     LastTwoDraws sp;
-    test::seedHistory(store, test::entriesFrom(2013001, draws(5)), sp);
+    test::seedHistory(store, test::entriesFrom(2013001, test::patternDraws(5)), sp);
     test::writeFile(dir / "lsbf.txt", "2013001 12345\r\n");
     const auto before = test::dumpLishi(store.db());
     store.setWriterWait(std::chrono::milliseconds(50));

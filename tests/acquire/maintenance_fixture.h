@@ -10,26 +10,6 @@
 
 namespace arrange5::test {
 
-// Replaces the history by the entries, as an import would.
-inline void seedHistory(HistoryStore& store, const std::vector<HistoryEntry>& entries,
-                        LastTwoDraws& sp, int segmentBase = 1) {
-    HistoryText text;
-    text.entries = entries;
-    replaceHistory(store, text, segmentBase, sp, EarlierColumns::LeaveEmpty, "seed");
-}
-
-// Every column of every row, to compare a table before and after a command.
-inline std::vector<std::string> dumpLishi(SQLite::Database& db) {
-    std::vector<std::string> rows;
-    SQLite::Statement q(db, "SELECT * FROM Lishi ORDER BY SQQH");
-    while (q.executeStep()) {
-        std::string row;
-        for (int c = 0; c < q.getColumnCount(); ++c) row += q.getColumn(c).getString() + "|";
-        rows.push_back(row);
-    }
-    return rows;
-}
-
 // One column of the row of `issue`, as text.
 inline std::string cell(SQLite::Database& db, int issue, const std::string& column) {
     SQLite::Statement q(db, "SELECT " + column + " FROM Lishi WHERE SQQH = ?");

@@ -14,10 +14,8 @@ namespace fs = std::filesystem;
 
 void storeHistory(const fs::path& folder, const std::vector<HistoryEntry>& entries) {
     HistoryStore store(folder);
-    HistoryText text;
-    text.entries = entries;
     LastTwoDraws sp;
-    replaceHistory(store, text, 1, sp, EarlierColumns::LeaveEmpty, "setup");
+    seedHistory(store, entries, sp, 1, "setup");
 }
 
 std::vector<std::string> storedDraws(const fs::path& database) {
@@ -34,13 +32,6 @@ std::string integrityCheck(const fs::path& database) {
     SQLite::Database db(database.string(), SQLite::OPEN_READWRITE);
     SQLite::Statement q(db, "PRAGMA integrity_check");
     return q.executeStep() ? q.getColumn(0).getString() : "no answer";
-}
-
-std::vector<std::string> drawLines(const std::vector<HistoryEntry>& entries) {
-    std::vector<std::string> out;
-    out.reserve(entries.size());
-    for (const auto& e : entries) out.push_back(formatHistoryLine(e.issue, e.digits));
-    return out;
 }
 
 std::vector<HistoryEntry> manyDraws(std::size_t count, unsigned seed) {

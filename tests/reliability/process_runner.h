@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "acquire/history_text.h"
+#include "support/test_support.h"
 
 namespace arrange5::test {
 
@@ -21,9 +22,6 @@ std::vector<std::string> storedDraws(const std::filesystem::path& database);
 
 // PRAGMA integrity_check's first answer: "ok" for a sound file.
 std::string integrityCheck(const std::filesystem::path& database);
-
-// "2013001 12345" lines for entries, as storedDraws gives them.
-std::vector<std::string> drawLines(const std::vector<HistoryEntry>& entries);
 
 // `count` draws with rising issues from 1740001 (358 a year) and pseudo-random digits.
 std::vector<HistoryEntry> manyDraws(std::size_t count, unsigned seed);

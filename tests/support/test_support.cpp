@@ -1,5 +1,7 @@
 #include "support/test_support.h"
 
+#include <SQLiteCpp/Statement.h>
+
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -7,6 +9,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "acquire/replace_history.h"
 #include "store/draw.h"
 
 namespace arrange5::test {
@@ -62,6 +65,41 @@ std::vector<HistoryEntry> entriesFrom(int firstIssue, const std::vector<std::str
         issue = nextIssueForDisplay(issue);
     }
     return out;
+}
+
+std::vector<std::string> patternDraws(std::size_t count) {
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < count; ++i) {
+        std::string d;
+        for (int p = 0; p < 5; ++p) d += static_cast<char>('0' + (i * 7 + p * 3) % 10);
+        out.push_back(d);
+    }
+    return out;
+}
+
+std::vector<std::string> drawLines(const std::vector<HistoryEntry>& entries) {
+    std::vector<std::string> out;
+    out.reserve(entries.size());
+    for (const auto& e : entries) out.push_back(formatHistoryLine(e.issue, e.digits));
+    return out;
+}
+
+std::vector<std::string> dumpLishi(SQLite::Database& db) {
+    std::vector<std::string> rows;
+    SQLite::Statement q(db, "SELECT * FROM Lishi ORDER BY SQQH");
+    while (q.executeStep()) {
+        std::string row;
+        for (int c = 0; c < q.getColumnCount(); ++c) row += q.getColumn(c).getString() + "|";
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+void seedHistory(HistoryStore& store, const std::vector<HistoryEntry>& entries, LastTwoDraws& sp,
+                 int segmentBase, const std::string& description) {
+    HistoryText text;
+    text.entries = entries;
+    replaceHistory(store, text, segmentBase, sp, EarlierColumns::LeaveEmpty, description);
 }
 
 std::string sha256sumOf(const fs::path& file) {

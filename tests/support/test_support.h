@@ -1,10 +1,14 @@
 #pragma once
 
+#include <SQLiteCpp/Database.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "acquire/history_text.h"
+#include "store/append_state.h"
+#include "store/history_store.h"
 
 namespace arrange5::test {
 
@@ -31,6 +35,20 @@ std::string historyText(const std::vector<HistoryEntry>& entries);
 
 // Entries with consecutive issues from `firstIssue` (358 a year) and the given digit strings.
 std::vector<HistoryEntry> entriesFrom(int firstIssue, const std::vector<std::string>& draws);
+
+// `count` distinct-looking digit strings, draw i holding (i * 7 + p * 3) % 10 at position p.
+std::vector<std::string> patternDraws(std::size_t count);
+
+// "2013001 12345" lines for entries, so that a difference shows as the issues and digits.
+std::vector<std::string> drawLines(const std::vector<HistoryEntry>& entries);
+
+// Every column of every row of Lishi in issue order, to compare the table before and after a
+// command.
+std::vector<std::string> dumpLishi(SQLite::Database& db);
+
+// Replaces the history of `store` by the entries, as an import would.
+void seedHistory(HistoryStore& store, const std::vector<HistoryEntry>& entries, LastTwoDraws& sp,
+                 int segmentBase = 1, const std::string& description = "seed");
 
 // The 64 hex digits `sha256sum` prints for the file: an expected digest that does not come
 // from the program under test.
