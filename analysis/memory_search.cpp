@@ -121,26 +121,6 @@ int countedPositions(const TallySettings& t) {
 
 }  // namespace
 
-void validateSearchRequest(const SearchRequest& request) {
-    const SearchSettings& s = request.settings;
-    if (!isValidKind(static_cast<int>(s.kind))) {
-        throw InputError("未知的搜索类型 " + std::to_string(static_cast<int>(s.kind)));
-    }
-    if (!s.previousIssue && (s.lagN < limits::kMinEarlier || s.lagN > limits::kMaxEarlier)) {
-        throw InputError("前期的 N 必须是 1 到 9 的数，而不是 " + std::to_string(s.lagN));
-    }
-    const TallySettings& t = request.tally;
-    if (!isValidKind(static_cast<int>(t.resultKind))) {
-        throw InputError("未知的结果类型 " + std::to_string(static_cast<int>(t.resultKind)));
-    }
-    if (t.resultPosition < 1 || t.resultPosition > limits::kPositions) {
-        throw InputError("结果统计位必须是 1 到 5，而不是 " + std::to_string(t.resultPosition));
-    }
-    if (!limits::validSegmentBase(t.segmentBase)) {
-        throw InputError("段数参数必须是 0 或 1，而不是 " + std::to_string(t.segmentBase));
-    }
-}
-
 std::vector<Requirement> searchRequirements(const SearchSettings& settings,
                                             const ReferenceValues& reference,
                                             const SearchShape& shape) {

@@ -26,9 +26,6 @@ struct SearchShape {
     static SearchShape combined(int k) { return {true, {}, k}; }
 };
 
-// Throws InputError for the settings the SQL searches refuse.
-void validateSearchRequest(const SearchRequest& request);
-
 SearchResult memorySearch(const HistorySnapshot& rows, const SearchRequest& request,
                           const SearchShape& shape);
 

@@ -20,24 +20,6 @@ namespace arrange5 {
 
 namespace {
 
-void validate(const SearchRequest& request) {
-    const SearchSettings& s = request.settings;
-    if (!isValidKind(static_cast<int>(s.kind))) {
-        throw InputError("未知的搜索类型 " + std::to_string(static_cast<int>(s.kind)));
-    }
-    requireValidLag(s);
-    const TallySettings& t = request.tally;
-    if (!isValidKind(static_cast<int>(t.resultKind))) {
-        throw InputError("未知的结果类型 " + std::to_string(static_cast<int>(t.resultKind)));
-    }
-    if (t.resultPosition < 1 || t.resultPosition > limits::kPositions) {
-        throw InputError("结果统计位必须是 1 到 5，而不是 " + std::to_string(t.resultPosition));
-    }
-    if (!limits::validSegmentBase(t.segmentBase)) {
-        throw InputError("段数参数必须是 0 或 1，而不是 " + std::to_string(t.segmentBase));
-    }
-}
-
 // Appends the pieces in one buffer (GCC 12 misreads chains of operator+ starting at a literal).
 std::string concat(std::initializer_list<std::string_view> pieces) {
     std::string out;
@@ -250,8 +232,26 @@ SearchResult inTransaction(HistoryStore& store, Body body) {
 
 }  // namespace
 
+void validateSearchRequest(const SearchRequest& request) {
+    const SearchSettings& s = request.settings;
+    if (!isValidKind(static_cast<int>(s.kind))) {
+        throw InputError("未知的搜索类型 " + std::to_string(static_cast<int>(s.kind)));
+    }
+    requireValidLag(s);
+    const TallySettings& t = request.tally;
+    if (!isValidKind(static_cast<int>(t.resultKind))) {
+        throw InputError("未知的结果类型 " + std::to_string(static_cast<int>(t.resultKind)));
+    }
+    if (t.resultPosition < 1 || t.resultPosition > limits::kPositions) {
+        throw InputError("结果统计位必须是 1 到 5，而不是 " + std::to_string(t.resultPosition));
+    }
+    if (!limits::validSegmentBase(t.segmentBase)) {
+        throw InputError("段数参数必须是 0 或 1，而不是 " + std::to_string(t.segmentBase));
+    }
+}
+
 SearchResult runSingleSearch(HistoryStore& store, const SearchRequest& request) {
-    validate(request);
+    validateSearchRequest(request);
     std::vector<int> positions;
     for (int p = 1; p <= 5; ++p) {
         if (request.positions[p - 1]) positions.push_back(p);
@@ -271,7 +271,7 @@ SearchResult runSingleSearch(HistoryStore& store, const SearchRequest& request) 
 }
 
 SearchResult runCombinationSearch(HistoryStore& store, const SearchRequest& request, int k) {
-    validate(request);
+    validateSearchRequest(request);
     const SearchSettings& s = request.settings;
     const auto combos = positionCombinations(k);
     return inTransaction(store, [&](SQLite::Database& db, const auto& known, auto& written) {

@@ -50,6 +50,9 @@ struct SearchResult {
     bool earlierMode = false;     // column 6 header: 前期开奖 instead of 上期开奖
 };
 
+// Throws InputError for the settings the searches refuse (SQL and in memory alike).
+void validateSearchRequest(const SearchRequest& request);
+
 // 检索: rewrites the working columns of Lishi, marks the hits in intTh, rewrites Carcu and
 // returns what the two grids show. One transaction; a failure changes nothing.
 SearchResult runSingleSearch(HistoryStore& store, const SearchRequest& request);
