@@ -18,6 +18,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "app/chance_panel.h"
 #include "app/grid_columns.h"
 #include "app/history_table_model.h"
 #include "app/main_window.h"
@@ -351,6 +352,8 @@ QWidget* MainWindow::buildResultSide() {
     tallyGrid_->setFont(compact);
     tallyGrid_->setTextElideMode(Qt::ElideNone);
     tallyLayout->addWidget(tallyGrid_);
+    chancePanel_ = new ChancePanel;
+    tallyLayout->addWidget(chancePanel_);
     tally->setFixedWidth(columnsWidth(kTallyColumns) + 46);
     lower->addWidget(tally);
 
