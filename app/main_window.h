@@ -177,6 +177,10 @@ class MainWindow : public QMainWindow {
     int selectedTab() const;
     void showSearchResult(const SearchResult& result);
 
+    // 滚动验证 on the current settings (main_window_backtest.cpp).
+    void openBacktest();
+    QString settingsText() const;
+
     // Manual entry and maintenance (main_window_history.cpp).
     void entryFieldChanged(int position);
     void appendTypedDraw();
@@ -264,6 +268,7 @@ class MainWindow : public QMainWindow {
     QPushButton* exportTextButton_ = nullptr;   // Command4
     QPushButton* deleteLastButton_ = nullptr;   // Command3
     QPushButton* settingsButton_ = nullptr;     // Command9
+    QPushButton* backtestButton_ = nullptr;     // 滚动验证
     ChancePanel* chancePanel_ = nullptr;        // under MSFlexGrid3
     // Searches run since start: the N the chance verdict corrects for; the last comparison
     // goes into Jieguo.xlsx beside the tally.

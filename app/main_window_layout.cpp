@@ -373,6 +373,7 @@ QWidget* MainWindow::buildResultSide() {
     button(exportTextButton_, "Command4", QStringLiteral("历史号码导出文本文件(&O)"));
     button(deleteLastButton_, "Command3", QStringLiteral("删除最后历史(&D)"));
     button(settingsButton_, "Command9", QStringLiteral("软件设置(&T)"));
+    button(backtestButton_, "CommandBacktest", QStringLiteral("滚动验证(&V)"));
     buttons->addStretch();
     lower->addWidget(commands, 1);
     layout->addLayout(lower, 2);
