@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
@@ -13,6 +14,7 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include "app/backtest_dialog.h"
 #include "app/chance_panel.h"
 #include "app_test_support.h"
 #include "store/errors.h"
@@ -315,6 +317,11 @@ void CommandsTest::searchesFillBothGrids() {
     // The verdict under the tally follows every search.
     QVERIFY(chance->isVisible());
     QVERIFY(chance->verdictLabel()->text() != noSearch);
+    // 滚动验证 opens on the settings just searched with.
+    QTest::mouseClick(child<QPushButton>(w, "CommandBacktest"), Qt::LeftButton);
+    auto* backtest = w.findChild<BacktestDialog*>();
+    QVERIFY(backtest && backtest->isVisible());
+    backtest->close();
     QCOMPARE(tally->columnWidth(0), 32);
     QCOMPARE(tally->columnWidth(3), 59);
     // Every hit's matched draw holds the reference digits 1 and 7 of 2026174 (15766).
