@@ -35,7 +35,7 @@ ChancePanel::ChancePanel(QWidget* parent) : QWidget(parent) {
     verdict_->setWordWrap(true);
     verdict_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(verdict_);
-    button_ = new QPushButton(QStringLiteral("与随机比较图(&G)"));
+    button_ = new QPushButton(QStringLiteral("与随机比较图(&B)"));
     button_->setObjectName("ChanceChartButton");
     button_->setToolTip(
         QStringLiteral("每个结果的百分比、随机时应有的比例，以及 95% 区间（须线）"));

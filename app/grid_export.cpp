@@ -2,6 +2,7 @@
 #include <QTableView>
 #include <QUrl>
 
+#include "analysis/chance_table.h"
 #include "app/busy_cursor.h"
 #include "app/dialogs.h"
 #include "app/main_window.h"
@@ -43,7 +44,10 @@ fs::path MainWindow::exportFileFor(const QTableView* grid) const {
 }
 
 void MainWindow::exportGrid(QTableView* grid) {
-    saveAndOpenSpreadsheet(exportFileFor(grid), gridTexts(*grid->model()));
+    std::vector<NamedSheet> more;
+    if (grid == tallyGrid_ && lastChance_)
+        more.push_back({"与随机比较", chanceTable(*lastChance_)});
+    saveAndOpenSpreadsheet(exportFileFor(grid), gridTexts(*grid->model()), more);
 }
 
 // 导出历史号码: the history grid is hidden while its cells are read, as it always was.
@@ -58,11 +62,12 @@ void MainWindow::exportHistoryToSpreadsheet() {
     saveAndOpenSpreadsheet(exportFileFor(historyGrid_), cells);
 }
 
-void MainWindow::saveAndOpenSpreadsheet(const fs::path& file, const TextTable& cells) {
+void MainWindow::saveAndOpenSpreadsheet(const fs::path& file, const TextTable& cells,
+                                        const std::vector<NamedSheet>& moreSheets) {
     const QString path = QString::fromStdString(file.string());
     try {
         BusyCursor busy;
-        writeSpreadsheet(file, cells);
+        writeSpreadsheet(file, cells, moreSheets);
     } catch (const Error& e) {
         reportError(QString::fromStdString(e.what()));
         return;

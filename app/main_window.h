@@ -11,6 +11,7 @@
 
 #include "acquire/page_fetcher.h"
 #include "acquire/spreadsheet_export.h"
+#include "analysis/chance.h"
 #include "analysis/search.h"
 #include "analysis/search_range.h"
 #include "analysis/search_settings.h"
@@ -33,6 +34,8 @@ class QTableView;
 class QToolButton;
 
 namespace arrange5 {
+
+class ChancePanel;
 
 class Dialogs;
 struct ReplaceReport;
@@ -174,6 +177,10 @@ class MainWindow : public QMainWindow {
     int selectedTab() const;
     void showSearchResult(const SearchResult& result);
 
+    // 滚动验证 on the current settings (main_window_backtest.cpp).
+    void openBacktest();
+    QString settingsText() const;
+
     // Manual entry and maintenance (main_window_history.cpp).
     void entryFieldChanged(int position);
     void appendTypedDraw();
@@ -195,7 +202,8 @@ class MainWindow : public QMainWindow {
     void openDocument(const char* name);
 
     // Grid export (grid_export.cpp): writes `cells` to `file` and opens it.
-    void saveAndOpenSpreadsheet(const std::filesystem::path& file, const TextTable& cells);
+    void saveAndOpenSpreadsheet(const std::filesystem::path& file, const TextTable& cells,
+                                const std::vector<NamedSheet>& moreSheets = {});
 
     // The status line tells what the last command did; `details` (every line a read file
     // skipped) sit behind a button beside it, shown only while there are details.
@@ -260,7 +268,13 @@ class MainWindow : public QMainWindow {
     QPushButton* exportTextButton_ = nullptr;   // Command4
     QPushButton* deleteLastButton_ = nullptr;   // Command3
     QPushButton* settingsButton_ = nullptr;     // Command9
-    QToolButton* detailsButton_ = nullptr;      // StatusDetails, beside the status line
+    QPushButton* backtestButton_ = nullptr;     // 滚动验证
+    ChancePanel* chancePanel_ = nullptr;        // under MSFlexGrid3
+    // Searches run since start: the N the chance verdict corrects for; the last comparison
+    // goes into Jieguo.xlsx beside the tally.
+    int searchesRun_ = 0;
+    std::optional<ChanceTest> lastChance_;
+    QToolButton* detailsButton_ = nullptr;  // StatusDetails, beside the status line
     QString statusDetails_;
     QMenu* historyMenu_ = nullptr;                // mnuLsgl
     QMenu* settingsMenu_ = nullptr;               // mnuSetup

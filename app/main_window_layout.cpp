@@ -18,6 +18,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "app/chance_panel.h"
 #include "app/grid_columns.h"
 #include "app/history_table_model.h"
 #include "app/main_window.h"
@@ -351,6 +352,8 @@ QWidget* MainWindow::buildResultSide() {
     tallyGrid_->setFont(compact);
     tallyGrid_->setTextElideMode(Qt::ElideNone);
     tallyLayout->addWidget(tallyGrid_);
+    chancePanel_ = new ChancePanel;
+    tallyLayout->addWidget(chancePanel_);
     tally->setFixedWidth(columnsWidth(kTallyColumns) + 46);
     lower->addWidget(tally);
 
@@ -370,6 +373,7 @@ QWidget* MainWindow::buildResultSide() {
     button(exportTextButton_, "Command4", QStringLiteral("历史号码导出文本文件(&O)"));
     button(deleteLastButton_, "Command3", QStringLiteral("删除最后历史(&D)"));
     button(settingsButton_, "Command9", QStringLiteral("软件设置(&T)"));
+    button(backtestButton_, "CommandBacktest", QStringLiteral("滚动验证(&V)"));
     buttons->addStretch();
     lower->addWidget(commands, 1);
     layout->addLayout(lower, 2);

@@ -8,6 +8,7 @@
 #include "acquire/maintenance.h"
 #include "analysis/reference.h"
 #include "app/busy_cursor.h"
+#include "app/chance_panel.h"
 #include "app/grid_columns.h"
 #include "app/main_window.h"
 #include "app/text_table_model.h"
@@ -309,6 +310,8 @@ void MainWindow::showSearchResult(const SearchResult& result) {
                          QString::number(row.count), QString::fromStdString(row.percent)});
     }
     tallyModel_->setRows(std::move(tally));
+    lastChance_ = testAgainstChance(result, tallySettings().resultKind, ++searchesRun_);
+    chancePanel_->showTally(result, *lastChance_);
     // A new result opens at its first rows, wherever the last one was scrolled to.
     hitsGrid_->scrollToTop();
     tallyGrid_->scrollToTop();

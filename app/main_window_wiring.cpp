@@ -52,6 +52,7 @@ void MainWindow::connectHandlers() {
     connect(referenceTabBar_, &QTabBar::currentChanged, this, &MainWindow::tabChanged);
     connect(onlyBeforeBox_, &QCheckBox::clicked, this, &MainWindow::onlyBeforeClicked);
     connect(searchButton_, &QPushButton::clicked, this, asCommand(&MainWindow::runSearch));
+    connect(backtestButton_, &QPushButton::clicked, this, asCommand(&MainWindow::openBacktest));
     connect(combinationButton_, &QPushButton::clicked, this,
             asCommand(&MainWindow::runCombinationSearch));
     connect(importButton_, &QPushButton::clicked, this, asCommand(&MainWindow::importHistory));

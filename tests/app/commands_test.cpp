@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
@@ -13,6 +14,8 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include "app/backtest_dialog.h"
+#include "app/chance_panel.h"
 #include "app_test_support.h"
 #include "store/errors.h"
 
@@ -25,10 +28,10 @@ QString cell(QTableView* grid, int row, int column) {
     return grid->model()->index(row, column).data().toString();
 }
 
-QString sheetXml(const std::filesystem::path& workbook) {
+QString sheetXml(const std::filesystem::path& workbook, int sheet = 1) {
     QProcess unzip;
-    unzip.start("unzip",
-                {"-p", QString::fromStdString(workbook.string()), "xl/worksheets/sheet1.xml"});
+    unzip.start("unzip", {"-p", QString::fromStdString(workbook.string()),
+                          QStringLiteral("xl/worksheets/sheet%1.xml").arg(sheet)});
     unzip.waitForFinished();
     return QString::fromUtf8(unzip.readAllStandardOutput());
 }
@@ -298,6 +301,9 @@ void CommandsTest::searchesFillBothGrids() {
     auto* tally = child<QTableView>(w, "MSFlexGrid3");
     child<QCheckBox>(w, "Check1(1)")->setChecked(true);
     child<QCheckBox>(w, "Check1(3)")->setChecked(true);
+    auto* chance = w.findChild<ChancePanel*>();
+    QVERIFY(chance);
+    const QString noSearch = chance->verdictLabel()->text();
     QTest::mouseClick(child<QPushButton>(w, "Command1"), Qt::LeftButton);
     QVERIFY(h.dialogs.messages.isEmpty());
     QVERIFY(hits->model()->rowCount() > 0);
@@ -308,6 +314,14 @@ void CommandsTest::searchesFillBothGrids() {
     QCOMPARE(hits->columnWidth(6), 120);
     QCOMPARE(tally->model()->rowCount(), 10);
     QCOMPARE(tally->model()->headerData(3, Qt::Horizontal).toString(), QStringLiteral("百分比"));
+    // The verdict under the tally follows every search.
+    QVERIFY(chance->isVisible());
+    QVERIFY(chance->verdictLabel()->text() != noSearch);
+    // 滚动验证 opens on the settings just searched with.
+    QTest::mouseClick(child<QPushButton>(w, "CommandBacktest"), Qt::LeftButton);
+    auto* backtest = w.findChild<BacktestDialog*>();
+    QVERIFY(backtest && backtest->isVisible());
+    backtest->close();
     QCOMPARE(tally->columnWidth(0), 32);
     QCOMPARE(tally->columnWidth(3), 59);
     // Every hit's matched draw holds the reference digits 1 and 7 of 2026174 (15766).
@@ -569,6 +583,8 @@ void CommandsTest::gridExportWritesAWorkbook() {
     const QString tally = sheetXml(h.dataFolder() / "Jieguo.xlsx");
     QVERIFY(tally.contains(R"(r="D11")"));
     QVERIFY(!tally.contains(R"(r="E1")"));
+    // ...and the comparison with chance of that search follows on a sheet of its own.
+    QVERIFY(sheetXml(h.dataFolder() / "Jieguo.xlsx", 2).contains(R"(r="F2")"));
 
     // A save that fails is reported.
     std::filesystem::create_directory(h.dataFolder() / "Jiansuo.xlsx");
