@@ -169,6 +169,7 @@ class MainWindow : public QMainWindow {
     void combinedFieldLeft();
     void manualValueLeft(int position);
     void verifyIssueLeft();
+    void nextIssueLeft();
     std::optional<SearchRequest> searchRequest();
     std::array<bool, 5> tickedPositions() const;
     int selectedTab() const;
@@ -182,6 +183,7 @@ class MainWindow : public QMainWindow {
     void cutToIssue();
     void dropLastIssues();
     void exportHistoryText();
+    void checkHistoryRows();
     void onlineUpdate();
     // Runs `change` (a cut or drop giving an optional ReplaceReport) under the busy pointer;
     // the history is shown again after it, whether it did its work or failed part way.

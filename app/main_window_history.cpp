@@ -5,15 +5,19 @@
 #include <QUrl>
 
 #include "acquire/export_text.h"
+#include "acquire/history_check.h"
+#include "acquire/history_digest.h"
 #include "acquire/maintenance.h"
 #include "acquire/online_update.h"
 #include "acquire/replace_history.h"
 #include "app/busy_cursor.h"
 #include "app/dialogs.h"
+#include "app/history_check_dialog.h"
 #include "app/main_window.h"
 #include "store/data_folder.h"
 #include "store/draw.h"
 #include "store/errors.h"
+#include "store/next_issue.h"
 
 namespace arrange5 {
 
@@ -53,6 +57,21 @@ void MainWindow::entryFieldChanged(int position) {
     if (!entryDone_ && position < 5 && filled) entryDigits_[position]->setFocus();
 }
 
+// A corrected next issue is checked as soon as the field is left: only the last issue + 1 and
+// the following year's 001 can follow the history.
+void MainWindow::nextIssueLeft() {
+    if (!store_ || store_->empty()) return;
+    try {
+        const int32_t chosen =
+            parseChosenIssue(nextIssueField_->text().toStdString(), store_->rows().back().issue);
+        nextIssueField_->setText(QString::number(chosen));
+        verifyIssueField_->setText(nextIssueField_->text());
+    } catch (const InputError& e) {
+        qihaoXianshi();
+        reportError(QString::fromStdString(e.what()));
+    }
+}
+
 void MainWindow::appendTypedDraw() {
     Digits digits{};
     for (int i = 0; i < 5; ++i) {
@@ -68,8 +87,20 @@ void MainWindow::appendTypedDraw() {
         finish();
         return;
     }
-    std::optional<int32_t> issueForEmpty;
-    if (store_->empty()) {
+    std::optional<int32_t> chosenIssue;
+    if (!store_->empty()) {
+        // Text1 may be corrected to the following year's 001; anything else is refused before
+        // the draw is stored, and the proposal goes back into the field.
+        try {
+            chosenIssue = parseChosenIssue(nextIssueField_->text().toStdString(),
+                                           store_->rows().back().issue);
+        } catch (const InputError& e) {
+            reportError(QString::fromStdString(e.what()));
+            qihaoXianshi();
+            finish();
+            return;
+        }
+    } else {
         const QString suggested = QString::number(QDate::currentDate().year() * 1000 + 1);
         const auto answer = context_.dialogs->input(
             this, QStringLiteral("输入期号"),
@@ -87,11 +118,12 @@ void MainWindow::appendTypedDraw() {
             finish();
             return;
         }
-        issueForEmpty = static_cast<int32_t>(*number);
+        chosenIssue = static_cast<int32_t>(*number);
     }
     int32_t stored = 0;
     try {
-        stored = appendManualDraw(*store_, digits, settings_->segmentBase, sp_, issueForEmpty);
+        stored = appendManualDraw(*store_, digits, settings_->segmentBase, sp_, chosenIssue,
+                                  systemYear());
     } catch (const Error& e) {
         reportError(QString::fromStdString(e.what()));
         finish();
@@ -175,7 +207,7 @@ void MainWindow::onlineUpdate() {
         // The update may also have purged the oldest years, so the range is set to the kept
         // history as a whole rather than following it: a typed bound could lie in a purged year.
         historyChanged(RangeRule::Defaults);
-        showStatus(QString::fromStdString(report.summary()));
+        showStatus(QString::fromStdString(summaryWithDigest(report.summary(), store_->rows())));
     } catch (const Error& e) {
         progress.close();
         reportError(QString::fromStdString(e.what()));
@@ -260,6 +292,12 @@ void MainWindow::dropLastIssues() {
     const int64_t n = inputBoxNumber(answer.value_or(QString()).toStdString());
     rewriteHistory(
         [&] { return arrange5::dropLastIssues(*store_, n, settings_->segmentBase, sp_); });
+}
+
+void MainWindow::checkHistoryRows() {
+    if (!requireStore()) return;
+    HistoryCheckDialog dlg(checkHistory(store_->rows()), this);
+    dlg.exec();
 }
 
 void MainWindow::exportHistoryText() {

@@ -129,10 +129,8 @@ QWidget* MainWindow::buildHistorySide() {
     entryPrompt_->setObjectName("Label12");
     nextIssueField_ = new QLineEdit(QStringLiteral("2007001"), entryPrompt_);
     nextIssueField_->setObjectName("Text1");
-    nextIssueField_->setReadOnly(true);
     nextIssueField_->setFrame(false);
     nextIssueField_->setAlignment(Qt::AlignCenter);
-    nextIssueField_->setFocusPolicy(Qt::NoFocus);
     nextIssueField_->setAutoFillBackground(true);
     nextIssueField_->setStyleSheet(QStringLiteral(
         "QLineEdit { background: palette(window); color: #b71c1c; font-weight: bold; }"));
@@ -396,6 +394,8 @@ void MainWindow::buildMenus() {
     item(historyMenu_, "mnuDlzd", QStringLiteral("删除到选定期(&D)"), &MainWindow::cutToIssue);
     item(historyMenu_, "mnuEszhzd", QStringLiteral("删除最后指定数量期历史(&E)"),
          &MainWindow::dropLastIssues);
+    item(historyMenu_, "mnuCheck", QStringLiteral("检查历史号码(&K)"),
+         &MainWindow::checkHistoryRows);
 
     settingsMenu_ = menuBar()->addMenu(QStringLiteral("设置"));
     settingsMenu_->setObjectName("mnuSetup");
