@@ -9,6 +9,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "acquire/online_update.h"
 #include "acquire/page_fetcher.h"
 #include "acquire/spreadsheet_export.h"
 #include "analysis/search.h"
@@ -194,6 +195,7 @@ class MainWindow : public QMainWindow {
     void chooseSegmentBase(int base);
     void setYearsToKeep();
     void setUpdateHost();
+    void chooseUpdateSource(UpdateSource source);
     void openDocument(const char* name);
 
     // Grid export (grid_export.cpp): writes `cells` to `file` and opens it.
@@ -264,9 +266,10 @@ class MainWindow : public QMainWindow {
     QPushButton* settingsButton_ = nullptr;     // Command9
     QToolButton* detailsButton_ = nullptr;      // StatusDetails, beside the status line
     QString statusDetails_;
-    QMenu* historyMenu_ = nullptr;                // mnuLsgl
-    QMenu* settingsMenu_ = nullptr;               // mnuSetup
-    std::array<QAction*, 2> segmentBaseItems_{};  // mnuDscs(0), mnuDscs(1)
+    QMenu* historyMenu_ = nullptr;                 // mnuLsgl
+    QMenu* settingsMenu_ = nullptr;                // mnuSetup
+    std::array<QAction*, 2> segmentBaseItems_{};   // mnuDscs(0), mnuDscs(1)
+    std::array<QAction*, 2> updateSourceItems_{};  // mnuSource(0) official, mnuSource(1) pages
 
     std::array<QString, 5> manualTexts_;  // last valid text of Text22(1..5)
     QString lagText_;                     // last valid text of MaskEdBox2

@@ -176,15 +176,22 @@ void MainWindow::importHistory() {
 void MainWindow::onlineUpdate() {
     if (!context_.dialogs->confirm(this, QStringLiteral("读入历史"), kUpdateQuestion)) return;
     if (!requireStore()) return;
-    if (settings_->updateHost.isEmpty()) setUpdateHost();
-    if (settings_->updateHost.isEmpty()) return;
-
     UpdateOptions options;
-    options.baseUrl = settings_->updateHost.toStdString();
+    options.source =
+        updateSourceFromKey(settings_->updateSource.toStdString()).value_or(UpdateSource::Official);
+    options.officialUrl = settings_->officialUrl.toStdString();
+    // Only the results pages need a host typed in; the operator's data has its address.
+    if (options.source == UpdateSource::Pages) {
+        if (settings_->updateHost.isEmpty()) setUpdateHost();
+        if (settings_->updateHost.isEmpty()) return;
+        options.baseUrl = settings_->updateHost.toStdString();
+    }
     options.yearsToKeep = settings_->yearsToKeep;
     options.currentYear = QDate::currentDate().year();
+    options.today = QDate::currentDate().toString("yyyy-MM-dd").toStdString();
     options.segmentBase = settings_->segmentBase;
-    const PageFetcher fetch = context_.fetcher ? context_.fetcher : makeCurlFetcher();
+    const PageFetcher fetch =
+        context_.fetcher ? context_.fetcher : makeUpdateFetcher(options.source);
 
     // The pages arrive while the window keeps painting; the modal progress dialog keeps
     // other commands away from the store until the update has finished.
@@ -195,11 +202,14 @@ void MainWindow::onlineUpdate() {
     progress.setMinimumDuration(0);
     progress.show();
     try {
-        const UpdateReport report =
-            runOnlineUpdate(*store_, options, sp_, fetch, [&progress](int year, std::size_t draws) {
-                progress.setLabelText(QStringLiteral("正在读取 %1 年的开奖结果，已找到 %2 期新号码")
-                                          .arg(year)
-                                          .arg(draws));
+        const UpdateReport report = runOnlineUpdate(
+            *store_, options, sp_, fetch, [&progress](const UpdateProgressInfo& info) {
+                progress.setLabelText(
+                    info.secondsToWait > 0
+                        ? QStringLiteral("服务器繁忙，%1 秒后重试").arg(info.secondsToWait)
+                        : QStringLiteral("正在读取 %1 年的开奖结果，已找到 %2 期新号码")
+                              .arg(info.year)
+                              .arg(info.draws));
                 QCoreApplication::processEvents();
                 return !progress.wasCanceled();
             });
@@ -207,7 +217,10 @@ void MainWindow::onlineUpdate() {
         // The update may also have purged the oldest years, so the range is set to the kept
         // history as a whole rather than following it: a typed bound could lie in a purged year.
         historyChanged(RangeRule::Defaults);
-        showStatus(QString::fromStdString(summaryWithDigest(report.summary(), store_->rows())));
+        const std::string summary =
+            std::string(updateSourceName(report.source)) + "：" + report.summary();
+        showStatus(QString::fromStdString(summaryWithDigest(summary, store_->rows())));
+        if (!report.warning().empty()) reportError(QString::fromStdString(report.warning()));
     } catch (const Error& e) {
         progress.close();
         reportError(QString::fromStdString(e.what()));

@@ -414,6 +414,17 @@ void MainWindow::buildMenus() {
     settingsMenu_->addSeparator()->setObjectName("mk10");
     item(settingsMenu_, "mnuSetDay", QStringLiteral("历史号码更新检索年(&Y)"),
          &MainWindow::setYearsToKeep);
+    QMenu* sources = settingsMenu_->addMenu(QStringLiteral("开奖结果来源(&S)"));
+    sources->menuAction()->setObjectName("mnuSource");
+    const QStringList sourceCaptions = {"体彩官方数据", "开奖结果网页"};
+    for (int i = 0; i < 2; ++i) {
+        const UpdateSource source = i == 0 ? UpdateSource::Official : UpdateSource::Pages;
+        updateSourceItems_[i] = sources->addAction(sourceCaptions[i]);
+        updateSourceItems_[i]->setObjectName(indexed("mnuSource", i));
+        updateSourceItems_[i]->setCheckable(true);
+        connect(updateSourceItems_[i], &QAction::triggered, this,
+                asCommand([this, source] { chooseUpdateSource(source); }));
+    }
     item(settingsMenu_, "mnuUpdateHost", QStringLiteral("开奖结果网址设置(&U)"),
          &MainWindow::setUpdateHost);
     item(settingsMenu_, "mnuFrontPage", QStringLiteral("软件介绍服务主页(&P)"),

@@ -529,6 +529,11 @@ void CommandsTest::settingsMenu() {
     h.dialogs.inputs = {"  http://127.0.0.1:9  "};
     child<QAction>(w, "mnuUpdateHost")->trigger();
     QCOMPARE(h.settingsValue("txtUpdateHost"), QStringLiteral("http://127.0.0.1:9"));
+    // The operator's data is the source until the pages are chosen; one item stays checked.
+    QVERIFY(child<QAction>(w, "mnuSource(0)")->isChecked());
+    child<QAction>(w, "mnuSource(1)")->trigger();
+    QVERIFY(!child<QAction>(w, "mnuSource(0)")->isChecked());
+    QCOMPARE(h.settingsValue("txtUpdateSource"), QStringLiteral("pages"));
 
     // A restart reads every one of them back, and the next draw is stored under base 0.
     h.seedHistory(2013001, {"12345"});
@@ -589,8 +594,11 @@ void CommandsTest::gridExportWritesAWorkbook() {
 void CommandsTest::onlineUpdateFailureIsReported() {
     WindowHarness h;
     h.seedHistory(2026001, drawsOfCount(5));
-    QSettings(QSettings::IniFormat, QSettings::UserScope, "Korvath")
-        .setValue("IniSetting/txtUpdateHost", "http://127.0.0.1:9");
+    {
+        QSettings ini(QSettings::IniFormat, QSettings::UserScope, "Korvath");
+        ini.setValue("IniSetting/txtUpdateHost", "http://127.0.0.1:9");
+        ini.setValue("IniSetting/txtUpdateSource", "pages");
+    }
     AppContext context;
     context.dataFolder = h.dataFolder();
     context.dialogs = &h.dialogs;
