@@ -208,6 +208,7 @@ class MainWindow : public QMainWindow {
     void showStatusDetails();
     bool requireStore();
     void reportError(const QString& what);
+    void changeCommitted(const ChangeCommittedError& e);
 
     AppContext context_;
     Settings settings_;

@@ -46,6 +46,15 @@ QString withWarning(const QString& text, const std::string& warning) {
 
 }  // namespace
 
+// The change is stored and only something after it failed: the window shows the new history
+// and the message as a warning, not as a command that failed.
+void MainWindow::changeCommitted(const ChangeCommittedError& e) {
+    historyChanged();
+    const QString what = QString::fromStdString(e.what());
+    showStatus(QStringLiteral("已保存；") + what);
+    context_.dialogs->inform(this, QStringLiteral("警告"), QStringLiteral("修改已保存。") + what);
+}
+
 // ---- manual entry ----
 
 void MainWindow::entryFieldChanged(int position) {
@@ -124,6 +133,10 @@ void MainWindow::appendTypedDraw() {
     try {
         stored = appendManualDraw(*store_, digits, settings_->segmentBase, sp_, chosenIssue,
                                   systemYear());
+    } catch (const ChangeCommittedError& e) {
+        finish();
+        changeCommitted(e);
+        return;
     } catch (const Error& e) {
         reportError(QString::fromStdString(e.what()));
         finish();
@@ -167,6 +180,8 @@ void MainWindow::importHistory() {
                               });
         historyChanged();
         showReadReport(report);
+    } catch (const ChangeCommittedError& e) {
+        changeCommitted(e);
     } catch (const Error& e) {
         reportError(QString::fromStdString(e.what()));
         qihaoXianshi();
@@ -221,6 +236,9 @@ void MainWindow::onlineUpdate() {
             std::string(updateSourceName(report.source)) + "：" + report.summary();
         showStatus(QString::fromStdString(summaryWithDigest(summary, store_->rows())));
         if (!report.warning().empty()) reportError(QString::fromStdString(report.warning()));
+    } catch (const ChangeCommittedError& e) {
+        progress.close();
+        changeCommitted(e);
     } catch (const Error& e) {
         progress.close();
         reportError(QString::fromStdString(e.what()));
@@ -245,6 +263,8 @@ void MainWindow::rewriteHistory(Change change) {
                                                        .arg(report->lastIssue);
         showStatus(
             withWarning(QStringLiteral("已删除 %1 期，").arg(deleted) + kept, report->warning));
+    } catch (const ChangeCommittedError& e) {
+        changeCommitted(e);
     } catch (const Error& e) {
         reportError(QString::fromStdString(e.what()));
         historyChanged();
@@ -260,6 +280,8 @@ void MainWindow::deleteLastDraw() {
                                    .arg(deleted.issue)
                                    .arg(store_->rows().size()),
                                deleted.warning));
+    } catch (const ChangeCommittedError& e) {
+        changeCommitted(e);
     } catch (const Error& e) {
         reportError(QString::fromStdString(e.what()));
         historyChanged();
@@ -277,6 +299,8 @@ void MainWindow::clearHistory() {
         const std::size_t removed = arrange5::clearHistory(*store_);
         historyChanged();
         showStatus(QStringLiteral("已清空 %1 期历史号码").arg(removed));
+    } catch (const ChangeCommittedError& e) {
+        changeCommitted(e);
     } catch (const Error& e) {
         reportError(QString::fromStdString(e.what()));
         historyChanged();
