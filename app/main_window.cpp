@@ -10,6 +10,7 @@
 #include <QToolButton>
 
 #include "acquire/first_start.h"
+#include "acquire/history_digest.h"
 #include "acquire/replace_history.h"
 #include "analysis/reference.h"
 #include "app/busy_cursor.h"
@@ -18,6 +19,7 @@
 #include "app/history_table_model.h"
 #include "store/data_folder.h"
 #include "store/errors.h"
+#include "store/next_issue.h"
 #include "store/schema.h"
 
 namespace arrange5 {
@@ -62,6 +64,8 @@ void MainWindow::startUp() {
     resultKindClicked(s.resultKind);
 
     for (int base : {0, 1}) segmentBaseItems_[base]->setChecked(base == s.segmentBase);
+    chooseUpdateSource(
+        updateSourceFromKey(s.updateSource.toStdString()).value_or(UpdateSource::Official));
 
     colourButtons_[s.redOnly]->setChecked(true);
     combinationColourClicked(s.redOnly);
@@ -150,7 +154,7 @@ void MainWindow::addHaoma() {
 
 void MainWindow::qihaoXianshi() {
     if (!store_ || store_->empty()) return;
-    nextIssueField_->setText(QString::number(nextIssueForDisplay(store_->rows().back().issue)));
+    nextIssueField_->setText(QString::number(nextIssue(store_->rows().back().issue, systemYear())));
     verifyIssueField_->setText(nextIssueField_->text());
 }
 
@@ -201,7 +205,10 @@ void MainWindow::showReadReport(const ReplaceReport& report) {
     for (const SkippedLine& line : report.skippedLines) {
         lines << QString::fromStdString(describeSkippedLine(line));
     }
-    showStatus(QString::fromStdString(report.summary(kLinesOnStatusLine)), lines.join('\n'));
+    const std::string summary = report.summary(kLinesOnStatusLine);
+    showStatus(
+        QString::fromStdString(store_ ? summaryWithDigest(summary, store_->rows()) : summary),
+        lines.join('\n'));
 }
 
 void MainWindow::showStatusDetails() {

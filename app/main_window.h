@@ -9,6 +9,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "acquire/online_update.h"
 #include "acquire/page_fetcher.h"
 #include "acquire/spreadsheet_export.h"
 #include "analysis/chance.h"
@@ -172,6 +173,7 @@ class MainWindow : public QMainWindow {
     void combinedFieldLeft();
     void manualValueLeft(int position);
     void verifyIssueLeft();
+    void nextIssueLeft();
     std::optional<SearchRequest> searchRequest();
     std::array<bool, 5> tickedPositions() const;
     int selectedTab() const;
@@ -189,6 +191,7 @@ class MainWindow : public QMainWindow {
     void cutToIssue();
     void dropLastIssues();
     void exportHistoryText();
+    void checkHistoryRows();
     void onlineUpdate();
     // Runs `change` (a cut or drop giving an optional ReplaceReport) under the busy pointer;
     // the history is shown again after it, whether it did its work or failed part way.
@@ -199,6 +202,7 @@ class MainWindow : public QMainWindow {
     void chooseSegmentBase(int base);
     void setYearsToKeep();
     void setUpdateHost();
+    void chooseUpdateSource(UpdateSource source);
     void openDocument(const char* name);
 
     // Grid export (grid_export.cpp): writes `cells` to `file` and opens it.
@@ -212,6 +216,7 @@ class MainWindow : public QMainWindow {
     void showStatusDetails();
     bool requireStore();
     void reportError(const QString& what);
+    void changeCommitted(const ChangeCommittedError& e);
 
     AppContext context_;
     Settings settings_;
@@ -276,9 +281,10 @@ class MainWindow : public QMainWindow {
     std::optional<ChanceTest> lastChance_;
     QToolButton* detailsButton_ = nullptr;  // StatusDetails, beside the status line
     QString statusDetails_;
-    QMenu* historyMenu_ = nullptr;                // mnuLsgl
-    QMenu* settingsMenu_ = nullptr;               // mnuSetup
-    std::array<QAction*, 2> segmentBaseItems_{};  // mnuDscs(0), mnuDscs(1)
+    QMenu* historyMenu_ = nullptr;                 // mnuLsgl
+    QMenu* settingsMenu_ = nullptr;                // mnuSetup
+    std::array<QAction*, 2> segmentBaseItems_{};   // mnuDscs(0), mnuDscs(1)
+    std::array<QAction*, 2> updateSourceItems_{};  // mnuSource(0) official, mnuSource(1) pages
 
     std::array<QString, 5> manualTexts_;  // last valid text of Text22(1..5)
     QString lagText_;                     // last valid text of MaskEdBox2

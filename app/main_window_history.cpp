@@ -5,15 +5,19 @@
 #include <QUrl>
 
 #include "acquire/export_text.h"
+#include "acquire/history_check.h"
+#include "acquire/history_digest.h"
 #include "acquire/maintenance.h"
 #include "acquire/online_update.h"
 #include "acquire/replace_history.h"
 #include "app/busy_cursor.h"
 #include "app/dialogs.h"
+#include "app/history_check_dialog.h"
 #include "app/main_window.h"
 #include "store/data_folder.h"
 #include "store/draw.h"
 #include "store/errors.h"
+#include "store/next_issue.h"
 
 namespace arrange5 {
 
@@ -42,6 +46,15 @@ QString withWarning(const QString& text, const std::string& warning) {
 
 }  // namespace
 
+// The change is stored and only something after it failed: the window shows the new history
+// and the message as a warning, not as a command that failed.
+void MainWindow::changeCommitted(const ChangeCommittedError& e) {
+    historyChanged();
+    const QString what = QString::fromStdString(e.what());
+    showStatus(QStringLiteral("已保存；") + what);
+    context_.dialogs->inform(this, QStringLiteral("警告"), QStringLiteral("修改已保存。") + what);
+}
+
 // ---- manual entry ----
 
 void MainWindow::entryFieldChanged(int position) {
@@ -51,6 +64,21 @@ void MainWindow::entryFieldChanged(int position) {
         return;
     }
     if (!entryDone_ && position < 5 && filled) entryDigits_[position]->setFocus();
+}
+
+// A corrected next issue is checked as soon as the field is left: only the last issue + 1 and
+// the following year's 001 can follow the history.
+void MainWindow::nextIssueLeft() {
+    if (!store_ || store_->empty()) return;
+    try {
+        const int32_t chosen =
+            parseChosenIssue(nextIssueField_->text().toStdString(), store_->rows().back().issue);
+        nextIssueField_->setText(QString::number(chosen));
+        verifyIssueField_->setText(nextIssueField_->text());
+    } catch (const InputError& e) {
+        qihaoXianshi();
+        reportError(QString::fromStdString(e.what()));
+    }
 }
 
 void MainWindow::appendTypedDraw() {
@@ -68,8 +96,20 @@ void MainWindow::appendTypedDraw() {
         finish();
         return;
     }
-    std::optional<int32_t> issueForEmpty;
-    if (store_->empty()) {
+    std::optional<int32_t> chosenIssue;
+    if (!store_->empty()) {
+        // Text1 may be corrected to the following year's 001; anything else is refused before
+        // the draw is stored, and the proposal goes back into the field.
+        try {
+            chosenIssue = parseChosenIssue(nextIssueField_->text().toStdString(),
+                                           store_->rows().back().issue);
+        } catch (const InputError& e) {
+            reportError(QString::fromStdString(e.what()));
+            qihaoXianshi();
+            finish();
+            return;
+        }
+    } else {
         const QString suggested = QString::number(QDate::currentDate().year() * 1000 + 1);
         const auto answer = context_.dialogs->input(
             this, QStringLiteral("输入期号"),
@@ -87,11 +127,16 @@ void MainWindow::appendTypedDraw() {
             finish();
             return;
         }
-        issueForEmpty = static_cast<int32_t>(*number);
+        chosenIssue = static_cast<int32_t>(*number);
     }
     int32_t stored = 0;
     try {
-        stored = appendManualDraw(*store_, digits, settings_->segmentBase, sp_, issueForEmpty);
+        stored = appendManualDraw(*store_, digits, settings_->segmentBase, sp_, chosenIssue,
+                                  systemYear());
+    } catch (const ChangeCommittedError& e) {
+        finish();
+        changeCommitted(e);
+        return;
     } catch (const Error& e) {
         reportError(QString::fromStdString(e.what()));
         finish();
@@ -135,6 +180,8 @@ void MainWindow::importHistory() {
                               });
         historyChanged();
         showReadReport(report);
+    } catch (const ChangeCommittedError& e) {
+        changeCommitted(e);
     } catch (const Error& e) {
         reportError(QString::fromStdString(e.what()));
         qihaoXianshi();
@@ -144,15 +191,22 @@ void MainWindow::importHistory() {
 void MainWindow::onlineUpdate() {
     if (!context_.dialogs->confirm(this, QStringLiteral("读入历史"), kUpdateQuestion)) return;
     if (!requireStore()) return;
-    if (settings_->updateHost.isEmpty()) setUpdateHost();
-    if (settings_->updateHost.isEmpty()) return;
-
     UpdateOptions options;
-    options.baseUrl = settings_->updateHost.toStdString();
+    options.source =
+        updateSourceFromKey(settings_->updateSource.toStdString()).value_or(UpdateSource::Official);
+    options.officialUrl = settings_->officialUrl.toStdString();
+    // Only the results pages need a host typed in; the operator's data has its address.
+    if (options.source == UpdateSource::Pages) {
+        if (settings_->updateHost.isEmpty()) setUpdateHost();
+        if (settings_->updateHost.isEmpty()) return;
+        options.baseUrl = settings_->updateHost.toStdString();
+    }
     options.yearsToKeep = settings_->yearsToKeep;
     options.currentYear = QDate::currentDate().year();
+    options.today = QDate::currentDate().toString("yyyy-MM-dd").toStdString();
     options.segmentBase = settings_->segmentBase;
-    const PageFetcher fetch = context_.fetcher ? context_.fetcher : makeCurlFetcher();
+    const PageFetcher fetch =
+        context_.fetcher ? context_.fetcher : makeUpdateFetcher(options.source);
 
     // The pages arrive while the window keeps painting; the modal progress dialog keeps
     // other commands away from the store until the update has finished.
@@ -163,11 +217,14 @@ void MainWindow::onlineUpdate() {
     progress.setMinimumDuration(0);
     progress.show();
     try {
-        const UpdateReport report =
-            runOnlineUpdate(*store_, options, sp_, fetch, [&progress](int year, std::size_t draws) {
-                progress.setLabelText(QStringLiteral("正在读取 %1 年的开奖结果，已找到 %2 期新号码")
-                                          .arg(year)
-                                          .arg(draws));
+        const UpdateReport report = runOnlineUpdate(
+            *store_, options, sp_, fetch, [&progress](const UpdateProgressInfo& info) {
+                progress.setLabelText(
+                    info.secondsToWait > 0
+                        ? QStringLiteral("服务器繁忙，%1 秒后重试").arg(info.secondsToWait)
+                        : QStringLiteral("正在读取 %1 年的开奖结果，已找到 %2 期新号码")
+                              .arg(info.year)
+                              .arg(info.draws));
                 QCoreApplication::processEvents();
                 return !progress.wasCanceled();
             });
@@ -175,7 +232,13 @@ void MainWindow::onlineUpdate() {
         // The update may also have purged the oldest years, so the range is set to the kept
         // history as a whole rather than following it: a typed bound could lie in a purged year.
         historyChanged(RangeRule::Defaults);
-        showStatus(QString::fromStdString(report.summary()));
+        const std::string summary =
+            std::string(updateSourceName(report.source)) + "：" + report.summary();
+        showStatus(QString::fromStdString(summaryWithDigest(summary, store_->rows())));
+        if (!report.warning().empty()) reportError(QString::fromStdString(report.warning()));
+    } catch (const ChangeCommittedError& e) {
+        progress.close();
+        changeCommitted(e);
     } catch (const Error& e) {
         progress.close();
         reportError(QString::fromStdString(e.what()));
@@ -200,6 +263,8 @@ void MainWindow::rewriteHistory(Change change) {
                                                        .arg(report->lastIssue);
         showStatus(
             withWarning(QStringLiteral("已删除 %1 期，").arg(deleted) + kept, report->warning));
+    } catch (const ChangeCommittedError& e) {
+        changeCommitted(e);
     } catch (const Error& e) {
         reportError(QString::fromStdString(e.what()));
         historyChanged();
@@ -215,6 +280,8 @@ void MainWindow::deleteLastDraw() {
                                    .arg(deleted.issue)
                                    .arg(store_->rows().size()),
                                deleted.warning));
+    } catch (const ChangeCommittedError& e) {
+        changeCommitted(e);
     } catch (const Error& e) {
         reportError(QString::fromStdString(e.what()));
         historyChanged();
@@ -232,6 +299,8 @@ void MainWindow::clearHistory() {
         const std::size_t removed = arrange5::clearHistory(*store_);
         historyChanged();
         showStatus(QStringLiteral("已清空 %1 期历史号码").arg(removed));
+    } catch (const ChangeCommittedError& e) {
+        changeCommitted(e);
     } catch (const Error& e) {
         reportError(QString::fromStdString(e.what()));
         historyChanged();
@@ -260,6 +329,12 @@ void MainWindow::dropLastIssues() {
     const int64_t n = inputBoxNumber(answer.value_or(QString()).toStdString());
     rewriteHistory(
         [&] { return arrange5::dropLastIssues(*store_, n, settings_->segmentBase, sp_); });
+}
+
+void MainWindow::checkHistoryRows() {
+    if (!requireStore()) return;
+    HistoryCheckDialog dlg(checkHistory(store_->rows()), this);
+    dlg.exec();
 }
 
 void MainWindow::exportHistoryText() {

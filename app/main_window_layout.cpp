@@ -130,10 +130,8 @@ QWidget* MainWindow::buildHistorySide() {
     entryPrompt_->setObjectName("Label12");
     nextIssueField_ = new QLineEdit(QStringLiteral("2007001"), entryPrompt_);
     nextIssueField_->setObjectName("Text1");
-    nextIssueField_->setReadOnly(true);
     nextIssueField_->setFrame(false);
     nextIssueField_->setAlignment(Qt::AlignCenter);
-    nextIssueField_->setFocusPolicy(Qt::NoFocus);
     nextIssueField_->setAutoFillBackground(true);
     nextIssueField_->setStyleSheet(QStringLiteral(
         "QLineEdit { background: palette(window); color: #b71c1c; font-weight: bold; }"));
@@ -400,6 +398,8 @@ void MainWindow::buildMenus() {
     item(historyMenu_, "mnuDlzd", QStringLiteral("删除到选定期(&D)"), &MainWindow::cutToIssue);
     item(historyMenu_, "mnuEszhzd", QStringLiteral("删除最后指定数量期历史(&E)"),
          &MainWindow::dropLastIssues);
+    item(historyMenu_, "mnuCheck", QStringLiteral("检查历史号码(&K)"),
+         &MainWindow::checkHistoryRows);
 
     settingsMenu_ = menuBar()->addMenu(QStringLiteral("设置"));
     settingsMenu_->setObjectName("mnuSetup");
@@ -418,6 +418,17 @@ void MainWindow::buildMenus() {
     settingsMenu_->addSeparator()->setObjectName("mk10");
     item(settingsMenu_, "mnuSetDay", QStringLiteral("历史号码更新检索年(&Y)"),
          &MainWindow::setYearsToKeep);
+    QMenu* sources = settingsMenu_->addMenu(QStringLiteral("开奖结果来源(&S)"));
+    sources->menuAction()->setObjectName("mnuSource");
+    const QStringList sourceCaptions = {"体彩官方数据", "开奖结果网页"};
+    for (int i = 0; i < 2; ++i) {
+        const UpdateSource source = i == 0 ? UpdateSource::Official : UpdateSource::Pages;
+        updateSourceItems_[i] = sources->addAction(sourceCaptions[i]);
+        updateSourceItems_[i]->setObjectName(indexed("mnuSource", i));
+        updateSourceItems_[i]->setCheckable(true);
+        connect(updateSourceItems_[i], &QAction::triggered, this,
+                asCommand([this, source] { chooseUpdateSource(source); }));
+    }
     item(settingsMenu_, "mnuUpdateHost", QStringLiteral("开奖结果网址设置(&U)"),
          &MainWindow::setUpdateHost);
     item(settingsMenu_, "mnuFrontPage", QStringLiteral("软件介绍服务主页(&P)"),

@@ -24,6 +24,12 @@ void MainWindow::chooseSegmentBase(int base) {
     for (int b : {0, 1}) segmentBaseItems_[b]->setChecked(b == base);
 }
 
+void MainWindow::chooseUpdateSource(UpdateSource source) {
+    settings_.set(&WindowSettings::updateSource, QString::fromUtf8(updateSourceKey(source)));
+    updateSourceItems_[0]->setChecked(source == UpdateSource::Official);
+    updateSourceItems_[1]->setChecked(source == UpdateSource::Pages);
+}
+
 void MainWindow::setYearsToKeep() {
     for (;;) {
         const auto answer = context_.dialogs->input(this, QStringLiteral("设置年数"), kYearsPrompt,

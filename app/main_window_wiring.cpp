@@ -48,6 +48,7 @@ void MainWindow::connectHandlers() {
     whenLeft(lagField_, [this] { lagFieldLeft(); });
     whenLeft(combinedBox_, [this] { combinedFieldLeft(); });
     connect(verifyIssueField_, &QLineEdit::editingFinished, this, [this] { verifyIssueLeft(); });
+    connect(nextIssueField_, &QLineEdit::editingFinished, this, [this] { nextIssueLeft(); });
 
     connect(referenceTabBar_, &QTabBar::currentChanged, this, &MainWindow::tabChanged);
     connect(onlyBeforeBox_, &QCheckBox::clicked, this, &MainWindow::onlyBeforeClicked);

@@ -5,6 +5,7 @@
 #include <optional>
 #include <variant>
 
+#include "acquire/online_update.h"
 #include "store/draw.h"
 #include "store/limits.h"
 
@@ -44,6 +45,8 @@ const Key kKeys[] = {
     // Any 16-bit number is kept; the combination search itself says which k it can use.
     {"intZhWSetup", &WindowSettings::combined, 2, kShortLow, kShortHigh},
     {"txtUpdateHost", &WindowSettings::updateHost, 0, 0, 0},
+    {"txtUpdateSource", &WindowSettings::updateSource, 0, 0, 0},
+    {"txtOfficialUrl", &WindowSettings::officialUrl, 0, 0, 0},
 };
 
 QSettings store() {
@@ -89,6 +92,11 @@ const Key& keyOf(Member field) {
 Settings::Settings() {
     const QSettings stored = store();
     for (const Key& key : kKeys) apply(values_, key, stored.value(fullKey(key)));
+    // A new user updates from the operator's data without typing an address.
+    if (values_.updateSource.isEmpty()) {
+        values_.updateSource = QString::fromUtf8(updateSourceKey(UpdateSource::Official));
+    }
+    if (values_.officialUrl.isEmpty()) values_.officialUrl = QString::fromUtf8(kOfficialSourceUrl);
 }
 
 void Settings::set(int WindowSettings::*field, int value) {

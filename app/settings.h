@@ -19,6 +19,8 @@ struct WindowSettings {
     int lagN = 0;                 // intPreQi: N of 前期
     int combined = 0;             // intZhWSetup: 组合位数
     QString updateHost;           // txtUpdateHost: the results site of the online update
+    QString updateSource;         // txtUpdateSource: "official" (default) or "pages"
+    QString officialUrl;          // txtOfficialUrl: the address of the operator's draw data
 };
 
 // The settings under application "Korvath", section "IniSetting": Booleans as "True"/"False",

@@ -97,9 +97,9 @@ void CommandsTest::importAsksFirstAndReplacesTheHistory() {
     h.dialogs.confirmations = {true};
     h.dialogs.files = {QString::fromStdString(messy.string())};
     QTest::mouseClick(child<QPushButton>(w, "cmdRdLst"), Qt::LeftButton);
-    QCOMPARE(w.statusBar()->currentMessage(),
-             QStringLiteral("已存入 2 期（2014001 期至 2014003 期）；跳过 4 行（第 2 行：空行；"
-                            "第 3 行：不是开奖号码行；第 4 行：号码不是五个数字；……）"));
+    QVERIFY(w.statusBar()->currentMessage().startsWith(
+        QStringLiteral("已存入 2 期（2014001 期至 2014003 期）；跳过 4 行（第 2 行：空行；"
+                       "第 3 行：不是开奖号码行；第 4 行：号码不是五个数字；……）；SHA-256 ")));
     auto* details = child<QToolButton>(w, "StatusDetails");
     QVERIFY(!details->isHidden());
     QTest::mouseClick(details, Qt::LeftButton);
@@ -113,7 +113,7 @@ void CommandsTest::importAsksFirstAndReplacesTheHistory() {
     QVERIFY(details->isHidden());
     QCOMPARE(grid->model()->rowCount(), 3);
     QCOMPARE(cell(grid, 2, 0), QStringLiteral("2014003"));
-    QCOMPARE(child<QLineEdit>(w, "Text1")->text(), QStringLiteral("2014004"));
+    QCOMPARE(child<QLineEdit>(w, "Text1")->text(), QStringLiteral("2015001"));
     QCOMPARE(w.referenceValues(), (ReferenceValues{0, 0, 0, 0, 0}));
     QVERIFY(w.statusBar()->currentMessage().contains(QStringLiteral("已存入 3 期")));
     QVERIFY(h.dialogs.messages.isEmpty());
@@ -191,13 +191,20 @@ void CommandsTest::manualEntryAppendsOnTheFifthDigit() {
     QCOMPARE(grid->model()->rowCount(), 3);
     QCOMPARE(cell(grid, 2, 0), QStringLiteral("2014001"));
     QCOMPARE(cell(grid, 2, 3), QStringLiteral("3"));
-    QCOMPARE(child<QLineEdit>(w, "Text1")->text(), QStringLiteral("2014002"));
+    QCOMPARE(child<QLineEdit>(w, "Text1")->text(), QStringLiteral("2015001"));
     QCOMPARE(w.referenceValues(), (ReferenceValues{1, 2, 3, 4, 5}));
     QVERIFY(field[1]->hasFocus());
     for (int i = 1; i <= 5; ++i) QVERIFY(field[i]->text().isEmpty());
     QCOMPARE(w.store()->rows().size(), 3u);  // clearing the fields appended nothing more
     QCOMPARE(w.statusBar()->currentMessage(), QStringLiteral("已存入第 2014001 期 12345，共 3 期"));
     QVERIFY(h.dialogs.messages.isEmpty());
+    // A corrected next issue other than the two that may follow is refused and put back.
+    auto* next = child<QLineEdit>(w, "Text1");
+    next->setText("2014009");
+    emit next->editingFinished();
+    QCOMPARE(next->text(), QStringLiteral("2015001"));
+    QCOMPARE(h.dialogs.messages.size(), 1);
+    h.dialogs.messages.clear();
 
     // Letters never reach a digit field.
     QTest::keyClick(field[1], Qt::Key_A);
@@ -239,7 +246,7 @@ void CommandsTest::manualEntryIntoAnEmptyHistoryAsksForTheIssue() {
     type("98765");
     QCOMPARE(w.store()->rows().size(), 1u);
     QCOMPARE(w.store()->rows()[0].issue, 2020005);
-    QCOMPARE(child<QLineEdit>(w, "Text1")->text(), QStringLiteral("2020006"));
+    QCOMPARE(child<QLineEdit>(w, "Text1")->text(), QStringLiteral("2021001"));
 }
 
 void CommandsTest::deletionsAndClear() {
@@ -251,7 +258,7 @@ void CommandsTest::deletionsAndClear() {
     QTest::mouseClick(child<QPushButton>(w, "Command3"), Qt::LeftButton);
     QCOMPARE(grid->model()->rowCount(), 29);
     QCOMPARE(w.statusBar()->currentMessage(), QStringLiteral("已删除第 2014030 期，保留 29 期"));
-    QCOMPARE(child<QLineEdit>(w, "Text1")->text(), QStringLiteral("2014030"));
+    QCOMPARE(child<QLineEdit>(w, "Text1")->text(), QStringLiteral("2015001"));
 
     // 删除到选定期 offers the last issue; 2014016 keeps sixteen rows.
     h.dialogs.inputs = {QStringLiteral("2014016")};
@@ -259,7 +266,7 @@ void CommandsTest::deletionsAndClear() {
     QCOMPARE(h.dialogs.prompts.last(),
              QStringLiteral("删除期数|请输入需要删除到的期数，例如‘2014016’|2014029"));
     QCOMPARE(grid->model()->rowCount(), 16);
-    QCOMPARE(child<QLineEdit>(w, "Text1")->text(), QStringLiteral("2014017"));
+    QCOMPARE(child<QLineEdit>(w, "Text1")->text(), QStringLiteral("2015001"));
 
     // Cancel or 0 deletes nothing.
     h.dialogs.inputs = {FakeDialogs::kCancel, QStringLiteral("0")};
@@ -536,6 +543,11 @@ void CommandsTest::settingsMenu() {
     h.dialogs.inputs = {"  http://127.0.0.1:9  "};
     child<QAction>(w, "mnuUpdateHost")->trigger();
     QCOMPARE(h.settingsValue("txtUpdateHost"), QStringLiteral("http://127.0.0.1:9"));
+    // The operator's data is the source until the pages are chosen; one item stays checked.
+    QVERIFY(child<QAction>(w, "mnuSource(0)")->isChecked());
+    child<QAction>(w, "mnuSource(1)")->trigger();
+    QVERIFY(!child<QAction>(w, "mnuSource(0)")->isChecked());
+    QCOMPARE(h.settingsValue("txtUpdateSource"), QStringLiteral("pages"));
 
     // A restart reads every one of them back, and the next draw is stored under base 0.
     h.seedHistory(2013001, {"12345"});
@@ -598,8 +610,11 @@ void CommandsTest::gridExportWritesAWorkbook() {
 void CommandsTest::onlineUpdateFailureIsReported() {
     WindowHarness h;
     h.seedHistory(2026001, drawsOfCount(5));
-    QSettings(QSettings::IniFormat, QSettings::UserScope, "Korvath")
-        .setValue("IniSetting/txtUpdateHost", "http://127.0.0.1:9");
+    {
+        QSettings ini(QSettings::IniFormat, QSettings::UserScope, "Korvath");
+        ini.setValue("IniSetting/txtUpdateHost", "http://127.0.0.1:9");
+        ini.setValue("IniSetting/txtUpdateSource", "pages");
+    }
     AppContext context;
     context.dataFolder = h.dataFolder();
     context.dialogs = &h.dialogs;
