@@ -41,7 +41,14 @@ std::optional<QString> DesktopDialogs::input(QWidget* parent, const QString& tit
 }
 
 QString DesktopDialogs::openFile(QWidget* parent, const QString& folder, const QString& filter) {
-    return QFileDialog::getOpenFileName(parent, QString(), folder, filter);
+    // Qt's own dialog, in the translation loaded at start-up, wide enough that the size, type
+    // and date columns show beside the name.
+    QFileDialog dialog(parent, QString(), folder, filter);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.resize(900, 560);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().front();
 }
 
 bool DesktopDialogs::openUrl(const QUrl& url) {

@@ -36,6 +36,8 @@ int main(int argc, char* argv[]) {
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QCoreApplication::installTranslator(&qtTranslator);
     }
+    // Dates, sizes and numbers in Qt's own dialogs (the file dialog's columns) in Chinese too.
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     // The settings file is named after these (~/.config/Korvath.ini).
     QCoreApplication::setOrganizationName("Korvath");
     QCoreApplication::setApplicationName("arrange5");
