@@ -2,8 +2,10 @@
 
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QTreeView>
 
 namespace arrange5 {
 
@@ -47,6 +49,10 @@ QString DesktopDialogs::openFile(QWidget* parent, const QString& folder, const Q
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.resize(900, 560);
+    // The detail view's columns as wide as what they show ("111 KiB", "2026/12/8 16:02").
+    if (auto* details = dialog.findChild<QTreeView*>()) {
+        details->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().front();
 }
