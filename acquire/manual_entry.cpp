@@ -6,10 +6,6 @@
 
 namespace arrange5 {
 
-bool isValidIssue(int64_t issue) {
-    return issue >= 1000000 && issue <= 9999999 && issue % 1000 != 0;
-}
-
 int32_t appendManualDraw(HistoryStore& store, const Digits& digits, int segmentBase,
                          LastTwoDraws& sp, std::optional<int32_t> chosenIssue,
                          std::optional<int> todayYear) {

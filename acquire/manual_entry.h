@@ -5,11 +5,9 @@
 
 #include "store/append_state.h"
 #include "store/history_store.h"
+#include "store/number_text.h"  // isValidIssue
 
 namespace arrange5 {
-
-// Whether `issue` reads as a seven-digit issue: a four-digit year and a sequence from 001.
-bool isValidIssue(int64_t issue);
 
 // Manual entry: appends one draw, the previous-draw strings primed from the last row. The
 // issue is `chosenIssue` when given (the field the user may correct): after the last row only

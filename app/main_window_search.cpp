@@ -7,6 +7,7 @@
 
 #include "acquire/maintenance.h"
 #include "analysis/reference.h"
+#include "analysis/search_request.h"
 #include "app/busy_cursor.h"
 #include "app/chance_panel.h"
 #include "app/grid_columns.h"
@@ -23,17 +24,6 @@ std::optional<int16_t> shortValue(const QString& text) {
     bool ok = false;
     const short value = text.trimmed().toShort(&ok);
     return ok ? std::optional<int16_t>(value) : std::nullopt;
-}
-
-// 起 and 止 hold seven-digit issues, a year 1000..9999 and a sequence 1..999; a bound like
-// "12" or "-5" would silently search nothing or everything.
-int32_t rangeBound(const QString& text, const std::string& field) {
-    const int32_t issue = parseIssueField(text.toStdString(), field);
-    if (!isValidIssue(issue)) {
-        throw InputError(field + "：“" + text.trimmed().toStdString() +
-                         "”不是期号（应是七位数字：年份和当年的期数，例如 2013001）");
-    }
-    return issue;
 }
 
 }  // namespace
@@ -77,9 +67,9 @@ void MainWindow::refreshReferenceValues() {
     }
     manualReference_ = false;
     if (!store_) return;
-    const auto row = referenceRowIndex(store_->rows(), searchSettings());
-    if (!row) return;
-    reference_ = valuesOfRow(store_->rows()[*row], static_cast<CodeKind>(settings_->searchKind));
+    const auto values = historyReference(store_->rows(), searchSettings());
+    if (!values) return;
+    reference_ = *values;
     for (int i = 0; i < 5; ++i) {
         referenceTabs_[kHistoryTab].values[i]->setText(QString::number(reference_[i]));
     }
@@ -249,29 +239,32 @@ std::array<bool, 5> MainWindow::tickedPositions() const {
     return ticked;
 }
 
+// The window searches the reference it shows, whichever tab it came from, and the range in
+// 起 and 止; the library checks them and completes the request as for the command line.
 std::optional<SearchRequest> MainWindow::searchRequest() {
     if (!requireStore()) return std::nullopt;
-    SearchRequest request;
+    RequestInput in;
+    in.settings = searchSettings();
+    in.tally = tallySettings();
+    in.positions = tickedPositions();
+    in.source = ReferenceSource::Typed;
+    in.typed = reference_;
     try {
         if (selectedTab() == kVerifyTab) {
-            parseIssueField(verifyIssueField_->text().toStdString(), "验证期");
+            parseIssueField(verifyIssueField_->text().toStdString(), in.names.verify);
         }
-        request.from = rangeBound(rangeFrom_->text(), "起");
-        request.to = rangeBound(rangeTo_->text(), "止");
+        in.from = parseIssueBound(rangeFrom_->text().toStdString(), in.names.from);
+        in.to = parseIssueBound(rangeTo_->text().toStdString(), in.names.to);
+        return buildSearchRequest(store_->rows(), in);
     } catch (const Error& e) {
         reportError(QString::fromStdString(e.what()));
         return std::nullopt;
     }
-    request.settings = searchSettings();
-    request.reference = reference_;
-    request.tally = tallySettings();
-    return request;
 }
 
 void MainWindow::runSearch() {
-    auto request = searchRequest();
+    const auto request = searchRequest();
     if (!request) return;
-    request->positions = tickedPositions();
     try {
         BusyCursor busy;
         showSearchResult(runSingleSearch(*store_, *request));

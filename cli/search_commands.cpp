@@ -9,8 +9,8 @@
 
 #include "analysis/reference.h"
 #include "analysis/search.h"
-#include "cli/chance_json.h"
 #include "analysis/search_request.h"
+#include "cli/chance_json.h"
 #include "cli/cli_context.h"
 #include "cli/search_options.h"
 #include "store/errors.h"
@@ -99,8 +99,8 @@ SearchRequest buildRequest(CliContext& ctx, const SearchOptions& o) {
     in.tally.group = o.group;
     in.tally.segmentBase = ctx.segmentBase;
 
-    if (!o.from.empty()) in.from = parseIssueField(o.from, "--from");
-    if (!o.to.empty()) in.to = parseIssueField(o.to, "--to");
+    if (!o.from.empty()) in.from = parseIssueBound(o.from, "--from");
+    if (!o.to.empty()) in.to = parseIssueBound(o.to, "--to");
     if (!o.verify.empty()) {
         in.source = ReferenceSource::Verify;
         in.issueToVerify = parseIssueField(o.verify, "--verify");

@@ -91,6 +91,21 @@ int32_t parseIssueField(const std::string& text, const std::string& fieldName) {
     return value;
 }
 
+bool isValidIssue(int64_t issue) {
+    return issue >= 1000000 && issue <= 9999999 && issue % 1000 != 0;
+}
+
+int32_t parseIssueBound(const std::string& text, const std::string& fieldName) {
+    const int32_t issue = parseIssueField(text, fieldName);
+    if (!isValidIssue(issue)) {
+        const std::size_t begin = text.find_first_not_of(" \t\r\n");
+        const std::size_t end = text.find_last_not_of(" \t\r\n");
+        throw InputError(fieldName + "：“" + text.substr(begin, end - begin + 1) +
+                         "”不是期号（应是七位数字：年份和当年的期数，例如 2013001）");
+    }
+    return issue;
+}
+
 int64_t parseNumberArgument(const std::string& text, const std::string& what) {
     const auto value = parseWholeNumber(text);
     if (!value) throw InputError("“" + text + "”不是数字（" + what + "）");

@@ -21,6 +21,14 @@ int64_t inputBoxNumber(const std::string& text);
 // a whole number.
 int32_t parseIssueField(const std::string& text, const std::string& fieldName);
 
+// Whether `issue` reads as a seven-digit issue: a four-digit year and a sequence from 001.
+bool isValidIssue(int64_t issue);
+
+// A bound of the search range (起, 止, --from, --to): parseIssueField, and then a seven-digit
+// issue, a year 1000..9999 and a sequence 1..999; a bound like "12" or "-5" would silently
+// search nothing or everything.
+int32_t parseIssueBound(const std::string& text, const std::string& fieldName);
+
 // A whole number given as a command-line argument (rounded as parseWholeNumber does); throws
 // InputError “text”不是数字（what） when it is not a number.
 int64_t parseNumberArgument(const std::string& text, const std::string& what);

@@ -144,6 +144,7 @@ TEST_F(SearchCli, BadInputExitsWithTwoAndOneLineNamingIt) {
         {"search", "--earlier", "0"},      {"search", "--ref", "1,2,3"},
         {"search", "--positions", "6"},    {"search", "--kind", "colour"},
         {"search", "--verify", "2004001"}, {"combo", "--k", "x"},
+        {"search", "--from", "12"},        {"search", "--to", "-5"},
     };
     for (const auto& args : bad) {
         const CliResult run = runCliOn(*dir_, args);
