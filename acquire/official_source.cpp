@@ -23,29 +23,10 @@ std::string pageName(int pageNo) {
     return "体彩官方数据第 " + std::to_string(pageNo) + " 页";
 }
 
-std::string refusal(const std::string& why) {
-    return why + "；在线更新没有进行，历史号码保持原样";
-}
-
-// A text as a message shows it: control characters as \xNN, cut at a character boundary.
+// A text as a message shows it: control characters as \xNN, so that what came back can be
+// told byte for byte.
 std::string quote(std::string_view text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (out.size() >= kQuotedBytes && (c & 0xC0) != 0x80) {
-            out += "…";
-            break;
-        }
-        if (c < 0x20 || c == 0x7F) {
-            static const char* hex = "0123456789ABCDEF";
-            out += "\\x";
-            out += hex[c >> 4];
-            out += hex[c & 0xF];
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return "“" + out + "”";
+    return quotedForMessage(text, kQuotedBytes, ControlCharacters::AsHex);
 }
 
 // The start of an answer, without the blanks before it.
@@ -81,7 +62,7 @@ std::optional<Digits> readResult(const std::string& s) {
 OfficialDraw readEntry(const json& entry, int pageNo) {
     const auto refuse = [&](const std::string& field, const std::string& value,
                             const std::string& why) {
-        return FetchError(refusal(pageName(pageNo) + "中 " + field + " 的值 " + value + why));
+        return FetchError(updateRefusal(pageName(pageNo) + "中 " + field + " 的值 " + value + why));
     };
     if (!entry.is_object()) {
         throw refuse("list", valueText(entry), " 不是一期开奖号码");
@@ -128,9 +109,9 @@ std::string fetchPage(const PageFetcher& fetch, const std::string& url, int page
             if (e.status() != kOfficialBusyStatus)
                 throw UnreadableListing{pageName(pageNo), e.what()};
             if (attempt >= pauses.size()) {
-                throw FetchError(
-                    refusal("体彩官方数据的服务器一再答复 HTTP 567（请求太频繁），等候 " +
-                            std::to_string(pauses.size()) + " 次后仍然如此；请过几分钟再在线更新"));
+                throw FetchError(updateRefusal(
+                    "体彩官方数据的服务器一再答复 HTTP 567（请求太频繁），等候 " +
+                    std::to_string(pauses.size()) + " 次后仍然如此；请过几分钟再在线更新"));
             }
             pause(pauses[attempt], report);
         } catch (const CancelledError&) {
@@ -171,8 +152,8 @@ OfficialAnswer readOfficialAnswer(std::string_view body, int pageNo) {
                    : "答复不是 JSON 数据，开头是 " + excerpt(body)};
     }
     const auto refuse = [&](const std::string& field, const std::string& value) {
-        return FetchError(refusal(pageName(pageNo) + "中 " + field + " 的值是 " + value +
-                                  "，不是开奖号码的列表"));
+        return FetchError(updateRefusal(pageName(pageNo) + "中 " + field + " 的值是 " + value +
+                                        "，不是开奖号码的列表"));
     };
     if (!doc.is_object()) throw refuse("答复", valueText(doc));
     const auto success = doc.find("success");
@@ -182,8 +163,8 @@ OfficialAnswer readOfficialAnswer(std::string_view body, int pageNo) {
             const auto f = doc.find(field);
             if (f != doc.end()) why += "，" + std::string(field) + " 是 " + valueText(*f);
         }
-        throw FetchError(
-            refusal(pageName(pageNo) + "中 success 的值是 " + why + "，服务没有给出开奖号码"));
+        throw FetchError(updateRefusal(pageName(pageNo) + "中 success 的值是 " + why +
+                                       "，服务没有给出开奖号码"));
     }
     const auto value = doc.find("value");
     if (value == doc.end() || !value->is_object()) {
@@ -200,10 +181,10 @@ OfficialAnswer readOfficialAnswer(std::string_view body, int pageNo) {
     for (const OfficialDraw& d : answer.draws) {
         const auto [it, added] = seen.emplace(d.fiveDigitIssue, &d);
         if (!added && it->second->digits != d.digits) {
-            throw FetchError(refusal(pageName(pageNo) + "中第 " + std::to_string(d.fiveDigitIssue) +
-                                     " 期出现两次，lotteryDrawResult 不同（" +
-                                     quote(it->second->resultText) + "和" + quote(d.resultText) +
-                                     "）"));
+            throw FetchError(
+                updateRefusal(pageName(pageNo) + "中第 " + std::to_string(d.fiveDigitIssue) +
+                              " 期出现两次，lotteryDrawResult 不同（" +
+                              quote(it->second->resultText) + "和" + quote(d.resultText) + "）"));
         }
     }
     const auto pages = value->find("pages");
@@ -226,8 +207,8 @@ std::vector<YearListing> readOfficialListings(const PageFetcher& fetch,
     };
     for (int pageNo = 1;; ++pageNo) {
         if (pageNo > kMaxPages) {
-            throw FetchError(refusal("体彩官方数据翻过 " + std::to_string(kMaxPages) +
-                                     " 页仍没有读到已有的历史号码"));
+            throw FetchError(updateRefusal("体彩官方数据翻过 " + std::to_string(kMaxPages) +
+                                           " 页仍没有读到已有的历史号码"));
         }
         if (!report(0)) throw CancelledError("在线更新已取消，历史号码保持原样");
         const std::string body =

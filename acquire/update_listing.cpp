@@ -16,23 +16,8 @@ bool hasAsciiDigit(const std::string& s) {
     return std::any_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// A listed text as a message quotes it: control characters shown as blanks, cut at a
-// character boundary after a few dozen bytes.
 std::string quoted(const std::string& text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (out.size() >= kQuotedBytes && (c & 0xC0) != 0x80) {
-            out += "…";
-            break;
-        }
-        out += c < 0x20 || c == 0x7F ? ' ' : static_cast<char>(c);
-    }
-    return "“" + out + "”";
-}
-
-std::string refusal(const std::string& why) {
-    return why + "；在线更新没有进行，历史号码保持原样";
+    return quotedForMessage(text, kQuotedBytes, ControlCharacters::AsBlanks);
 }
 
 // Whether `year` must have had draws: the history holds some of it, or a later year has
@@ -69,15 +54,16 @@ std::map<int, Digits> newDrawsOfYear(const YearListing& y, int32_t after,
     for (const ListedDraw& d : y.draws) {
         if (d.issue <= after) continue;
         if (!d.digits) {
-            throw FetchError(refusal(describe(y.year) + "中第 " + std::to_string(d.issue) +
-                                     " 期的开奖号码 " + quoted(d.digitsText) + " 不是五位数字"));
+            throw FetchError(updateRefusal(describe(y.year) + "中第 " + std::to_string(d.issue) +
+                                           " 期的开奖号码 " + quoted(d.digitsText) +
+                                           " 不是五位数字"));
         }
         const auto [it, added] = bySequence.emplace(d.issue % 1000, &d);
         if (!added && *it->second->digits != *d.digits) {
-            throw FetchError(refusal(describe(y.year) + "中第 " + std::to_string(d.issue) +
-                                     " 期出现两次，开奖号码不同（" +
-                                     quoted(it->second->digitsText) + "和" + quoted(d.digitsText) +
-                                     "）"));
+            throw FetchError(updateRefusal(describe(y.year) + "中第 " + std::to_string(d.issue) +
+                                           " 期出现两次，开奖号码不同（" +
+                                           quoted(it->second->digitsText) + "和" +
+                                           quoted(d.digitsText) + "）"));
         }
     }
     std::map<int, Digits> out;
@@ -86,6 +72,33 @@ std::map<int, Digits> newDrawsOfYear(const YearListing& y, int32_t after,
 }
 
 }  // namespace
+
+std::string updateRefusal(const std::string& why) {
+    return why + "；在线更新没有进行，历史号码保持原样";
+}
+
+std::string quotedForMessage(std::string_view text, std::size_t maxBytes,
+                             ControlCharacters controls) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (out.size() >= maxBytes && (c & 0xC0) != 0x80) {
+            out += "…";
+            break;
+        }
+        if (c >= 0x20 && c != 0x7F) {
+            out += static_cast<char>(c);
+        } else if (controls == ControlCharacters::AsBlanks) {
+            out += ' ';
+        } else {
+            static const char* hex = "0123456789ABCDEF";
+            out += "\\x";
+            out += hex[c >> 4];
+            out += hex[c & 0xF];
+        }
+    }
+    return "“" + out + "”";
+}
 
 YearListing readYearTable(const std::vector<TableRow>& rows, int year) {
     YearListing listing;

@@ -9,6 +9,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "acquire/history_text.h"
@@ -23,6 +24,15 @@ inline constexpr int kFirstYearOfDraws = 2004;
 
 // The highest sequence a draw can have in a year (the digit table's last row).
 inline constexpr int kLastSequenceInTable = 365;
+
+// The refusal of an online update: why, and that the history stays as it was.
+std::string updateRefusal(const std::string& why);
+
+// A text a source gave, as a message quotes it: cut at a character boundary after `maxBytes`,
+// control characters shown as blanks or, where what came back matters byte for byte, as \xNN.
+enum class ControlCharacters { AsBlanks, AsHex };
+std::string quotedForMessage(std::string_view text, std::size_t maxBytes,
+                             ControlCharacters controls);
 
 struct ListedDraw {
     int32_t issue = 0;             // year * 1000 + sequence
