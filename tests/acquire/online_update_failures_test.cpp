@@ -40,7 +40,7 @@ class OnlineUpdateFailure : public OnlineUpdateTest {
         return {};
     }
 
-    std::string before_;
+    std::vector<std::string> before_;
     LastTwoDraws spBefore_;
 };
 

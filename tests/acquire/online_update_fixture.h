@@ -46,9 +46,7 @@ struct StoredRow {
 class OnlineUpdateTest : public ::testing::Test {
   protected:
     void storeHistory(int32_t from, int32_t to) {
-        HistoryText text;
-        text.entries = realBetween(from, to);
-        replaceHistory(store, text, 1, sp, EarlierColumns::LeaveEmpty, "test history");
+        seedHistory(store, realBetween(from, to), sp, 1, "test history");
     }
 
     UpdateOptions options(const std::string& baseUrl, int currentYear, int yearsToKeep) const {
@@ -62,24 +60,13 @@ class OnlineUpdateTest : public ::testing::Test {
     }
 
     // Every column of every row, so that "unchanged" means byte for byte.
-    std::string dump() {
-        SQLite::Statement q(store.db(), "SELECT * FROM Lishi ORDER BY SQQH");
-        std::string out;
-        while (q.executeStep()) {
-            for (int c = 0; c < q.getColumnCount(); ++c) {
-                out += q.getColumn(c).isNull() ? "<null>" : q.getColumn(c).getString();
-                out += '|';
-            }
-            out += '\n';
-        }
-        return out;
-    }
+    std::vector<std::string> dump() { return dumpLishi(store.db()); }
 
     // Runs the update, expects it to throw E, the history to be unchanged byte for byte and
     // the S/P state untouched; returns the message.
     template <typename E>
     std::string expectRefusedWith(const UpdateOptions& o, const PageFetcher& fetch) {
-        const std::string before = dump();
+        const auto before = dump();
         const LastTwoDraws spBefore = sp;
         try {
             runOnlineUpdate(store, o, sp, fetch);

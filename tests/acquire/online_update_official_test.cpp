@@ -105,7 +105,7 @@ TEST_F(OfficialUpdate, BusyServiceIsWaitedForAndTheWaitShown) {
                 AllOf(HasSubstr("HTTP 567"), HasSubstr("历史号码保持原样")));
     UpdateOptions slow = official(service.address(), 2026, 6);
     slow.busyPauses = {std::chrono::minutes(10)};
-    const std::string before = dump();
+    const auto before = dump();
     EXPECT_THROW(update(slow, [](const UpdateProgressInfo& at) { return at.secondsToWait == 0; }),
                  CancelledError);
     EXPECT_EQ(dump(), before);

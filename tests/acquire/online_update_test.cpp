@@ -88,7 +88,7 @@ TEST_F(OnlineUpdateTest, HistoryEndingBefore2013StartsAt2013) {
 TEST_F(OnlineUpdateTest, UpToDateHistoryGainsNothingAndSaysSo) {
     storeHistory(2025001, 2026174);
     ResultsServer site(realBetween(2025001, 2026174));
-    const std::string before = dump();
+    const auto before = dump();
     const LastTwoDraws spBefore = sp;
 
     const UpdateReport report =

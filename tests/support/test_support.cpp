@@ -89,7 +89,10 @@ std::vector<std::string> dumpLishi(SQLite::Database& db) {
     SQLite::Statement q(db, "SELECT * FROM Lishi ORDER BY SQQH");
     while (q.executeStep()) {
         std::string row;
-        for (int c = 0; c < q.getColumnCount(); ++c) row += q.getColumn(c).getString() + "|";
+        for (int c = 0; c < q.getColumnCount(); ++c) {
+            row += q.getColumn(c).isNull() ? "<null>" : q.getColumn(c).getString();
+            row += '|';
+        }
         rows.push_back(row);
     }
     return rows;

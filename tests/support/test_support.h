@@ -42,8 +42,8 @@ std::vector<std::string> patternDraws(std::size_t count);
 // "2013001 12345" lines for entries, so that a difference shows as the issues and digits.
 std::vector<std::string> drawLines(const std::vector<HistoryEntry>& entries);
 
-// Every column of every row of Lishi in issue order, to compare the table before and after a
-// command.
+// Every column of every row of Lishi in issue order (NULL shown as <null>), to compare the
+// table before and after a command.
 std::vector<std::string> dumpLishi(SQLite::Database& db);
 
 // Replaces the history of `store` by the entries, as an import would.
