@@ -2,12 +2,36 @@
 
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QHeaderView>
+#include <QIdentityProxyModel>
 #include <QInputDialog>
+#include <QLocale>
 #include <QMessageBox>
 #include <QTreeView>
 
 namespace arrange5 {
+
+namespace {
+
+// Qt's file model writes its dates in the system's locale, which on many machines is C
+// ("8 Dec 2026") beside an otherwise Chinese dialog; this writes them in the window's.
+class DateInWindowLocale : public QIdentityProxyModel {
+  public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        constexpr int kDateColumn = 3;
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (files && role == Qt::DisplayRole && index.column() == kDateColumn) {
+            return QLocale().toString(files->lastModified(mapToSource(index)),
+                                      QLocale::ShortFormat);
+        }
+        return QIdentityProxyModel::data(index, role);
+    }
+};
+
+}  // namespace
 
 bool DesktopDialogs::confirm(QWidget* parent, const QString& title, const QString& text) {
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Ok | QMessageBox::Cancel,
@@ -48,6 +72,7 @@ QString DesktopDialogs::openFile(QWidget* parent, const QString& folder, const Q
     QFileDialog dialog(parent, QString(), folder, filter);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setProxyModel(new DateInWindowLocale(&dialog));
     dialog.resize(900, 560);
     // The detail view's columns as wide as what they show ("111 KiB", "2026/12/8 16:02").
     if (auto* details = dialog.findChild<QTreeView*>()) {

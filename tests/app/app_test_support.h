@@ -117,13 +117,7 @@ T* child(MainWindow& window, const QString& name) {
 }
 
 inline std::vector<std::string> drawsOfCount(int count) {
-    std::vector<std::string> draws;
-    for (int i = 0; i < count; ++i) {
-        std::string d;
-        for (int p = 0; p < 5; ++p) d += char('0' + (i * 7 + p * 3) % 10);
-        draws.push_back(d);
-    }
-    return draws;
+    return patternDraws(static_cast<std::size_t>(count));
 }
 
 }  // namespace arrange5::test
