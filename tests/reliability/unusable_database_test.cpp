@@ -302,5 +302,69 @@ TEST(UnusableDatabase, ADatabaseWithoutItsTallyTableIsReadAndRepairedByTheFirstW
     EXPECT_EQ(test::storedDraws(dir / "Zembric.mdb"), test::drawLines(fortyDraws()));
 }
 
+// The files of the data folder are the store's: no export lands on one of them, however the
+// path is spelled; an empty folder name names no folder; a Zembric.mdb that is a link stays
+// a link to the compacted history and a dangling one is refused, not replaced; and a reading
+// command on a folder without a database never leaves an empty one behind.
+TEST(UnusableDatabase, TheDataFolderFilesAreTheStoresOwn) {
+    TempDir dir;
+    const fs::path data = dir / "data";
+    fs::create_directories(data / "sub");
+    test::storeHistory(data, fortyDraws());
+    const auto run = [&](const fs::path& folder, std::vector<std::string> args) {
+        args.insert(args.begin(), {"--dir", folder.string()});
+        return test::runCliProcess(args, dir.path());
+    };
+
+    const std::string database = test::readFile(data / "Zembric.mdb");
+    fs::create_symlink(data / "Zembric.mdb", dir / "alias.mdb");
+    for (const fs::path& target :
+         {data / "Zembric.mdb", data / "Zembric.mdb-wal", data / "Zembric.mdb-shm",
+          data / "Zembric.mdb.lock", data / "ZembricTmp.mdb", data / "lsbf.txt",
+          data / "sub" / ".." / "Zembric.mdb", dir / "alias.mdb"}) {
+        SCOPED_TRACE(target.string());
+        const auto exported = run(data, {"export", target.string()});
+        EXPECT_EQ(exported.status, 2);
+        EXPECT_EQ(exported.err.find('\n'), exported.err.size() - 1) << exported.err;
+    }
+    EXPECT_EQ(test::readFile(data / "Zembric.mdb"), database);
+    EXPECT_EQ(test::storedDraws(data / "Zembric.mdb"), test::drawLines(fortyDraws()));
+
+    // "" would be the program's own folder, and with it the history that ships with it.
+    for (const char* option : {"--dir", "--data-dir"}) {
+        const auto empty = test::runCliProcess({option, "", "history"}, dir.path());
+        EXPECT_EQ(empty.status, 2) << option;
+        EXPECT_EQ(empty.out, "") << option;
+    }
+
+    const fs::path real = dir / "drive";
+    const fs::path linked = dir / "linked";
+    fs::create_directories(linked);
+    fs::create_directories(real);
+    test::storeHistory(real, fortyDraws());
+    fs::create_symlink(real / "Zembric.mdb", linked / "Zembric.mdb");
+    const auto deleted = run(linked, {"delete-last"});
+    EXPECT_EQ(deleted.status, 0) << deleted.err;
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(linked / "Zembric.mdb")));
+    EXPECT_EQ(test::storedDraws(real / "Zembric.mdb").size(), fortyDraws().size() - 1);
+
+    const fs::path dangling = dir / "dangling";
+    fs::create_directories(dangling);
+    fs::create_symlink(dir / "unmounted" / "Zembric.mdb", dangling / "Zembric.mdb");
+    const auto unmounted = run(dangling, {"history"});
+    EXPECT_EQ(unmounted.status, 2);
+    EXPECT_THAT(unmounted.err, HasSubstr("unmounted"));
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dangling / "Zembric.mdb")));
+    EXPECT_FALSE(fs::exists(dir / "unmounted"));
+
+    const fs::path fresh = dir / "fresh";
+    fs::create_directories(fresh);
+    const auto first = run(fresh, {"history"});
+    EXPECT_EQ(first.status, 0) << first.err;
+    const auto shown = std::count(first.out.begin(), first.out.end(), '\n');
+    EXPECT_GT(shown, 7000) << "the history that ships with the program, not an empty one";
+    EXPECT_EQ(test::storedDraws(fresh / "Zembric.mdb").size(), static_cast<std::size_t>(shown));
+}
+
 }  // namespace
 }  // namespace arrange5
