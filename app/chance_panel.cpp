@@ -33,6 +33,10 @@ ChancePanel::ChancePanel(QWidget* parent) : QWidget(parent) {
     verdict_ = new QLabel(kNoSearch);
     verdict_->setObjectName("ChanceVerdict");
     verdict_->setWordWrap(true);
+    // Room for two lines whatever it says, so that the grids around it keep their place when
+    // a one-line verdict replaces the two-line note shown before the first search.
+    verdict_->setMinimumHeight(2 * verdict_->fontMetrics().lineSpacing());
+    verdict_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     verdict_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(verdict_);
     button_ = new QPushButton(QStringLiteral("与随机比较图(&B)"));
