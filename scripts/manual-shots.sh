@@ -114,12 +114,12 @@ xdotool mousemove 1270 790
 shot verify
 
 click 33 11
-shot menu-history 560x170+0+0
+shot menu-history 560x190+0+0
 xdotool key Escape
 
 click 84 11
 xdotool mousemove 120 36
-shot menu-settings 560x200+0+0
+shot menu-settings 560x220+0+0
 xdotool key Escape
 xdotool key Escape
 
