@@ -197,6 +197,11 @@ class MainWindow : public QMainWindow {
     // the history is shown again after it, whether it did its work or failed part way.
     template <typename Change>
     void rewriteHistory(Change change);
+    // Runs a command that changes the history: a change stored before a later step failed
+    // is shown with its warning; a refused one with its message, and the window then shows
+    // the history as the store holds it.
+    template <typename Command>
+    void changeHistory(Command command);
 
     // Settings menu (main_window_settings.cpp).
     void chooseSegmentBase(int base);

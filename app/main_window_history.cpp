@@ -247,10 +247,22 @@ void MainWindow::onlineUpdate() {
 
 // ---- deletions and export ----
 
+template <typename Command>
+void MainWindow::changeHistory(Command command) {
+    try {
+        command();
+    } catch (const ChangeCommittedError& e) {
+        changeCommitted(e);
+    } catch (const Error& e) {
+        reportError(QString::fromStdString(e.what()));
+        historyChanged();
+    }
+}
+
 template <typename Change>
 void MainWindow::rewriteHistory(Change change) {
     const std::size_t before = store_->rows().size();
-    try {
+    changeHistory([&] {
         BusyCursor busy;
         const auto report = change();
         if (!report) return;
@@ -263,29 +275,19 @@ void MainWindow::rewriteHistory(Change change) {
                                                        .arg(report->lastIssue);
         showStatus(
             withWarning(QStringLiteral("已删除 %1 期，").arg(deleted) + kept, report->warning));
-    } catch (const ChangeCommittedError& e) {
-        changeCommitted(e);
-    } catch (const Error& e) {
-        reportError(QString::fromStdString(e.what()));
-        historyChanged();
-    }
+    });
 }
 
 void MainWindow::deleteLastDraw() {
     if (!requireStore()) return;
-    try {
+    changeHistory([&] {
         const DeletedDraw deleted = arrange5::deleteLastDraw(*store_);
         historyChanged();
         showStatus(withWarning(QStringLiteral("已删除第 %1 期，保留 %2 期")
                                    .arg(deleted.issue)
                                    .arg(store_->rows().size()),
                                deleted.warning));
-    } catch (const ChangeCommittedError& e) {
-        changeCommitted(e);
-    } catch (const Error& e) {
-        reportError(QString::fromStdString(e.what()));
-        historyChanged();
-    }
+    });
     entryDigits_[0]->setFocus();
 }
 
@@ -295,16 +297,11 @@ void MainWindow::clearHistory() {
         return;
     }
     if (!requireStore()) return;
-    try {
+    changeHistory([&] {
         const std::size_t removed = arrange5::clearHistory(*store_);
         historyChanged();
         showStatus(QStringLiteral("已清空 %1 期历史号码").arg(removed));
-    } catch (const ChangeCommittedError& e) {
-        changeCommitted(e);
-    } catch (const Error& e) {
-        reportError(QString::fromStdString(e.what()));
-        historyChanged();
-    }
+    });
 }
 
 void MainWindow::cutToIssue() {
