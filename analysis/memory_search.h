@@ -42,11 +42,6 @@ std::vector<Requirement> searchRequirements(const SearchSettings& settings,
 
 bool meets(const SearchSettings& settings, Requirement requirement, const CodeVector& matched);
 
-// The tally grid for the given outcome counters (indexed by value) and total: every listed
-// outcome (segments under the current base), count descending, equal counts by outcome.
-std::vector<TallyRow> tallyRows(const std::array<int64_t, 10>& counters, int64_t total,
-                                const TallySettings& tally);
-
 // Hits and outcome counters among the rows added so far, for any reference: the walk-forward
 // verification adds one row per target and asks once, instead of searching the whole range
 // again. Each added row files its outcomes under every requirement its matched draw meets;

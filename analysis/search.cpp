@@ -10,6 +10,7 @@
 
 #include "analysis/match_columns.h"
 #include "analysis/reference.h"
+#include "analysis/search_rules.h"
 #include "analysis/tally.h"
 #include "analysis/working_memo.h"
 #include "analysis/working_update.h"
@@ -108,7 +109,7 @@ class SearchUpdate {
     // value 0 must not select them; the issue of the first row that qualifies decides.
     std::string drawGuard(SQLite::Database& db) {
         SQLite::Statement q(db, "SELECT SQQH FROM Lishi ORDER BY SQQH LIMIT 1 OFFSET ?");
-        q.bind(1, lagDistance(s_));
+        q.bind(1, static_cast<int64_t>(firstEligibleRow(s_)));
         if (!q.executeStep()) {
             rowGuard_ = "0";
             return "0";
@@ -265,7 +266,7 @@ SearchResult runSingleSearch(HistoryStore& store, const SearchRequest& request) 
         SearchResult result;
         tallyHits(db, request,
                   concat({"intTh = ", std::to_string(positions.size()), " AND ", u.rowHasDraw()}),
-                  result);
+                  u.rowHasDraw(), result);
         return result;
     });
 }
@@ -292,7 +293,7 @@ SearchResult runCombinationSearch(HistoryStore& store, const SearchRequest& requ
         }
         written = u.run(db, known);
         SearchResult result;
-        tallyHits(db, request, "bolOk <> 0", result);
+        tallyHits(db, request, "bolOk <> 0", u.rowHasDraw(), result);
         return result;
     });
 }
