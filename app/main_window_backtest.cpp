@@ -3,8 +3,12 @@
 #include <QRadioButton>
 #include <QStringList>
 
+#include "analysis/study_log.h"
 #include "app/backtest_dialog.h"
+#include "app/chance_panel.h"
+#include "app/dialogs.h"
 #include "app/main_window.h"
+#include "store/errors.h"
 
 namespace arrange5 {
 
@@ -51,7 +55,43 @@ void MainWindow::openBacktest() {
     // Modeless: the verification runs in its own thread while the window stays usable.
     auto* dialog = new BacktestDialog(std::move(input), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
+    // A verification counts towards the study.
+    connect(dialog, &BacktestDialog::finished, this, &MainWindow::showStudyCount);
     dialog->show();
+}
+
+// ---- the study count ----
+
+int MainWindow::countInStudy(const std::string& setting) {
+    int searches = 1;
+    try {
+        searches = StudyLog(context_.dataFolder).record(setting);
+    } catch (const Error& e) {
+        reportError(QString::fromStdString(e.what()));
+    }
+    showStudyCount();
+    return searches;
+}
+
+void MainWindow::showStudyCount() {
+    chancePanel_->showStudyCount(StudyLog(context_.dataFolder).count());
+}
+
+void MainWindow::startNewStudy() {
+    const StudyLog log(context_.dataFolder);
+    const QString text =
+        QStringLiteral(
+            "本次研究已检索或验证 %1 种设置。开始新的研究会把这个数目归零：此后的 p "
+            "值只按新研究中的检索次数校正。\n\n只有当你换了一个新的问题、不再沿用"
+            "之前检索得到的想法时，才应开始新的研究。历史号码不受影响。")
+            .arg(log.count());
+    if (!context_.dialogs->confirm(this, QStringLiteral("开始新的研究"), text)) return;
+    try {
+        StudyLog(context_.dataFolder).reset();
+    } catch (const Error& e) {
+        reportError(QString::fromStdString(e.what()));
+    }
+    showStudyCount();
 }
 
 }  // namespace arrange5

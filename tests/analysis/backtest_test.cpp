@@ -121,7 +121,7 @@ TEST(Backtest, EarlierIssueGroupTrialsTopThree) {
 }
 
 TEST(Backtest, SummaryStatisticsAndRefusals) {
-    // 50 trials, 10 hits, chance 1/10: P(X ≥ 10) = 0.0245, Wilson 0.1124..0.3304.
+    // 50 trials, 10 hits, chance 1/10: two-sided exact p = 0.0297, Wilson 0.1124..0.3304.
     std::vector<TargetResult> targets(50);
     for (int i = 0; i < 50; ++i) {
         targets[i].issue = 2023001 + i;
@@ -134,8 +134,20 @@ TEST(Backtest, SummaryStatisticsAndRefusals) {
     EXPECT_NEAR(s.low, 0.112437, 1e-5);
     EXPECT_NEAR(s.high, 0.330371, 1e-5);
     ASSERT_TRUE(s.p.has_value());
-    EXPECT_NEAR(*s.p, 0.0245379, 1e-6);
-    EXPECT_NE(s.verdict.find("偏离随机"), std::string::npos) << s.verdict;
+    EXPECT_NEAR(*s.p, 0.0296917109, 1e-9);
+    // The verdict up to the comparison with the ranking without a pattern.
+    const auto head = [](const std::string& v) { return v.substr(0, v.find("；")); };
+    EXPECT_EQ(head(s.verdict), "命中率显著高于随机（p = 0.03，未作多次检索校正）");
+    // The same p after two settings of the study is no longer below 0.05.
+    EXPECT_EQ(head(summarise(targets, 10, 1, 2).verdict),
+              "命中率与随机相符（p = 0.03，已按 2 次检索校正：p = 0.059）");
+    // A rate far below chance is significant too, and the verdict says which way: 1 of 60.
+    std::vector<TargetResult> below(60, targets[20]);
+    below[0] = targets[0];
+    const BacktestSummary low = summarise(below, 10, 1);
+    ASSERT_TRUE(low.p.has_value());
+    EXPECT_NEAR(*low.p, 0.0283617642, 1e-9);
+    EXPECT_EQ(head(low.verdict), "命中率显著低于随机（p = 0.028，未作多次检索校正）");
 
     BacktestRequest request = firstPositionFree();
     request.top = 10;  // every outcome: a hit every time
