@@ -22,6 +22,7 @@
 
 #include "acquire/spreadsheet_export.h"
 #include "analysis/reference.h"
+#include "analysis/segment_bases.h"
 #include "analysis/study_log.h"
 #include "app/dialogs.h"
 #include "store/errors.h"
@@ -187,6 +188,7 @@ void BacktestDialog::start() {
         request.lastTarget = parseIssueField(lastTarget_->text().toStdString(), "目标期的止期");
         // Counted before the run, which the count corrects; a refused request is left out.
         validateBacktestRequest(input_.rows, request);
+        requireSegmentBase(storedSegmentBases(input_.rows), request.settings, request.tally);
         request.searches = StudyLog(input_.dataFolder).record(backtestSettingText(request));
     } catch (const Error& e) {
         reportError(QString::fromStdString(e.what()));

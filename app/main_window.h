@@ -183,6 +183,12 @@ class MainWindow : public QMainWindow {
     int countInStudy(const std::string& setting);
     void showStudyCount();
     void startNewStudy();
+    // Segment codes of another base: a segment-kind search is refused and the window offers
+    // to recompute them (main_window_backtest.cpp). True when the search may run.
+    bool segmentBaseReady(const SearchRequest& request);
+    bool offerRecode(const QString& reason);
+    void recodeSegmentsNow();
+    void segmentBaseChanged();
 
     // 滚动验证 on the current settings (main_window_backtest.cpp).
     void openBacktest();

@@ -3,8 +3,10 @@
 #include <QRadioButton>
 #include <QStringList>
 
+#include "analysis/segment_bases.h"
 #include "analysis/study_log.h"
 #include "app/backtest_dialog.h"
+#include "app/busy_cursor.h"
 #include "app/chance_panel.h"
 #include "app/dialogs.h"
 #include "app/main_window.h"
@@ -92,6 +94,59 @@ void MainWindow::startNewStudy() {
         reportError(QString::fromStdString(e.what()));
     }
     showStudyCount();
+}
+
+// ---- segment bases ----
+
+bool MainWindow::segmentBaseReady(const SearchRequest& request) {
+    try {
+        requireSegmentBase(*store_, request);
+        return true;
+    } catch (const SegmentBaseError& e) {
+        return offerRecode(QString::fromStdString(e.what()));
+    } catch (const Error& e) {
+        reportError(QString::fromStdString(e.what()));
+        return false;
+    }
+}
+
+bool MainWindow::offerRecode(const QString& reason) {
+    const QString question =
+        reason +
+        QStringLiteral("\n\n现在按当前分段方式（段数参数 %1）重算所有历史号码的段数吗？")
+            .arg(settings_->segmentBase == 0 ? QStringLiteral("0~4") : QStringLiteral("1~5"));
+    if (!context_.dialogs->confirm(this, QStringLiteral("按当前分段方式重算"), question)) {
+        return false;
+    }
+    recodeSegmentsNow();
+    return true;
+}
+
+void MainWindow::recodeSegmentsNow() {
+    if (!requireStore()) return;
+    try {
+        BusyCursor busy;
+        const int64_t rows = recodeSegments(*store_, settings_->segmentBase);
+        historyChanged();
+        showStatus(QStringLiteral("已按当前分段方式重算 %1 期的段数").arg(rows));
+    } catch (const Error& e) {
+        reportError(QString::fromStdString(e.what()));
+    }
+}
+
+void MainWindow::segmentBaseChanged() {
+    if (!store_) return;
+    try {
+        SearchSettings segments;
+        segments.kind = CodeKind::Segment;
+        TallySettings tally;
+        tally.segmentBase = settings_->segmentBase;
+        requireSegmentBase(storedSegmentBases(*store_), segments, tally);
+    } catch (const SegmentBaseError& e) {
+        offerRecode(QString::fromStdString(e.what()));
+    } catch (const Error& e) {
+        reportError(QString::fromStdString(e.what()));
+    }
 }
 
 }  // namespace arrange5

@@ -417,6 +417,7 @@ void MainWindow::buildMenus() {
         connect(segmentBaseItems_[base], &QAction::triggered, this,
                 asCommand([this, base] { chooseSegmentBase(base); }));
     }
+    item(segments, "mnuRecode", QStringLiteral("按当前分段方式重算"), &MainWindow::recodeSegmentsNow);
     settingsMenu_->addSeparator()->setObjectName("mk10");
     item(settingsMenu_, "mnuSetDay", QStringLiteral("历史号码更新检索年(&Y)"),
          &MainWindow::setYearsToKeep);

@@ -266,7 +266,11 @@ std::optional<SearchRequest> MainWindow::searchRequest() {
 }
 
 void MainWindow::runSearch() {
-    const auto request = searchRequest();
+    auto request = searchRequest();
+    if (!request) return;
+    if (!segmentBaseReady(*request)) return;
+    // A recomputation changed the reference the window shows.
+    request = searchRequest();
     if (!request) return;
     try {
         BusyCursor busy;
@@ -278,7 +282,10 @@ void MainWindow::runSearch() {
 }
 
 void MainWindow::runCombinationSearch() {
-    const auto request = searchRequest();
+    auto request = searchRequest();
+    if (!request) return;
+    if (!segmentBaseReady(*request)) return;
+    request = searchRequest();
     if (!request) return;
     try {
         BusyCursor busy;

@@ -6,6 +6,7 @@
 #include "acquire/history_digest.h"
 #include "analysis/backtest.h"
 #include "analysis/reference.h"
+#include "analysis/segment_bases.h"
 #include "analysis/study_log.h"
 #include "cli/cli_context.h"
 #include "cli/search_options.h"
@@ -104,6 +105,7 @@ void runCommand(CliContext& ctx, const BacktestOptions& o, bool combination) {
     // Counted before the run, which the count corrects; a refused request tested nothing
     // and is left out.
     validateBacktestRequest(rows, request);
+    requireSegmentBase(storedSegmentBases(rows), request.settings, request.tally);
     request.searches = study.record(backtestSettingText(request));
     const BacktestResult result = runBacktest(rows, request);
 

@@ -10,6 +10,7 @@
 #include "analysis/reference.h"
 #include "analysis/search.h"
 #include "analysis/search_request.h"
+#include "analysis/segment_bases.h"
 #include "analysis/study_log.h"
 #include "cli/chance_json.h"
 #include "cli/cli_context.h"
@@ -203,6 +204,7 @@ void addSearchCommands(CLI::App& app, CliContext& ctx) {
     addSearchOptions(search, *single, true);
     search->callback([&ctx, single] {
         const SearchRequest request = buildRequest(ctx, *single);
+        requireSegmentBase(ctx.searchStore(), request);
         printResult(ctx, request, SearchShape::single(request.positions),
                     runSingleSearch(ctx.searchStore(), request));
     });
@@ -213,6 +215,7 @@ void addSearchCommands(CLI::App& app, CliContext& ctx) {
     addSearchOptions(combo, *combination, false);
     combo->callback([&ctx, combination] {
         const SearchRequest request = buildRequest(ctx, *combination);
+        requireSegmentBase(ctx.searchStore(), request);
         printResult(ctx, request, SearchShape::combined(combination->k),
                     runCombinationSearch(ctx.searchStore(), request, combination->k));
     });

@@ -1,6 +1,7 @@
 #include <CLI/CLI.hpp>
 #include <memory>
 
+#include "analysis/segment_bases.h"
 #include "analysis/study_log.h"
 #include "cli/cli_context.h"
 
@@ -21,6 +22,13 @@ void addStudyCommand(CLI::App& app, CliContext& ctx) {
         const auto settings = log.settings();
         ctx.out << "本次研究已检索 " << settings.size() << " 种设置\n";
         for (const auto& s : settings) ctx.out << s << '\n';
+    });
+
+    auto* recode = app.add_subcommand("recode", "按当前段数参数重算所有历史号码的段数");
+    recode->callback([&ctx] {
+        const int64_t rows = recodeSegments(ctx.store(), ctx.segmentBase);
+        ctx.out << "已按段数参数 " << (ctx.segmentBase == 0 ? "0~4" : "1~5") << " 重算 " << rows
+                << " 期的段数\n";
     });
 }
 

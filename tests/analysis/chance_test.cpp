@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "acquire/manual_entry.h"
 #include "analysis/chance_table.h"
 #include "analysis/exact_tests.h"
 #include "analysis/pattern_test.h"
+#include "analysis/segment_bases.h"
 #include "analysis/tally.h"
 #include "search_model.h"
 
@@ -269,6 +271,74 @@ TEST(ChanceStatistics, SegmentsStoredUnderTheOtherBaseGiveNoPValue) {
     // Under the base the rows were stored with, the same history is compared.
     req.tally.segmentBase = 0;
     EXPECT_TRUE(testAgainstChance(runSingleSearch(*h.store, req), CodeKind::Segment).p);
+}
+
+// A history imported under base 0 and continued by hand under base 1: segment searches are
+// refused with the stored bases and their issues named, until every row is recomputed; then
+// they agree with the same draws imported under base 1.
+TEST(ChanceStatistics, MixedSegmentBasesAreRefusedUntilRecomputed) {
+    const std::vector<std::string> draws = test::patternDraws(80);
+    test::SearchHistory mixed(2013001, {draws.begin(), draws.begin() + 50}, 0);
+    LastTwoDraws sp;
+    for (std::size_t i = 50; i < draws.size(); ++i) {
+        Digits d{};
+        for (int p = 0; p < 5; ++p) d[p] = static_cast<int16_t>(draws[i][p] - '0');
+        appendManualDraw(*mixed.store, d, 1, sp, std::nullopt, 2013);
+    }
+    const auto bases = storedSegmentBases(*mixed.store);
+    ASSERT_EQ(bases.size(), 2u);
+    EXPECT_EQ(bases[0].base, 0);
+    EXPECT_EQ(bases[0].last, 2013050);
+    EXPECT_EQ(bases[1].base, 1);
+    EXPECT_EQ(bases[1].first, 2013051);
+    EXPECT_EQ(bases[1].rows, 30);
+    mixed.store->reopenReadingCursor();
+    EXPECT_EQ(storedSegmentBases(mixed.store->rows()).size(), 2u);
+
+    SearchRequest req = test::defaultRequest(mixed);
+    req.settings.kind = CodeKind::Segment;
+    req.positions = {true, false, false, false, false};
+    req.tally.resultKind = CodeKind::Segment;
+    req.tally.segmentBase = 1;
+    try {
+        requireSegmentBase(*mixed.store, req);
+        ADD_FAILURE() << "a search over two bases ran";
+    } catch (const SegmentBaseError& e) {
+        const std::string m = e.what();
+        EXPECT_NE(m.find("2013001–2013050 期按段数参数 0~4"), std::string::npos) << m;
+        EXPECT_NE(m.find("2013051–2013080 期按段数参数 1~5"), std::string::npos) << m;
+    }
+    // A number search reads no segment codes and runs.
+    SearchRequest numbers = req;
+    numbers.settings.kind = CodeKind::Number;
+    numbers.tally.resultKind = CodeKind::Number;
+    EXPECT_NO_THROW(requireSegmentBase(*mixed.store, numbers));
+
+    // The whole history under the other base: the message names that base alone.
+    test::SearchHistory other(2013001, draws, 0);
+    try {
+        requireSegmentBase(*other.store, req);
+        ADD_FAILURE() << "a search over another base ran";
+    } catch (const SegmentBaseError& e) {
+        const std::string m = e.what();
+        EXPECT_NE(m.find("（2013001–2013080 期按段数参数 0~4）"), std::string::npos) << m;
+        EXPECT_EQ(m.find("1~5）"), std::string::npos) << m;
+    }
+
+    EXPECT_EQ(recodeSegments(*mixed.store, 1), 80);
+    EXPECT_NO_THROW(requireSegmentBase(*mixed.store, req));
+    test::SearchHistory imported(2013001, draws, 1);
+    req.reference = {2, 0, 0, 0, 0};
+    const SearchResult got = runSingleSearch(*mixed.store, req);
+    const SearchResult want = runSingleSearch(*imported.store, req);
+    ASSERT_GT(want.hits.size(), 5u);
+    EXPECT_EQ(mixed.hitIssues(got), imported.hitIssues(want));
+    ASSERT_EQ(got.tally.size(), want.tally.size());
+    for (std::size_t i = 0; i < want.tally.size(); ++i) {
+        EXPECT_EQ(got.tally[i].value, want.tally[i].value);
+        EXPECT_EQ(got.tally[i].count, want.tally[i].count);
+        EXPECT_EQ(got.tally[i].restCount, want.tally[i].restCount);
+    }
 }
 
 }  // namespace

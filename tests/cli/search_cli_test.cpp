@@ -200,11 +200,18 @@ TEST_F(SearchCli, VerifyTakesTheDrawBeforeTheIssueAndEndsTheRangeThere) {
 
 TEST_F(SearchCli, BadInputExitsWithTwoAndOneLineNamingIt) {
     const std::vector<std::vector<std::string>> bad = {
-        {"search", "--from", "abc"},       {"search", "--to", "2013x"},
-        {"search", "--earlier", "0"},      {"search", "--ref", "1,2,3"},
-        {"search", "--positions", "6"},    {"search", "--kind", "colour"},
-        {"search", "--verify", "2004001"}, {"combo", "--k", "x"},
-        {"search", "--from", "12"},        {"search", "--to", "-5"},
+        {"search", "--from", "abc"},
+        {"search", "--to", "2013x"},
+        {"search", "--earlier", "0"},
+        {"search", "--ref", "1,2,3"},
+        {"search", "--positions", "6"},
+        {"search", "--kind", "colour"},
+        {"search", "--verify", "2004001"},
+        {"combo", "--k", "x"},
+        {"search", "--from", "12"},
+        {"search", "--to", "-5"},
+        // Segment codes stored under base 1, searched under base 0 (recode first).
+        {"--segment-base", "0", "search", "--kind", "segment"},
     };
     for (const auto& args : bad) {
         const CliResult run = runCliOn(*dir_, args);
