@@ -82,8 +82,9 @@ void ChancePanel::clear() {
 
 void ChancePanel::showTally(const SearchResult& result, const ChanceTest& test,
                             const PatternTest& pattern) {
-    verdict_->setText(QStringLiteral("与其余各期比较：") + QString::fromStdString(pattern.verdict) +
-                      QStringLiteral("\n与均匀随机比较：") + QString::fromStdString(test.verdict));
+    // Each verdict names what it compared with, so the two lines need no captions.
+    verdict_->setText(QString::fromStdString(pattern.verdict) + QStringLiteral("\n") +
+                      QString::fromStdString(test.verdict));
     verdict_->setToolTip(QStringLiteral("与其余各期：%1，χ² = %2，自由度 %3\n与均匀随机：χ² = "
                                         "%4，自由度 %5")
                              .arg(QString::fromStdString(pattern.method))
