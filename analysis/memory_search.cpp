@@ -65,21 +65,19 @@ bool implies(bool freePositions, Requirement strong, Requirement weak) {
     return merged(freePositions, strong, weak) == strong;
 }
 
-// The requirement of one set of positions; false when a value lies outside the kind (自由位
-// skips its statement while still counting it, 固定位 finds no row holding it: no hit).
-bool requirementOf(const SearchSettings& s, const ReferenceValues& ref, uint32_t mask,
-                   Requirement& out) {
-    out = s.freePositions ? 0 : mask;
+// A demand packed as a requirement.
+Requirement requirementOf(bool freePositions, const Demand& d) {
+    Requirement out = 0;
     for (int p = 0; p < 5; ++p) {
-        if (!((mask >> p) & 1u)) continue;
-        if (!valueInKindRange(s.kind, ref[p])) return false;
-        if (s.freePositions) {
-            out += 1u << (kFreeFieldBits * ref[p]);
-        } else {
-            out |= fixedValueBits(p, ref[p]);
-        }
+        const auto at = static_cast<std::size_t>(p);
+        if (!d.positions[at]) continue;
+        out |= freePositions ? 0u : (1u << p) | fixedValueBits(p, d.fixed[at]);
     }
-    return true;
+    if (!freePositions) return out;
+    for (int v = 0; v < 10; ++v) {
+        out |= static_cast<uint32_t>(d.counts[static_cast<std::size_t>(v)]) << (kFreeFieldBits * v);
+    }
+    return out;
 }
 
 uint32_t maskOf(const std::array<bool, 5>& positions) {
@@ -110,15 +108,8 @@ std::vector<Requirement> searchRequirements(const SearchSettings& settings,
                                             const ReferenceValues& reference,
                                             const SearchShape& shape) {
     std::vector<Requirement> out;
-    Requirement r = 0;
-    if (!shape.combination) {
-        if (requirementOf(settings, reference, maskOf(shape.positions), r)) out.push_back(r);
-        return out;
-    }
-    for (const auto& combo : positionCombinations(shape.k)) {
-        uint32_t mask = 0;
-        for (int p : combo) mask |= 1u << (p - 1);
-        if (requirementOf(settings, reference, mask, r)) out.push_back(r);
+    for (const Demand& d : searchDemands(settings, reference, shape)) {
+        out.push_back(requirementOf(settings.freePositions, d));
     }
     return out;
 }

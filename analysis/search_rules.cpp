@@ -2,9 +2,42 @@
 
 #include <algorithm>
 
+#include "analysis/match_columns.h"
 #include "analysis/tally.h"
 
 namespace arrange5 {
+
+std::vector<Demand> searchDemands(const SearchSettings& settings, const ReferenceValues& reference,
+                                  const SearchShape& shape) {
+    std::vector<std::array<bool, 5>> sets;
+    if (!shape.combination) {
+        sets.push_back(shape.positions);
+    } else {
+        for (const auto& combo : positionCombinations(shape.k)) {
+            std::array<bool, 5> set{};
+            for (int p : combo) set[static_cast<std::size_t>(p - 1)] = true;
+            sets.push_back(set);
+        }
+    }
+    std::vector<Demand> demands;
+    for (const auto& set : sets) {
+        Demand d;
+        d.positions = set;
+        bool possible = true;
+        for (std::size_t p = 0; p < 5; ++p) {
+            if (!set[p]) continue;
+            const int v = reference[p];
+            if (!valueInKindRange(settings.kind, v)) {
+                possible = false;
+                break;
+            }
+            d.fixed[p] = v;
+            ++d.counts[static_cast<std::size_t>(v)];
+        }
+        if (possible) demands.push_back(d);
+    }
+    return demands;
+}
 
 std::size_t firstEligibleRow(const SearchSettings& settings) {
     return static_cast<std::size_t>(lagDistance(settings));

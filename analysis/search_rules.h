@@ -27,6 +27,34 @@ struct CountedPositions {
 };
 CountedPositions countedPositions(const TallySettings& tally);
 
+// What a search asks of the matched draw: the single search's ticked positions, or every
+// k-combination of the five positions (the combination search; k outside 1..5 asks nothing).
+struct SearchShape {
+    bool combination = false;
+    std::array<bool, 5> positions{};  // single search
+    int k = 0;                        // combination search
+
+    static SearchShape single(const std::array<bool, 5>& ticked) { return {false, ticked, 0}; }
+    static SearchShape combined(int k) { return {true, {}, k}; }
+};
+
+// What one set of positions asks of the matched draw, in the search kind's values: 固定位
+// the value at each of its positions, 自由位 how often each value must occur among the five
+// (the reference values of the positions taken as a multiset).
+struct Demand {
+    std::array<bool, 5> positions{};
+    std::array<int, 5> fixed{};
+    std::array<int, 10> counts{};
+};
+
+// The demands of a search; a row is a hit when its matched draw meets at least one. The
+// single search asks one (its ticked positions; none ticked asks nothing of the draw), the
+// combination search one per k-combination in lexicographic order. A set of positions
+// holding a reference value outside the kind cannot be met and is left out (自由位 skips
+// that value's statement while still counting it; 固定位 finds no draw holding it).
+std::vector<Demand> searchDemands(const SearchSettings& settings, const ReferenceValues& reference,
+                                  const SearchShape& shape);
+
 // One counter per value a kind can take; only the result kind's values are used.
 using OutcomeCounters = std::array<int64_t, 10>;
 
