@@ -55,8 +55,7 @@ inline const std::string kUniformDiffers = "过去的统计与均匀随机有差
 inline const std::string kUniformCaveat = "这不一定与所选形态有关，也不预示下一期";
 inline const std::string kUniformAgrees = "与均匀随机相符";
 inline const std::string kMixedSegmentBaseVerdict =
-    "历史号码中的段数混有两种段数参数（0~4 与 1~5）算出的值，无法与随机比较；"
-    "用“删除到选定期”选定最后一期重建历史，即按当前段数参数重新计算";
+    "统计中有按另一种段数参数算出的段数，无法与随机比较；请先按当前分段方式重算";
 inline const std::string kUnlistedValuesVerdict = "统计中有不属于所列结果的值，无法与随机比较";
 
 // The chance test describes the tally only: a difference from a uniform draw may come from

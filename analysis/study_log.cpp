@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "store/errors.h"
+#include "store/writer_lock.h"
 
 namespace arrange5 {
 
@@ -55,6 +56,9 @@ std::vector<std::string> StudyLog::settings() const {
 }
 
 int StudyLog::record(const std::string& setting) {
+    // The window and the command line may count at the same time: the folder's writer lock
+    // keeps one count from overwriting the other.
+    const WriterLock lock(file_.parent_path(), kDefaultWriterWait);
     std::vector<std::string> known = settings();
     if (std::find(known.begin(), known.end(), setting) == known.end()) {
         known.push_back(setting);
@@ -64,6 +68,7 @@ int StudyLog::record(const std::string& setting) {
 }
 
 void StudyLog::reset() {
+    const WriterLock lock(file_.parent_path(), kDefaultWriterWait);
     write({});
 }
 
