@@ -65,10 +65,13 @@ void MainWindow::openBacktest() {
 // ---- the study count ----
 
 int MainWindow::countInStudy(const std::string& setting) {
+    StudyLog log(context_.dataFolder);
     int searches = 1;
     try {
-        searches = StudyLog(context_.dataFolder).record(setting);
+        searches = log.record(setting);
     } catch (const Error& e) {
+        // Not stored, yet tried: the correction still counts it beside what was stored.
+        searches = static_cast<int>(log.count()) + 1;
         reportError(QString::fromStdString(e.what()));
     }
     showStudyCount();
