@@ -179,7 +179,7 @@ class MainWindow : public QMainWindow {
     int selectedTab() const;
     void showSearchResult(const SearchResult& result, const std::string& setting);
     // The study count (main_window_backtest.cpp): counts a setting searched or verified and
-    // returns N; a count that cannot be stored is reported and the search counts alone.
+    // returns N; a count that cannot be stored is reported and counted beside the stored ones.
     int countInStudy(const std::string& setting);
     void showStudyCount();
     void startNewStudy();
