@@ -261,10 +261,15 @@ SearchResult runSingleSearch(HistoryStore& store, const SearchRequest& request) 
         const std::vector<std::string> terms = singleSearchTerms(u, request, positions);
         u.assign("intTh", terms.empty() ? "0" : u.guarded(joined(terms, " + ")));
         written = u.run(db, known);
+        // intTh counts the ticked positions whose statement matched; the rules decide
+        // whether the ticked reference can be met at all.
+        const bool possible = !searchDemands(request.settings, request.reference,
+                                             SearchShape::single(request.positions))
+                                   .empty();
+        const std::string hit =
+            possible ? concat({"intTh = ", std::to_string(positions.size())}) : "0";
         SearchResult result;
-        tallyHits(db, request,
-                  concat({"intTh = ", std::to_string(positions.size()), " AND ", u.rowHasDraw()}),
-                  u.rowHasDraw(), result);
+        tallyHits(db, request, concat({hit, " AND ", u.rowHasDraw()}), u.rowHasDraw(), result);
         return result;
     });
 }
