@@ -352,6 +352,8 @@ QWidget* MainWindow::buildResultSide() {
     tallyLayout->addWidget(tallyGrid_);
     chancePanel_ = new ChancePanel;
     tallyLayout->addWidget(chancePanel_);
+    statusBar()->addPermanentWidget(chancePanel_->studyLabel());
+    showStudyCount();
     tally->setFixedWidth(columnsWidth(kTallyColumns) + 46);
     lower->addWidget(tally);
 
@@ -415,6 +417,7 @@ void MainWindow::buildMenus() {
         connect(segmentBaseItems_[base], &QAction::triggered, this,
                 asCommand([this, base] { chooseSegmentBase(base); }));
     }
+    item(segments, "mnuRecode", QStringLiteral("按当前分段方式重算"), &MainWindow::recodeSegmentsNow);
     settingsMenu_->addSeparator()->setObjectName("mk10");
     item(settingsMenu_, "mnuSetDay", QStringLiteral("历史号码更新检索年(&Y)"),
          &MainWindow::setYearsToKeep);
@@ -431,6 +434,8 @@ void MainWindow::buildMenus() {
     }
     item(settingsMenu_, "mnuUpdateHost", QStringLiteral("开奖结果网址设置(&U)"),
          &MainWindow::setUpdateHost);
+    item(settingsMenu_, "mnuNewStudy", QStringLiteral("开始新的研究(&N)"),
+         &MainWindow::startNewStudy);
     item(settingsMenu_, "mnuFrontPage", QStringLiteral("软件介绍服务主页(&P)"),
          [this] { openDocument("index.html"); });
     item(settingsMenu_, "mnuDescrb", QStringLiteral("软件介绍说明页面(&R)"),

@@ -6,8 +6,11 @@
 #include <QTableView>
 
 #include "acquire/maintenance.h"
+#include "analysis/memory_search.h"
+#include "analysis/pattern_test.h"
 #include "analysis/reference.h"
 #include "analysis/search_request.h"
+#include "analysis/study_log.h"
 #include "app/busy_cursor.h"
 #include "app/chance_panel.h"
 #include "app/grid_columns.h"
@@ -263,28 +266,37 @@ std::optional<SearchRequest> MainWindow::searchRequest() {
 }
 
 void MainWindow::runSearch() {
-    const auto request = searchRequest();
+    auto request = searchRequest();
+    if (!request) return;
+    if (!segmentBaseReady(*request)) return;
+    // A recomputation changed the reference the window shows.
+    request = searchRequest();
     if (!request) return;
     try {
         BusyCursor busy;
-        showSearchResult(runSingleSearch(*store_, *request));
+        showSearchResult(runSingleSearch(*store_, *request),
+                         searchSettingText(*request, SearchShape::single(request->positions)));
     } catch (const Error& e) {
         reportError(QString::fromStdString(e.what()));
     }
 }
 
 void MainWindow::runCombinationSearch() {
-    const auto request = searchRequest();
+    auto request = searchRequest();
+    if (!request) return;
+    if (!segmentBaseReady(*request)) return;
+    request = searchRequest();
     if (!request) return;
     try {
         BusyCursor busy;
-        showSearchResult(arrange5::runCombinationSearch(*store_, *request, settings_->combined));
+        showSearchResult(arrange5::runCombinationSearch(*store_, *request, settings_->combined),
+                         searchSettingText(*request, SearchShape::combined(settings_->combined)));
     } catch (const Error& e) {
         reportError(QString::fromStdString(e.what()));
     }
 }
 
-void MainWindow::showSearchResult(const SearchResult& result) {
+void MainWindow::showSearchResult(const SearchResult& result, const std::string& setting) {
     hitsModel_->setHeader(hitsHeader(result.earlierMode));
     std::vector<QStringList> hits;
     hits.reserve(result.hits.size());
@@ -303,8 +315,8 @@ void MainWindow::showSearchResult(const SearchResult& result) {
                          QString::number(row.count), QString::fromStdString(row.percent)});
     }
     tallyModel_->setRows(std::move(tally));
-    lastChance_ = testAgainstChance(result, tallySettings().resultKind, ++searchesRun_);
-    chancePanel_->showTally(result, *lastChance_);
+    lastChance_ = testAgainstChance(result, tallySettings().resultKind);
+    chancePanel_->showTally(result, *lastChance_, testAgainstRest(result, countInStudy(setting)));
     // A new result opens at its first rows, wherever the last one was scrolled to.
     hitsGrid_->scrollToTop();
     tallyGrid_->scrollToTop();

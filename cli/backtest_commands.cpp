@@ -6,6 +6,8 @@
 #include "acquire/history_digest.h"
 #include "analysis/backtest.h"
 #include "analysis/reference.h"
+#include "analysis/segment_bases.h"
+#include "analysis/study_log.h"
 #include "cli/cli_context.h"
 #include "cli/search_options.h"
 #include "store/errors.h"
@@ -69,6 +71,10 @@ nlohmann::ordered_json summaryJson(const BacktestSummary& s) {
     out["low"] = s.low;
     out["high"] = s.high;
     out["p"] = s.p ? nlohmann::ordered_json(*s.p) : nullptr;
+    out["searches"] = s.searches;
+    out["p_adjusted"] = s.pAdjusted ? nlohmann::ordered_json(*s.pAdjusted) : nullptr;
+    out["baseline"] = {{"hits", s.baselineHits}, {"rate", s.baselineRate}};
+    out["p_baseline"] = s.pBaseline ? nlohmann::ordered_json(*s.pBaseline) : nullptr;
     out["mean_rank"] = s.meanRank;
     out["chance_mean_rank"] = s.chanceMeanRank;
     out["no_answer"] = s.noAnswer;
@@ -85,6 +91,9 @@ void runCommand(CliContext& ctx, const BacktestOptions& o, bool combination) {
     refuseFixedReference(o.search);
     BacktestRequest request;
     if (!o.targets.empty()) parseTargets(o.targets, request);
+    // The verification walks every row: the store is opened with its reading cursor before
+    // the search options open it without one.
+    const HistorySnapshot& rows = ctx.readingStore().rows();
     // The search options are read exactly as search and combo read them.
     const SearchRequest search = buildRequest(ctx, o.search);
     request.settings = search.settings;
@@ -92,7 +101,12 @@ void runCommand(CliContext& ctx, const BacktestOptions& o, bool combination) {
     request.shape =
         combination ? SearchShape::combined(o.search.k) : SearchShape::single(search.positions);
     request.top = o.top;
-    const HistorySnapshot& rows = ctx.readingStore().rows();
+    StudyLog study(ctx.dataFolder());
+    // Counted before the run, which the count corrects; a refused request tested nothing
+    // and is left out.
+    validateBacktestRequest(rows, request);
+    requireSegmentBase(storedSegmentBases(rows), request.settings, request.tally);
+    request.searches = study.record(backtestSettingText(request));
     const BacktestResult result = runBacktest(rows, request);
 
     // Written target by target: the whole document for every issue is large.

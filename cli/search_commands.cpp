@@ -10,6 +10,8 @@
 #include "analysis/reference.h"
 #include "analysis/search.h"
 #include "analysis/search_request.h"
+#include "analysis/segment_bases.h"
+#include "analysis/study_log.h"
 #include "cli/chance_json.h"
 #include "cli/cli_context.h"
 #include "cli/search_options.h"
@@ -143,11 +145,14 @@ void writeMembers(std::ostream& out, const ordered_json& object, bool& first) {
 
 // One JSON object, written as it goes: a document of a hundred thousand hits would cost
 // more than the search that found them. The bytes are those of one compact dump.
-void printResult(CliContext& ctx, const SearchRequest& request, const SearchResult& result) {
+void printResult(CliContext& ctx, const SearchRequest& request, const SearchShape& shape,
+                 const SearchResult& result) {
     const ordered_json head = {
         {"reference", request.reference}, {"from", request.from}, {"to", request.to}};
     ordered_json tail = tallyJson(result);
-    addChanceFields(tail, result, request.tally.resultKind);
+    // Counted once the search has run: a refused one tested nothing.
+    const int searches = StudyLog(ctx.dataFolder()).record(searchSettingText(request, shape));
+    addChanceFields(tail, result, request.tally.resultKind, searches);
 
     std::ostream& out = ctx.out;
     bool first = true;
@@ -199,7 +204,9 @@ void addSearchCommands(CLI::App& app, CliContext& ctx) {
     addSearchOptions(search, *single, true);
     search->callback([&ctx, single] {
         const SearchRequest request = buildRequest(ctx, *single);
-        printResult(ctx, request, runSingleSearch(ctx.searchStore(), request));
+        requireSegmentBase(ctx.searchStore(), request);
+        printResult(ctx, request, SearchShape::single(request.positions),
+                    runSingleSearch(ctx.searchStore(), request));
     });
 
     auto combination = std::make_shared<SearchOptions>();
@@ -208,7 +215,9 @@ void addSearchCommands(CLI::App& app, CliContext& ctx) {
     addSearchOptions(combo, *combination, false);
     combo->callback([&ctx, combination] {
         const SearchRequest request = buildRequest(ctx, *combination);
-        printResult(ctx, request, runCombinationSearch(ctx.searchStore(), request, combination->k));
+        requireSegmentBase(ctx.searchStore(), request);
+        printResult(ctx, request, SearchShape::combined(combination->k),
+                    runCombinationSearch(ctx.searchStore(), request, combination->k));
     });
 }
 
