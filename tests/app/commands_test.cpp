@@ -473,10 +473,22 @@ void CommandsTest::referenceFieldsOfTab2() {
     combo->setEditText("x");
     value->setFocus();
     QCOMPARE(combo->currentText(), QStringLiteral("2"));
+    for (const char* outside : {"0", "6", "-1"}) {  // no combination of that many positions
+        combo->setFocus();
+        combo->setEditText(outside);
+        value->setFocus();
+        QCOMPARE(combo->currentText(), QStringLiteral("2"));
+    }
     combo->setFocus();
     combo->setEditText("3");
     value->setFocus();
     QCOMPARE(h.settingsValue("intZhWSetup"), QStringLiteral("3"));
+
+    // -7 is no digit: the search runs as typed, and the verdict line says why it finds nothing.
+    QTest::mouseClick(child<QPushButton>(w, "Command1"), Qt::LeftButton);
+    QVERIFY(w.findChild<QLabel*>("ChanceVerdict")
+                ->text()
+                .startsWith(QStringLiteral("第 2 位的参考值 -7 不在号码的取值 0 到 9 之内")));
 
     // Tab 3 takes the draw before the issue to verify; 仅检索该期前 ends the range there.
     child<QTabBar>(w, "TabStrip1")->setCurrentIndex(2);
