@@ -18,6 +18,7 @@
 #include "app/chance_panel.h"
 #include "app_test_support.h"
 #include "store/errors.h"
+#include "support/cli_process.h"
 
 using namespace arrange5;
 using namespace arrange5::test;
@@ -61,6 +62,7 @@ class CommandsTest : public QObject {
     void gridExportWritesAWorkbook();
     void onlineUpdateFailureIsReported();
     void onlineUpdateAsksBeforeDeletingEarlyYears();
+    void changesByTheCommandLineAreFollowed();
 };
 
 void CommandsTest::importAsksFirstAndReplacesTheHistory() {
@@ -705,6 +707,33 @@ void CommandsTest::onlineUpdateAsksBeforeDeletingEarlyYears() {
         QCOMPARE(w.store()->rows().front().issue, c.first);
         QVERIFY2(h.dialogs.messages.isEmpty(), qPrintable(h.dialogs.messages.join("\n")));
     }
+}
+
+// A draw entered with the command line while the window is open: the next command (and the
+// window's activation) reads the history again instead of searching the old one.
+void CommandsTest::changesByTheCommandLineAreFollowed() {
+    WindowHarness h;
+    h.seedHistory(2013001, drawsOfCount(5));
+    MainWindow& w = h.start();
+    activate(w);
+    const CliResult entered =
+        runCliProcess({"--dir", h.dataFolder().string(), "enter", "97531", "--today", "2013-06-01"},
+                      h.dataFolder());
+    QCOMPARE(entered.status, 0);
+    QCOMPARE(w.store()->rows().size(), 5u);  // nothing looked yet
+    QTest::mouseClick(child<QPushButton>(w, "Command1"), Qt::LeftButton);
+    QCOMPARE(w.store()->rows().size(), 6u);
+    QCOMPARE(child<QLineEdit>(w, "Text1")->text(), QStringLiteral("2014001"));  // a later year now
+    QCOMPARE(w.referenceValues(), (ReferenceValues{9, 7, 5, 3, 1}));
+    QVERIFY2(
+        w.statusBar()->currentMessage().startsWith(QStringLiteral(
+            "历史号码已被另一个程序改动，已重新读入：6 期（2013001 期至 2013006 期）；检索到")),
+        qPrintable(w.statusBar()->currentMessage()));
+    // Its own commands are no outside change.
+    QTest::mouseClick(child<QPushButton>(w, "Command3"), Qt::LeftButton);
+    QCOMPARE(w.store()->rows().size(), 5u);
+    QTest::mouseClick(child<QPushButton>(w, "Command1"), Qt::LeftButton);
+    QVERIFY(!w.statusBar()->currentMessage().contains(QStringLiteral("另一个程序")));
 }
 
 QTEST_MAIN(CommandsTest)
