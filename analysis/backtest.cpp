@@ -15,15 +15,6 @@ namespace {
 
 // T's own values the ranking is judged on: the result position (直选), or each of the
 // positions 1..P (组选), one trial each.
-std::vector<int> actualValues(const HistoryRow& row, const TallySettings& t) {
-    const CodeVector& codes = row.codes[static_cast<int>(t.resultKind)];
-    std::vector<int> out;
-    const CountedPositions counted = countedPositions(t);
-    for (int p = counted.first; p <= counted.last; ++p) {
-        out.push_back(codes[static_cast<std::size_t>(p - 1)]);
-    }
-    return out;
-}
 
 // Scores the pattern's ranking and, on the same trials, the ranking without a pattern.
 void score(TargetResult& target, const std::vector<TallyRow>& tally,
@@ -174,7 +165,7 @@ BacktestResult runBacktest(const HistorySnapshot& rows, const BacktestRequest& r
     for (std::size_t t = begin; t < end; ++t) {
         TargetResult target;
         target.issue = rows[t].issue;
-        target.actual = actualValues(rows[t], request.tally);
+        target.actual = outcomesOf(rows[t], request.tally);
         // YSJS with 仅检索该期前: the last row up to the issue before T ends the range; the
         // reference lies N − 1 rows before it in 前期 mode.
         const int32_t before = verifyTarget(target.issue);

@@ -72,6 +72,16 @@ std::optional<std::string> impossibleReference(CodeKind kind, const ReferenceVal
     return std::nullopt;
 }
 
+std::vector<int> outcomesOf(const HistoryRow& row, const TallySettings& tally) {
+    const CodeVector& codes = row.codes[static_cast<int>(tally.resultKind)];
+    std::vector<int> out;
+    const CountedPositions counted = countedPositions(tally);
+    for (int p = counted.first; p <= counted.last; ++p) {
+        out.push_back(codes[static_cast<std::size_t>(p - 1)]);
+    }
+    return out;
+}
+
 int listedOutcomes(CodeKind resultKind) {
     return resultKind == CodeKind::Segment ? 5 : kValueCounts[static_cast<std::size_t>(resultKind)];
 }

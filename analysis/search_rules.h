@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "analysis/search.h"
+#include "store/history_row.h"
 
 namespace arrange5 {
 
@@ -78,6 +79,10 @@ void countOutcomes(const TallySettings& tally, const Values& own, Counters& coun
 // and the position; none when every value can occur.
 std::optional<std::string> impossibleReference(CodeKind kind, const ReferenceValues& reference,
                                                int segmentBase);
+
+// The outcomes a draw itself gives under the tally settings: its value of the result kind at
+// the result position (直选), or at positions 1..P (组选), in position order.
+std::vector<int> outcomesOf(const HistoryRow& row, const TallySettings& tally);
 
 // How many outcomes the tally lists for a result kind: 10, 2, 2, or 5 segments.
 int listedOutcomes(CodeKind resultKind);

@@ -186,6 +186,7 @@ class MainWindow : public QMainWindow {
     std::array<bool, 5> tickedPositions() const;
     int selectedTab() const;
     void noteImpossibleReference(const SearchRequest& request);
+    void showVerifiedOutcome(const SearchResult& result);
     void showSearchResult(const SearchResult& result, const std::string& setting);
     // The study count (main_window_backtest.cpp): counts a setting searched or verified and
     // returns N; a count that cannot be stored is reported and counted beside the stored ones.

@@ -2,8 +2,10 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QStackedLayout>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTableView>
+#include <algorithm>
 
 #include "acquire/maintenance.h"
 #include "analysis/memory_search.h"
@@ -283,9 +285,11 @@ void MainWindow::runSearch() {
     if (!request) return;
     try {
         BusyCursor busy;
-        showSearchResult(runSingleSearch(*store_, *request),
+        const SearchResult result = runSingleSearch(*store_, *request);
+        showSearchResult(result,
                          searchSettingText(*request, SearchShape::single(request->positions)));
         noteImpossibleReference(*request);
+        showVerifiedOutcome(result);
     } catch (const Error& e) {
         reportError(QString::fromStdString(e.what()));
     }
@@ -299,12 +303,50 @@ void MainWindow::runCombinationSearch() {
     if (!request) return;
     try {
         BusyCursor busy;
-        showSearchResult(arrange5::runCombinationSearch(*store_, *request, settings_->combined),
+        const SearchResult result =
+            arrange5::runCombinationSearch(*store_, *request, settings_->combined);
+        showSearchResult(result,
                          searchSettingText(*request, SearchShape::combined(settings_->combined)));
         noteImpossibleReference(*request);
+        showVerifiedOutcome(result);
     } catch (const Error& e) {
         reportError(QString::fromStdString(e.what()));
     }
+}
+
+// On 验证指定期 the draw that came is shown beside the result: the status line names it and
+// the tally grid marks its outcome, so the user sees at once where the ranking put it.
+void MainWindow::showVerifiedOutcome(const SearchResult& result) {
+    if (selectedTab() != kVerifyTab || !store_) return;
+    int32_t issue = 0;
+    try {
+        issue = parseIssueField(verifyIssueField_->text().toStdString(), "验证期");
+    } catch (const Error&) {
+        return;
+    }
+    const auto& rows = store_->rows();
+    const auto row = std::find_if(rows.begin(), rows.end(),
+                                  [&](const HistoryRow& r) { return r.issue == issue; });
+    if (row == rows.end()) return;
+    const std::vector<int> came = outcomesOf(*row, tallySettings());
+    std::vector<bool> marked;
+    QStringList ranks;
+    for (const TallyRow& tallyRow : result.tally) {
+        const bool cameHere = std::find(came.begin(), came.end(), tallyRow.value) != came.end();
+        marked.push_back(cameHere);
+        if (cameHere) {
+            ranks << QStringLiteral("%1 排第 %2 位")
+                         .arg(QString::fromStdString(tallyRow.outcome))
+                         .arg(tallyRow.rank);
+        }
+    }
+    tallyModel_->setMarked(std::move(marked));
+    showStatus(
+        statusBar()->currentMessage() +
+        QStringLiteral("；第 %1 期开出 %2")
+            .arg(issue)
+            .arg(QString::fromStdString(digitString(row->digits()))) +
+        (ranks.isEmpty() ? QString() : QStringLiteral("，") + ranks.join(QStringLiteral("，"))));
 }
 
 // Values typed into 手动输入号 are searched as they stand, but one that its kind cannot hold

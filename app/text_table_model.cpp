@@ -1,5 +1,7 @@
 #include "app/text_table_model.h"
 
+#include <QColor>
+
 namespace arrange5 {
 
 TextTableModel::TextTableModel(QStringList header, QObject* parent)
@@ -14,7 +16,18 @@ void TextTableModel::setHeader(QStringList header) {
 void TextTableModel::setRows(std::vector<QStringList> rows) {
     beginResetModel();
     rows_ = std::move(rows);
+    marked_.clear();
     endResetModel();
+}
+
+void TextTableModel::setMarked(std::vector<bool> marked) {
+    marked_ = std::move(marked);
+    if (!rows_.empty()) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+}
+
+bool TextTableModel::marked(int row) const {
+    return row >= 0 && static_cast<std::size_t>(row) < marked_.size() &&
+           marked_[static_cast<std::size_t>(row)];
 }
 
 int TextTableModel::rowCount(const QModelIndex& parent) const {
@@ -28,6 +41,7 @@ int TextTableModel::columnCount(const QModelIndex& parent) const {
 QVariant TextTableModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount()) return {};
     if (role == Qt::TextAlignmentRole) return int(Qt::AlignCenter);
+    if (role == Qt::BackgroundRole && marked(index.row())) return QColor(255, 226, 150);
     if (role != Qt::DisplayRole) return {};
     const QStringList& row = rows_[static_cast<std::size_t>(index.row())];
     return index.column() < row.size() ? row[index.column()] : QString();

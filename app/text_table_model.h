@@ -15,6 +15,9 @@ class TextTableModel : public QAbstractTableModel {
     void setHeader(QStringList header);
     void setRows(std::vector<QStringList> rows);
     const std::vector<QStringList>& rows() const { return rows_; }
+    // Rows drawn highlighted (the outcome the verified issue gave); cleared by setRows.
+    void setMarked(std::vector<bool> marked);
+    bool marked(int row) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -25,6 +28,7 @@ class TextTableModel : public QAbstractTableModel {
   private:
     QStringList header_;
     std::vector<QStringList> rows_;
+    std::vector<bool> marked_;
 };
 
 }  // namespace arrange5

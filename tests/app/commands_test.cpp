@@ -16,6 +16,7 @@
 
 #include "app/backtest_dialog.h"
 #include "app/chance_panel.h"
+#include "app/text_table_model.h"
 #include "app_test_support.h"
 #include "store/errors.h"
 #include "support/cli_process.h"
@@ -512,6 +513,20 @@ void CommandsTest::referenceFieldsOfTab2() {
     QCOMPARE(child<QLineEdit>(w, "Text3(1)")->text(), QStringLiteral("2013003"));
     tabs->setCurrentIndex(2);
     QCOMPARE(child<QLineEdit>(w, "Text3(1)")->text(), QStringLiteral("2013002"));
+    // The verified issue's own draw is named beside the result and its outcome marked.
+    QTest::mouseClick(child<QPushButton>(w, "Command1"), Qt::LeftButton);
+    QVERIFY2(
+        w.statusBar()->currentMessage().contains(QStringLiteral("第 2013003 期开出 13579，1 排第")),
+        qPrintable(w.statusBar()->currentMessage()));
+    auto* tally = qobject_cast<TextTableModel*>(child<QTableView>(w, "MSFlexGrid3")->model());
+    int marked = 0;
+    for (int r = 0; r < tally->rowCount(); ++r) {
+        if (tally->marked(r)) {
+            ++marked;
+            QCOMPARE(tally->rows()[static_cast<std::size_t>(r)][1], QStringLiteral("1"));
+        }
+    }
+    QCOMPARE(marked, 1);
     // No issue to verify: said so, and the box stays clear.
     QTest::mouseClick(child<QCheckBox>(w, "Check4"), Qt::LeftButton);
     child<QLineEdit>(w, "Text4")->setText("abc");
