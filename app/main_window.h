@@ -181,6 +181,7 @@ class MainWindow : public QMainWindow {
 
     // 滚动验证 on the current settings (main_window_backtest.cpp).
     void openBacktest();
+    void openTrend();  // trend_window.cpp
     QString settingsText() const;
 
     // Manual entry and maintenance (main_window_history.cpp).
@@ -279,6 +280,7 @@ class MainWindow : public QMainWindow {
     QPushButton* deleteLastButton_ = nullptr;   // Command3
     QPushButton* settingsButton_ = nullptr;     // Command9
     QPushButton* backtestButton_ = nullptr;     // 滚动验证
+    QPushButton* trendButton_ = nullptr;        // 走势图
     ChancePanel* chancePanel_ = nullptr;        // under MSFlexGrid3
     // Searches run since start: the N the chance verdict corrects for; the last comparison
     // goes into Jieguo.xlsx beside the tally.

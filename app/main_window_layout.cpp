@@ -372,6 +372,7 @@ QWidget* MainWindow::buildResultSide() {
     button(deleteLastButton_, "Command3", QStringLiteral("删除最后历史(&D)"));
     button(settingsButton_, "Command9", QStringLiteral("软件设置(&T)"));
     button(backtestButton_, "CommandBacktest", QStringLiteral("滚动验证(&V)"));
+    button(trendButton_, "CommandTrend", QStringLiteral("走势图(&Z)"));
     buttons->addStretch();
     lower->addWidget(commands, 1);
     layout->addLayout(lower, 2);
@@ -400,6 +401,7 @@ void MainWindow::buildMenus() {
          &MainWindow::dropLastIssues);
     item(historyMenu_, "mnuCheck", QStringLiteral("检查历史号码(&K)"),
          &MainWindow::checkHistoryRows);
+    item(historyMenu_, "mnuTrend", QStringLiteral("走势图(&Z)"), &MainWindow::openTrend);
 
     settingsMenu_ = menuBar()->addMenu(QStringLiteral("设置"));
     settingsMenu_->setObjectName("mnuSetup");
