@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <map>
 
 #include "acquire/results_page.h"
 #include "store/draw_appender.h"
@@ -77,12 +78,14 @@ UpdatePlan planUpdate(const HistorySnapshot& rows, const UpdateOptions& options)
                              "在线更新没有进行，历史号码没有改变");
         }
     }
-    plan.purge =
-        !rows.empty() && options.currentYear - rows.front().issue / 1000 > options.yearsToKeep;
+    plan.purge = options.purgeAllowed && proposePurge(rows, options).has_value();
     plan.startYear = options.currentYear - options.yearsToKeep;
     if (!rows.empty() && !plan.purge) {
         plan.lastIssue = rows.back().issue;
-        plan.startYear = std::max(plan.lastIssue / 1000, kFirstYearForKeptHistory);
+        // The operator's data goes back to any year; the results pages begin with 2013.
+        plan.startYear = options.source == UpdateSource::Official
+                             ? plan.lastIssue / 1000
+                             : std::max(plan.lastIssue / 1000, kFirstYearForKeptHistory);
     }
     return plan;
 }
@@ -138,6 +141,7 @@ NewDraws readNewDraws(const UpdateOptions& options, const UpdatePlan& plan,
     reading.startYear = plan.startYear;
     reading.currentYear = plan.currentYear;
     reading.lastIssue = plan.lastIssue;
+    reading.anchorYear = plan.storedLastIssue ? plan.storedLastIssue / 1000 : plan.currentYear;
     reading.today = todayText(options);
     for (int attempt = 0;; ++attempt) {
         try {
@@ -174,6 +178,33 @@ void checkPurge(const UpdatePlan& plan, const NewDraws& found, const std::string
         throw FetchError(sourceName + "只列到第 " + std::to_string(found.draws.back().issue) +
                          " 期，而历史号码已到第 " + std::to_string(plan.storedLastIssue) +
                          " 期；删去过时的历史号码会丢失号码，所以没有进行，历史号码保持原样");
+    }
+    const int newestListedYear = found.draws.back().issue / 1000;
+    if (plan.currentYear > newestListedYear + 1) {
+        throw InputError(
+            "当前年份 " + std::to_string(plan.currentYear) + " 比" + sourceName +
+            "列出的最新一期（第 " + std::to_string(found.draws.back().issue) +
+            " 期）晚了不止一年，电脑的日期看来不对；按保留年数删除早期历史号码会算错年份，"
+            "所以没有进行，历史号码保持原样");
+    }
+}
+
+// Every stored draw of the kept years must come back with the same digits, or the purge would
+// lose or change a draw the user keeps.
+void checkKeptDraws(const HistorySnapshot& stored, const UpdatePlan& plan, const NewDraws& found,
+                    const std::string& sourceName) {
+    std::map<int32_t, Digits> listed;
+    for (const HistoryEntry& e : found.draws) listed.emplace(e.issue, e.digits);
+    for (const HistoryRow& row : stored) {
+        if (row.issue / 1000 < plan.startYear) continue;
+        const auto it = listed.find(row.issue);
+        if (it != listed.end() && it->second == row.digits()) continue;
+        const std::string gave =
+            it == listed.end() ? "没有列出这一期" : "列出的号码是 " + digitString(it->second);
+        throw FetchError(
+            "已存的第 " + std::to_string(row.issue) + " 期（" + digitString(row.digits()) + "）在" +
+            sourceName + "中对不上：" + gave +
+            "；删除早期历史后重新读入会丢失或改动这一期，所以没有进行，历史号码保持原样");
     }
 }
 
@@ -228,6 +259,50 @@ std::string gapMessage(int32_t gap, int32_t storedUpTo) {
 
 }  // namespace
 
+std::optional<PurgeProposal> proposePurge(const HistorySnapshot& rows,
+                                          const UpdateOptions& options) {
+    if (rows.empty()) return std::nullopt;
+    const int oldest = rows.front().issue / 1000;
+    if (options.currentYear - oldest <= options.yearsToKeep) return std::nullopt;
+    PurgeProposal p;
+    p.yearsToKeep = options.yearsToKeep;
+    p.firstYear = oldest;
+    p.keptFrom = options.currentYear - options.yearsToKeep;
+    p.lastYear = p.keptFrom - 1;
+    p.draws =
+        static_cast<std::size_t>(std::count_if(rows.begin(), rows.end(), [&](const HistoryRow& r) {
+            return r.issue / 1000 < p.keptFrom;
+        }));
+    return p;
+}
+
+namespace {
+// 5399 → "5,399", as the count reads in the question.
+std::string withThousands(std::size_t n) {
+    std::string digits = std::to_string(n);
+    for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) {
+        digits.insert(static_cast<std::size_t>(i), ",");
+    }
+    return digits;
+}
+
+std::string yearSpan(int first, int last) {
+    return first == last ? std::to_string(first)
+                         : std::to_string(first) + "–" + std::to_string(last);
+}
+}  // namespace
+
+std::string PurgeProposal::question() const {
+    return "按保留 " + std::to_string(yearsToKeep) + " 年的设置，更新将删除 " +
+           yearSpan(firstYear, lastYear) + " 年的 " + withThousands(draws) +
+           " 期历史号码，只保留 " + std::to_string(keptFrom) + " 年以后的号码。";
+}
+
+std::string PurgeProposal::keptNotice() const {
+    return yearSpan(firstYear, lastYear) + " 年的 " + withThousands(draws) +
+           " 期早于保留年数的历史号码已保留，没有删除";
+}
+
 std::string_view updateSourceKey(UpdateSource source) {
     return source == UpdateSource::Official ? "official" : "pages";
 }
@@ -269,6 +344,7 @@ std::string UpdateReport::summary() const {
     if (purged) {
         out += "（原有历史号码早于保留年数，已从 " + std::to_string(startYear) + " 年起重新读取）";
     }
+    if (purgeDeclined) out += "；" + purgeDeclined->keptNotice();
     if (!missing.empty()) {
         out += "；当年期数超过 365 的没有存入：" + listIssues(missing);
     }
@@ -300,7 +376,10 @@ UpdateReport runOnlineUpdate(HistoryStore& store, const UpdateOptions& options, 
                                        : hostOfUrl(options.baseUrl) + " 上的开奖结果页面";
 
     NewDraws found = readNewDraws(options, plan, fetch, progress);
-    if (plan.purge) checkPurge(plan, found, sourceName);
+    if (plan.purge) {
+        checkPurge(plan, found, sourceName);
+        checkKeptDraws(rows, plan, found, sourceName);
+    }
     if (found.gap && found.draws.empty()) {
         throw MissingDrawsError(gapMessage(*found.gap, 0), {*found.gap});
     }
@@ -315,6 +394,7 @@ UpdateReport runOnlineUpdate(HistoryStore& store, const UpdateOptions& options, 
     report.firstAdded = found.draws.empty() ? 0 : found.draws.front().issue;
     report.lastIssue = store.rows().empty() ? 0 : store.rows().back().issue;
     report.purged = plan.purge;
+    if (!plan.purge) report.purgeDeclined = proposePurge(rows, options);
     report.startYear = plan.startYear;
     report.missing = std::move(found.beyondTable);
     report.gap = found.gap;

@@ -48,7 +48,31 @@ struct UpdateOptions {
     std::string today;    // that date as YYYY-MM-DD, for messages; may be empty
     int segmentBase = 1;
     int maxRestarts = 3;  // how often an unreadable page may restart the pass
+    // The user agreed to delete the years before the years to keep (the window's "删除并更新",
+    // the command line's --years-to-keep). Without it an outdated history is kept whole and
+    // the update appends to it.
+    bool purgeAllowed = false;
 };
+
+// The purge an update would make of this history: every stored draw is deleted and the years
+// from `keptFrom` are read again, so the draws of the years before it are lost.
+struct PurgeProposal {
+    int yearsToKeep = 0;
+    int firstYear = 0;      // the oldest stored year
+    int lastYear = 0;       // the last year whose draws are lost
+    int keptFrom = 0;       // the year the kept history starts from
+    std::size_t draws = 0;  // stored draws of the years before keptFrom
+
+    // "按保留 6 年的设置，更新将删除 2004–2019 年的 5,399 期历史号码，只保留 2020 年以后的号码。"
+    std::string question() const;
+    // What an update that was not allowed to purge says it did instead.
+    std::string keptNotice() const;
+};
+
+// The purge the update would make with these options, none when the history is within the
+// years to keep (or empty). Reads only `rows`.
+std::optional<PurgeProposal> proposePurge(const HistorySnapshot& rows,
+                                          const UpdateOptions& options);
 
 struct UpdateReport {
     UpdateSource source = UpdateSource::Official;
@@ -56,6 +80,8 @@ struct UpdateReport {
     int32_t firstAdded = 0;
     int32_t lastIssue = 0;  // the last stored issue after the update, 0 for an empty history
     bool purged = false;
+    // The history is older than the years to keep but the purge was not allowed: it stays.
+    std::optional<PurgeProposal> purgeDeclined;
     int startYear = 0;
     // Issues a page listed with a sequence above 365; they get no row.
     std::vector<int32_t> missing;

@@ -1,9 +1,11 @@
 #include "analysis/backtest.h"
 
 #include <algorithm>
+#include <boost/math/distributions/binomial.hpp>
 #include <map>
 
 #include "analysis/chance.h"
+#include "analysis/exact_tests.h"
 #include "analysis/reference.h"
 #include "store/errors.h"
 
@@ -16,20 +18,30 @@ namespace {
 std::vector<int> actualValues(const HistoryRow& row, const TallySettings& t) {
     const CodeVector& codes = row.codes[static_cast<int>(t.resultKind)];
     std::vector<int> out;
-    for (int p = t.group ? 1 : t.resultPosition; p <= t.resultPosition; ++p) {
+    const CountedPositions counted = countedPositions(t);
+    for (int p = counted.first; p <= counted.last; ++p) {
         out.push_back(codes[static_cast<std::size_t>(p - 1)]);
     }
     return out;
 }
 
-void score(TargetResult& target, const std::vector<TallyRow>& tally, int top) {
+// Scores the pattern's ranking and, on the same trials, the ranking without a pattern.
+void score(TargetResult& target, const std::vector<TallyRow>& tally,
+           const std::vector<TallyRow>& baseline, int top) {
     for (const TallyRow& row : tally) target.ranking.push_back(row.value);
+    const auto inTop = [top](const std::vector<TallyRow>& rows, int value) {
+        for (int i = 0; i < top && i < static_cast<int>(rows.size()); ++i) {
+            if (rows[static_cast<std::size_t>(i)].value == value) return true;
+        }
+        return false;
+    };
     for (int value : target.actual) {
         const auto at = std::find(target.ranking.begin(), target.ranking.end(), value);
         const int rank =
             at == target.ranking.end() ? 0 : static_cast<int>(at - target.ranking.begin()) + 1;
         target.rank.push_back(rank);
         target.hit.push_back(rank >= 1 && rank <= top);
+        target.baselineHit.push_back(inTop(baseline, value));
     }
 }
 
@@ -58,14 +70,28 @@ std::pair<std::size_t, std::size_t> targetRows(const HistorySnapshot& rows,
 
 }  // namespace
 
-int listedOutcomes(CodeKind resultKind) {
-    return resultKind == CodeKind::Segment ? 5 : kValueCounts[static_cast<int>(resultKind)];
+std::string backtestVerdict(const BacktestSummary& s) {
+    if (s.unlisted > 0) return kMixedSegmentBaseVerdict;
+    if (!s.p || !s.pAdjusted) return kTooFewVerdict;
+    const std::string shown =
+        "（" + pValueText(*s.p) + "，" + correctionText(s.searches, *s.pAdjusted) + "）";
+    std::string baseline;
+    if (s.pBaseline) {
+        baseline = "；不看形态的排名命中 " + std::to_string(s.baselineHits) + " 次，两者相比 " +
+                   pValueText(*s.pBaseline);
+    }
+    if (*s.pAdjusted >= kSignificanceLevel) return "命中率与随机相符" + shown + baseline;
+    return (s.rate > s.chance ? "命中率显著高于随机" : "命中率显著低于随机") + shown + baseline;
 }
 
-BacktestSummary summarise(const std::vector<TargetResult>& targets, int outcomes, int top) {
+BacktestSummary summarise(const std::vector<TargetResult>& targets, int outcomes, int top,
+                          int searches) {
     BacktestSummary s;
+    s.searches = std::max(1, searches);
     std::map<int, YearSummary> years;
     int64_t rankSum = 0;
+    int64_t onlyPattern = 0;  // trials the pattern's ranking hit and the other missed
+    int64_t onlyBaseline = 0;
     for (const TargetResult& t : targets) {
         if (!t.answered()) {
             ++s.noAnswer;
@@ -85,6 +111,10 @@ BacktestSummary summarise(const std::vector<TargetResult>& targets, int outcomes
                 ++s.hits;
                 ++year.hits;
             }
+            const bool baseline = i < t.baselineHit.size() && t.baselineHit[i];
+            if (baseline) ++s.baselineHits;
+            if (t.hit[i] && !baseline) ++onlyPattern;
+            if (!t.hit[i] && baseline) ++onlyBaseline;
         }
     }
     for (const auto& [y, year] : years) s.byYear.push_back(year);
@@ -96,18 +126,20 @@ BacktestSummary summarise(const std::vector<TargetResult>& targets, int outcomes
         const Interval interval = wilsonInterval(s.hits, s.scored);
         s.low = interval.low;
         s.high = interval.high;
+        s.baselineRate = static_cast<double>(s.baselineHits) / static_cast<double>(s.scored);
+        s.pBaseline = mcnemarExact(onlyPattern, onlyBaseline);
     }
     // As for a tally: fewer than 5 hits expected by chance says nothing, and values counted
     // under another segment base cannot be judged at all.
     if (s.unlisted == 0 && static_cast<double>(s.scored) * s.chance >= kMinExpectedCount) {
-        s.p = binomialUpperTail(s.hits, s.scored, s.chance);
+        s.p = binomialTwoSided(s.hits, s.scored, s.chance);
+        s.pAdjusted = adjustedP(*s.p, s.searches);
     }
-    s.verdict = s.unlisted > 0 ? kMixedSegmentBaseVerdict : verdictForP(s.p, 1);
+    s.verdict = backtestVerdict(s);
     return s;
 }
 
-BacktestResult runBacktest(const HistorySnapshot& rows, const BacktestRequest& request,
-                           const BacktestProgress& progress) {
+void validateBacktestRequest(const HistorySnapshot& rows, const BacktestRequest& request) {
     SearchRequest check;
     check.settings = request.settings;
     check.tally = request.tally;
@@ -118,15 +150,27 @@ BacktestResult runBacktest(const HistorySnapshot& rows, const BacktestRequest& r
                          " 之间，而不是 " + std::to_string(request.top));
     }
     if (rows.empty()) throw InputError("历史号码为空，请先读入历史号码");
+    targetRows(rows, request, *defaultRangeStart(rows, request.settings));
+}
+
+BacktestResult runBacktest(const HistorySnapshot& rows, const BacktestRequest& request,
+                           const BacktestProgress& progress) {
+    validateBacktestRequest(rows, request);
+    const int outcomes = listedOutcomes(request.tally.resultKind);
     const int32_t start = *defaultRangeStart(rows, request.settings);
     const auto [begin, end] = targetRows(rows, request, start);
 
     const auto lag = static_cast<std::size_t>(lagDistance(request.settings));
     FollowingCounts counts(request.settings, request.tally, request.shape);
+    // Every eligible row of the range, pattern or not: the ranking without a pattern.
+    OutcomeCounters everyRow{};
+    int64_t everyRowCount = 0;
+    const int resultKind = static_cast<int>(request.tally.resultKind);
+    const int64_t perRow = countedPositions(request.tally).count();
     BacktestResult result;
     result.outcomes = outcomes;
     std::size_t reached = 0;  // rows with an issue up to the one before the target
-    std::size_t added = lag;  // the next row that may enter the range
+    std::size_t added = firstEligibleRow(request.settings);  // the next row that may enter
     for (std::size_t t = begin; t < end; ++t) {
         TargetResult target;
         target.issue = rows[t].issue;
@@ -140,14 +184,16 @@ BacktestResult runBacktest(const HistorySnapshot& rows, const BacktestRequest& r
             target.reference = referenceRow.codes[static_cast<int>(request.settings.kind)];
             target.referenceIssue = referenceRow.issue;
             for (; added < reached; ++added) {
-                if (rows[added].issue >= start) counts.add(rows[added], rows[added - lag]);
+                if (rows[added].issue < start) continue;
+                counts.add(rows[added], rows[added - lag]);
+                countOutcomes(request.tally, rows[added].codes[resultKind], everyRow);
+                ++everyRowCount;
             }
             const FollowingCounts::Counts c = counts.query(*target.reference);
             target.hits = c.hits;
             if (target.answered()) {
-                const int64_t total =
-                    c.hits * (request.tally.group ? request.tally.resultPosition : 1);
-                score(target, tallyRows(c.counters, total, request.tally), request.top);
+                score(target, tallyRows(c.counters, c.hits * perRow, request.tally),
+                      tallyRows(everyRow, everyRowCount * perRow, request.tally), request.top);
             }
         }
         result.targets.push_back(std::move(target));
@@ -156,8 +202,35 @@ BacktestResult runBacktest(const HistorySnapshot& rows, const BacktestRequest& r
             break;
         }
     }
-    result.summary = summarise(result.targets, outcomes, request.top);
+    result.summary = summarise(result.targets, outcomes, request.top, request.searches);
     return result;
+}
+
+std::vector<RatePoint> cumulativeRate(const BacktestResult& result) {
+    std::vector<RatePoint> points;
+    int64_t trials = 0;
+    int64_t hits = 0;
+    for (const TargetResult& t : result.targets) {
+        if (!t.answered()) continue;
+        for (std::size_t i = 0; i < t.rank.size(); ++i) {
+            if (t.rank[i] == 0) continue;
+            ++trials;
+            if (t.hit[i]) ++hits;
+        }
+        if (trials == 0) continue;
+        points.push_back({trials, static_cast<double>(hits) / static_cast<double>(trials), 0, 0});
+    }
+    if (points.empty()) return points;
+    const double p0 = result.summary.chance;
+    const double tail = kSignificanceLevel / 2 / static_cast<double>(points.size());
+    for (RatePoint& point : points) {
+        const auto n = static_cast<double>(point.trials);
+        // Outward rounding keeps the band at least as wide as the level asks.
+        const boost::math::binomial_distribution<double> dist(n, p0);
+        point.low = boost::math::quantile(dist, tail) / n;
+        point.high = boost::math::quantile(boost::math::complement(dist, tail)) / n;
+    }
+    return points;
 }
 
 }  // namespace arrange5

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "analysis/memory_search.h"
+#include "analysis/search_rules.h"
 
 namespace arrange5 {
 
@@ -22,6 +23,7 @@ struct BacktestRequest {
     std::optional<int32_t> firstTarget;  // default: every issue after the default range start
     std::optional<int32_t> lastTarget;   // default: the last issue
     int top = 1;                         // m: a hit is the actual outcome among the first m
+    int searches = 1;                    // N of the study, for the correction
 };
 
 struct TargetResult {
@@ -33,6 +35,7 @@ struct TargetResult {
     std::vector<int> actual;   // T's value at the result position, or positions 1..P (组选)
     std::vector<int> rank;     // each actual value's place in the ranking, 0 when not listed
     std::vector<bool> hit;
+    std::vector<bool> baselineHit;  // the same trials ranked by every row of the range
 
     bool answered() const { return hits > 0; }
 };
@@ -50,11 +53,20 @@ struct BacktestSummary {
     double chance = 0;  // m × the chance rate of one outcome
     double low = 0;     // 95 % Wilson interval of the rate
     double high = 0;
-    std::optional<double> p;  // P(X ≥ hits) under chance; none when the sample is too small
+    // The exact binomial test against the chance rate, two-sided; none when the sample is
+    // too small.
+    std::optional<double> p;
+    int searches = 1;  // N: distinct settings of this study, this one included
+    std::optional<double> pAdjusted;
     double meanRank = 0;
     double chanceMeanRank = 0;  // (outcomes + 1) / 2
     int64_t noAnswer = 0;       // targets whose search found nothing
     int64_t unlisted = 0;       // actual values outside the listed outcomes (other segment base)
+    // The ranking without a pattern (every eligible row before the target, top m) on the
+    // same trials, and the exact McNemar p over the trials where exactly one of the two hit.
+    int64_t baselineHits = 0;
+    double baselineRate = 0;
+    std::optional<double> pBaseline;
     std::vector<YearSummary> byYear;
     std::string verdict;
 };
@@ -75,10 +87,27 @@ using BacktestProgress = std::function<bool(std::size_t done, std::size_t total)
 BacktestResult runBacktest(const HistorySnapshot& rows, const BacktestRequest& request,
                            const BacktestProgress& progress = {});
 
-// The summary of the given targets (also of a cancelled run's part).
-BacktestSummary summarise(const std::vector<TargetResult>& targets, int outcomes, int top);
+// The refusals of runBacktest alone, before anything is run or counted.
+void validateBacktestRequest(const HistorySnapshot& rows, const BacktestRequest& request);
 
-// How many outcomes the tally lists for a result kind: 10, 2, 2, or 5 segments.
-int listedOutcomes(CodeKind resultKind);
+// The summary of the given targets (also of a cancelled run's part), corrected for the
+// `searches` settings of the study.
+BacktestSummary summarise(const std::vector<TargetResult>& targets, int outcomes, int top,
+                          int searches = 1);
+
+// The verdict line: the direction when the rate differs from chance after the correction.
+std::string backtestVerdict(const BacktestSummary& s);
+
+// One point of the verification chart: after `trials` scored trials, the cumulative hit
+// rate and the band in which a run of pure chance stays at every plotted point together
+// with probability at least 95 % (the exact binomial range at each point at level
+// 1 − 0.05 / points, Bonferroni's bound).
+struct RatePoint {
+    int64_t trials = 0;
+    double rate = 0;
+    double low = 0;
+    double high = 0;
+};
+std::vector<RatePoint> cumulativeRate(const BacktestResult& result);
 
 }  // namespace arrange5

@@ -2,9 +2,11 @@
 
 #include <boost/math/distributions/binomial.hpp>
 #include <boost/math/distributions/chi_squared.hpp>
+#include <boost/math/distributions/normal.hpp>
 #include <charconv>
 #include <cmath>
 #include <stdexcept>
+#include <string>
 
 namespace arrange5 {
 
@@ -53,27 +55,51 @@ std::optional<double> chiSquarePValue(double chi2, int df) {
 std::string formatPValue(double p) {
     // to_chars ignores the locale, so the window shows a decimal point under any language.
     char buffer[32];
-    const auto [end, ec] =
-        std::to_chars(buffer, buffer + sizeof buffer, p, std::chars_format::general, 2);
-    if (ec != std::errc()) return {};
-    return std::string(buffer, end);
-}
-
-std::string verdictForP(std::optional<double> p, int searchesRun) {
-    if (!p) return kTooFewVerdict;
-    const int n = std::max(1, searchesRun);
-    const std::string shown = formatPValue(*p);
-    if (*p >= kSignificanceLevel) return "与随机相符（p = " + shown + "）";
-    if (*p >= kSignificanceLevel / n) {
-        return "可能偏离随机（p = " + shown + "），但本次已检索 " + std::to_string(n) +
-               " 次，偶然也会出现这样的结果";
+    const bool below = p < kSignificanceLevel;
+    for (int digits = 2; digits <= 17; ++digits) {
+        const auto [end, ec] =
+            std::to_chars(buffer, buffer + sizeof buffer, p, std::chars_format::general, digits);
+        if (ec != std::errc()) return {};
+        double rounded = 0;
+        std::from_chars(buffer, end, rounded);
+        // A shown value on the other side of 0.05 would contradict the verdict beside it.
+        if ((rounded < kSignificanceLevel) == below) return std::string(buffer, end);
     }
-    return "偏离随机（p = " + shown + "，已按本次 " + std::to_string(n) + " 次检索校正）";
+    return {};
 }
 
-ChanceTest testAgainstChance(const std::vector<TallyRow>& tally, int64_t total, double p0,
-                             int searchesRun) {
+std::string pValueText(double p) {
+    if (p < 0.0001) return "p < 0.0001";
+    if (p > 0.99) return "p > 0.99";
+    return "p = " + formatPValue(p);
+}
+
+double adjustedP(double p, int tests) {
+    return std::min(1.0, std::max(1, tests) * p);
+}
+
+std::string correctionText(int searches, double adjusted) {
+    if (searches <= 1) return "未作多次检索校正";
+    return "已按 " + std::to_string(searches) + " 次检索校正：" + pValueText(adjusted);
+}
+
+std::string chanceVerdict(std::optional<double> p) {
+    if (!p) return kTooFewVerdict;
+    if (*p < kSignificanceLevel) {
+        return kUniformDiffers + "（" + pValueText(*p) + "）；" + kUniformCaveat;
+    }
+    return kUniformAgrees + "（" + pValueText(*p) + "）";
+}
+
+double twoSidedZ(double alpha) {
+    const boost::math::normal_distribution<double> normal;
+    return boost::math::quantile(boost::math::complement(normal, alpha / 2));
+}
+
+ChanceTest testAgainstChance(const std::vector<TallyRow>& tally, int64_t total, double p0) {
     ChanceTest test;
+    const double jointZ =
+        twoSidedZ(kSignificanceLevel / static_cast<double>(std::max<std::size_t>(1, tally.size())));
     test.total = total;
     test.chance = p0;
     test.df = static_cast<int>(tally.size()) - 1;
@@ -88,6 +114,7 @@ ChanceTest testAgainstChance(const std::vector<TallyRow>& tally, int64_t total, 
         out.share = total > 0 ? static_cast<double>(row.count) / static_cast<double>(total) : 0.0;
         out.chance = p0;
         out.interval = wilsonInterval(row.count, total);
+        out.joint = wilsonInterval(row.count, total, jointZ);
         test.rows.push_back(std::move(out));
         listed += row.count;
         if (expected > 0) {
@@ -105,13 +132,13 @@ ChanceTest testAgainstChance(const std::vector<TallyRow>& tally, int64_t total, 
     } else {
         test.p = chiSquarePValue(test.chi2, test.df);
         test.status = test.p ? ChanceStatus::Compared : ChanceStatus::TooFewValues;
-        test.verdict = verdictForP(test.p, searchesRun);
+        test.verdict = chanceVerdict(test.p);
     }
     return test;
 }
 
-ChanceTest testAgainstChance(const SearchResult& result, CodeKind kind, int searchesRun) {
-    ChanceTest test = testAgainstChance(result.tally, result.total, chanceRate(kind), searchesRun);
+ChanceTest testAgainstChance(const SearchResult& result, CodeKind kind) {
+    ChanceTest test = testAgainstChance(result.tally, result.total, chanceRate(kind));
     if (test.status == ChanceStatus::UnlistedValues && kind == CodeKind::Segment) {
         test.status = ChanceStatus::MixedSegmentBases;
         test.verdict = kMixedSegmentBaseVerdict;

@@ -35,19 +35,32 @@ double binomialUpperTail(int64_t hits, int64_t n, double p0);
 // arguments name no distribution (df < 1, chi2 negative or not finite).
 std::optional<double> chiSquarePValue(double chi2, int df);
 
-// p with two significant digits, trailing zeros dropped: "0.15", "0.012", "0.0003", "1.2e-09".
+// p with two significant digits, trailing zeros dropped: "0.15", "0.012", "0.0003", "1.2e-09";
+// more digits where two would carry it across 0.05 (0.049588 is "0.0496", not "0.05").
 std::string formatPValue(double p);
 
+// p as a reader meets it in a verdict: "p = 0.0496"; below 0.0001 "p < 0.0001"; above 0.99
+// "p > 0.99".
+std::string pValueText(double p);
+
+// The Bonferroni correction for N tests: min(1, N × p).
+double adjustedP(double p, int tests);
+
+// What a verdict adds about the correction for N searches: "未作多次检索校正" for N = 1,
+// else "已按 N 次检索校正：p = …" with the adjusted p.
+std::string correctionText(int searches, double adjusted);
+
 inline const std::string kTooFewVerdict = "样本太少，无法与随机比较";
+inline const std::string kUniformDiffers = "过去的统计与均匀随机有差别";
+inline const std::string kUniformCaveat = "这不一定与所选形态有关，也不预示下一期";
+inline const std::string kUniformAgrees = "与均匀随机相符";
 inline const std::string kMixedSegmentBaseVerdict =
-    "历史号码中的段数混有两种段数参数（0~4 与 1~5）算出的值，无法与随机比较；"
-    "用“删除到选定期”选定最后一期重建历史，即按当前段数参数重新计算";
+    "统计中有按另一种段数参数算出的段数，无法与随机比较；请先按当前分段方式重算";
 inline const std::string kUnlistedValuesVerdict = "统计中有不属于所列结果的值，无法与随机比较";
 
-// The verdict line for a p-value after `searchesRun` searches (N, at least 1): at or above
-// 0.05 it agrees with chance; between 0.05/N and 0.05 it may be chance among N tries; below
-// 0.05/N it departs from chance even after that correction. No p: too few values.
-std::string verdictForP(std::optional<double> p, int searchesRun);
+// The chance test describes the tally only: a difference from a uniform draw may come from
+// the history as a whole, whatever the pattern. No p: too few values.
+std::string chanceVerdict(std::optional<double> p);
 
 enum class ChanceStatus {
     Compared,          // p is given
@@ -65,6 +78,7 @@ struct ChanceRow {
     double share = 0.0;  // count / total, 0 with no total
     double chance = 0.0;
     Interval interval;
+    Interval joint;  // at 1 − 0.05 / K over the K listed outcomes: all hold together
 };
 
 // A tally compared with a fair draw by Pearson's goodness of fit over the listed outcomes.
@@ -79,12 +93,14 @@ struct ChanceTest {
     std::vector<ChanceRow> rows;  // in the tally's order
 };
 
+// The normal quantile of a two-sided interval at level 1 − alpha.
+double twoSidedZ(double alpha);
+
 // Every listed outcome has chance p0; `total` is the tally's T (the values counted).
-ChanceTest testAgainstChance(const std::vector<TallyRow>& tally, int64_t total, double p0,
-                             int searchesRun = 1);
+ChanceTest testAgainstChance(const std::vector<TallyRow>& tally, int64_t total, double p0);
 
 // The same for a search's tally of result kind `kind`; for segments unlisted values mean
 // the history mixes the two segment bases, and the verdict says how to recompute them.
-ChanceTest testAgainstChance(const SearchResult& result, CodeKind kind, int searchesRun = 1);
+ChanceTest testAgainstChance(const SearchResult& result, CodeKind kind);
 
 }  // namespace arrange5

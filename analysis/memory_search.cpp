@@ -4,7 +4,7 @@
 #include <bit>
 
 #include "analysis/match_columns.h"
-#include "analysis/tally.h"
+#include "analysis/search_rules.h"
 #include "store/errors.h"
 #include "store/limits.h"
 
@@ -65,21 +65,19 @@ bool implies(bool freePositions, Requirement strong, Requirement weak) {
     return merged(freePositions, strong, weak) == strong;
 }
 
-// The requirement of one set of positions; false when a value lies outside the kind (自由位
-// skips its statement while still counting it, 固定位 finds no row holding it: no hit).
-bool requirementOf(const SearchSettings& s, const ReferenceValues& ref, uint32_t mask,
-                   Requirement& out) {
-    out = s.freePositions ? 0 : mask;
+// A demand packed as a requirement.
+Requirement requirementOf(bool freePositions, const Demand& d) {
+    Requirement out = 0;
     for (int p = 0; p < 5; ++p) {
-        if (!((mask >> p) & 1u)) continue;
-        if (!valueInKindRange(s.kind, ref[p])) return false;
-        if (s.freePositions) {
-            out += 1u << (kFreeFieldBits * ref[p]);
-        } else {
-            out |= fixedValueBits(p, ref[p]);
-        }
+        const auto at = static_cast<std::size_t>(p);
+        if (!d.positions[at]) continue;
+        out |= freePositions ? 0u : (1u << p) | fixedValueBits(p, d.fixed[at]);
     }
-    return true;
+    if (!freePositions) return out;
+    for (int v = 0; v < 10; ++v) {
+        out |= static_cast<uint32_t>(d.counts[static_cast<std::size_t>(v)]) << (kFreeFieldBits * v);
+    }
+    return out;
 }
 
 uint32_t maskOf(const std::array<bool, 5>& positions) {
@@ -104,36 +102,14 @@ std::vector<Requirement> withoutImplied(bool freePositions, std::vector<Requirem
     return out;
 }
 
-// Straight counting counts the result position, group counting positions 1..P; a stored
-// value no derivation produces is listed but not counted.
-template <typename Counter>
-void countOutcomes(const TallySettings& t, const CodeVector& own, Counter& counters) {
-    const int first = t.group ? 1 : t.resultPosition;
-    for (int p = first; p <= t.resultPosition; ++p) {
-        const int v = own[static_cast<std::size_t>(p - 1)];
-        if (v >= 0 && v < valueCount(t.resultKind)) ++counters[static_cast<std::size_t>(v)];
-    }
-}
-
-int countedPositions(const TallySettings& t) {
-    return t.group ? t.resultPosition : 1;
-}
-
 }  // namespace
 
 std::vector<Requirement> searchRequirements(const SearchSettings& settings,
                                             const ReferenceValues& reference,
                                             const SearchShape& shape) {
     std::vector<Requirement> out;
-    Requirement r = 0;
-    if (!shape.combination) {
-        if (requirementOf(settings, reference, maskOf(shape.positions), r)) out.push_back(r);
-        return out;
-    }
-    for (const auto& combo : positionCombinations(shape.k)) {
-        uint32_t mask = 0;
-        for (int p : combo) mask |= 1u << (p - 1);
-        if (requirementOf(settings, reference, mask, r)) out.push_back(r);
+    for (const Demand& d : searchDemands(settings, reference, shape)) {
+        out.push_back(requirementOf(settings.freePositions, d));
     }
     return out;
 }
@@ -150,48 +126,29 @@ bool meets(const SearchSettings& settings, Requirement requirement, const CodeVe
     return fixedKeyOf(requirement & 31u, matched, settings.kind, key) && key == requirement;
 }
 
-std::vector<TallyRow> tallyRows(const std::array<int64_t, 10>& counters, int64_t total,
-                                const TallySettings& tally) {
-    // Segments are listed under the current base only.
-    const bool segment = tally.resultKind == CodeKind::Segment;
-    const int firstOutcome = segment ? tally.segmentBase : 0;
-    const int outcomes = segment ? 5 : valueCount(tally.resultKind);
-    std::vector<TallyRow> rows;
-    for (int v = firstOutcome; v < firstOutcome + outcomes; ++v) {
-        TallyRow t;
-        t.value = v;
-        t.outcome = outcomeName(tally.resultKind, v);
-        t.count = counters[static_cast<std::size_t>(v)];
-        t.percent = formatPercent(t.count, total);
-        rows.push_back(std::move(t));
-    }
-    // Ascending outcomes already, so a stable sort keeps equal counts by outcome.
-    std::stable_sort(rows.begin(), rows.end(),
-                     [](const TallyRow& a, const TallyRow& b) { return a.count > b.count; });
-    for (std::size_t i = 0; i < rows.size(); ++i) rows[i].rank = static_cast<int>(i + 1);
-    return rows;
-}
-
 SearchResult memorySearch(const HistorySnapshot& rows, const SearchRequest& request,
                           const SearchShape& shape) {
     validateSearchRequest(request);
     const SearchSettings& s = request.settings;
     const auto lag = static_cast<std::size_t>(lagDistance(s));
+    const std::size_t firstRow = firstEligibleRow(s);
     const auto reqs =
         withoutImplied(s.freePositions, searchRequirements(s, request.reference, shape));
     const int resultKind = static_cast<int>(request.tally.resultKind);
 
     SearchResult result;
     result.earlierMode = !s.previousIssue;
-    std::array<int64_t, 10> counters{};
-    // A row without a draw at the matched distance is never a hit.
-    for (std::size_t r = lag; r < rows.size(); ++r) {
+    OutcomeCounters counters{};
+    OutcomeCounters rest{};
+    for (std::size_t r = firstRow; r < rows.size(); ++r) {
         const HistoryRow& row = rows[r];
         if (row.issue < request.from || row.issue > request.to) continue;
         const HistoryRow& matched = rows[r - lag];
         const CodeVector& codes = matched.codes[static_cast<int>(s.kind)];
         if (!std::any_of(reqs.begin(), reqs.end(),
                          [&](Requirement q) { return meets(s, q, codes); })) {
+            ++result.restRows;
+            countOutcomes(request.tally, row.codes[resultKind], rest);
             continue;
         }
         Hit hit;
@@ -201,8 +158,10 @@ SearchResult memorySearch(const HistorySnapshot& rows, const SearchRequest& requ
         countOutcomes(request.tally, row.codes[resultKind], counters);
         result.hits.push_back(std::move(hit));
     }
-    result.total = countedPositions(request.tally) * static_cast<int64_t>(result.hits.size());
-    result.tally = tallyRows(counters, result.total, request.tally);
+    const int64_t perRow = countedPositions(request.tally).count();
+    result.total = perRow * static_cast<int64_t>(result.hits.size());
+    result.restTotal = perRow * result.restRows;
+    result.tally = tallyRows(counters, rest, result.total, request.tally);
     return result;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/search.h"
+#include "analysis/search_rules.h"
 #include "store/history_row.h"
 
 namespace arrange5 {
@@ -14,17 +15,6 @@ namespace arrange5 {
 // the same hits, tally and total as 检索 and 组合检索 but without touching the database.
 // The window's searches keep the SQL path and its working columns; this serves the
 // walk-forward verification, which asks the same question thousands of times.
-
-// What a search asks of the matched draw: the single search's ticked positions, or every
-// k-combination of the five positions (the combination search; k outside 1..5 asks nothing).
-struct SearchShape {
-    bool combination = false;
-    std::array<bool, 5> positions{};  // single search
-    int k = 0;                        // combination search
-
-    static SearchShape single(const std::array<bool, 5>& ticked) { return {false, ticked, 0}; }
-    static SearchShape combined(int k) { return {true, {}, k}; }
-};
 
 SearchResult memorySearch(const HistorySnapshot& rows, const SearchRequest& request,
                           const SearchShape& shape);
@@ -41,11 +31,6 @@ std::vector<Requirement> searchRequirements(const SearchSettings& settings,
                                             const SearchShape& shape);
 
 bool meets(const SearchSettings& settings, Requirement requirement, const CodeVector& matched);
-
-// The tally grid for the given outcome counters (indexed by value) and total: every listed
-// outcome (segments under the current base), count descending, equal counts by outcome.
-std::vector<TallyRow> tallyRows(const std::array<int64_t, 10>& counters, int64_t total,
-                                const TallySettings& tally);
 
 // Hits and outcome counters among the rows added so far, for any reference: the walk-forward
 // verification adds one row per target and asks once, instead of searching the whole range

@@ -10,6 +10,7 @@
 
 #include "analysis/match_columns.h"
 #include "analysis/reference.h"
+#include "analysis/search_rules.h"
 #include "analysis/tally.h"
 #include "analysis/working_memo.h"
 #include "analysis/working_update.h"
@@ -108,7 +109,7 @@ class SearchUpdate {
     // value 0 must not select them; the issue of the first row that qualifies decides.
     std::string drawGuard(SQLite::Database& db) {
         SQLite::Statement q(db, "SELECT SQQH FROM Lishi ORDER BY SQQH LIMIT 1 OFFSET ?");
-        q.bind(1, lagDistance(s_));
+        q.bind(1, static_cast<int64_t>(firstEligibleRow(s_)));
         if (!q.executeStep()) {
             rowGuard_ = "0";
             return "0";
@@ -167,45 +168,43 @@ std::vector<std::string> singleSearchTerms(SearchUpdate& u, const SearchRequest&
     return terms;
 }
 
-struct CombinationTerms {
-    std::vector<std::string> increments;  // what the combination adds to intTh
-    std::string hit;                      // its whole condition; empty when it cannot hit
-};
-
-// 自由位: every statement of a combination tests the final count of its value (two 5s in
-// the combination: both test 2X5); a position whose value lies outside the kind removes
-// the combination.
-CombinationTerms combinationTerms(SearchUpdate& u, const SearchRequest& request,
-                                  const std::vector<int>& combo) {
+// The increments of one combination's statements to intTh. 自由位: every statement tests the
+// final count of its value (two 5s in the combination: both test 2X5); a position whose
+// value lies outside the kind has no statement.
+std::vector<std::string> combinationIncrements(SearchUpdate& u, const SearchRequest& request,
+                                               const std::vector<int>& combo) {
     const SearchSettings& s = request.settings;
-    CombinationTerms out;
-    std::set<std::string> distinct;
-    bool possible = true;
-    if (s.freePositions) {
-        std::vector<int> counters(static_cast<std::size_t>(kValueCounts[static_cast<int>(s.kind)]));
-        for (int p : combo) {
-            const int v = request.reference[p - 1];
-            if (valueInKindRange(s.kind, v)) ++counters[static_cast<std::size_t>(v)];
-        }
-        for (int p : combo) {
-            const int v = request.reference[p - 1];
-            if (!valueInKindRange(s.kind, v)) {
-                possible = false;
-                continue;
-            }
-            const std::string term = u.freeCondition(counters[static_cast<std::size_t>(v)], v);
-            out.increments.push_back(term);
-            distinct.insert(term);
-        }
-    } else {
-        for (int p : combo) {
-            const std::string term = u.fixedCondition(p, request.reference[p - 1]);
-            out.increments.push_back(term);
-            distinct.insert(term);
+    std::vector<std::string> out;
+    if (!s.freePositions) {
+        for (int p : combo) out.push_back(u.fixedCondition(p, request.reference[p - 1]));
+        return out;
+    }
+    std::vector<int> counters(static_cast<std::size_t>(kValueCounts[static_cast<int>(s.kind)]));
+    for (int p : combo) {
+        const int v = request.reference[p - 1];
+        if (valueInKindRange(s.kind, v)) ++counters[static_cast<std::size_t>(v)];
+    }
+    for (int p : combo) {
+        const int v = request.reference[p - 1];
+        if (valueInKindRange(s.kind, v)) {
+            out.push_back(u.freeCondition(counters[static_cast<std::size_t>(v)], v));
         }
     }
-    if (possible) out.hit = concat({"(", joined({distinct.begin(), distinct.end()}, " AND "), ")"});
     return out;
+}
+
+// What one demand of the search rules asks of the matched draw, as a condition.
+std::string demandCondition(SearchUpdate& u, const SearchSettings& s, const Demand& d) {
+    std::vector<std::string> terms;
+    for (int i = 0; i < 10 && s.freePositions; ++i) {
+        const int count = d.counts[static_cast<std::size_t>(i)];
+        if (count > 0) terms.push_back(u.freeCondition(count, i));
+    }
+    for (int p = 1; p <= 5 && !s.freePositions; ++p) {
+        const auto at = static_cast<std::size_t>(p - 1);
+        if (d.positions[at]) terms.push_back(u.fixedCondition(p, d.fixed[at]));
+    }
+    return terms.empty() ? "1" : concat({"(", joined(terms, " AND "), ")"});
 }
 
 // One write that holds the lock from its start, so that what the memo knows about the
@@ -262,10 +261,15 @@ SearchResult runSingleSearch(HistoryStore& store, const SearchRequest& request) 
         const std::vector<std::string> terms = singleSearchTerms(u, request, positions);
         u.assign("intTh", terms.empty() ? "0" : u.guarded(joined(terms, " + ")));
         written = u.run(db, known);
+        // intTh counts the ticked positions whose statement matched; the rules decide
+        // whether the ticked reference can be met at all.
+        const bool possible = !searchDemands(request.settings, request.reference,
+                                             SearchShape::single(request.positions))
+                                   .empty();
+        const std::string hit =
+            possible ? concat({"intTh = ", std::to_string(positions.size())}) : "0";
         SearchResult result;
-        tallyHits(db, request,
-                  concat({"intTh = ", std::to_string(positions.size()), " AND ", u.rowHasDraw()}),
-                  result);
+        tallyHits(db, request, concat({hit, " AND ", u.rowHasDraw()}), u.rowHasDraw(), result);
         return result;
     });
 }
@@ -277,22 +281,22 @@ SearchResult runCombinationSearch(HistoryStore& store, const SearchRequest& requ
     return inTransaction(store, [&](SQLite::Database& db, const auto& known, auto& written) {
         SearchUpdate u(db, s);
         u.copyLagColumns({1, 2, 3, 4, 5});
+        // A row is a hit when its matched draw meets any combination's demand.
         std::set<std::string> hits;
-        for (const auto& combo : combos) {
-            const CombinationTerms terms = combinationTerms(u, request, combo);
-            if (!terms.hit.empty()) hits.insert(terms.hit);
+        for (const Demand& d : searchDemands(s, request.reference, SearchShape::combined(k))) {
+            hits.insert(demandCondition(u, s, d));
         }
         if (s.freePositions) u.assign("txtHisP6", u.matchedString());
         u.assign("bolOk",
                  hits.empty() ? "0" : u.guarded(joined({hits.begin(), hits.end()}, " OR ")));
         // intTh keeps the counts of the last combination; with none it is left alone.
         if (!combos.empty()) {
-            const auto increments = combinationTerms(u, request, combos.back()).increments;
+            const auto increments = combinationIncrements(u, request, combos.back());
             u.assign("intTh", increments.empty() ? "0" : u.guarded(joined(increments, " + ")));
         }
         written = u.run(db, known);
         SearchResult result;
-        tallyHits(db, request, "bolOk <> 0", result);
+        tallyHits(db, request, "bolOk <> 0", u.rowHasDraw(), result);
         return result;
     });
 }

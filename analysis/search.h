@@ -40,14 +40,19 @@ struct TallyRow {
     int value = 0;
     std::string outcome;  // 大/小, 单/双 or the number
     int64_t count = 0;
-    std::string percent;  // "25.000%", empty when there are no hits
+    std::string percent;    // "25.000%", empty when there are no hits
+    int64_t restCount = 0;  // the same outcome among the rest of the range
 };
 
 struct SearchResult {
     std::vector<Hit> hits;        // in issue order
     std::vector<TallyRow> tally;  // most frequent first, equal counts by outcome ascending
     int64_t total = 0;            // (last − first + 1) × hits
-    bool earlierMode = false;     // column 6 header: 前期开奖 instead of 上期开奖
+    // The rest: rows of the range that could have been hits (a draw at the matched distance
+    // before them) but are not; their outcomes are counted as the hits' are.
+    int64_t restRows = 0;
+    int64_t restTotal = 0;
+    bool earlierMode = false;  // column 6 header: 前期开奖 instead of 上期开奖
 };
 
 // Throws InputError for the settings the searches refuse (SQL and in memory alike).

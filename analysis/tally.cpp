@@ -2,7 +2,10 @@
 
 #include <SQLiteCpp/Statement.h>
 
+#include <array>
 #include <vector>
+
+#include "analysis/search_rules.h"
 
 namespace arrange5 {
 
@@ -25,25 +28,29 @@ std::string formatPercent(int64_t count, int64_t total) {
     return out;
 }
 
-void tallyHits(SQLite::Database& db, const SearchRequest& request, const std::string& hitCondition,
-               SearchResult& result) {
-    const TallySettings& tally = request.tally;
-    const CodeKind kind = tally.resultKind;
-    const std::string suffix(kindSuffix(kind));
-    const int first = tally.group ? 1 : tally.resultPosition;
-    const int last = tally.resultPosition;
+namespace {
 
-    result.earlierMode = !request.settings.previousIssue;
+// The codes of the result kind at positions 1..5 and the matched draw, for the rows of the
+// range that satisfy `condition`, in issue order.
+std::string rangeQuery(const SearchRequest& request, const std::string& condition) {
     const std::string matched = request.settings.previousIssue ? "txtHisLst" : "txtHisPreLst";
     std::string select = "SELECT SQQH";
-    for (int i = 1; i <= 5; ++i) select += ", " + codeColumn(i, kind);
-    select += ", " + matched + " FROM Lishi WHERE SQQH >= ? AND SQQH <= ? AND " + hitCondition +
+    for (int i = 1; i <= 5; ++i) select += ", " + codeColumn(i, request.tally.resultKind);
+    select += ", " + matched + " FROM Lishi WHERE SQQH >= ? AND SQQH <= ? AND " + condition +
               " ORDER BY SQQH";
+    return select;
+}
 
-    const int valueCount = kValueCounts.at(static_cast<int>(kind));
-    std::vector<int64_t> counters(static_cast<std::size_t>(valueCount), 0);
+}  // namespace
+
+void tallyHits(SQLite::Database& db, const SearchRequest& request, const std::string& hitCondition,
+               const std::string& eligibleCondition, SearchResult& result) {
+    const TallySettings& tally = request.tally;
+    result.earlierMode = !request.settings.previousIssue;
+
+    OutcomeCounters counters{};
     result.hits.clear();
-    SQLite::Statement hits(db, select);
+    SQLite::Statement hits(db, rangeQuery(request, hitCondition));
     hits.bind(1, request.from);
     hits.bind(2, request.to);
     while (hits.executeStep()) {
@@ -53,41 +60,39 @@ void tallyHits(SQLite::Database& db, const SearchRequest& request, const std::st
             hit.values[i] = static_cast<int16_t>(hits.getColumn(1 + i).getInt());
         }
         hit.matched = hits.getColumn(6).getString();
-        for (int i = first; i <= last; ++i) {
-            const int v = hit.values[i - 1];
-            // A stored value no derivation produces is listed but not counted.
-            if (v >= 0 && v < valueCount) ++counters[static_cast<std::size_t>(v)];
-        }
+        countOutcomes(tally, hit.values, counters);
         result.hits.push_back(std::move(hit));
     }
-    result.total =
-        static_cast<int64_t>(last - first + 1) * static_cast<int64_t>(result.hits.size());
 
-    // Segments are listed under the current base only; rows stored under the other base
-    // still count towards the total.
-    const int firstOutcome = kind == CodeKind::Segment ? tally.segmentBase : 0;
-    const int outcomes = kind == CodeKind::Segment ? 5 : valueCount;
+    OutcomeCounters rest{};
+    result.restRows = 0;
+    SQLite::Statement others(
+        db, rangeQuery(request,
+                       "(" + eligibleCondition + ") AND NOT COALESCE((" + hitCondition + "), 0)"));
+    others.bind(1, request.from);
+    others.bind(2, request.to);
+    std::array<int, 5> values{};
+    while (others.executeStep()) {
+        for (int i = 0; i < 5; ++i) values[i] = others.getColumn(1 + i).getInt();
+        countOutcomes(tally, values, rest);
+        ++result.restRows;
+    }
+
+    const int64_t perRow = countedPositions(tally).count();
+    result.total = perRow * static_cast<int64_t>(result.hits.size());
+    result.restTotal = perRow * result.restRows;
+
+    // Carcu holds the listed outcomes (segments under the current base); rows stored under
+    // the other base still count towards the total.
     db.exec("DELETE FROM Carcu");
     SQLite::Statement insert(db, "INSERT INTO Carcu (Nmb, Count) VALUES (?, ?)");
-    for (int v = firstOutcome; v < firstOutcome + outcomes; ++v) {
+    for (int v : listedValues(tally)) {
         insert.bind(1, v);
         insert.bind(2, counters[static_cast<std::size_t>(v)]);
         insert.exec();
         insert.reset();
     }
-
-    result.tally.clear();
-    SQLite::Statement read(db, "SELECT Nmb, Count FROM Carcu ORDER BY Count DESC, Nmb ASC");
-    int rank = 0;
-    while (read.executeStep()) {
-        TallyRow row;
-        row.rank = ++rank;
-        row.value = read.getColumn(0).getInt();
-        row.outcome = outcomeName(kind, row.value);
-        row.count = read.getColumn(1).getInt64();
-        row.percent = formatPercent(row.count, result.total);
-        result.tally.push_back(std::move(row));
-    }
+    result.tally = tallyRows(counters, rest, result.total, tally);
 }
 
 }  // namespace arrange5

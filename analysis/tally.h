@@ -14,10 +14,10 @@ namespace arrange5 {
 std::string formatPercent(int64_t count, int64_t total);
 
 // Tally and display: lists the rows of [from, to] that satisfy `hitCondition` (an SQL
-// condition over Lishi built from integers only) in issue order, counts their outcomes,
-// rewrites Carcu and reads it back in the tally grid's order. Runs inside the caller's
-// transaction.
+// condition over Lishi built from integers only) in issue order, counts their outcomes and
+// those of the rest (rows meeting `eligibleCondition` but not the hit condition), rewrites
+// Carcu and fills the tally grid. Runs inside the caller's transaction.
 void tallyHits(SQLite::Database& db, const SearchRequest& request, const std::string& hitCondition,
-               SearchResult& result);
+               const std::string& eligibleCondition, SearchResult& result);
 
 }  // namespace arrange5

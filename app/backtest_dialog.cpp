@@ -19,10 +19,11 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QValueAxis>
-#include <cmath>
 
 #include "acquire/spreadsheet_export.h"
 #include "analysis/reference.h"
+#include "analysis/segment_bases.h"
+#include "analysis/study_log.h"
 #include "app/dialogs.h"
 #include "store/errors.h"
 
@@ -185,6 +186,10 @@ void BacktestDialog::start() {
     try {
         request.firstTarget = parseIssueField(firstTarget_->text().toStdString(), "目标期的起期");
         request.lastTarget = parseIssueField(lastTarget_->text().toStdString(), "目标期的止期");
+        // Counted before the run, which the count corrects; a refused request is left out.
+        validateBacktestRequest(input_.rows, request);
+        requireSegmentBase(storedSegmentBases(input_.rows), request.settings, request.tally);
+        request.searches = StudyLog(input_.dataFolder).record(backtestSettingText(request));
     } catch (const Error& e) {
         reportError(QString::fromStdString(e.what()));
         return;
@@ -253,7 +258,7 @@ void BacktestDialog::showResult(BacktestResult result) {
     const BacktestSummary& s = result_.summary;
     QString text = QStringLiteral(
                        "%1 个目标期，计分 %2 次，命中 %3 次，命中率 %4%（随机 %5%，95% 区间 "
-                       "%6%–%7%），平均排名 %8（随机 %9），无答案 %10 期。%11")
+                       "%6%–%7%），平均排名 %8（随机 %9），无答案 %10 期。%11。%12")
                        .arg(result_.targets.size())
                        .arg(s.scored)
                        .arg(s.hits)
@@ -264,18 +269,20 @@ void BacktestDialog::showResult(BacktestResult result) {
                        .arg(s.meanRank, 0, 'f', 2)
                        .arg(s.chanceMeanRank, 0, 'f', 1)
                        .arg(s.noAnswer)
-                       .arg(QString::fromStdString(s.verdict));
+                       .arg(QString::fromStdString(s.verdict))
+                       .arg(QStringLiteral("本次研究已检索 %1 种设置").arg(s.searches));
     if (result_.cancelled) text = QStringLiteral("已取消，以下只含已验证的目标期。") + text;
     summary_->setText(text);
     progress_->setValue(progress_->maximum());
     fillChart();
 }
 
-// The cumulative hit rate over the scored trials, the chance rate, and the band in which
-// 95 % of runs of pure chance would lie after as many trials.
+// The cumulative hit rate over the scored trials, the chance rate, and the band in which a
+// run of pure chance stays at every point together, as analysis/backtest computed them.
 void BacktestDialog::fillChart() {
     auto* chart = new QChart;
-    chart->setTitle(QStringLiteral("累计命中率与随机"));
+    chart->setTitle(QStringLiteral(
+        "累计命中率与随机<br>纯随机时整条曲线留在带内的<br>把握至少 95%（Bonferroni）"));
     auto* rate = new QLineSeries;
     rate->setName(QStringLiteral("累计命中率"));
     auto* chance = new QLineSeries;
@@ -283,25 +290,17 @@ void BacktestDialog::fillChart() {
     auto* upper = new QLineSeries;
     auto* lower = new QLineSeries;
     const double p0 = result_.summary.chance;
-    int64_t trials = 0;
-    int64_t hits = 0;
-    for (const TargetResult& t : result_.targets) {
-        if (!t.answered()) continue;
-        for (std::size_t i = 0; i < t.rank.size(); ++i) {
-            if (t.rank[i] == 0) continue;
-            ++trials;
-            if (t.hit[i]) ++hits;
-        }
-        if (trials == 0) continue;
-        const double x = static_cast<double>(trials);
-        rate->append(x, 100.0 * static_cast<double>(hits) / x);
+    for (const RatePoint& point : cumulativeRate(result_)) {
+        const auto x = static_cast<double>(point.trials);
+        rate->append(x, 100.0 * point.rate);
         chance->append(x, 100.0 * p0);
-        const double half = 1.959964 * std::sqrt(p0 * (1 - p0) / x);
-        upper->append(x, 100.0 * std::min(1.0, p0 + half));
-        lower->append(x, 100.0 * std::max(0.0, p0 - half));
+        upper->append(x, 100.0 * point.high);
+        lower->append(x, 100.0 * point.low);
     }
     auto* band = new QAreaSeries(upper, lower);
-    band->setName(QStringLiteral("随机的 95% 范围"));
+    // The legend sits below the plot; the title says how the band holds.
+    band->setName(QStringLiteral("同时 95% 范围"));
+    chart->legend()->setAlignment(Qt::AlignBottom);
     band->setColor(QColor(120, 160, 220, 70));
     band->setBorderColor(QColor(120, 160, 220, 120));
     chart->addSeries(band);

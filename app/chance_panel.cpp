@@ -19,7 +19,10 @@ namespace arrange5 {
 
 namespace {
 
-const QString kNoSearch = QStringLiteral("检索之后，这里说明统计结果与随机相比如何");
+const QString kNoSearch =
+    QStringLiteral("检索之后，这里说明命中各期与其余各期、与均匀随机相比如何");
+// The pattern test's line and the chance test's line, each wrapped once at most.
+constexpr int kVerdictLines = 4;
 
 // Half the width of a whisker's caps, in category units (a bar is 0.75 wide).
 constexpr double kCapHalfWidth = 0.12;
@@ -33,17 +36,21 @@ ChancePanel::ChancePanel(QWidget* parent) : QWidget(parent) {
     verdict_ = new QLabel(kNoSearch);
     verdict_->setObjectName("ChanceVerdict");
     verdict_->setWordWrap(true);
-    // Room for two lines whatever it says, so that the grids around it keep their place when
-    // a one-line verdict replaces the two-line note shown before the first search.
-    verdict_->setMinimumHeight(2 * verdict_->fontMetrics().lineSpacing());
+    // Room for both verdicts whatever they say, so that the grids around it keep their place
+    // when the first search replaces the note.
+    verdict_->setMinimumHeight(kVerdictLines * verdict_->fontMetrics().lineSpacing());
     verdict_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     verdict_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(verdict_);
     button_ = new QPushButton(QStringLiteral("与随机比较图(&B)"));
     button_->setObjectName("ChanceChartButton");
     button_->setToolTip(
-        QStringLiteral("每个结果的百分比、随机时应有的比例，以及 95% 区间（须线）"));
+        QStringLiteral("每个结果的百分比、随机时应有的比例，以及联合 95% 区间（须线）"));
     layout->addWidget(button_);
+    // Shown in the window's status bar, which the window owns.
+    study_ = new QLabel(this);
+    study_->setObjectName("StudyCount");
+    study_->setToolTip(QStringLiteral("校正多次检索所用的 N；“设置 → 开始新的研究”归零"));
 
     // The chart gets a window of its own: the tally frame is too narrow to read one in.
     window_ = new QDialog(this);
@@ -73,11 +80,27 @@ void ChancePanel::clear() {
     rebuildChart(none, test);
 }
 
-void ChancePanel::showTally(const SearchResult& result, const ChanceTest& test) {
-    verdict_->setText(QStringLiteral("与随机比较：") + QString::fromStdString(test.verdict));
-    verdict_->setToolTip(
-        QStringLiteral("χ² = %1，自由度 %2").arg(test.chi2, 0, 'f', 2).arg(test.df));
+void ChancePanel::showTally(const SearchResult& result, const ChanceTest& test,
+                            const PatternTest& pattern) {
+    // Each verdict names what it compared with, so the two lines need no captions.
+    verdict_->setText(QString::fromStdString(pattern.verdict) + QStringLiteral("\n") +
+                      QString::fromStdString(test.verdict));
+    verdict_->setToolTip(QStringLiteral("与其余各期：%1，χ² = %2，自由度 %3\n与均匀随机：χ² = "
+                                        "%4，自由度 %5")
+                             .arg(QString::fromStdString(pattern.method))
+                             .arg(pattern.chi2, 0, 'f', 2)
+                             .arg(pattern.df)
+                             .arg(test.chi2, 0, 'f', 2)
+                             .arg(test.df));
     rebuildChart(result, test);
+}
+
+void ChancePanel::prependNote(const QString& note) {
+    verdict_->setText(note + QStringLiteral("\n") + verdict_->text());
+}
+
+void ChancePanel::showStudyCount(std::size_t settings) {
+    study_->setText(QStringLiteral("本次研究已检索 %1 种设置").arg(settings));
 }
 
 void ChancePanel::rebuildChart(const SearchResult& result, const ChanceTest& test) {
@@ -102,7 +125,7 @@ void ChancePanel::rebuildChart(const SearchResult& result, const ChanceTest& tes
     for (const auto& row : test.rows) {
         *shares << row.share * 100.0;
         outcomes << QString::fromStdString(row.outcome);
-        top = std::max(top, row.interval.high);
+        top = std::max(top, row.joint.high);
     }
     auto* bars = new QBarSeries;
     bars->append(shares);
@@ -149,11 +172,15 @@ void ChancePanel::rebuildChart(const SearchResult& result, const ChanceTest& tes
     const QPen whiskerPen(QColor(30, 30, 30), 1.5);
     for (std::size_t i = 0; i < test.rows.size(); ++i) {
         const double at = static_cast<double>(i);
-        const double low = test.rows[i].interval.low * 100.0;
-        const double high = test.rows[i].interval.high * 100.0;
+        const double low = test.rows[i].joint.low * 100.0;
+        const double high = test.rows[i].joint.high * 100.0;
         // One series per whisker: a line series cannot leave gaps between its points.
         auto* whisker = new QLineSeries;
-        whisker->setName(QStringLiteral("95% 区间"));
+        whisker->setName(
+            QStringLiteral("联合 95% 区间（%1 个结果同时成立，各为 %2%）")
+                .arg(test.rows.size())
+                .arg(100.0 * (1.0 - kSignificanceLevel / static_cast<double>(test.rows.size())), 0,
+                     'g', 4));
         whisker->setPen(whiskerPen);
         whisker->append(at - kCapHalfWidth, low);
         whisker->append(at + kCapHalfWidth, low);

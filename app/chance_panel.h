@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include "analysis/chance.h"
+#include "analysis/pattern_test.h"
 #include "analysis/search.h"
 
 class QChart;
@@ -13,22 +14,28 @@ class QPushButton;
 
 namespace arrange5 {
 
-// Beside the tally: one line saying how the tally compares with a fair draw, and a button
-// that opens a chart of it (a bar per outcome with its percentage, a line at the chance rate,
-// each bar's 95 % interval as a whisker). Both follow every search. The panel only shows
-// what analysis/chance computed.
+// Beside the tally: the verdict of the pattern test (the hits against the rest of the range)
+// and of the chance test, and a button that opens a chart (a bar per outcome with its
+// percentage, a line at the chance rate, each bar's joint interval as a whisker). Both
+// follow every search. The panel also holds the study count shown in the status bar. It
+// only shows what analysis/ computed.
 class ChancePanel : public QWidget {
     Q_OBJECT
 
   public:
     explicit ChancePanel(QWidget* parent = nullptr);
 
-    // Shows the comparison of the search just run; `test` comes from testAgainstChance.
-    void showTally(const SearchResult& result, const ChanceTest& test);
+    // Shows the comparisons of the search just run.
+    void showTally(const SearchResult& result, const ChanceTest& test, const PatternTest& pattern);
+    // "本次研究已检索 N 种设置".
+    void showStudyCount(std::size_t settings);
+    // A line above the verdicts that qualifies them (a reference value no draw can hold).
+    void prependNote(const QString& note);
     // Back to the state before any search.
     void clear();
 
     QLabel* verdictLabel() const { return verdict_; }
+    QLabel* studyLabel() const { return study_; }
     QPushButton* chartButton() const { return button_; }
     // The chart's own view; shown in a window of its own by the button.
     QChartView* chartView() const { return view_; }
@@ -38,6 +45,7 @@ class ChancePanel : public QWidget {
     void rebuildChart(const SearchResult& result, const ChanceTest& test);
 
     QLabel* verdict_;
+    QLabel* study_;
     QPushButton* button_;
     QDialog* window_;
     QChartView* view_;

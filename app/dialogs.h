@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <optional>
 
@@ -16,6 +17,10 @@ class Dialogs {
 
     // OK / Cancel with the question icon; true for OK.
     virtual bool confirm(QWidget* parent, const QString& title, const QString& text) = 0;
+    // A question with the given buttons, the question icon, `defaultButton` taking Enter and
+    // `escapeButton` taking Escape and the close box; returns the index of the button chosen.
+    virtual int choose(QWidget* parent, const QString& title, const QString& text,
+                       const QStringList& buttons, int defaultButton, int escapeButton) = 0;
     // A message with an OK button and the warning icon.
     virtual void inform(QWidget* parent, const QString& title, const QString& text) = 0;
     // A message with an OK button and no icon (the prompt boxes' "输入有误").
@@ -40,6 +45,8 @@ class Dialogs {
 class DesktopDialogs : public Dialogs {
   public:
     bool confirm(QWidget* parent, const QString& title, const QString& text) override;
+    int choose(QWidget* parent, const QString& title, const QString& text,
+               const QStringList& buttons, int defaultButton, int escapeButton) override;
     void inform(QWidget* parent, const QString& title, const QString& text) override;
     void notice(QWidget* parent, const QString& title, const QString& text) override;
     void showDetails(QWidget* parent, const QString& title, const QString& text,

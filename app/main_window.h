@@ -177,7 +177,19 @@ class MainWindow : public QMainWindow {
     std::optional<SearchRequest> searchRequest();
     std::array<bool, 5> tickedPositions() const;
     int selectedTab() const;
-    void showSearchResult(const SearchResult& result);
+    void noteImpossibleReference(const SearchRequest& request);
+    void showSearchResult(const SearchResult& result, const std::string& setting);
+    // The study count (main_window_backtest.cpp): counts a setting searched or verified and
+    // returns N; a count that cannot be stored is reported and counted beside the stored ones.
+    int countInStudy(const std::string& setting);
+    void showStudyCount();
+    void startNewStudy();
+    // Segment codes of another base: a segment-kind search is refused and the window offers
+    // to recompute them (main_window_backtest.cpp). True when the search may run.
+    bool segmentBaseReady(const SearchRequest& request);
+    bool offerRecode(const QString& reason);
+    void recodeSegmentsNow();
+    void segmentBaseChanged();
 
     // 滚动验证 on the current settings (main_window_backtest.cpp).
     void openBacktest();
@@ -194,6 +206,7 @@ class MainWindow : public QMainWindow {
     void exportHistoryText();
     void checkHistoryRows();
     void onlineUpdate();
+    bool askPurgeConsent(UpdateOptions& options);
     // Runs `change` (a cut or drop giving an optional ReplaceReport) under the busy pointer;
     // the history is shown again after it, whether it did its work or failed part way.
     template <typename Change>
@@ -282,9 +295,7 @@ class MainWindow : public QMainWindow {
     QPushButton* backtestButton_ = nullptr;     // 滚动验证
     QPushButton* trendButton_ = nullptr;        // 走势图
     ChancePanel* chancePanel_ = nullptr;        // under MSFlexGrid3
-    // Searches run since start: the N the chance verdict corrects for; the last comparison
-    // goes into Jieguo.xlsx beside the tally.
-    int searchesRun_ = 0;
+    // The last comparison with chance goes into Jieguo.xlsx beside the tally.
     std::optional<ChanceTest> lastChance_;
     QToolButton* detailsButton_ = nullptr;  // StatusDetails, beside the status line
     QString statusDetails_;

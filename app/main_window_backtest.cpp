@@ -3,8 +3,14 @@
 #include <QRadioButton>
 #include <QStringList>
 
+#include "analysis/segment_bases.h"
+#include "analysis/study_log.h"
 #include "app/backtest_dialog.h"
+#include "app/busy_cursor.h"
+#include "app/chance_panel.h"
+#include "app/dialogs.h"
 #include "app/main_window.h"
+#include "store/errors.h"
 
 namespace arrange5 {
 
@@ -51,7 +57,99 @@ void MainWindow::openBacktest() {
     // Modeless: the verification runs in its own thread while the window stays usable.
     auto* dialog = new BacktestDialog(std::move(input), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
+    // A verification counts towards the study.
+    connect(dialog, &BacktestDialog::finished, this, &MainWindow::showStudyCount);
     dialog->show();
+}
+
+// ---- the study count ----
+
+int MainWindow::countInStudy(const std::string& setting) {
+    StudyLog log(context_.dataFolder);
+    int searches = 1;
+    try {
+        searches = log.record(setting);
+    } catch (const Error& e) {
+        // Not stored, yet tried: the correction still counts it beside what was stored.
+        searches = static_cast<int>(log.count()) + 1;
+        reportError(QString::fromStdString(e.what()));
+    }
+    showStudyCount();
+    return searches;
+}
+
+void MainWindow::showStudyCount() {
+    chancePanel_->showStudyCount(StudyLog(context_.dataFolder).count());
+}
+
+void MainWindow::startNewStudy() {
+    const StudyLog log(context_.dataFolder);
+    const QString text =
+        QStringLiteral(
+            "本次研究已检索或验证 %1 种设置。开始新的研究会把这个数目归零：此后的 p "
+            "值只按新研究中的检索次数校正。\n\n只有当你换了一个新的问题、不再沿用"
+            "之前检索得到的想法时，才应开始新的研究。历史号码不受影响。")
+            .arg(log.count());
+    if (!context_.dialogs->confirm(this, QStringLiteral("开始新的研究"), text)) return;
+    try {
+        StudyLog(context_.dataFolder).reset();
+    } catch (const Error& e) {
+        reportError(QString::fromStdString(e.what()));
+    }
+    showStudyCount();
+}
+
+// ---- segment bases ----
+
+bool MainWindow::segmentBaseReady(const SearchRequest& request) {
+    try {
+        requireSegmentBase(*store_, request);
+        return true;
+    } catch (const SegmentBaseError& e) {
+        return offerRecode(QString::fromStdString(e.what()));
+    } catch (const Error& e) {
+        reportError(QString::fromStdString(e.what()));
+        return false;
+    }
+}
+
+bool MainWindow::offerRecode(const QString& reason) {
+    const QString question =
+        reason +
+        QStringLiteral("\n\n现在按当前分段方式（段数参数 %1）重算所有历史号码的段数吗？")
+            .arg(settings_->segmentBase == 0 ? QStringLiteral("0~4") : QStringLiteral("1~5"));
+    if (!context_.dialogs->confirm(this, QStringLiteral("按当前分段方式重算"), question)) {
+        return false;
+    }
+    recodeSegmentsNow();
+    return true;
+}
+
+void MainWindow::recodeSegmentsNow() {
+    if (!requireStore()) return;
+    try {
+        BusyCursor busy;
+        const int64_t rows = recodeSegments(*store_, settings_->segmentBase);
+        historyChanged();
+        showStatus(QStringLiteral("已按当前分段方式重算 %1 期的段数").arg(rows));
+    } catch (const Error& e) {
+        reportError(QString::fromStdString(e.what()));
+    }
+}
+
+void MainWindow::segmentBaseChanged() {
+    if (!store_) return;
+    try {
+        SearchSettings segments;
+        segments.kind = CodeKind::Segment;
+        TallySettings tally;
+        tally.segmentBase = settings_->segmentBase;
+        requireSegmentBase(storedSegmentBases(*store_), segments, tally);
+    } catch (const SegmentBaseError& e) {
+        offerRecode(QString::fromStdString(e.what()));
+    } catch (const Error& e) {
+        reportError(QString::fromStdString(e.what()));
+    }
 }
 
 }  // namespace arrange5

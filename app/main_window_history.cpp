@@ -205,6 +205,7 @@ void MainWindow::onlineUpdate() {
     options.currentYear = QDate::currentDate().year();
     options.today = QDate::currentDate().toString("yyyy-MM-dd").toStdString();
     options.segmentBase = settings_->segmentBase;
+    if (!askPurgeConsent(options)) return;
     const PageFetcher fetch =
         context_.fetcher ? context_.fetcher : makeUpdateFetcher(options.source);
 
@@ -243,6 +244,20 @@ void MainWindow::onlineUpdate() {
         progress.close();
         reportError(QString::fromStdString(e.what()));
     }
+}
+
+// An update would delete the years before the years to keep: the user decides, and keeping
+// everything is what Enter and Escape do. False when the user cancelled the update.
+bool MainWindow::askPurgeConsent(UpdateOptions& options) {
+    const auto proposal = proposePurge(store_->rows(), options);
+    if (!proposal) return true;
+    const int choice = context_.dialogs->choose(
+        this, QStringLiteral("删除早期历史"), QString::fromStdString(proposal->question()),
+        {QStringLiteral("保留全部并更新"), QStringLiteral("删除并更新"), QStringLiteral("取消")}, 0,
+        0);
+    if (choice == 2) return false;
+    options.purgeAllowed = choice == 1;
+    return true;
 }
 
 // ---- deletions and export ----

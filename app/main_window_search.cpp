@@ -6,8 +6,12 @@
 #include <QTableView>
 
 #include "acquire/maintenance.h"
+#include "analysis/memory_search.h"
+#include "analysis/pattern_test.h"
 #include "analysis/reference.h"
 #include "analysis/search_request.h"
+#include "analysis/search_rules.h"
+#include "analysis/study_log.h"
 #include "app/busy_cursor.h"
 #include "app/chance_panel.h"
 #include "app/grid_columns.h"
@@ -206,7 +210,9 @@ void MainWindow::lagFieldLeft() {
 void MainWindow::combinedFieldLeft() {
     bool ok = false;
     const int k = combinedBox_->currentText().trimmed().toShort(&ok);
-    if (!ok) {
+    // A combination of k positions exists for k = 1..5 only; any other number would search
+    // nothing.
+    if (!ok || k < 1 || k > limits::kPositions) {
         combinedBox_->setEditText(combinedText_);
         return;
     }
@@ -263,28 +269,49 @@ std::optional<SearchRequest> MainWindow::searchRequest() {
 }
 
 void MainWindow::runSearch() {
-    const auto request = searchRequest();
+    auto request = searchRequest();
+    if (!request) return;
+    if (!segmentBaseReady(*request)) return;
+    // A recomputation changed the reference the window shows.
+    request = searchRequest();
     if (!request) return;
     try {
         BusyCursor busy;
-        showSearchResult(runSingleSearch(*store_, *request));
+        showSearchResult(runSingleSearch(*store_, *request),
+                         searchSettingText(*request, SearchShape::single(request->positions)));
+        noteImpossibleReference(*request);
     } catch (const Error& e) {
         reportError(QString::fromStdString(e.what()));
     }
 }
 
 void MainWindow::runCombinationSearch() {
-    const auto request = searchRequest();
+    auto request = searchRequest();
+    if (!request) return;
+    if (!segmentBaseReady(*request)) return;
+    request = searchRequest();
     if (!request) return;
     try {
         BusyCursor busy;
-        showSearchResult(arrange5::runCombinationSearch(*store_, *request, settings_->combined));
+        showSearchResult(arrange5::runCombinationSearch(*store_, *request, settings_->combined),
+                         searchSettingText(*request, SearchShape::combined(settings_->combined)));
+        noteImpossibleReference(*request);
     } catch (const Error& e) {
         reportError(QString::fromStdString(e.what()));
     }
 }
 
-void MainWindow::showSearchResult(const SearchResult& result) {
+// Values typed into 手动输入号 are searched as they stand, but one that its kind cannot hold
+// finds nothing, and the verdict line says why.
+void MainWindow::noteImpossibleReference(const SearchRequest& request) {
+    if (selectedTab() != kManualTab) return;
+    if (const auto why =
+            impossibleReference(request.settings.kind, request.reference, settings_->segmentBase)) {
+        chancePanel_->prependNote(QString::fromStdString(*why));
+    }
+}
+
+void MainWindow::showSearchResult(const SearchResult& result, const std::string& setting) {
     hitsModel_->setHeader(hitsHeader(result.earlierMode));
     std::vector<QStringList> hits;
     hits.reserve(result.hits.size());
@@ -303,8 +330,8 @@ void MainWindow::showSearchResult(const SearchResult& result) {
                          QString::number(row.count), QString::fromStdString(row.percent)});
     }
     tallyModel_->setRows(std::move(tally));
-    lastChance_ = testAgainstChance(result, tallySettings().resultKind, ++searchesRun_);
-    chancePanel_->showTally(result, *lastChance_);
+    lastChance_ = testAgainstChance(result, tallySettings().resultKind);
+    chancePanel_->showTally(result, *lastChance_, testAgainstRest(result, countInStudy(setting)));
     // A new result opens at its first rows, wherever the last one was scrolled to.
     hitsGrid_->scrollToTop();
     tallyGrid_->scrollToTop();

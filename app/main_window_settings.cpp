@@ -22,6 +22,7 @@ const QString kYearsWarning = QStringLiteral(
 void MainWindow::chooseSegmentBase(int base) {
     settings_.set(&WindowSettings::segmentBase, base);
     for (int b : {0, 1}) segmentBaseItems_[b]->setChecked(b == base);
+    segmentBaseChanged();
 }
 
 void MainWindow::chooseUpdateSource(UpdateSource source) {

@@ -6,9 +6,12 @@
 #include "acquire/history_digest.h"
 #include "analysis/backtest.h"
 #include "analysis/reference.h"
+#include "analysis/segment_bases.h"
+#include "analysis/study_log.h"
 #include "cli/cli_context.h"
 #include "cli/search_options.h"
 #include "store/errors.h"
+#include "store/limits.h"
 
 namespace arrange5::cli {
 
@@ -69,6 +72,10 @@ nlohmann::ordered_json summaryJson(const BacktestSummary& s) {
     out["low"] = s.low;
     out["high"] = s.high;
     out["p"] = s.p ? nlohmann::ordered_json(*s.p) : nullptr;
+    out["searches"] = s.searches;
+    out["p_adjusted"] = s.pAdjusted ? nlohmann::ordered_json(*s.pAdjusted) : nullptr;
+    out["baseline"] = {{"hits", s.baselineHits}, {"rate", s.baselineRate}};
+    out["p_baseline"] = s.pBaseline ? nlohmann::ordered_json(*s.pBaseline) : nullptr;
     out["mean_rank"] = s.meanRank;
     out["chance_mean_rank"] = s.chanceMeanRank;
     out["no_answer"] = s.noAnswer;
@@ -85,6 +92,9 @@ void runCommand(CliContext& ctx, const BacktestOptions& o, bool combination) {
     refuseFixedReference(o.search);
     BacktestRequest request;
     if (!o.targets.empty()) parseTargets(o.targets, request);
+    // The verification walks every row: the store is opened with its reading cursor before
+    // the search options open it without one.
+    const HistorySnapshot& rows = ctx.readingStore().rows();
     // The search options are read exactly as search and combo read them.
     const SearchRequest search = buildRequest(ctx, o.search);
     request.settings = search.settings;
@@ -92,7 +102,12 @@ void runCommand(CliContext& ctx, const BacktestOptions& o, bool combination) {
     request.shape =
         combination ? SearchShape::combined(o.search.k) : SearchShape::single(search.positions);
     request.top = o.top;
-    const HistorySnapshot& rows = ctx.readingStore().rows();
+    StudyLog study(ctx.dataFolder());
+    // Counted before the run, which the count corrects; a refused request tested nothing
+    // and is left out.
+    validateBacktestRequest(rows, request);
+    requireSegmentBase(storedSegmentBases(rows), request.settings, request.tally);
+    request.searches = study.record(backtestSettingText(request));
     const BacktestResult result = runBacktest(rows, request);
 
     // Written target by target: the whole document for every issue is large.
@@ -125,7 +140,9 @@ void addBacktestCommands(CLI::App& app, CliContext& ctx) {
 
     auto combination = std::make_shared<BacktestOptions>();
     auto* combo = backtest->add_subcommand("combo", "按组合检索逐期验证");
-    combo->add_option("--k", combination->search.k, "组合位数")->required();
+    combo->add_option("--k", combination->search.k, "组合位数（1 到 5）")
+        ->required()
+        ->check(CLI::Range(1, limits::kPositions));
     addOptions(combo, *combination, false);
     combo->callback([&ctx, combination] { runCommand(ctx, *combination, true); });
 }

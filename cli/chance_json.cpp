@@ -1,21 +1,38 @@
 #include "cli/chance_json.h"
 
 #include "analysis/chance.h"
+#include "analysis/pattern_test.h"
 
 namespace arrange5::cli {
 
-void addChanceFields(nlohmann::ordered_json& out, const SearchResult& result, CodeKind kind) {
-    const ChanceTest test = testAgainstChance(result, kind, 1);
+namespace {
+
+nlohmann::ordered_json orNull(const std::optional<double>& value) {
+    return value ? nlohmann::ordered_json(*value) : nullptr;
+}
+
+}  // namespace
+
+void addChanceFields(nlohmann::ordered_json& out, const SearchResult& result, CodeKind kind,
+                     int searches) {
+    const ChanceTest test = testAgainstChance(result, kind);
     auto& tally = out["tally"];
     for (std::size_t i = 0; i < test.rows.size() && i < tally.size(); ++i) {
         tally[i]["chance"] = test.rows[i].chance;
         tally[i]["low"] = test.rows[i].interval.low;
         tally[i]["high"] = test.rows[i].interval.high;
+        tally[i]["low_joint"] = test.rows[i].joint.low;
+        tally[i]["high_joint"] = test.rows[i].joint.high;
+        tally[i]["rest_count"] = result.tally[i].restCount;
     }
-    out["test"] = {{"chi2", test.chi2},
-                   {"df", test.df},
-                   {"p", test.p ? nlohmann::ordered_json(*test.p) : nullptr},
-                   {"verdict", test.verdict}};
+    out["test"] = {
+        {"chi2", test.chi2}, {"df", test.df}, {"p", orNull(test.p)}, {"verdict", test.verdict}};
+    const PatternTest pattern = testAgainstRest(result, searches);
+    out["pattern_test"] = {
+        {"chi2", pattern.chi2},         {"df", pattern.df},
+        {"p", orNull(pattern.p)},       {"method", pattern.method},
+        {"searches", pattern.searches}, {"p_adjusted", orNull(pattern.pAdjusted)},
+        {"verdict", pattern.verdict}};
 }
 
 }  // namespace arrange5::cli

@@ -6,10 +6,12 @@
 
 namespace arrange5::cli {
 
-// Puts the comparison with chance into a search's JSON object: "chance", "low" and "high"
-// into each row of its "tally" (the rows of `result.tally`, in the same order) and "test"
-// {chi2, df, p or null, verdict} into the object. The command line runs one search, so the
-// verdict counts one.
-void addChanceFields(nlohmann::ordered_json& out, const SearchResult& result, CodeKind kind);
+// Puts the statistics of a search into its JSON object: "chance", "low", "high",
+// "low_joint", "high_joint" and "rest_count" into each row of its "tally" (the rows of
+// `result.tally`, in the same order); "test" {chi2, df, p or null, verdict} against the
+// chance rate and "pattern_test" {chi2, df, p, method, searches, p_adjusted, verdict}
+// against the rest of the range into the object. `searches` is N of the study.
+void addChanceFields(nlohmann::ordered_json& out, const SearchResult& result, CodeKind kind,
+                     int searches);
 
 }  // namespace arrange5::cli

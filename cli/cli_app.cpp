@@ -95,6 +95,7 @@ int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     addUpdateCommand(app, ctx);
     addSearchCommands(app, ctx);
     addBacktestCommands(app, ctx);
+    addStudyCommand(app, ctx);
     addTrendCommand(app, ctx);
     try {
         app.parse(argc, argv);

@@ -55,6 +55,7 @@ void addUpdateCommand(CLI::App& app, CliContext& ctx);        // update
 void addSearchCommands(CLI::App& app, CliContext& ctx);       // search, combo
 void addCheckCommand(CLI::App& app, CliContext& ctx);         // check
 void addBacktestCommands(CLI::App& app, CliContext& ctx);     // backtest search|combo
+void addStudyCommand(CLI::App& app, CliContext& ctx);         // study [--reset], recode
 void addTrendCommand(CLI::App& app, CliContext& ctx);         // trend
 
 // Parses the arguments and runs one command. Returns the exit status: 0 on success,

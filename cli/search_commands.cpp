@@ -10,6 +10,9 @@
 #include "analysis/reference.h"
 #include "analysis/search.h"
 #include "analysis/search_request.h"
+#include "analysis/search_rules.h"
+#include "analysis/segment_bases.h"
+#include "analysis/study_log.h"
 #include "cli/chance_json.h"
 #include "cli/cli_context.h"
 #include "cli/search_options.h"
@@ -60,6 +63,8 @@ std::array<bool, 5> parsePositions(const std::string& text) {
         if (!p || *p < 1 || *p > limits::kPositions) {
             throw InputError("--positions：“" + std::string(item) + "”不是 1 到 5 的位置");
         }
+        if (chosen[*p - 1])
+            throw InputError("--positions：位置 " + std::string(item) + " 给了两次");
         chosen[*p - 1] = true;
     }
     return chosen;
@@ -108,6 +113,9 @@ SearchRequest buildRequest(CliContext& ctx, const SearchOptions& o) {
     } else if (!o.reference.empty()) {
         in.source = ReferenceSource::Typed;
         in.typed = parseReference(o.reference);
+        if (const auto why = impossibleReference(in.settings.kind, in.typed, ctx.segmentBase)) {
+            throw InputError("--ref：" + *why);
+        }
     }
     const RowsNeeded need = rowsNeeded(in);
     return buildSearchRequest(ctx.searchStore().readEnds(need.count, need.upTo), in);
@@ -143,11 +151,14 @@ void writeMembers(std::ostream& out, const ordered_json& object, bool& first) {
 
 // One JSON object, written as it goes: a document of a hundred thousand hits would cost
 // more than the search that found them. The bytes are those of one compact dump.
-void printResult(CliContext& ctx, const SearchRequest& request, const SearchResult& result) {
+void printResult(CliContext& ctx, const SearchRequest& request, const SearchShape& shape,
+                 const SearchResult& result) {
     const ordered_json head = {
         {"reference", request.reference}, {"from", request.from}, {"to", request.to}};
     ordered_json tail = tallyJson(result);
-    addChanceFields(tail, result, request.tally.resultKind);
+    // Counted once the search has run: a refused one tested nothing.
+    const int searches = StudyLog(ctx.dataFolder()).record(searchSettingText(request, shape));
+    addChanceFields(tail, result, request.tally.resultKind, searches);
 
     std::ostream& out = ctx.out;
     bool first = true;
@@ -199,16 +210,22 @@ void addSearchCommands(CLI::App& app, CliContext& ctx) {
     addSearchOptions(search, *single, true);
     search->callback([&ctx, single] {
         const SearchRequest request = buildRequest(ctx, *single);
-        printResult(ctx, request, runSingleSearch(ctx.searchStore(), request));
+        requireSegmentBase(ctx.searchStore(), request);
+        printResult(ctx, request, SearchShape::single(request.positions),
+                    runSingleSearch(ctx.searchStore(), request));
     });
 
     auto combination = std::make_shared<SearchOptions>();
     auto* combo = app.add_subcommand("combo", "组合检索，输出命中与统计");
-    combo->add_option("--k", combination->k, "组合位数")->required();
+    combo->add_option("--k", combination->k, "组合位数（1 到 5）")
+        ->required()
+        ->check(CLI::Range(1, limits::kPositions));
     addSearchOptions(combo, *combination, false);
     combo->callback([&ctx, combination] {
         const SearchRequest request = buildRequest(ctx, *combination);
-        printResult(ctx, request, runCombinationSearch(ctx.searchStore(), request, combination->k));
+        requireSegmentBase(ctx.searchStore(), request);
+        printResult(ctx, request, SearchShape::combined(combination->k),
+                    runCombinationSearch(ctx.searchStore(), request, combination->k));
     });
 }
 

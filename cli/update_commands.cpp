@@ -59,10 +59,13 @@ void addUpdateCommand(CLI::App& app, CliContext& ctx) {
     update->add_option("--url", args->url,
                        "official：代替默认的体彩官方数据地址；pages：开奖结果网站的地址，"
                        "例如 https://example.org");
-    update->add_option("--years-to-keep", args->yearsToKeep, "保留多少年的历史号码（2 到 16）")
-        ->check(CLI::Range(limits::kMinYearsToKeep, limits::kMaxYearsToKeep));
+    auto* keep = update
+                     ->add_option("--years-to-keep", args->yearsToKeep,
+                                  "保留多少年的历史号码（2 到 16）；给出时删除更早年份的历史号码"
+                                  "并重新读取保留的年份，不给出时从不删除")
+                     ->check(CLI::Range(limits::kMinYearsToKeep, limits::kMaxYearsToKeep));
     update->add_option("--today", args->today, "当前日期，YYYY-MM-DD");
-    update->callback([&ctx, args] {
+    update->callback([&ctx, args, keep] {
         UpdateOptions options;
         options.source = *updateSourceFromKey(args->source);
         if (options.source == UpdateSource::Pages) {
@@ -76,6 +79,9 @@ void addUpdateCommand(CLI::App& app, CliContext& ctx) {
             options.officialUrl = args->url;
         }
         options.yearsToKeep = args->yearsToKeep;
+        // Deleting years of history is never a default: only a --years-to-keep typed on this
+        // command line allows it.
+        options.purgeAllowed = keep->count() > 0;
         options.today = args->today.empty() ? systemDate() : args->today;
         options.currentYear = yearOfDate(options.today);
         options.segmentBase = ctx.segmentBase;
@@ -83,6 +89,9 @@ void addUpdateCommand(CLI::App& app, CliContext& ctx) {
             runOnlineUpdate(ctx.store(), options, ctx.sp, makeUpdateFetcher(options.source));
         ctx.out << updateSourceName(report.source) << "：" << report.summary() << "\n";
         ctx.warn(report.warning());
+        if (report.purgeDeclined) {
+            ctx.warn(report.purgeDeclined->keptNotice() + "（要删除它们，请给出 --years-to-keep）");
+        }
     });
 }
 

@@ -56,6 +56,7 @@ class OnlineUpdateTest : public ::testing::Test {
         o.currentYear = currentYear;
         o.yearsToKeep = yearsToKeep;
         o.segmentBase = 1;
+        o.purgeAllowed = true;  // the user said 删除并更新; the tests of consent clear it
         return o;
     }
 

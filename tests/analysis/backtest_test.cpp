@@ -44,6 +44,8 @@ TEST(Backtest, PreviousIssueTargetByTarget) {
     EXPECT_EQ(t3.actual, std::vector<int>{1});
     EXPECT_EQ(t3.rank, std::vector<int>{1});
     EXPECT_EQ(t3.hit, std::vector<bool>{true});
+    // Without a pattern the ranking counts every row of the range: only 2024002 (1).
+    EXPECT_EQ(t3.baselineHit, std::vector<bool>{true});
 
     const TargetResult& t4 = r.targets[1];  // reference 1; 2024002 and 2024003 both show 1
     EXPECT_EQ(t4.hits, 2);
@@ -121,21 +123,50 @@ TEST(Backtest, EarlierIssueGroupTrialsTopThree) {
 }
 
 TEST(Backtest, SummaryStatisticsAndRefusals) {
-    // 50 trials, 10 hits, chance 1/10: P(X ≥ 10) = 0.0245, Wilson 0.1124..0.3304.
+    // 50 trials, 10 hits, chance 1/10: two-sided exact p = 0.0297, Wilson 0.1124..0.3304.
     std::vector<TargetResult> targets(50);
     for (int i = 0; i < 50; ++i) {
         targets[i].issue = 2023001 + i;
         targets[i].hits = 3;
         targets[i].rank = {i < 10 ? 1 : 4};
         targets[i].hit = {i < 10};
+        // The ranking without a pattern hits three other trials.
+        targets[i].baselineHit = {i >= 10 && i < 13};
     }
     const BacktestSummary s = summarise(targets, 10, 1);
     EXPECT_DOUBLE_EQ(s.rate, 0.2);
     EXPECT_NEAR(s.low, 0.112437, 1e-5);
     EXPECT_NEAR(s.high, 0.330371, 1e-5);
     ASSERT_TRUE(s.p.has_value());
-    EXPECT_NEAR(*s.p, 0.0245379, 1e-6);
-    EXPECT_NE(s.verdict.find("偏离随机"), std::string::npos) << s.verdict;
+    EXPECT_NEAR(*s.p, 0.0296917109, 1e-9);
+    EXPECT_EQ(s.baselineHits, 3);
+    EXPECT_DOUBLE_EQ(s.baselineRate, 0.06);
+    ASSERT_TRUE(s.pBaseline.has_value());
+    EXPECT_NEAR(*s.pBaseline, 0.09228515625, 1e-12);  // 10 trials against 3
+    // The verdict up to the comparison with the ranking without a pattern.
+    const auto head = [](const std::string& v) { return v.substr(0, v.find("；")); };
+    EXPECT_EQ(head(s.verdict), "命中率显著高于随机（p = 0.03，未作多次检索校正）");
+    // The same p after two settings of the study is no longer below 0.05.
+    EXPECT_EQ(head(summarise(targets, 10, 1, 2).verdict),
+              "命中率与随机相符（p = 0.03，已按 2 次检索校正：p = 0.059）");
+    // A rate far below chance is significant too, and the verdict says which way: 1 of 60.
+    std::vector<TargetResult> below(60, targets[20]);
+    below[0] = targets[0];
+    const BacktestSummary low = summarise(below, 10, 1);
+    ASSERT_TRUE(low.p.has_value());
+    EXPECT_NEAR(*low.p, 0.0283617642, 1e-9);
+    EXPECT_EQ(head(low.verdict), "命中率显著低于随机（p = 0.028，未作多次检索校正）");
+
+    // The chart's band holds at all 50 points together: each point's exact binomial range at
+    // 1 − 0.05 / 50, so after 50 trials it runs from 0 to 13 hits (P(X > 13) ≤ 0.0005 < P(X > 12)).
+    BacktestResult run;
+    run.targets = targets;
+    run.summary = s;
+    const std::vector<RatePoint> points = cumulativeRate(run);
+    ASSERT_EQ(points.size(), 50u);
+    EXPECT_DOUBLE_EQ(points.back().rate, 0.2);
+    EXPECT_DOUBLE_EQ(points.back().low * 50, 0.0);
+    EXPECT_DOUBLE_EQ(points.back().high * 50, 13.0);
 
     BacktestRequest request = firstPositionFree();
     request.top = 10;  // every outcome: a hit every time

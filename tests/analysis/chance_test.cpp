@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "acquire/manual_entry.h"
 #include "analysis/chance_table.h"
+#include "analysis/exact_tests.h"
+#include "analysis/pattern_test.h"
+#include "analysis/segment_bases.h"
 #include "analysis/tally.h"
 #include "search_model.h"
 
@@ -74,38 +78,47 @@ TEST(ChanceStatistics, DistributionsIntervalsAndWordingMatchIndependentValues) {
     EXPECT_EQ(formatPValue(0.000438721771), "0.00044");
     EXPECT_EQ(formatPValue(1.234e-9), "1.2e-09");
 
-    EXPECT_EQ(verdictForP(0.1494947732, 1), "与随机相符（p = 0.15）");
-    EXPECT_EQ(verdictForP(0.05, 7), "与随机相符（p = 0.05）");
-    // p = 0.012 after 5 searches lies above 0.05 / 5 = 0.01, after 4 below 0.0125.
-    EXPECT_EQ(verdictForP(0.012, 5),
-              "可能偏离随机（p = 0.012），但本次已检索 5 次，偶然也会出现这样的结果");
-    EXPECT_EQ(verdictForP(0.012, 4), "偏离随机（p = 0.012，已按本次 4 次检索校正）");
-    EXPECT_EQ(verdictForP(0.0003, 1), "偏离随机（p = 0.0003，已按本次 1 次检索校正）");
-    EXPECT_EQ(verdictForP(std::nullopt, 3), "样本太少，无法与随机比较");
+    // Two significant digits, never rounded across 0.05, and the ends said in words.
+    const std::vector<std::pair<double, std::string>> shown = {
+        {0.049588, "p = 0.0496"}, {0.04999, "p = 0.04999"}, {0.0504, "p = 0.05"},
+        {0.05, "p = 0.05"},       {0.00005, "p < 0.0001"},  {0.0001, "p = 0.0001"},
+        {0.99, "p = 0.99"},       {0.995, "p > 0.99"},      {1.0, "p > 0.99"}};
+    for (const auto& [p, text] : shown) EXPECT_EQ(pValueText(p), text) << p;
+
+    // The chance test describes the tally; it says what a difference does not mean.
+    EXPECT_EQ(chanceVerdict(0.1494947732), "与均匀随机相符（p = 0.15）");
+    EXPECT_EQ(chanceVerdict(0.049588),
+              "过去的统计与均匀随机有差别（p = 0.0496）；这不一定与所选形态有关，也不预示下一期");
+    EXPECT_EQ(chanceVerdict(std::nullopt), "样本太少，无法与随机比较");
+    EXPECT_EQ(correctionText(1, 0.03), "未作多次检索校正");
+    EXPECT_EQ(correctionText(12, adjustedP(0.0031, 12)), "已按 12 次检索校正：p = 0.037");
+    EXPECT_DOUBLE_EQ(adjustedP(0.2, 6), 1.0);
 }
 
 TEST(ChanceStatistics, TalliesAreComparedWithAFairDrawOrLeftUnjudged) {
     // A fair number tally: χ² = 0.28 over 9 degrees of freedom.
     const ChanceTest fair = testAgainstChance(
         result(CodeKind::Number, 0, {103, 102, 101, 100, 100, 100, 100, 99, 98, 97}),
-        CodeKind::Number, 1);
+        CodeKind::Number);
     EXPECT_EQ(fair.status, ChanceStatus::Compared);
     EXPECT_NEAR(fair.chi2, 0.28, 1e-12);
     EXPECT_EQ(fair.df, 9);
     ASSERT_TRUE(fair.p);
     EXPECT_NEAR(*fair.p, 0.9999975505, 1e-9);
-    EXPECT_EQ(fair.verdict, "与随机相符（p = 1）");
+    EXPECT_EQ(fair.verdict, "与均匀随机相符（p > 0.99）");
     ASSERT_EQ(fair.rows.size(), 10u);
     EXPECT_DOUBLE_EQ(fair.rows[0].chance, 0.1);
     EXPECT_DOUBLE_EQ(fair.rows[0].share, 0.103);
 
     // A skewed one: one outcome twice its due, two at half; χ² = 30, p = 0.000439.
     const ChanceTest skewed = testAgainstChance(
-        result(CodeKind::Number, 0, {40, 20, 20, 20, 20, 20, 20, 20, 10, 10}), CodeKind::Number, 3);
+        result(CodeKind::Number, 0, {40, 20, 20, 20, 20, 20, 20, 20, 10, 10}), CodeKind::Number);
     EXPECT_NEAR(skewed.chi2, 30.0, 1e-12);
     ASSERT_TRUE(skewed.p);
     EXPECT_NEAR(*skewed.p, 0.000438721771, 1e-12);
-    EXPECT_EQ(skewed.verdict, "偏离随机（p = 0.00044，已按本次 3 次检索校正）");
+    EXPECT_EQ(skewed.verdict,
+              "过去的统计与均匀随机有差别（p = 0.00044）；这不一定与所选形态有关，"
+              "也不预示下一期");
     // The sheet of the export: shares and bounds as percentages, the test below them.
     const auto table = chanceTable(skewed);
     ASSERT_EQ(table.size(), 17u);
@@ -114,18 +127,21 @@ TEST(ChanceStatistics, TalliesAreComparedWithAFairDrawOrLeftUnjudged) {
     EXPECT_EQ(table[13], (std::vector<std::string>{"χ²", "30"}));
     EXPECT_EQ(table[15], (std::vector<std::string>{"p", "0.000438722"}));
     EXPECT_EQ(table[16][1], skewed.verdict);
+    // The whiskers hold for all ten outcomes together: Wilson at 1 − 0.05 / 10.
+    EXPECT_NEAR(skewed.rows[0].joint.low, 0.1326696716, 1e-9);
+    EXPECT_NEAR(skewed.rows[0].joint.high, 0.2900726601, 1e-9);
 
     // The expected-count limit: T·p0 = 4.9 gives no p, 5.0 does.
     const ChanceTest small = testAgainstChance(
-        result(CodeKind::Number, 0, {13, 9, 5, 5, 5, 4, 4, 2, 1, 1}), CodeKind::Number, 1);
+        result(CodeKind::Number, 0, {13, 9, 5, 5, 5, 4, 4, 2, 1, 1}), CodeKind::Number);
     EXPECT_EQ(small.status, ChanceStatus::TooFewValues);
     EXPECT_FALSE(small.p);
     EXPECT_EQ(small.verdict, "样本太少，无法与随机比较");
     EXPECT_TRUE(testAgainstChance(result(CodeKind::Number, 0, {14, 9, 5, 5, 5, 4, 4, 2, 1, 1}),
-                                  CodeKind::Number, 1)
+                                  CodeKind::Number)
                     .p);
-    const ChanceTest empty = testAgainstChance(
-        result(CodeKind::Number, 0, std::vector<int64_t>(10)), CodeKind::Number, 1);
+    const ChanceTest empty =
+        testAgainstChance(result(CodeKind::Number, 0, std::vector<int64_t>(10)), CodeKind::Number);
     EXPECT_FALSE(empty.p);
     EXPECT_EQ(empty.verdict, "样本太少，无法与随机比较");
     EXPECT_DOUBLE_EQ(empty.rows[0].interval.low, 0.0);
@@ -134,23 +150,105 @@ TEST(ChanceStatistics, TalliesAreComparedWithAFairDrawOrLeftUnjudged) {
     // Both two-outcome kinds use 1/2: 大 60 of 100 (χ² = 4, p = 0.0455); 单 7 of 10
     // (χ² = 1.6, p = 0.206); 单双 with 9 values expects 4.5 each, too few.
     const ChanceTest big =
-        testAgainstChance(result(CodeKind::BigSmall, 0, {60, 40}), CodeKind::BigSmall, 3);
+        testAgainstChance(result(CodeKind::BigSmall, 0, {60, 40}), CodeKind::BigSmall);
     EXPECT_EQ(big.df, 1);
     EXPECT_NEAR(big.chi2, 4.0, 1e-12);
-    EXPECT_EQ(big.verdict, "可能偏离随机（p = 0.046），但本次已检索 3 次，偶然也会出现这样的结果");
+    EXPECT_EQ(big.verdict,
+              "过去的统计与均匀随机有差别（p = 0.046）；这不一定与所选形态有关，"
+              "也不预示下一期");
     const ChanceTest odd =
-        testAgainstChance(result(CodeKind::OddEven, 0, {7, 3}), CodeKind::OddEven, 1);
+        testAgainstChance(result(CodeKind::OddEven, 0, {7, 3}), CodeKind::OddEven);
     EXPECT_NEAR(odd.chi2, 1.6, 1e-12);
     ASSERT_TRUE(odd.p);
     EXPECT_NEAR(*odd.p, 0.2059032107, 1e-9);
-    EXPECT_FALSE(testAgainstChance(result(CodeKind::OddEven, 0, {5, 4}), CodeKind::OddEven, 1).p);
+    EXPECT_FALSE(testAgainstChance(result(CodeKind::OddEven, 0, {5, 4}), CodeKind::OddEven).p);
 
     // Segments use 1/5: 14 12 9 8 7 of 50 give χ² = 3.4, p = 0.493 over 4 degrees of freedom.
     const ChanceTest seg =
-        testAgainstChance(result(CodeKind::Segment, 1, {14, 12, 9, 8, 7}), CodeKind::Segment, 1);
+        testAgainstChance(result(CodeKind::Segment, 1, {14, 12, 9, 8, 7}), CodeKind::Segment);
     EXPECT_EQ(seg.df, 4);
     ASSERT_TRUE(seg.p);
     EXPECT_NEAR(*seg.p, 0.4932455149, 1e-9);
+}
+
+// Tables whose p-values were computed apart from this code: Fisher by exact fractions, χ²
+// by the regularised incomplete gamma, the permutation p by enumerating every table with
+// the same margins.
+TEST(ChanceStatistics, HitsAreComparedWithTheRestOfTheRange) {
+    struct Case {
+        std::vector<int64_t> hits;
+        std::vector<int64_t> rest;
+        int searches;
+        std::string method;
+        double p;
+        double tolerance;
+        std::string verdict;
+    };
+    const std::vector<Case> cases = {
+        {{3, 1},
+         {1, 3},
+         1,
+         "fisher",
+         0.4857142857,
+         1e-9,
+         "命中各期的结果与其余各期没有可靠的差别（p = 0.49，未作多次检索校正）"},
+        {{2, 7},
+         {30, 25},
+         1,
+         "fisher",
+         0.1477164709,
+         1e-9,
+         "命中各期的结果与其余各期没有可靠的差别（p = 0.15，未作多次检索校正）"},
+        // Outcomes that occur in neither row are left out: still ten outcomes, df 9.
+        {{18, 9, 12, 0, 7, 11, 10, 14, 6, 8, 5},
+         {60, 75, 70, 0, 81, 66, 72, 69, 80, 77, 88},
+         1,
+         "chi2",
+         0.0185822638,
+         1e-9,
+         "命中各期的结果与其余各期不同（p = 0.019，未作多次检索校正）；这说的是过去，不预示下一期"},
+        {{18, 9, 12, 7, 11, 10, 14, 6, 8, 5},
+         {60, 75, 70, 81, 66, 72, 69, 80, 77, 88},
+         3,
+         "chi2",
+         0.0185822638,
+         1e-9,
+         "命中各期的结果与其余各期没有可靠的差别（p = 0.019，已按 3 次检索校正：p = 0.056）"},
+        // Exact 0.0791737; 20,000 permutations keep within a few thousandths.
+        {{3, 0, 1, 0}, {10, 12, 8, 15}, 1, "monte-carlo", 0.0791737, 0.012, ""},
+    };
+    for (const Case& c : cases) {
+        const PatternTest t = testAgainstRest(c.hits, c.rest, c.searches);
+        EXPECT_EQ(t.method, c.method) << c.p;
+        ASSERT_TRUE(t.p) << c.p;
+        EXPECT_NEAR(*t.p, c.p, c.tolerance);
+        EXPECT_EQ(t.searches, c.searches);
+        EXPECT_DOUBLE_EQ(*t.pAdjusted, std::min(1.0, c.searches * *t.p));
+        if (!c.verdict.empty()) {
+            EXPECT_EQ(t.verdict, c.verdict);
+        }
+    }
+    EXPECT_NEAR(testAgainstRest({18, 9, 12, 7, 11, 10, 14, 6, 8, 5},
+                                {60, 75, 70, 81, 66, 72, 69, 80, 77, 88}, 1)
+                    .chi2,
+                19.8933256867, 1e-9);
+
+    // No hits: nothing to test, and no p to misread.
+    const PatternTest none = testAgainstRest({0, 0}, {5, 9}, 4);
+    EXPECT_FALSE(none.p);
+    EXPECT_FALSE(none.pAdjusted);
+    EXPECT_EQ(none.verdict, "没有命中，无从与其余各期比较");
+}
+
+TEST(ChanceStatistics, ExactTwoSidedTestsMatchHandComputedValues) {
+    // binom.test(10, 50, 0.1) and a rate below chance, 1 of 60.
+    EXPECT_NEAR(binomialTwoSided(10, 50, 0.1), 0.0296917109, 1e-9);
+    EXPECT_NEAR(binomialTwoSided(1, 60, 0.1), 0.0283617642, 1e-9);
+    EXPECT_DOUBLE_EQ(binomialTwoSided(5, 10, 0.5), 1.0);
+    // Exact McNemar over 10 and 3 discordant trials: 2 × P(X ≤ 3), X ~ B(13, 1/2).
+    EXPECT_NEAR(mcnemarExact(10, 3), 0.09228515625, 1e-12);
+    EXPECT_NEAR(mcnemarExact(3, 10), 0.09228515625, 1e-12);
+    EXPECT_DOUBLE_EQ(mcnemarExact(0, 0), 1.0);
 }
 
 TEST(ChanceStatistics, SegmentsStoredUnderTheOtherBaseGiveNoPValue) {
@@ -164,15 +262,84 @@ TEST(ChanceStatistics, SegmentsStoredUnderTheOtherBaseGiveNoPValue) {
     req.tally.segmentBase = 1;
     const SearchResult r = runSingleSearch(*h.store, req);
     ASSERT_GT(r.total, 25);
-    const ChanceTest mixed = testAgainstChance(r, CodeKind::Segment, 1);
+    const ChanceTest mixed = testAgainstChance(r, CodeKind::Segment);
     EXPECT_EQ(mixed.status, ChanceStatus::MixedSegmentBases);
     EXPECT_FALSE(mixed.p);
-    EXPECT_NE(mixed.verdict.find("删除到选定期"), std::string::npos);
-    EXPECT_NE(mixed.verdict.find("两种段数参数"), std::string::npos);
+    // Every row was coded under the other base: the verdict must not speak of two bases.
+    EXPECT_EQ(mixed.verdict,
+              "统计中有按另一种段数参数算出的段数，无法与随机比较；请先按当前分段方式重算");
 
     // Under the base the rows were stored with, the same history is compared.
     req.tally.segmentBase = 0;
-    EXPECT_TRUE(testAgainstChance(runSingleSearch(*h.store, req), CodeKind::Segment, 1).p);
+    EXPECT_TRUE(testAgainstChance(runSingleSearch(*h.store, req), CodeKind::Segment).p);
+}
+
+// A history imported under base 0 and continued by hand under base 1: segment searches are
+// refused with the stored bases and their issues named, until every row is recomputed; then
+// they agree with the same draws imported under base 1.
+TEST(ChanceStatistics, MixedSegmentBasesAreRefusedUntilRecomputed) {
+    const std::vector<std::string> draws = test::patternDraws(80);
+    test::SearchHistory mixed(2013001, {draws.begin(), draws.begin() + 50}, 0);
+    LastTwoDraws sp;
+    for (std::size_t i = 50; i < draws.size(); ++i) {
+        Digits d{};
+        for (int p = 0; p < 5; ++p) d[p] = static_cast<int16_t>(draws[i][p] - '0');
+        appendManualDraw(*mixed.store, d, 1, sp, std::nullopt, 2013);
+    }
+    const auto bases = storedSegmentBases(*mixed.store);
+    ASSERT_EQ(bases.size(), 2u);
+    EXPECT_EQ(bases[0].base, 0);
+    EXPECT_EQ(bases[0].last, 2013050);
+    EXPECT_EQ(bases[1].base, 1);
+    EXPECT_EQ(bases[1].first, 2013051);
+    EXPECT_EQ(bases[1].rows, 30);
+    mixed.store->reopenReadingCursor();
+    EXPECT_EQ(storedSegmentBases(mixed.store->rows()).size(), 2u);
+
+    SearchRequest req = test::defaultRequest(mixed);
+    req.settings.kind = CodeKind::Segment;
+    req.positions = {true, false, false, false, false};
+    req.tally.resultKind = CodeKind::Segment;
+    req.tally.segmentBase = 1;
+    try {
+        requireSegmentBase(*mixed.store, req);
+        ADD_FAILURE() << "a search over two bases ran";
+    } catch (const SegmentBaseError& e) {
+        const std::string m = e.what();
+        EXPECT_NE(m.find("2013001–2013050 期按段数参数 0~4"), std::string::npos) << m;
+        EXPECT_NE(m.find("2013051–2013080 期按段数参数 1~5"), std::string::npos) << m;
+    }
+    // A number search reads no segment codes and runs.
+    SearchRequest numbers = req;
+    numbers.settings.kind = CodeKind::Number;
+    numbers.tally.resultKind = CodeKind::Number;
+    EXPECT_NO_THROW(requireSegmentBase(*mixed.store, numbers));
+
+    // The whole history under the other base: the message names that base alone.
+    test::SearchHistory other(2013001, draws, 0);
+    try {
+        requireSegmentBase(*other.store, req);
+        ADD_FAILURE() << "a search over another base ran";
+    } catch (const SegmentBaseError& e) {
+        const std::string m = e.what();
+        EXPECT_NE(m.find("（2013001–2013080 期按段数参数 0~4）"), std::string::npos) << m;
+        EXPECT_EQ(m.find("1~5）"), std::string::npos) << m;
+    }
+
+    EXPECT_EQ(recodeSegments(*mixed.store, 1), 80);
+    EXPECT_NO_THROW(requireSegmentBase(*mixed.store, req));
+    test::SearchHistory imported(2013001, draws, 1);
+    req.reference = {2, 0, 0, 0, 0};
+    const SearchResult got = runSingleSearch(*mixed.store, req);
+    const SearchResult want = runSingleSearch(*imported.store, req);
+    ASSERT_GT(want.hits.size(), 5u);
+    EXPECT_EQ(mixed.hitIssues(got), imported.hitIssues(want));
+    ASSERT_EQ(got.tally.size(), want.tally.size());
+    for (std::size_t i = 0; i < want.tally.size(); ++i) {
+        EXPECT_EQ(got.tally[i].value, want.tally[i].value);
+        EXPECT_EQ(got.tally[i].count, want.tally[i].count);
+        EXPECT_EQ(got.tally[i].restCount, want.tally[i].restCount);
+    }
 }
 
 }  // namespace

@@ -189,9 +189,18 @@ struct Model {
         const int rk = static_cast<int>(t.resultKind);
         const int first = t.group ? 1 : t.resultPosition;
         std::vector<int64_t> counts(kRange[rk], 0);
+        std::vector<int64_t> rest(kRange[rk], 0);
         for (std::size_t r = 0; r < rows; ++r) {
             const int32_t issue = entries[r].issue;
-            if (!hit[r] || issue < request.from || issue > request.to) continue;
+            if (issue < request.from || issue > request.to) continue;
+            if (!hit[r]) {
+                // The rest: rows that had the matched draw and still were no hit.
+                if (!hasDraw(r)) continue;
+                ++out.restRows;
+                for (int p = first; p <= t.resultPosition; ++p)
+                    ++rest[code(entries[r], rk, p, base)];
+                continue;
+            }
             Hit h;
             h.issue = issue;
             for (int p = 1; p <= 5; ++p) h.values[p - 1] = int16_t(code(entries[r], rk, p, base));
@@ -213,6 +222,7 @@ struct Model {
             row.rank = ++rank;
             row.value = v;
             row.count = c;
+            row.restCount = rest[v];
             row.outcome = std::to_string(v);
             if (rk == 1) row.outcome = v ? "大" : "小";
             if (rk == 2) row.outcome = v ? "单" : "双";

@@ -47,6 +47,7 @@ struct ModelOutcome {
     std::vector<Hit> hits;
     std::vector<TallyRow> tally;
     int64_t total = 0;
+    int64_t restRows = 0;
     std::vector<std::pair<int, int64_t>> carcu;              // Nmb, Count in ascending Nmb
     std::map<std::string, std::vector<std::string>> writes;  // working column → every row
 };

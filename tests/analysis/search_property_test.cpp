@@ -120,6 +120,7 @@ void expectSameResult(const SearchResult& got, const ModelOutcome& want) {
         EXPECT_EQ(got.hits[i].matched, want.hits[i].matched) << "hit " << i;
     }
     EXPECT_EQ(got.total, want.total);
+    EXPECT_EQ(got.restRows, want.restRows);
     ASSERT_EQ(got.tally.size(), want.tally.size());
     for (std::size_t i = 0; i < want.tally.size(); ++i) {
         EXPECT_EQ(got.tally[i].rank, want.tally[i].rank);
@@ -127,6 +128,7 @@ void expectSameResult(const SearchResult& got, const ModelOutcome& want) {
         EXPECT_EQ(got.tally[i].outcome, want.tally[i].outcome);
         EXPECT_EQ(got.tally[i].count, want.tally[i].count);
         EXPECT_EQ(got.tally[i].percent, want.tally[i].percent);
+        EXPECT_EQ(got.tally[i].restCount, want.tally[i].restCount) << "tally row " << i;
     }
 }
 
@@ -138,6 +140,7 @@ void expectSameSearch(const SearchResult& got, const SearchResult& sql) {
         EXPECT_EQ(got.hits[i].matched, sql.hits[i].matched) << "hit " << i;
     }
     EXPECT_EQ(got.total, sql.total);
+    EXPECT_EQ(got.restRows, sql.restRows);
     EXPECT_EQ(got.earlierMode, sql.earlierMode);
     ASSERT_EQ(got.tally.size(), sql.tally.size());
     for (std::size_t i = 0; i < sql.tally.size(); ++i) {
@@ -145,6 +148,7 @@ void expectSameSearch(const SearchResult& got, const SearchResult& sql) {
         EXPECT_EQ(got.tally[i].value, sql.tally[i].value) << "tally row " << i;
         EXPECT_EQ(got.tally[i].count, sql.tally[i].count) << "tally row " << i;
         EXPECT_EQ(got.tally[i].percent, sql.tally[i].percent) << "tally row " << i;
+        EXPECT_EQ(got.tally[i].restCount, sql.tally[i].restCount) << "tally row " << i;
     }
 }
 

@@ -20,6 +20,7 @@ namespace arrange5::test {
 class FakeDialogs : public Dialogs {
   public:
     std::deque<bool> confirmations;
+    std::deque<int> choices;     // button indexes; when none are left, the Escape button
     std::deque<QString> inputs;  // kCancel for the Cancel button
     static inline const QString kCancel = QStringLiteral("<cancel>");
     std::deque<QString> files;
@@ -37,6 +38,14 @@ class FakeDialogs : public Dialogs {
         if (confirmations.empty()) return false;
         const bool answer = confirmations.front();
         confirmations.pop_front();
+        return answer;
+    }
+    int choose(QWidget*, const QString& title, const QString& text, const QStringList& buttons, int,
+               int escapeButton) override {
+        asked << title + ": " + text + " [" + buttons.join("|") + "]";
+        if (choices.empty()) return escapeButton;
+        const int answer = choices.front();
+        choices.pop_front();
         return answer;
     }
     void inform(QWidget*, const QString& title, const QString& text) override {

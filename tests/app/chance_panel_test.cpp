@@ -26,6 +26,7 @@ SearchResult tallyOf(CodeKind kind, const std::vector<std::pair<int, int64_t>>& 
         row.value = value;
         row.outcome = outcomeName(kind, value);
         row.count = count;
+        row.restCount = 5 * count;  // the rest of the range looks exactly like the hits
         r.tally.push_back(row);
         r.total += count;
     }
@@ -63,9 +64,12 @@ class ChancePanelTest : public QObject {
                                              {6, 99},
                                              {7, 91}},
                                             1108);
-        panel.showTally(worked, testAgainstChance(worked, CodeKind::Number, 1));
-        QVERIFY2(panel.verdictLabel()->text().contains(QStringLiteral("与随机相符（p = 0.15）")),
-                 qPrintable(panel.verdictLabel()->text()));
+        const ChanceTest chance = testAgainstChance(worked, CodeKind::Number);
+        panel.showTally(worked, chance, testAgainstRest(worked, 1));
+        QCOMPARE(
+            panel.verdictLabel()->text(),
+            QStringLiteral("命中各期的结果与其余各期没有可靠的差别（p > 0.99，未作多次检索校正）"
+                           "\n与均匀随机相符（p = 0.15）"));
 
         QChart* chart = panel.chartView()->chart();
         QBarSeries* bars = barsOf(chart);
@@ -78,20 +82,27 @@ class ChancePanelTest : public QObject {
         QCOMPARE(categories->categories().first(), QStringLiteral("2"));
         QCOMPARE(categories->categories().last(), QStringLiteral("7"));
         QVERIFY(chart->title().contains(QStringLiteral("1108")));
-        // The chance line spans every bar at 10 %, and each bar has its whisker.
+        // The chance line spans every bar at 10 %, and each bar has its whisker, the interval
+        // that holds for all ten outcomes together.
         int lines = 0;
         bool chanceLine = false;
+        bool jointWhisker = false;
         for (auto* series : chart->series()) {
             auto* line = qobject_cast<QLineSeries*>(series);
             if (!line) continue;
             ++lines;
             const auto points = line->points();
+            if (points.size() == 6 && qAbs(points[0].y() - 100 * chance.rows[0].joint.low) < 1e-9 &&
+                qAbs(points[3].y() - 100 * chance.rows[0].joint.high) < 1e-9) {
+                jointWhisker = line->name().startsWith(QStringLiteral("联合 95% 区间"));
+            }
             if (points.size() == 2 && points[0].y() == 10.0 && points[1].y() == 10.0 &&
                 points[0].x() < 0 && points[1].x() > 9) {
                 chanceLine = true;
             }
         }
         QVERIFY(chanceLine);
+        QVERIFY(jointWhisker);
         QCOMPARE(lines, 11);
 
         if (const QByteArray dir = qgetenv("ARRANGE5_SCREENSHOT_DIR"); !dir.isEmpty()) {
@@ -105,8 +116,8 @@ class ChancePanelTest : public QObject {
 
         // The next search replaces the chart: two outcomes, two bars.
         const SearchResult big = tallyOf(CodeKind::BigSmall, {{1, 60}, {0, 40}}, 100);
-        panel.showTally(big, testAgainstChance(big, CodeKind::BigSmall, 3));
-        QVERIFY(panel.verdictLabel()->text().contains(QStringLiteral("本次已检索 3 次")));
+        panel.showTally(big, testAgainstChance(big, CodeKind::BigSmall), testAgainstRest(big, 3));
+        QVERIFY(panel.verdictLabel()->text().contains(QStringLiteral("已按 3 次检索校正")));
         bars = barsOf(panel.chartView()->chart());
         QVERIFY(bars);
         QCOMPARE(bars->barSets()[0]->count(), 2);

@@ -60,6 +60,7 @@ class CommandsTest : public QObject {
     void settingsMenu();
     void gridExportWritesAWorkbook();
     void onlineUpdateFailureIsReported();
+    void onlineUpdateAsksBeforeDeletingEarlyYears();
 };
 
 void CommandsTest::importAsksFirstAndReplacesTheHistory() {
@@ -472,10 +473,22 @@ void CommandsTest::referenceFieldsOfTab2() {
     combo->setEditText("x");
     value->setFocus();
     QCOMPARE(combo->currentText(), QStringLiteral("2"));
+    for (const char* outside : {"0", "6", "-1"}) {  // no combination of that many positions
+        combo->setFocus();
+        combo->setEditText(outside);
+        value->setFocus();
+        QCOMPARE(combo->currentText(), QStringLiteral("2"));
+    }
     combo->setFocus();
     combo->setEditText("3");
     value->setFocus();
     QCOMPARE(h.settingsValue("intZhWSetup"), QStringLiteral("3"));
+
+    // -7 is no digit: the search runs as typed, and the verdict line says why it finds nothing.
+    QTest::mouseClick(child<QPushButton>(w, "Command1"), Qt::LeftButton);
+    QVERIFY(w.findChild<QLabel*>("ChanceVerdict")
+                ->text()
+                .startsWith(QStringLiteral("第 2 位的参考值 -7 不在号码的取值 0 到 9 之内")));
 
     // Tab 3 takes the draw before the issue to verify; 仅检索该期前 ends the range there.
     child<QTabBar>(w, "TabStrip1")->setCurrentIndex(2);
@@ -633,6 +646,65 @@ void CommandsTest::onlineUpdateFailureIsReported() {
     QVERIFY(fetched > 0);
     QCOMPARE(h.dialogs.messages.size(), 1);
     QCOMPARE(w.store()->rows().size(), 5u);
+}
+
+// A history older than the years to keep: the window names what a purge would delete, and
+// only "删除并更新" deletes it; Enter or Escape keeps everything, 取消 reads nothing.
+void CommandsTest::onlineUpdateAsksBeforeDeletingEarlyYears() {
+    const int year = QDate::currentDate().year();
+    const int keptFrom = year - 6;  // the default years to keep
+    const std::vector<HistoryEntry> stored = entriesFrom(2018001, drawsOfCount(6));
+    // One results page a year: 2018 lists the stored draws and one more, later years one each.
+    const auto page = [&](const std::string& url) {
+        const int y = std::stoi(url.substr(url.find("?d=") + 3, 4));
+        std::string rows = "<tr><th>彩种</th><th>期号</th><th>开奖号码</th></tr>";
+        const auto row = [&](int32_t issue, const std::string& digits) {
+            rows += "<tr><td>排列五</td><td>" + std::to_string(issue % 100000) + "</td><td>" +
+                    digits + "</td></tr>";
+        };
+        if (y == 2018) {
+            for (const HistoryEntry& e : stored) row(e.issue, digitString(e.digits));
+        } else {
+            row(y * 1000 + 1, "13579");
+        }
+        return "<html><body><table id=\"draw_list\">" + rows + "</table></body></html>";
+    };
+    const QString question =
+        QStringLiteral(
+            "删除早期历史: 按保留 6 年的设置，更新将删除 2018–%1 年的 5 期"
+            "历史号码，只保留 %2 年以后的号码。 [保留全部并更新|删除并更新|取消]")
+            .arg(keptFrom - 1)
+            .arg(keptFrom);
+    struct Case {
+        std::deque<int> choices;
+        std::size_t rows;
+        int32_t first;
+    };
+    for (const Case& c :
+         {Case{{}, static_cast<std::size_t>(6 + year - 2018), 2018001},
+          Case{{1}, static_cast<std::size_t>(year - keptFrom + 1), keptFrom * 1000 + 1},
+          Case{{2}, 5, 2018001}}) {
+        WindowHarness h;
+        h.seedHistory(2018001, drawsOfCount(5));
+        {
+            QSettings ini(QSettings::IniFormat, QSettings::UserScope, "Korvath");
+            ini.setValue("IniSetting/txtUpdateHost", "http://127.0.0.1:9");
+            ini.setValue("IniSetting/txtUpdateSource", "pages");
+        }
+        AppContext context;
+        context.dataFolder = h.dataFolder();
+        context.dialogs = &h.dialogs;
+        context.fetcher = [&](const std::string& url, const KeepGoing&) { return page(url); };
+        MainWindow w(context);
+        h.dialogs.confirmations = {true};
+        h.dialogs.choices = c.choices;
+        QTest::mouseClick(child<QPushButton>(w, "Command21"), Qt::LeftButton);
+        QCOMPARE(h.dialogs.asked.size(), 2);
+        QCOMPARE(h.dialogs.asked[1], question);
+        QCOMPARE(w.store()->rows().size(), c.rows);
+        QCOMPARE(w.store()->rows().front().issue, c.first);
+        QVERIFY2(h.dialogs.messages.isEmpty(), qPrintable(h.dialogs.messages.join("\n")));
+    }
 }
 
 QTEST_MAIN(CommandsTest)

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <fstream>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -44,7 +46,7 @@ void expectConsistentShape(const json& j, std::size_t outcomes) {
     std::vector<std::string> keys;
     for (const auto& item : j.items()) keys.push_back(item.key());
     EXPECT_EQ(keys, (std::vector<std::string>{"reference", "from", "to", "hits", "tally", "total",
-                                              "test"}));
+                                              "test", "pattern_test"}));
     ASSERT_EQ(j["reference"].size(), 5u);
     int32_t previous = 0;
     for (const auto& hit : j["hits"]) {
@@ -70,6 +72,9 @@ void expectConsistentShape(const json& j, std::size_t outcomes) {
             const double share = row["count"].get<double>() / j["total"].get<double>();
             EXPECT_LE(row["low"].get<double>(), share);
             EXPECT_GE(row["high"].get<double>(), share);
+            // The joint interval holds for every outcome at once, so it is the wider one.
+            EXPECT_LT(row["low_joint"].get<double>(), row["low"].get<double>());
+            EXPECT_GT(row["high_joint"].get<double>(), row["high"].get<double>());
         }
         EXPECT_DOUBLE_EQ(row["chance"].get<double>(), 1.0 / static_cast<double>(outcomes));
     }
@@ -99,7 +104,62 @@ TEST_F(SearchCli, SearchDefaultsToTheLatestDrawAndTheWholeHistory) {
     EXPECT_NEAR(top["high"].get<double>(), 0.1366504602, 1e-9);
     EXPECT_NEAR(j["test"]["chi2"].get<double>(), 13.3357400722, 1e-9);
     EXPECT_NEAR(j["test"]["p"].get<double>(), 0.1479934991, 1e-9);
-    EXPECT_EQ(j["test"]["verdict"], "与随机相符（p = 0.15）");
+    EXPECT_EQ(j["test"]["verdict"], "与均匀随机相符（p = 0.15）");
+
+    // The rest of the range: every other row with a draw before it. Hits and rest together
+    // are the first digits of every row but the first, counted here from the history file.
+    std::array<int64_t, 10> firstDigits{};
+    std::ifstream history(test::realHistoryFile());
+    std::string line;
+    for (bool first = true; std::getline(history, line); first = false) {
+        if (!first && line.size() > 8) ++firstDigits[static_cast<std::size_t>(line[8] - '0')];
+    }
+    for (const auto& row : j["tally"]) {
+        EXPECT_EQ(row["count"].get<int64_t>() + row["rest_count"].get<int64_t>(),
+                  firstDigits[row["value"].get<std::size_t>()])
+            << row["outcome"];
+    }
+    // The 2 × 10 table of hits against the rest, recomputed apart from the program.
+    const json& pattern = j["pattern_test"];
+    EXPECT_EQ(pattern["method"], "chi2");
+    EXPECT_EQ(pattern["df"], 9);
+    EXPECT_NEAR(pattern["chi2"].get<double>(), 11.7518741307, 1e-9);
+    EXPECT_NEAR(pattern["p"].get<double>(), 0.2276616462, 1e-9);
+    EXPECT_EQ(pattern["searches"], 1);
+    EXPECT_EQ(pattern["p_adjusted"], pattern["p"]);
+    EXPECT_EQ(pattern["verdict"],
+              "命中各期的结果与其余各期没有可靠的差别（p = 0.23，未作多次检索校正）");
+}
+
+// The count of distinct settings lives in the data folder: each run of the program sees the
+// searches of the runs before it, a repeated setting counts once, and a new study starts at 0.
+TEST_F(SearchCli, EverySearchOfTheStudyCountsOnceAcrossRuns) {
+    const TempDir dir;
+    ASSERT_EQ(runCliOn(dir, {"import", test::realHistoryFile().string()}).status, 0);
+    const auto searchesOf = [&](const std::vector<std::string>& args) {
+        const CliResult run = runCliOn(dir, args);
+        EXPECT_EQ(run.status, 0) << run.err;
+        return json::parse(run.out)["pattern_test"]["searches"].get<int>();
+    };
+    EXPECT_EQ(searchesOf({"search", "--positions", "1"}), 1);
+    EXPECT_EQ(searchesOf({"search", "--positions", "1"}), 1);
+    EXPECT_EQ(searchesOf({"combo", "--k", "2"}), 2);
+    EXPECT_EQ(searchesOf({"search", "--positions", "1", "--result-pos", "2"}), 3);
+    const CliResult backtest =
+        runCliOn(dir, {"backtest", "search", "--positions", "1", "--targets", "2026100:"});
+    ASSERT_EQ(backtest.status, 0) << backtest.err;
+    EXPECT_EQ(json::parse(backtest.out)["summary"]["searches"], 4);
+    // A refused search tests nothing and is not counted.
+    EXPECT_EQ(runCliOn(dir, {"search", "--from", "abc"}).status, 2);
+
+    const CliResult study = runCliOn(dir, {"study"});
+    ASSERT_EQ(study.status, 0) << study.err;
+    EXPECT_EQ(study.out.substr(0, study.out.find('\n')), "本次研究已检索 4 种设置");
+    EXPECT_EQ(std::count(study.out.begin(), study.out.end(), '\n'), 5);
+
+    const CliResult reset = runCliOn(dir, {"study", "--reset"});
+    ASSERT_EQ(reset.status, 0) << reset.err;
+    EXPECT_EQ(searchesOf({"combo", "--k", "2"}), 1);
 }
 
 TEST_F(SearchCli, ComboWithTypedReferenceAndGroupTally) {
@@ -140,11 +200,18 @@ TEST_F(SearchCli, VerifyTakesTheDrawBeforeTheIssueAndEndsTheRangeThere) {
 
 TEST_F(SearchCli, BadInputExitsWithTwoAndOneLineNamingIt) {
     const std::vector<std::vector<std::string>> bad = {
-        {"search", "--from", "abc"},       {"search", "--to", "2013x"},
-        {"search", "--earlier", "0"},      {"search", "--ref", "1,2,3"},
-        {"search", "--positions", "6"},    {"search", "--kind", "colour"},
-        {"search", "--verify", "2004001"}, {"combo", "--k", "x"},
-        {"search", "--from", "12"},        {"search", "--to", "-5"},
+        {"search", "--from", "abc"},
+        {"search", "--to", "2013x"},
+        {"search", "--earlier", "0"},
+        {"search", "--ref", "1,2,3"},
+        {"search", "--positions", "6"},
+        {"search", "--kind", "colour"},
+        {"search", "--verify", "2004001"},
+        {"combo", "--k", "x"},
+        {"search", "--from", "12"},
+        {"search", "--to", "-5"},
+        // Segment codes stored under base 1, searched under base 0 (recode first).
+        {"--segment-base", "0", "search", "--kind", "segment"},
     };
     for (const auto& args : bad) {
         const CliResult run = runCliOn(*dir_, args);
@@ -155,6 +222,31 @@ TEST_F(SearchCli, BadInputExitsWithTwoAndOneLineNamingIt) {
     }
     const CliResult from = runCliOn(*dir_, {"search", "--from", "abc"});
     EXPECT_NE(from.err.find("--from"), std::string::npos) << from.err;
+
+    // Inputs that used to run to an empty or wrong answer with exit 0; each refusal names
+    // what was wrong, and the history stays as it was.
+    const std::string before = runCliOn(*dir_, {"history"}).out;
+    const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
+        {{"search", "--ref", "1,2,10,4,5", "--positions", "3"}, "第 3 位的参考值 10"},
+        {{"search", "--kind", "bigsmall", "--ref", "0,1,2,0,1"}, "0 到 1"},
+        {{"search", "--kind", "segment", "--ref", "0,1,2,3,4"}, "1 到 5"},
+        {{"combo", "--k", "0"}, "--k"},
+        {{"combo", "--k", "6"}, "--k"},
+        {{"backtest", "combo", "--k", "9"}, "--k"},
+        {{"search", "--positions", "1,1"}, "--positions"},
+        {{"search", "--from", "2013300", "--to", "2013100"}, "--from 2013300 晚于 --to 2013100"},
+        {{"search", "--verify", "2099001"}, "历史中没有第 2099001 期"},
+        {{"backtest", "search", "--top", "10"}, "--top"},
+        {{"backtest", "search", "--targets", "2099001:2099100"}, "2099001"},
+    };
+    for (const auto& [args, mentions] : refused) {
+        const CliResult run = runCliOn(*dir_, args);
+        EXPECT_EQ(run.status, 2) << mentions;
+        EXPECT_EQ(run.out, "");
+        EXPECT_NE(run.err.find(mentions), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+    }
+    EXPECT_EQ(runCliOn(*dir_, {"history"}).out, before);
 }
 
 }  // namespace
