@@ -65,8 +65,7 @@ void MainWindow::startUp() {
     resultKindClicked(s.resultKind);
 
     for (int base : {0, 1}) segmentBaseItems_[base]->setChecked(base == s.segmentBase);
-    chooseUpdateSource(
-        updateSourceFromKey(s.updateSource.toStdString()).value_or(UpdateSource::Official));
+    chooseUpdateSource(updateSourceFromKey(s.updateSource).value_or(UpdateSource::Official));
 
     colourButtons_[s.redOnly]->setChecked(true);
     combinationColourClicked(s.redOnly);

@@ -192,14 +192,13 @@ void MainWindow::onlineUpdate() {
     if (!context_.dialogs->confirm(this, QStringLiteral("读入历史"), kUpdateQuestion)) return;
     if (!requireStore()) return;
     UpdateOptions options;
-    options.source =
-        updateSourceFromKey(settings_->updateSource.toStdString()).value_or(UpdateSource::Official);
-    options.officialUrl = settings_->officialUrl.toStdString();
+    options.source = updateSourceFromKey(settings_->updateSource).value_or(UpdateSource::Official);
+    options.officialUrl = settings_->officialUrl;
     // Only the results pages need a host typed in; the operator's data has its address.
     if (options.source == UpdateSource::Pages) {
-        if (settings_->updateHost.isEmpty()) setUpdateHost();
-        if (settings_->updateHost.isEmpty()) return;
-        options.baseUrl = settings_->updateHost.toStdString();
+        if (settings_->updateHost.empty()) setUpdateHost();
+        if (settings_->updateHost.empty()) return;
+        options.baseUrl = settings_->updateHost;
     }
     options.yearsToKeep = settings_->yearsToKeep;
     options.currentYear = QDate::currentDate().year();

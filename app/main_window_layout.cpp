@@ -8,10 +8,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QScreen>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStackedLayout>
 #include <QStatusBar>
 #include <QTabBar>

@@ -171,6 +171,12 @@ void MainWindow::tabChanged(int tab) {
         ysjs(true);
         return;
     }
+    // The mode may have changed while another tab was shown: 自动历史位 shows and searches the
+    // reference of the mode in force, never what its fields held before.
+    if (tab == kHistoryTab) {
+        refreshReferenceValues();
+        return;
+    }
     manualReference_ = tab == kManualTab;
     for (int i = 0; i < 5; ++i) {
         if (const auto v = shortValue(referenceTabs_[tab].values[i]->text())) reference_[i] = *v;

@@ -12,7 +12,7 @@ namespace arrange5::cli {
 namespace {
 
 struct UpdateArgs {
-    std::string source = "official";
+    std::string source;
     std::string url;
     int yearsToKeep = limits::kDefaultYearsToKeep;
     std::string today;
@@ -54,7 +54,8 @@ void addUpdateCommand(CLI::App& app, CliContext& ctx) {
     auto* update = app.add_subcommand("update", "在线更新历史号码（体彩官方数据或开奖结果网页）");
     update
         ->add_option("--source", args->source,
-                     "开奖结果来源：official（体彩官方数据，默认）或 pages（开奖结果网页）")
+                     "开奖结果来源：official（体彩官方数据）或 pages（开奖结果网页）；"
+                     "默认取窗口的设置，没有设置时为 official")
         ->check(CLI::IsMember({"official", "pages"}));
     update->add_option("--url", args->url,
                        "official：代替默认的体彩官方数据地址；pages：开奖结果网站的地址，"
@@ -67,7 +68,15 @@ void addUpdateCommand(CLI::App& app, CliContext& ctx) {
     update->add_option("--today", args->today, "当前日期，YYYY-MM-DD");
     update->callback([&ctx, args, keep] {
         UpdateOptions options;
-        options.source = *updateSourceFromKey(args->source);
+        // What the command line does not say, the window's settings say.
+        const UserSettings& saved = ctx.settings;
+        options.source =
+            updateSourceFromKey(args->source.empty() ? saved.updateSource : args->source)
+                .value_or(UpdateSource::Official);
+        if (args->url.empty()) {
+            args->url =
+                options.source == UpdateSource::Pages ? saved.updateHost : saved.officialUrl;
+        }
         if (options.source == UpdateSource::Pages) {
             if (args->url.empty()) {
                 throw InputError(
@@ -78,7 +87,7 @@ void addUpdateCommand(CLI::App& app, CliContext& ctx) {
         } else if (!args->url.empty()) {
             options.officialUrl = args->url;
         }
-        options.yearsToKeep = args->yearsToKeep;
+        options.yearsToKeep = keep->count() > 0 ? args->yearsToKeep : saved.yearsToKeep;
         // Deleting years of history is never a default: only a --years-to-keep typed on this
         // command line allows it.
         options.purgeAllowed = keep->count() > 0;

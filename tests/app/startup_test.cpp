@@ -238,6 +238,15 @@ void StartupTest::earlierModeReferenceAndRangeStart() {
     lag->clear();
     child<QLineEdit>(w, "Text3(0)")->setFocus();
     QCOMPARE(lag->text(), QStringLiteral("3"));
+
+    // 上期 chosen while 手动输入号 is shown: back on 自动历史位 the fields show and the search
+    // takes the last draw, not the 前期 row they showed before.
+    auto* tabs = child<QTabBar>(w, "TabStrip1");
+    tabs->setCurrentIndex(1);
+    QTest::mouseClick(child<QRadioButton>(w, "Option1(3)"), Qt::LeftButton);
+    tabs->setCurrentIndex(0);
+    QCOMPARE(w.referenceValues(), (ReferenceValues{6, 6, 6, 6, 6}));
+    QCOMPARE(child<QLineEdit>(w, "Text2(1)")->text(), QStringLiteral("6"));
 }
 
 void StartupTest::scrollRuleStartsAbove39GridRows() {
