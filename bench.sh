@@ -27,6 +27,7 @@ if [ -x "$BUILD_DIR/bin/arrange5-window-probe" ]; then
 else
     printf '\nThe window is not built, so its figures are missing.\n' >> "$table"
 fi
+bench/trend_figures.sh "$BUILD_DIR" "$work" >> "$table"
 
 echo
 cat "$table"

@@ -54,6 +54,8 @@ int main(int argc, char* argv[]) {
                                   QStringLiteral("启动后勾选第1位和第3位并检索（用于截图）。"));
     parser.addOption(dataDir);
     parser.addOption(demoSearch);
+    QCommandLineOption demoTrend("demo-trend", QStringLiteral("启动后打开走势图（用于截图）。"));
+    parser.addOption(demoTrend);
     parser.process(app);
 
     namespace fs = std::filesystem;
@@ -88,6 +90,10 @@ int main(int argc, char* argv[]) {
             }
             window.findChild<QPushButton*>("Command1")->click();
         });
+    }
+    if (parser.isSet(demoTrend)) {
+        QTimer::singleShot(300, &window,
+                           [&window] { window.findChild<QPushButton*>("CommandTrend")->click(); });
     }
     return app.exec();
 }

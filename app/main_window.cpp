@@ -17,6 +17,7 @@
 #include "app/dialogs.h"
 #include "app/grid_columns.h"
 #include "app/history_table_model.h"
+#include "app/trend_window.h"
 #include "store/data_folder.h"
 #include "store/errors.h"
 #include "store/next_issue.h"
@@ -185,6 +186,7 @@ void MainWindow::addHaoma() {
             reportError(QString::fromStdString(e.what()));
         }
         historyModel_->setRows(store_->rows());
+        followTrendWindows(this, store_->rows());
     } else {
         historyModel_->setRows({});
     }

@@ -202,6 +202,7 @@ class MainWindow : public QMainWindow {
 
     // 滚动验证 on the current settings (main_window_backtest.cpp).
     void openBacktest();
+    void openTrend();  // trend_window.cpp
     QString settingsText() const;
 
     // Manual entry and maintenance (main_window_history.cpp).
@@ -301,6 +302,7 @@ class MainWindow : public QMainWindow {
     QPushButton* deleteLastButton_ = nullptr;   // Command3
     QPushButton* settingsButton_ = nullptr;     // Command9
     QPushButton* backtestButton_ = nullptr;     // 滚动验证
+    QPushButton* trendButton_ = nullptr;        // 走势图
     ChancePanel* chancePanel_ = nullptr;        // under MSFlexGrid3
     // The last comparison with chance goes into Jieguo.xlsx beside the tally.
     std::optional<ChanceTest> lastChance_;

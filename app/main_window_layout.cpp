@@ -382,6 +382,7 @@ QWidget* MainWindow::buildResultSide() {
     button(deleteLastButton_, "Command3", QStringLiteral("删除最后历史(&D)"));
     button(settingsButton_, "Command9", QStringLiteral("软件设置(&T)"));
     button(backtestButton_, "CommandBacktest", QStringLiteral("滚动验证(&V)"));
+    button(trendButton_, "CommandTrend", QStringLiteral("走势图(&Z)"));
     buttons->addStretch();
     // On a wide screen the grids take the room; the buttons keep their size.
     commands->setMaximumWidth(300);
@@ -413,6 +414,7 @@ void MainWindow::buildMenus() {
          &MainWindow::dropLastIssues);
     item(historyMenu_, "mnuCheck", QStringLiteral("检查历史号码(&K)"),
          &MainWindow::checkHistoryRows);
+    item(historyMenu_, "mnuTrend", QStringLiteral("走势图(&Z)"), &MainWindow::openTrend);
     historyMenu_->addSeparator();
     QAction* quit = item(historyMenu_, "mnuExit", QStringLiteral("退出(&X)"), &MainWindow::close);
     quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));

@@ -54,6 +54,7 @@ void MainWindow::connectHandlers() {
     connect(onlyBeforeBox_, &QCheckBox::clicked, this, &MainWindow::onlyBeforeClicked);
     connect(searchButton_, &QPushButton::clicked, this, asCommand(&MainWindow::runSearch));
     connect(backtestButton_, &QPushButton::clicked, this, asCommand(&MainWindow::openBacktest));
+    connect(trendButton_, &QPushButton::clicked, this, asCommand(&MainWindow::openTrend));
     connect(combinationButton_, &QPushButton::clicked, this,
             asCommand(&MainWindow::runCombinationSearch));
     connect(importButton_, &QPushButton::clicked, this, asCommand(&MainWindow::importHistory));

@@ -96,6 +96,7 @@ int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     addSearchCommands(app, ctx);
     addBacktestCommands(app, ctx);
     addStudyCommand(app, ctx);
+    addTrendCommand(app, ctx);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {

@@ -60,6 +60,7 @@ void addSearchCommands(CLI::App& app, CliContext& ctx);       // search, combo
 void addCheckCommand(CLI::App& app, CliContext& ctx);         // check
 void addBacktestCommands(CLI::App& app, CliContext& ctx);     // backtest search|combo
 void addStudyCommand(CLI::App& app, CliContext& ctx);         // study [--reset], recode
+void addTrendCommand(CLI::App& app, CliContext& ctx);         // trend
 
 // Parses the arguments and runs one command. Returns the exit status: 0 on success,
 // 2 on any failure, with one line naming the problem on `err`.

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Starts the window under a virtual screen on a fresh data folder and saves what it shows:
-#   scripts/screenshot.sh [main|search] [OUT.png]
+#   scripts/screenshot.sh [main|search|trend] [OUT.png]
 # BUILD_DIR selects the build (default build/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,6 +16,7 @@ trap 'rm -rf "$WORK"' EXIT
 mkdir -p "$WORK/data" "$WORK/config"
 ARGS=(--data-dir "$WORK/data")
 [ "$WHAT" = search ] && ARGS+=(--demo-search)
+[ "$WHAT" = trend ] && ARGS+=(--demo-trend)
 
 cat > "$WORK/run.sh" <<INNER
 #!/usr/bin/env bash
@@ -27,5 +28,5 @@ import -window root "$(realpath -m "$OUT")"
 kill \$pid
 INNER
 chmod +x "$WORK/run.sh"
-xvfb-run -a -s "-screen 0 1280x800x24" "$WORK/run.sh"
+xvfb-run -a -s "-screen 0 ${SCREEN:-1280x800}x24" "$WORK/run.sh"
 echo "saved $OUT"

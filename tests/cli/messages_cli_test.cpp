@@ -61,6 +61,8 @@ TEST(CliMessages, RefusalsNameTheProblemInChinese) {
         {{"search", "--kind", "colour"}, {"“colour”不是搜索类型"}},
         {{"search", "--ref", "1,2,3"}, {"--ref 需要五个"}},
         {{"search"}, {"历史号码为空"}},
+        {{"trend", "--window", "0"}, {"--window", "“0”"}},
+        {{"trend"}, {"没有历史号码"}},
     };
     // Three English words in a row: a sentence, not a file name or an option.
     const std::regex english("[A-Za-z]{2,} [A-Za-z]{2,} [A-Za-z]{2,}");
