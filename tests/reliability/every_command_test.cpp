@@ -85,10 +85,10 @@ TEST_F(EveryCommand, OnTheBundledHistory) {
     const json backCombo = runJson({"backtest", "combo", "--k", "2", "--targets", targets});
     EXPECT_EQ(backCombo["summary"]["scored"], 200);
     EXPECT_THAT(run({"study"}).out, HasSubstr("已检索 10 种设置"));
-    if (run({"--help"}).out.find(" trend ") != std::string::npos) {
-        const json trend = runJson({"trend", "--window", "30"});
-        EXPECT_EQ(trend["to"], 2026174);
-    }
+    const json trend = runJson({"trend", "--window", "30", "--rows"});
+    EXPECT_EQ(trend["from"], 2026145);
+    EXPECT_EQ(trend["to"], 2026174);
+    EXPECT_EQ(trend["rows"].size(), 30u);
     run({"recode"});
     EXPECT_EQ(history(), bundled);
 
