@@ -1,6 +1,5 @@
 #include "acquire/deletion.h"
 
-#include <SQLiteCpp/Statement.h>
 
 #include <vector>
 
@@ -58,24 +57,15 @@ DeletedDraw deleteLastDraw(HistoryStore& store) {
     // Held on through the compaction, so that it compacts the file this deletion left.
     const HistoryStore::WriteLock lock = store.lockForWriting();
     const int32_t issue = store.write("最后一期未能删除", [&store] {
-        SQLite::Statement last(store.db(), "SELECT MAX(SQQH) FROM Lishi");
-        if (!last.executeStep() || last.getColumn(0).isNull()) {
-            throw InputError("历史号码为空，没有可以删除的一期");
-        }
-        const int32_t found = last.getColumn(0).getInt();
-        SQLite::Statement del(store.db(), "DELETE FROM Lishi WHERE SQQH = ?");
-        del.bind(1, found);
-        del.exec();
-        return found;
+        const auto found = store.deleteNewestRow();
+        if (!found) throw InputError("历史号码为空，没有可以删除的一期");
+        return *found;
     });
     return {issue, compactAfter(store)};
 }
 
 std::size_t clearHistory(HistoryStore& store) {
-    return store.write("清空失败", [&store] {
-        store.delrec();
-        return static_cast<std::size_t>(store.db().getChanges());
-    });
+    return store.write("清空失败", [&store] { return store.delrec(); });
 }
 
 std::optional<ReplaceReport> cutToIssue(HistoryStore& store, int64_t issue, int segmentBase,

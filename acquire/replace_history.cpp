@@ -35,7 +35,7 @@ ReplaceReport replaceHistory(HistoryStore& store, const HistoryText& text, int s
     const std::size_t total = text.entries.size();
     store.write("读入的号码未能存入", [&] {
         store.delrec();
-        DrawAppender appender(store.db());
+        DrawAppender appender = store.appender();
         for (std::size_t i = 0; i < total; ++i) {
             const HistoryEntry& e = text.entries[i];
             if (earlier == EarlierColumns::FromDrawTwoBefore) {

@@ -354,9 +354,24 @@ void HistoryStore::runWrite(std::string_view failure, const std::function<void()
     }
 }
 
-void HistoryStore::delrec() {
+std::size_t HistoryStore::delrec() {
     const WriteLock lock = lockForWriting();
     execute("DELETE FROM Lishi");
+    return static_cast<std::size_t>(db().getChanges());
+}
+
+std::optional<int32_t> HistoryStore::deleteNewestRow() {
+    SQLite::Statement last(db(), "SELECT MAX(SQQH) FROM Lishi");
+    if (!last.executeStep() || last.getColumn(0).isNull()) return std::nullopt;
+    const int32_t issue = last.getColumn(0).getInt();
+    SQLite::Statement del(db(), "DELETE FROM Lishi WHERE SQQH = ?");
+    del.bind(1, issue);
+    del.exec();
+    return issue;
+}
+
+DrawAppender HistoryStore::appender() {
+    return DrawAppender(db());
 }
 
 }  // namespace arrange5

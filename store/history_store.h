@@ -13,6 +13,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "store/draw_appender.h"
 #include "store/history_row.h"
 #include "store/writer_lock.h"
 
@@ -111,9 +112,14 @@ class HistoryStore {
     // The file or its folder cannot be written: the history can be read but not changed.
     bool readOnly() const { return readOnly_; }
 
-    // Deletes every row of Lishi. Callers run it inside their own transaction so the
-    // history is never left empty by a command that fails afterwards.
-    void delrec();
+    // Deletes every row of Lishi and returns how many there were. Callers run it inside their
+    // own transaction so the history is never left empty by a command that fails afterwards.
+    std::size_t delrec();
+    // Deletes the row of the largest issue and returns that issue; none for an empty history.
+    // Inside a write body.
+    std::optional<int32_t> deleteNewestRow();
+    // The append cursor, for a write body that appends draws.
+    DrawAppender appender();
 
     // Checks the file, compacts it into ZembricTmp.mdb and puts the compacted copy in
     // place of Zembric.mdb without ever deleting Zembric.mdb first. ZembricTmp.mdb stays.
