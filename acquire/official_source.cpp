@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <thread>
 
+#include "acquire/online_update_plan.h"
 #include "store/errors.h"
 
 namespace arrange5 {
@@ -194,12 +195,13 @@ OfficialAnswer readOfficialAnswer(std::string_view body, int pageNo) {
 
 std::vector<YearListing> readOfficialListings(const PageFetcher& fetch,
                                               const OfficialReadOptions& options,
-                                              const UpdateStatusProgress& progress) {
+                                              const UpdateStatusProgress& progress,
+                                              int32_t* newestSeen) {
     std::map<int, YearListing> byYear;
     for (int year = options.startYear; year <= options.currentYear; ++year) {
         byYear[year].year = year;
     }
-    const int century = options.currentYear - options.currentYear % 100;
+    const int nearYear = options.nearYear ? options.nearYear : options.currentYear;
     UpdateProgressInfo at{options.currentYear, 0, 0};
     const auto report = [&](int secondsToWait) {
         at.secondsToWait = secondsToWait;
@@ -217,8 +219,9 @@ std::vector<YearListing> readOfficialListings(const PageFetcher& fetch,
         const OfficialAnswer answer = readOfficialAnswer(body, pageNo);
         bool reached = false;
         for (const OfficialDraw& d : answer.draws) {
-            const int year = century + d.fiveDigitIssue / 1000;
+            const int year = yearOfTwoDigitYear(d.fiveDigitIssue / 1000, nearYear);
             const int32_t issue = year * 1000 + d.fiveDigitIssue % 1000;
+            if (newestSeen && issue > *newestSeen) *newestSeen = issue;
             if (year > options.currentYear) {
                 throw InputError("体彩官方数据中有第 " + std::to_string(issue) + " 期，晚于" +
                                  options.today + "；电脑的日期大概不对，请改正后再在线更新。" +

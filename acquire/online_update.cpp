@@ -1,12 +1,12 @@
 #include "acquire/online_update.h"
 
-#include <SQLiteCpp/Statement.h>
-
 #include <algorithm>
 #include <cctype>
 
+#include "acquire/online_update_plan.h"
 #include "acquire/results_page.h"
 #include "store/draw_appender.h"
+#include "store/history_ends.h"
 #include "store/limits.h"
 
 namespace arrange5 {
@@ -62,8 +62,9 @@ std::string todayText(const UpdateOptions& options) {
 
 // The purge check, the start year and the last issue the new draws follow. Stored draws of a
 // year after the current one mean the clock is wrong: a purge would count the years to keep
-// from the wrong year and throw the newest draws away.
-UpdatePlan planUpdate(const HistorySnapshot& rows, const UpdateOptions& options) {
+// from the wrong year and throw the newest draws away. The official source is read from the
+// last stored year, whatever it is; the results pages exist only from 2013 on.
+UpdatePlan planUpdate(const HistorySnapshot& rows, const UpdateOptions& options, bool purge) {
     UpdatePlan plan;
     plan.currentYear = options.currentYear;
     for (const HistoryRow& row : rows) plan.storedYears.insert(row.issue / 1000);
@@ -77,12 +78,13 @@ UpdatePlan planUpdate(const HistorySnapshot& rows, const UpdateOptions& options)
                              "在线更新没有进行，历史号码没有改变");
         }
     }
-    plan.purge =
-        !rows.empty() && options.currentYear - rows.front().issue / 1000 > options.yearsToKeep;
+    plan.purge = purge;
     plan.startYear = options.currentYear - options.yearsToKeep;
     if (!rows.empty() && !plan.purge) {
         plan.lastIssue = rows.back().issue;
-        plan.startYear = std::max(plan.lastIssue / 1000, kFirstYearForKeptHistory);
+        plan.startYear = options.source == UpdateSource::Official
+                             ? plan.lastIssue / 1000
+                             : std::max(plan.lastIssue / 1000, kFirstYearForKeptHistory);
     }
     return plan;
 }
@@ -121,16 +123,27 @@ std::vector<YearListing> readPages(const UpdateOptions& options, const UpdatePla
     return years;
 }
 
+struct SourceReading {
+    std::vector<YearListing> years;
+    NewDraws found;
+    int32_t newest = 0;  // the newest issue the source listed, 0 for none
+};
+
+std::string describeListing(const UpdateOptions& options, int year) {
+    if (options.source == UpdateSource::Official) {
+        return "体彩官方数据（" + hostOfUrl(options.officialUrl) + "）中 " + std::to_string(year) +
+               " 年的开奖号码";
+    }
+    return hostOfUrl(options.baseUrl) + " 上 " + std::to_string(year) + " 年的开奖结果页面";
+}
+
 // Reads the source and checks what it listed, reading it again (from the start year or the
 // first page) while a page is unreadable, at most maxRestarts times.
-NewDraws readNewDraws(const UpdateOptions& options, const UpdatePlan& plan,
-                      const PageFetcher& fetch, const UpdateStatusProgress& progress) {
+SourceReading readSource(const UpdateOptions& options, const UpdatePlan& plan, int nearYear,
+                         const PageFetcher& fetch, const UpdateStatusProgress& progress) {
     const bool official = options.source == UpdateSource::Official;
     const std::string host = hostOfUrl(official ? options.officialUrl : options.baseUrl);
-    const auto describe = [&](int year) {
-        return official ? "体彩官方数据（" + host + "）中 " + std::to_string(year) + " 年的开奖号码"
-                        : host + " 上 " + std::to_string(year) + " 年的开奖结果页面";
-    };
+    const auto describe = [&](int year) { return describeListing(options, year); };
     OfficialReadOptions reading;
     reading.address = options.officialUrl;
     reading.pageSize = options.officialPageSize;
@@ -139,12 +152,15 @@ NewDraws readNewDraws(const UpdateOptions& options, const UpdatePlan& plan,
     reading.currentYear = plan.currentYear;
     reading.lastIssue = plan.lastIssue;
     reading.today = todayText(options);
+    reading.nearYear = nearYear;
     for (int attempt = 0;; ++attempt) {
         try {
-            const std::vector<YearListing> years =
-                official ? readOfficialListings(fetch, reading, progress)
-                         : readPages(options, plan, fetch, progress, host);
-            return collectNewDraws(years, plan, describe);
+            SourceReading out;
+            out.years = official ? readOfficialListings(fetch, reading, progress, &out.newest)
+                                 : readPages(options, plan, fetch, progress, host);
+            out.newest = std::max(out.newest, newestListed(out.years));
+            out.found = collectNewDraws(out.years, plan, describe);
+            return out;
         } catch (const UnreadableListing& page) {
             if (attempt >= options.maxRestarts) {
                 throw FetchError("在线更新无法读取 " + page.what + "：" + page.reason +
@@ -180,17 +196,11 @@ void checkPurge(const UpdatePlan& plan, const NewDraws& found, const std::string
 // The history must still be the one the pages were read against; another command may have
 // changed it while the pages were on their way.
 void checkHistoryUnchanged(SQLite::Database& db, const HistorySnapshot& rows) {
-    SQLite::Statement q(db,
-                        "SELECT COUNT(*), MIN(SQQH), MAX(SQQH), "
-                        "(SELECT L1A || L2A || L3A || L4A || L5A FROM Lishi "
-                        "ORDER BY SQQH DESC LIMIT 1) FROM Lishi");
-    q.executeStep();
-    const auto count = static_cast<std::size_t>(q.getColumn(0).getInt64());
-    bool same = count == rows.size();
+    const HistoryEnds ends = readHistoryEnds(db);
+    bool same = ends.count == rows.size();
     if (same && !rows.empty()) {
-        same = q.getColumn(1).getInt() == rows.front().issue &&
-               q.getColumn(2).getInt() == rows.back().issue &&
-               q.getColumn(3).getString() == digitString(rows.back().digits());
+        same = ends.firstIssue == rows.front().issue && ends.lastIssue == rows.back().issue &&
+               ends.lastDigits == digitString(rows.back().digits());
     }
     if (!same) {
         throw Error("读取页面期间历史号码被另一个命令改动了；没有存入任何一期，请重新进行在线更新");
@@ -257,6 +267,26 @@ PageFetcher makeUpdateFetcher(UpdateSource source, const FetchLimits& limits) {
                                             : makeCurlFetcher(limits);
 }
 
+namespace {
+
+// What was left out of the history, for the end of the summary.
+std::string leftOut(const UpdateReport& r) {
+    std::string out;
+    if (!r.missing.empty()) {
+        out += "；当年期数超过 365 的没有存入：" + listIssues(r.missing);
+    }
+    if (!r.unreadableIssues.empty()) {
+        out += "；期号不是数字的 " + std::to_string(r.unreadableIssues.size()) + " 行没有读入：" +
+               listTexts(r.unreadableIssues);
+    }
+    if (r.skippedRows) {
+        out += "；另有 " + std::to_string(r.skippedRows) + " 行不是当年的开奖号码，已跳过";
+    }
+    return out;
+}
+
+}  // namespace
+
 std::string UpdateReport::summary() const {
     std::string out;
     if (added == 0) {
@@ -269,20 +299,55 @@ std::string UpdateReport::summary() const {
     if (purged) {
         out += "（原有历史号码早于保留年数，已从 " + std::to_string(startYear) + " 年起重新读取）";
     }
-    if (!missing.empty()) {
-        out += "；当年期数超过 365 的没有存入：" + listIssues(missing);
+    return out + leftOut(*this);
+}
+
+std::string UpdateReport::line() const {
+    std::string out = std::string(updateSourceName(source)) + "：";
+    if (added == 0) {
+        out += lastIssue ? "没有新的开奖号码，历史号码截至第 " + std::to_string(lastIssue) + " 期"
+                         : std::string("没有新的开奖号码，历史号码为空");
+    } else {
+        out += "新增 " + std::to_string(added) + " 期，第 " + std::to_string(firstAdded) + " 至 " +
+               std::to_string(lastIssue) + " 期";
     }
-    if (!unreadableIssues.empty()) {
-        out += "；期号不是数字的 " + std::to_string(unreadableIssues.size()) + " 行没有读入：" +
-               listTexts(unreadableIssues);
+    out += purged ? "；已删除 " + std::to_string(startYear) + " 年以前的历史号码并重新读取"
+                  : "；没有删除历史号码";
+    if (holeFrom) {
+        out += "；缺第 " + std::to_string(holeFrom) + " 期至第 " + std::to_string(holeBefore) +
+               " 期之前的号码";
     }
-    if (skippedRows)
-        out += "；另有 " + std::to_string(skippedRows) + " 行不是当年的开奖号码，已跳过";
-    return out;
+    if (!disagreements.empty()) {
+        out += "；" + std::to_string(disagreements.size()) + " 期与来源不同，保留原号码";
+    }
+    return out + leftOut(*this);
 }
 
 std::string UpdateReport::warning() const {
-    return gap ? gapMessage(*gap, lastIssue) : "";
+    std::vector<std::string> lines;
+    if (gap) lines.push_back(gapMessage(*gap, lastIssue));
+    if (holeFrom) {
+        lines.push_back("开奖结果网页只能从 " + std::to_string(holeBefore / 1000) + " 年读起：第 " +
+                        std::to_string(holeFrom) + " 期至 " +
+                        std::to_string(holeBefore / 1000 - 1) +
+                        " 年最后一期不在历史号码中，新号码从第 " + std::to_string(holeBefore) +
+                        " 期接上。可以改用体彩官方数据补齐。");
+    }
+    if (!disagreements.empty()) {
+        lines.push_back("来源给出的号码与已存的不同：" + firstDisagreement +
+                        (disagreements.size() > 1
+                             ? "等共 " + std::to_string(disagreements.size()) + " 期"
+                             : std::string()) +
+                        "；已存的号码没有改动，请核对。");
+    }
+    if (purgeRefusedForClock) {
+        lines.push_back("电脑的日期看来不对（比来源最新一期晚一年以上），没有删除早期历史。");
+    } else if (purgeDeclined) {
+        lines.push_back("早于保留年数的历史号码已保留，没有删除。");
+    }
+    std::string out;
+    for (const std::string& l : lines) out += (out.empty() ? "" : "\n") + l;
+    return out;
 }
 
 UpdateReport runOnlineUpdate(HistoryStore& store, const UpdateOptions& options, LastTwoDraws& sp,
@@ -294,27 +359,68 @@ UpdateReport runOnlineUpdate(HistoryStore& store, const UpdateOptions& options, 
     }
     store.reopenReadingCursor();
     const HistorySnapshot& rows = store.rows();
-    const UpdatePlan plan = planUpdate(rows, options);
+    const bool purgeDue = purgeProposal(rows, options.currentYear, options.yearsToKeep).has_value();
+    UpdatePlan plan = planUpdate(rows, options, purgeDue && options.purgeConsent);
+    const int nearYear = rows.empty() ? options.currentYear : rows.back().issue / 1000;
     const std::string sourceName = options.source == UpdateSource::Official
                                        ? "体彩官方数据"
                                        : hostOfUrl(options.baseUrl) + " 上的开奖结果页面";
 
-    NewDraws found = readNewDraws(options, plan, fetch, progress);
-    if (plan.purge) checkPurge(plan, found, sourceName);
+    SourceReading read = readSource(options, plan, nearYear, fetch, progress);
+    UpdateReport report;
+    // A clock years ahead of the newest listed draw would count the years to keep from the
+    // wrong year: the purge is refused and the draws read are appended as without it.
+    if (plan.purge && read.newest != 0 && options.currentYear > read.newest / 1000 + 1) {
+        report.purgeRefusedForClock = true;
+        UpdatePlan appendOnly = planUpdate(rows, options, false);
+        appendOnly.startYear = plan.startYear;
+        plan = appendOnly;
+        try {
+            read.found = collectNewDraws(read.years, plan,
+                                         [&](int year) { return describeListing(options, year); });
+        } catch (const UnreadableListing& page) {
+            throw FetchError(updateRefusal(page.what + "：" + page.reason));
+        }
+    }
+    NewDraws& found = read.found;
+    if (plan.purge) {
+        checkPurge(plan, found, sourceName);
+        // Every stored draw of the kept years comes back from the source, with its digits.
+        const auto lost = disagreements(rows, read.years, plan.startYear, true);
+        if (!lost.empty()) {
+            throw FetchError(updateRefusal(
+                "删除早期历史后要从 " + std::to_string(plan.startYear) + " 年起重新读取，但" +
+                describeDisagreement(lost.front()) + "与已存的号码不同"));
+        }
+    } else {
+        for (const Disagreement& d : disagreements(rows, read.years, 0, false)) {
+            report.disagreements.push_back(d.issue);
+            if (report.firstDisagreement.empty()) {
+                report.firstDisagreement = describeDisagreement(d);
+            }
+        }
+    }
     if (found.gap && found.draws.empty()) {
         throw MissingDrawsError(gapMessage(*found.gap, 0), {*found.gap});
+    }
+    // The results pages begin in 2013: a history that ends before cannot be continued
+    // without a hole, which the report names.
+    if (!plan.purge && plan.lastIssue != 0 && !found.draws.empty() &&
+        plan.startYear > plan.lastIssue / 1000) {
+        report.holeFrom = plan.lastIssue + 1;
+        report.holeBefore = found.draws.front().issue;
     }
 
     if (!found.draws.empty()) {
         commitUpdate(store, rows, plan.purge, found.draws, options.segmentBase, sp);
     }
 
-    UpdateReport report;
     report.source = options.source;
     report.added = found.draws.size();
     report.firstAdded = found.draws.empty() ? 0 : found.draws.front().issue;
     report.lastIssue = store.rows().empty() ? 0 : store.rows().back().issue;
     report.purged = plan.purge;
+    report.purgeDeclined = purgeDue && !options.purgeConsent;
     report.startYear = plan.startYear;
     report.missing = std::move(found.beyondTable);
     report.gap = found.gap;

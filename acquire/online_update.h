@@ -43,7 +43,11 @@ struct UpdateOptions {
     std::string officialUrl = kOfficialSourceUrl;  // Official: the source address (txtOfficialUrl)
     int officialPageSize = kOfficialPageSize;
     std::vector<std::chrono::milliseconds> busyPauses = defaultBusyPauses();
+    // The start of an empty history's reading, and the years the purge check keeps.
     int yearsToKeep = limits::kDefaultYearsToKeep;
+    // The user's consent to delete a history older than the years to keep and read the kept
+    // years again. Without it an outdated history is kept whole and only continued.
+    bool purgeConsent = false;
     int currentYear = 0;  // from the system date, or fixed by the caller
     std::string today;    // that date as YYYY-MM-DD, for messages; may be empty
     int segmentBase = 1;
@@ -56,7 +60,16 @@ struct UpdateReport {
     int32_t firstAdded = 0;
     int32_t lastIssue = 0;  // the last stored issue after the update, 0 for an empty history
     bool purged = false;
+    bool purgeDeclined = false;         // a purge was due and the user kept the history
+    bool purgeRefusedForClock = false;  // the clock is years past the newest listed draw
     int startYear = 0;
+    // Stored draws the source lists with other digits; they are kept as stored.
+    std::vector<int32_t> disagreements;
+    std::string firstDisagreement;  // "第 2020100 期（存有 12345，来源给出 “12346”）"
+    // A history the source cannot continue without a hole: the draws from holeFrom up to the
+    // one before holeBefore are not stored.
+    int32_t holeFrom = 0;
+    int32_t holeBefore = 0;
     // Issues a page listed with a sequence above 365; they get no row.
     std::vector<int32_t> missing;
     // The issue the source does not list; the draws stored stop before it.
@@ -65,9 +78,13 @@ struct UpdateReport {
     std::vector<std::string> unreadableIssues;
     std::size_t skippedRows = 0;
 
-    // "新增 12 期，截至第 2016174 期", for the status bar and the command line.
+    // "新增 12 期，截至第 2016174 期", with what happened besides.
     std::string summary() const;
-    // The gap's warning ("第 2016150 期不在页面上；……"), empty without a gap.
+    // The summary the status bar and the command line show: the source, what was appended
+    // from which issue to which, whether the history was purged, any hole or disagreement.
+    std::string line() const;
+    // The warnings for stderr, one per line: a gap ("第 2016150 期不在页面上；……"), a hole,
+    // stored draws the source gives otherwise, a purge refused or declined. Empty without.
     std::string warning() const;
 };
 

@@ -59,10 +59,12 @@ void addUpdateCommand(CLI::App& app, CliContext& ctx) {
     update->add_option("--url", args->url,
                        "official：代替默认的体彩官方数据地址；pages：开奖结果网站的地址，"
                        "例如 https://example.org");
-    update->add_option("--years-to-keep", args->yearsToKeep, "保留多少年的历史号码（2 到 16）")
+    update
+        ->add_option("--years-to-keep", args->yearsToKeep,
+                     "保留多少年的历史号码（2 到 16）；给出时删除更早的历史号码再重新读取")
         ->check(CLI::Range(limits::kMinYearsToKeep, limits::kMaxYearsToKeep));
     update->add_option("--today", args->today, "当前日期，YYYY-MM-DD");
-    update->callback([&ctx, args] {
+    update->callback([&ctx, args, update] {
         UpdateOptions options;
         options.source = *updateSourceFromKey(args->source);
         if (options.source == UpdateSource::Pages) {
@@ -76,12 +78,14 @@ void addUpdateCommand(CLI::App& app, CliContext& ctx) {
             options.officialUrl = args->url;
         }
         options.yearsToKeep = args->yearsToKeep;
+        // Deleting history takes the user's word on this command line, never a default.
+        options.purgeConsent = update->count("--years-to-keep") > 0;
         options.today = args->today.empty() ? systemDate() : args->today;
         options.currentYear = yearOfDate(options.today);
         options.segmentBase = ctx.segmentBase;
         const UpdateReport report =
             runOnlineUpdate(ctx.store(), options, ctx.sp, makeUpdateFetcher(options.source));
-        ctx.out << updateSourceName(report.source) << "：" << report.summary() << "\n";
+        ctx.out << report.line() << "\n";
         ctx.warn(report.warning());
     });
 }

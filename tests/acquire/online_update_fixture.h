@@ -55,6 +55,7 @@ class OnlineUpdateTest : public ::testing::Test {
         o.baseUrl = baseUrl;
         o.currentYear = currentYear;
         o.yearsToKeep = yearsToKeep;
+        o.purgeConsent = true;
         o.segmentBase = 1;
         return o;
     }

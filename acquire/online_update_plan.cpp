@@ -1,0 +1,95 @@
+#include "acquire/online_update_plan.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+
+namespace arrange5 {
+
+namespace {
+
+std::string withThousands(std::size_t n) {
+    std::string digits = std::to_string(n);
+    for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) digits.insert(i, ",");
+    return digits;
+}
+
+}  // namespace
+
+std::string PurgeProposal::question() const {
+    const std::string years = firstYear == lastYear
+                                  ? std::to_string(firstYear)
+                                  : std::to_string(firstYear) + "–" + std::to_string(lastYear);
+    return "按保留 " + std::to_string(yearsToKeep) + " 年的设置，更新将删除 " + years + " 年的 " +
+           withThousands(draws) + " 期历史号码，只保留 " + std::to_string(keptFrom) +
+           " 年以后的号码。";
+}
+
+std::optional<PurgeProposal> purgeProposal(const HistorySnapshot& rows, int currentYear,
+                                           int yearsToKeep) {
+    if (rows.empty() || currentYear - rows.front().issue / 1000 <= yearsToKeep) {
+        return std::nullopt;
+    }
+    PurgeProposal p;
+    p.yearsToKeep = yearsToKeep;
+    p.keptFrom = currentYear - yearsToKeep;
+    p.firstYear = rows.front().issue / 1000;
+    for (const HistoryRow& row : rows) {
+        if (row.issue / 1000 >= p.keptFrom) break;
+        p.lastYear = row.issue / 1000;
+        ++p.draws;
+    }
+    return p;
+}
+
+int yearOfTwoDigitYear(int twoDigitYear, int nearYear) {
+    const int base = nearYear - nearYear % 100 + twoDigitYear;
+    int best = base;
+    for (int candidate : {base - 100, base + 100}) {
+        if (std::abs(candidate - nearYear) < std::abs(best - nearYear)) best = candidate;
+    }
+    return best;
+}
+
+std::vector<Disagreement> disagreements(const HistorySnapshot& rows,
+                                        const std::vector<YearListing>& years, int fromYear,
+                                        bool requireListed) {
+    std::map<int32_t, const ListedDraw*> listed;
+    std::map<int, bool> yearRead;
+    for (const YearListing& y : years) {
+        yearRead[y.year] = true;
+        for (const ListedDraw& d : y.draws) listed.emplace(d.issue, &d);
+    }
+    std::vector<Disagreement> out;
+    for (const HistoryRow& row : rows) {
+        const int year = row.issue / 1000;
+        if (year < fromYear || !yearRead.count(year)) continue;
+        const auto it = listed.find(row.issue);
+        if (it == listed.end()) {
+            if (requireListed) out.push_back({row.issue, row.digits(), std::nullopt});
+            continue;
+        }
+        if (!it->second->digits || *it->second->digits != row.digits()) {
+            out.push_back({row.issue, row.digits(), it->second->digitsText});
+        }
+    }
+    return out;
+}
+
+std::string describeDisagreement(const Disagreement& d) {
+    const std::string source =
+        d.listed ? "来源给出 " + quotedForMessage(*d.listed, 40, ControlCharacters::AsBlanks)
+                 : std::string("来源没有列出这一期");
+    return "第 " + std::to_string(d.issue) + " 期（存有 " + digitString(d.stored) + "，" + source +
+           "）";
+}
+
+int32_t newestListed(const std::vector<YearListing>& years) {
+    int32_t newest = 0;
+    for (const YearListing& y : years) {
+        for (const ListedDraw& d : y.draws) newest = std::max(newest, d.issue);
+    }
+    return newest;
+}
+
+}  // namespace arrange5
