@@ -91,7 +91,7 @@ void pause(milliseconds length, const std::function<bool(int secondsLeft)>& keep
         if (left <= left.zero()) return;
         const auto seconds = std::chrono::ceil<std::chrono::seconds>(left).count();
         if (!keepGoing(static_cast<int>(seconds))) {
-            throw CancelledError("在线更新已取消，历史号码保持原样");
+            throw updateCancelled();
         }
         std::this_thread::sleep_for(
             std::min<std::chrono::steady_clock::duration>(left, kPauseSlice));
@@ -212,7 +212,7 @@ std::vector<YearListing> readOfficialListings(const PageFetcher& fetch,
             throw FetchError(updateRefusal("体彩官方数据翻过 " + std::to_string(kMaxPages) +
                                            " 页仍没有读到已有的历史号码"));
         }
-        if (!report(0)) throw CancelledError("在线更新已取消，历史号码保持原样");
+        if (!report(0)) throw updateCancelled();
         const std::string body =
             fetchPage(fetch, officialPageUrl(options.address, options.pageSize, pageNo), pageNo,
                       options.busyPauses, report);
@@ -244,7 +244,7 @@ std::vector<YearListing> readOfficialListings(const PageFetcher& fetch,
             at.year = year;
             listing.draws.push_back({issue, d.digits, d.resultText});
         }
-        if (!report(0)) throw CancelledError("在线更新已取消，历史号码保持原样");
+        if (!report(0)) throw updateCancelled();
         if (reached || answer.draws.empty() || (answer.pages && pageNo >= *answer.pages)) break;
     }
     std::vector<YearListing> out;

@@ -104,6 +104,10 @@ class MissingDrawsError : public FetchError {
 // with the year being read and the number of new draws found so far; false cancels.
 using UpdateProgress = std::function<bool(int year, std::size_t draws)>;
 
+// "第 2016150 期不在页面上；已存入到第 2016149 期。可以在下面手动输入……"; storedUpTo 0
+// when nothing could be stored.
+std::string updateGapMessage(int32_t gap, int32_t storedUpTo);
+
 // base + "/lottery/draw/list/4?d=" + year + "-01-01"
 std::string resultsPageUrl(const std::string& baseUrl, int year);
 

@@ -1,8 +1,12 @@
 #include "acquire/online_update_plan.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <ctime>
 #include <map>
+
+#include "store/errors.h"
 
 namespace arrange5 {
 
@@ -14,7 +18,57 @@ std::string withThousands(std::size_t n) {
     return digits;
 }
 
+int yearOfDate(const std::string& text) {
+    const auto bad = [&] {
+        return InputError("--today 需要 YYYY-MM-DD 形式的日期，而不是“" + text + "”");
+    };
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') throw bad();
+    for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9}) {
+        if (text[i] < '0' || text[i] > '9') throw bad();
+    }
+    const int y = std::stoi(text.substr(0, 4));
+    const unsigned m = static_cast<unsigned>(std::stoi(text.substr(5, 2)));
+    const unsigned d = static_cast<unsigned>(std::stoi(text.substr(8, 2)));
+    if (!std::chrono::year_month_day{std::chrono::year{y}, std::chrono::month{m},
+                                     std::chrono::day{d}}
+             .ok()) {
+        throw bad();
+    }
+    return y;
+}
+
+// The system date, YYYY-MM-DD.
+std::string systemDate() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[16] = {};
+    std::strftime(text, sizeof text, "%Y-%m-%d", &local);
+    return text;
+}
+
 }  // namespace
+
+UpdateOptions updateOptionsFor(const UpdateChoices& choices) {
+    UpdateOptions options;
+    options.source = choices.source;
+    if (choices.source == UpdateSource::Pages) {
+        options.baseUrl = choices.address;
+    } else if (!choices.address.empty()) {
+        options.officialUrl = choices.address;
+    }
+    options.yearsToKeep = choices.yearsToKeep;
+    options.purgeConsent = choices.purgeConsent;
+    options.today = choices.today.empty() ? systemDate() : choices.today;
+    options.currentYear = yearOfDate(options.today);
+    options.segmentBase = choices.segmentBase;
+    return options;
+}
+
+std::optional<PurgeProposal> purgeProposalFor(const HistorySnapshot& rows,
+                                              const UpdateOptions& options) {
+    return purgeProposal(rows, options.currentYear, options.yearsToKeep);
+}
 
 std::string PurgeProposal::question() const {
     const std::string years = firstYear == lastYear

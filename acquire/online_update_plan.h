@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "acquire/online_update.h"
 #include "acquire/update_listing.h"
 #include "store/history_row.h"
 
@@ -56,5 +57,24 @@ std::string describeDisagreement(const Disagreement& d);
 
 // The newest issue the listings hold, 0 for none.
 int32_t newestListed(const std::vector<YearListing>& years);
+
+// What the user chose for one update, as the window's settings or the command line give it.
+struct UpdateChoices {
+    UpdateSource source = UpdateSource::Official;
+    // Official: replaces the operator's address when not empty; Pages: the results host.
+    std::string address;
+    int yearsToKeep = limits::kDefaultYearsToKeep;
+    bool purgeConsent = false;
+    std::string today;  // YYYY-MM-DD; empty for the system date
+    int segmentBase = 1;
+};
+
+// The options of the update the user chose: the source and its address, the current year from
+// the date. Throws InputError naming a date that is not YYYY-MM-DD.
+UpdateOptions updateOptionsFor(const UpdateChoices& choices);
+
+// The purge the update would ask the user about, on the store as it is now.
+std::optional<PurgeProposal> purgeProposalFor(const HistorySnapshot& rows,
+                                              const UpdateOptions& options);
 
 }  // namespace arrange5

@@ -8,7 +8,10 @@
 #include <QInputDialog>
 #include <QLocale>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTreeView>
+#include <algorithm>
+#include <vector>
 
 namespace arrange5 {
 
@@ -32,6 +35,20 @@ class DateInWindowLocale : public QIdentityProxyModel {
 };
 
 }  // namespace
+
+int DesktopDialogs::choose(QWidget* parent, const QString& title, const QString& text,
+                           const QStringList& buttons, int defaultButton, int escapeButton) {
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+    std::vector<QPushButton*> added;
+    for (const QString& caption : buttons) {
+        added.push_back(box.addButton(caption, QMessageBox::ActionRole));
+    }
+    box.setDefaultButton(added.at(static_cast<std::size_t>(defaultButton)));
+    box.setEscapeButton(added.at(static_cast<std::size_t>(escapeButton)));
+    box.exec();
+    const auto pressed = std::find(added.begin(), added.end(), box.clickedButton());
+    return pressed == added.end() ? escapeButton : static_cast<int>(pressed - added.begin());
+}
 
 bool DesktopDialogs::confirm(QWidget* parent, const QString& title, const QString& text) {
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Ok | QMessageBox::Cancel,

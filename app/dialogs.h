@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <optional>
 
@@ -27,6 +28,11 @@ class Dialogs {
                              const QString& details) {
         inform(parent, title, text + "\n" + details);
     }
+    // A question with the buttons given, left to right, and the question icon; returns the
+    // index of the button pressed. `defaultButton` is the one Enter presses, `escapeButton` the
+    // answer of Escape and of closing the box.
+    virtual int choose(QWidget* parent, const QString& title, const QString& text,
+                       const QStringList& buttons, int defaultButton, int escapeButton) = 0;
     // An input box; nullopt when cancelled.
     virtual std::optional<QString> input(QWidget* parent, const QString& title,
                                          const QString& prompt, const QString& defaultText) = 0;
@@ -44,6 +50,8 @@ class DesktopDialogs : public Dialogs {
     void notice(QWidget* parent, const QString& title, const QString& text) override;
     void showDetails(QWidget* parent, const QString& title, const QString& text,
                      const QString& details) override;
+    int choose(QWidget* parent, const QString& title, const QString& text,
+               const QStringList& buttons, int defaultButton, int escapeButton) override;
     std::optional<QString> input(QWidget* parent, const QString& title, const QString& prompt,
                                  const QString& defaultText) override;
     QString openFile(QWidget* parent, const QString& folder, const QString& filter) override;

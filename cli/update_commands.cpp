@@ -1,8 +1,7 @@
 #include <CLI/CLI.hpp>
-#include <chrono>
-#include <ctime>
 
 #include "acquire/online_update.h"
+#include "acquire/online_update_plan.h"
 #include "cli/cli_context.h"
 #include "store/errors.h"
 #include "store/limits.h"
@@ -17,35 +16,6 @@ struct UpdateArgs {
     int yearsToKeep = limits::kDefaultYearsToKeep;
     std::string today;
 };
-
-int yearOfDate(const std::string& text) {
-    const auto bad = [&] {
-        return InputError("--today 需要 YYYY-MM-DD 形式的日期，而不是“" + text + "”");
-    };
-    if (text.size() != 10 || text[4] != '-' || text[7] != '-') throw bad();
-    for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9}) {
-        if (text[i] < '0' || text[i] > '9') throw bad();
-    }
-    const int y = std::stoi(text.substr(0, 4));
-    const unsigned m = static_cast<unsigned>(std::stoi(text.substr(5, 2)));
-    const unsigned d = static_cast<unsigned>(std::stoi(text.substr(8, 2)));
-    if (!std::chrono::year_month_day{std::chrono::year{y}, std::chrono::month{m},
-                                     std::chrono::day{d}}
-             .ok()) {
-        throw bad();
-    }
-    return y;
-}
-
-// The system date, YYYY-MM-DD.
-std::string systemDate() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char text[16] = {};
-    std::strftime(text, sizeof text, "%Y-%m-%d", &local);
-    return text;
-}
 
 }  // namespace
 
@@ -65,24 +35,20 @@ void addUpdateCommand(CLI::App& app, CliContext& ctx) {
         ->check(CLI::Range(limits::kMinYearsToKeep, limits::kMaxYearsToKeep));
     update->add_option("--today", args->today, "当前日期，YYYY-MM-DD");
     update->callback([&ctx, args, update] {
-        UpdateOptions options;
-        options.source = *updateSourceFromKey(args->source);
-        if (options.source == UpdateSource::Pages) {
-            if (args->url.empty()) {
-                throw InputError(
-                    "--source pages 需要用 --url 给出开奖结果网站的地址，在线更新没有进行，"
-                    "历史号码没有改变");
-            }
-            options.baseUrl = args->url;
-        } else if (!args->url.empty()) {
-            options.officialUrl = args->url;
+        if (args->source == "pages" && args->url.empty()) {
+            throw InputError(
+                "--source pages 需要用 --url 给出开奖结果网站的地址，在线更新没有进行，"
+                "历史号码没有改变");
         }
-        options.yearsToKeep = args->yearsToKeep;
+        UpdateChoices choices;
+        choices.source = *updateSourceFromKey(args->source);
+        choices.address = args->url;
+        choices.yearsToKeep = args->yearsToKeep;
         // Deleting history takes the user's word on this command line, never a default.
-        options.purgeConsent = update->count("--years-to-keep") > 0;
-        options.today = args->today.empty() ? systemDate() : args->today;
-        options.currentYear = yearOfDate(options.today);
-        options.segmentBase = ctx.segmentBase;
+        choices.purgeConsent = update->count("--years-to-keep") > 0;
+        choices.today = args->today;
+        choices.segmentBase = ctx.segmentBase;
+        const UpdateOptions options = updateOptionsFor(choices);
         const UpdateReport report =
             runOnlineUpdate(ctx.store(), options, ctx.sp, makeUpdateFetcher(options.source));
         ctx.out << report.line() << "\n";

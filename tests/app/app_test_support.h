@@ -24,6 +24,9 @@ class FakeDialogs : public Dialogs {
     static inline const QString kCancel = QStringLiteral("<cancel>");
     std::deque<QString> files;
     bool openSucceeds = true;
+    // Indexes of the buttons to press in choice boxes; none left presses the Escape answer.
+    std::deque<int> choices;
+    QStringList choiceBoxes;  // "title: text|button|button…" of every choice box
 
     QStringList asked;     // titles of confirmations
     QStringList messages;  // "title: text" of every message
@@ -37,6 +40,14 @@ class FakeDialogs : public Dialogs {
         if (confirmations.empty()) return false;
         const bool answer = confirmations.front();
         confirmations.pop_front();
+        return answer;
+    }
+    int choose(QWidget*, const QString& title, const QString& text, const QStringList& buttons, int,
+               int escapeButton) override {
+        choiceBoxes << title + ": " + text + "|" + buttons.join("|");
+        if (choices.empty()) return escapeButton;
+        const int answer = choices.front();
+        choices.pop_front();
         return answer;
     }
     void inform(QWidget*, const QString& title, const QString& text) override {
