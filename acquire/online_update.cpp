@@ -251,15 +251,8 @@ UpdateReport runOnlineUpdate(HistoryStore& store, const UpdateOptions& options, 
     // wrong year: the purge is refused and the draws read are appended as without it.
     if (plan.purge && read.newest != 0 && options.currentYear > read.newest / 1000 + 1) {
         report.purgeRefusedForClock = true;
-        UpdatePlan appendOnly = planUpdate(rows, options, false);
-        appendOnly.startYear = plan.startYear;
-        plan = appendOnly;
-        try {
-            read.found = collectNewDraws(read.years, plan,
-                                         [&](int year) { return describeListing(options, year); });
-        } catch (const UnreadableListing& page) {
-            throw FetchError(updateRefusal(page.what + "：" + page.reason));
-        }
+        plan = planUpdate(rows, options, false);
+        read = readSource(options, plan, nearYear, fetch, progress);
     }
     NewDraws& found = read.found;
     if (plan.purge) {

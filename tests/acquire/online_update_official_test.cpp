@@ -84,6 +84,38 @@ TEST_F(OfficialUpdate, ContinuesFromACutUpToTheNewestDraw) {
     EXPECT_EQ(service.requestedPages(), pagesUpTo(2025100));
 }
 
+TEST_F(OfficialUpdate, AHistoryEndingIn2010IsContinuedWithoutAHole) {
+    storeHistory(2010001, 2010100);
+    OfficialServer service(realDraws());
+    const UpdateReport report = update(official(service.address(), 2026, 16));
+    EXPECT_EQ(lines(storedEntries()), lines(realBetween(2010001, 2026174)));
+    EXPECT_EQ(report.holeFrom, 0);
+    EXPECT_EQ(report.firstAdded, 2010101);
+}
+
+// A clock years ahead neither renumbers the draws into its century nor purges the history
+// by its count of years: the new draws are appended as they are.
+TEST_F(OfficialUpdate, AClockYearsAheadRefusesThePurgeAndAppendsAsUsual) {
+    for (const int clockYear : {2031, 2126}) {
+        SCOPED_TRACE(clockYear);
+        TempDir folder;
+        HistoryStore ahead(folder.path());
+        LastTwoDraws state;
+        seedHistory(ahead, realBetween(2018001, 2026100), state, 1, "test history");
+        OfficialServer service(realDraws());
+        const UpdateReport report =
+            runOnlineUpdate(ahead, official(service.address(), clockYear, 6), state,
+                            makeUpdateFetcher(UpdateSource::Official));
+        ahead.reopenReadingCursor();
+        std::vector<HistoryEntry> stored;
+        for (const auto& row : ahead.rows()) stored.push_back({row.issue, row.digits()});
+        EXPECT_EQ(lines(stored), lines(realBetween(2018001, 2026174)));
+        EXPECT_FALSE(report.purged);
+        EXPECT_TRUE(report.purgeRefusedForClock);
+        EXPECT_THAT(report.warning(), HasSubstr("电脑的日期看来不对"));
+    }
+}
+
 TEST_F(OfficialUpdate, BusyServiceIsWaitedForAndTheWaitShown) {
     storeHistory(2026001, 2026050);
     OfficialServer service(realDraws());
