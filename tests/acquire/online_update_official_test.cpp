@@ -171,6 +171,16 @@ TEST_F(OfficialUpdate, AnswersThatAreNotTheDrawListAreRefusedNamingFieldAndValue
     const std::vector<int> asked = service.requestedPages();
     EXPECT_EQ(std::count(asked.begin(), asked.end(), 2), 4);
 
+    // Blanks around a field are no reason to refuse it.
+    service.edit(2, [](nlohmann::json& d) {
+        for (auto& entry : d["value"]["list"]) {
+            entry["lotteryDrawNum"] = " " + entry["lotteryDrawNum"].get<std::string>() + "\t";
+            entry["lotteryDrawResult"] = "\n" + entry["lotteryDrawResult"].get<std::string>() + " ";
+        }
+    });
+    update(official(service.address(), 2026, 6));
+    EXPECT_EQ(lines(storedEntries()), lines(realBetween(2026001, 2026174)));
+
     // A stored draw newer than any the clock allows: the clock is wrong.
     TempDir other;
     HistoryStore empty(other.path());

@@ -186,6 +186,63 @@ TEST_F(BadPage, OfficialDataIsTheDefaultSourceAndUrlReplacesItsAddress) {
     EXPECT_FALSE(service.requestedPages().empty());
 }
 
+std::size_t characters(const std::string& utf8) {
+    return static_cast<std::size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
+// Answers no service would give: each is refused in one short line, with the history as it
+// was and the memory of the command bounded.
+TEST_F(BadPage, HostileOfficialAnswersAreRefusedShortlyWithBoundedMemory) {
+    const std::string deep = std::string(100000, '[') + std::string(100000, ']');
+    const std::string longIssue = "{\"success\":true,\"value\":{\"list\":[{\"lotteryDrawNum\":\"" +
+                                  std::string(500000, '7') +
+                                  "\",\"lotteryDrawResult\":\"1 2 3 4 5\"}]}}";
+    const std::string longNumber =
+        "{\"success\":true,\"value\":{\"pages\":" + std::string(500000, '9') + ",\"list\":[]}}";
+    const std::string deepInList = "{\"success\":true,\"value\":{\"list\":[" + deep + "]}}";
+    const struct {
+        const char* what;
+        std::function<void(httplib::Response&)> answer;
+    } cases[] = {
+        {"nested 100,000 deep",
+         [&](httplib::Response& res) { res.set_content(deep, "application/json"); }},
+        {"nested deep in the list",
+         [&](httplib::Response& res) { res.set_content(deepInList, "application/json"); }},
+        {"an issue of half a million digits",
+         [&](httplib::Response& res) { res.set_content(longIssue, "application/json"); }},
+        {"a number of half a million digits",
+         [&](httplib::Response& res) { res.set_content(longNumber, "application/json"); }},
+        {"four hundred megabytes",
+         [](httplib::Response& res) {
+             res.set_chunked_content_provider(
+                 "application/json", [](std::size_t offset, httplib::DataSink& sink) {
+                     if (offset >= (400u << 20)) {
+                         sink.done();
+                         return true;
+                     }
+                     const std::string chunk(1u << 20, offset == 0 ? '[' : ' ');
+                     return sink.write(chunk.data(), chunk.size());
+                 });
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::OfficialServer service(site_);
+        service.override(1, c.answer);
+        const auto run = test::runCliProcess({"--dir", dir_.path().string(), "update", "--url",
+                                              service.address(), "--today", "2016-12-31"},
+                                             dir_.path());
+        EXPECT_EQ(run.status, 2) << run.out;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+        EXPECT_LE(characters(run.err), 201u) << run.err;
+        EXPECT_THAT(run.err, HasSubstr("历史号码保持原样"));
+        EXPECT_LT(run.peakMemoryKb, 256 * 1024);
+        EXPECT_EQ(test::storedDraws(dir_ / "Zembric.mdb"), test::drawLines(before_));
+    }
+}
+
 TEST_F(BadPage, GapStoresUpToItWarnsAndExitsZeroThenTheRestFollowsTheTypedDraw) {
     auto gapped = site_;
     std::erase_if(gapped, [](const HistoryEntry& e) { return e.issue == 2016150; });
