@@ -186,6 +186,37 @@ TEST_F(BadPage, OfficialDataIsTheDefaultSourceAndUrlReplacesItsAddress) {
     EXPECT_FALSE(service.requestedPages().empty());
 }
 
+// The command line deletes early history only when --years-to-keep is on it.
+TEST(UpdateConsent, PurgeOnlyWithYearsToKeepOnTheCommandLine) {
+    const auto site = yearsOfDraws(2008, 2016, 5);
+    const auto from = [&](int32_t first) {
+        std::vector<HistoryEntry> out;
+        std::copy_if(site.begin(), site.end(), std::back_inserter(out),
+                     [first](const HistoryEntry& e) { return e.issue >= first; });
+        return test::drawLines(out);
+    };
+    test::OfficialServer service(site);
+    for (const bool consent : {false, true}) {
+        SCOPED_TRACE(consent);
+        TempDir dir;
+        test::storeHistory(dir.path(), {site.begin(), site.begin() + 100});
+        std::vector<std::string> args{"--dir",           dir.path().string(), "update",    "--url",
+                                      service.address(), "--today",           "2016-12-31"};
+        if (consent) args.insert(args.end(), {"--years-to-keep", "2"});
+        const auto run = test::runCliProcess(args, dir.path());
+        EXPECT_EQ(run.status, 0) << run.err;
+        if (consent) {
+            EXPECT_EQ(test::storedDraws(dir / "Zembric.mdb"), from(2014001));
+            EXPECT_THAT(run.out, HasSubstr("已删除 2014 年以前的历史号码"));
+            EXPECT_EQ(run.err, "");
+        } else {
+            EXPECT_EQ(test::storedDraws(dir / "Zembric.mdb"), from(2008001));
+            EXPECT_THAT(run.out, HasSubstr("没有删除历史号码"));
+            EXPECT_THAT(run.err, HasSubstr("早于保留年数的历史号码已保留，没有删除。"));
+        }
+    }
+}
+
 std::size_t characters(const std::string& utf8) {
     return static_cast<std::size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
         return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
