@@ -84,8 +84,9 @@ struct UpdateReport {
     // from which issue to which, whether the history was purged, any hole or disagreement.
     std::string line() const;
     // The warnings for stderr, one per line: a gap ("第 2016150 期不在页面上；……"), a hole,
-    // stored draws the source gives otherwise, a purge refused or declined. Empty without.
-    std::string warning() const;
+    // stored draws the source gives otherwise, a purge refused or declined (the last only
+    // with `mentionKeptHistory`: a user who was asked knows). Empty without.
+    std::string warning(bool mentionKeptHistory = true) const;
 };
 
 // A gap right after the last stored issue (or at the start of an emptied history): there is

@@ -98,7 +98,7 @@ std::string UpdateReport::line() const {
     return out + leftOut(*this);
 }
 
-std::string UpdateReport::warning() const {
+std::string UpdateReport::warning(bool mentionKeptHistory) const {
     std::vector<std::string> lines;
     if (gap) lines.push_back(updateGapMessage(*gap, lastIssue));
     if (holeFrom) {
@@ -117,7 +117,7 @@ std::string UpdateReport::warning() const {
     }
     if (purgeRefusedForClock) {
         lines.push_back("电脑的日期看来不对（比来源最新一期晚一年以上），没有删除早期历史。");
-    } else if (purgeDeclined) {
+    } else if (purgeDeclined && mentionKeptHistory) {
         lines.push_back("早于保留年数的历史号码已保留，没有删除。");
     }
     std::string out;

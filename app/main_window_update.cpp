@@ -59,7 +59,9 @@ void MainWindow::onlineUpdate() {
         // history as a whole rather than following it: a typed bound could lie in a purged year.
         historyChanged(RangeRule::Defaults);
         showStatus(QString::fromStdString(summaryWithDigest(report.line(), store_->rows())));
-        if (!report.warning().empty()) reportError(QString::fromStdString(report.warning()));
+        // The user who chose to keep the early history was asked; the rest is news.
+        const std::string warning = report.warning(false);
+        if (!warning.empty()) reportError(QString::fromStdString(warning));
     } catch (const ChangeCommittedError& e) {
         changeCommitted(e);
     } catch (const Error& e) {

@@ -60,6 +60,7 @@ class CommandsTest : public QObject {
     void settingsMenu();
     void gridExportWritesAWorkbook();
     void onlineUpdateFailureIsReported();
+    void onlineUpdateAsksBeforeDeletingEarlyHistory();
 };
 
 void CommandsTest::importAsksFirstAndReplacesTheHistory() {
@@ -633,6 +634,74 @@ void CommandsTest::onlineUpdateFailureIsReported() {
     QVERIFY(fetched > 0);
     QCOMPARE(h.dialogs.messages.size(), 1);
     QCOMPARE(w.store()->rows().size(), 5u);
+}
+
+void CommandsTest::onlineUpdateAsksBeforeDeletingEarlyHistory() {
+    // Draws of a year more than the six years to keep back, and of this year; the results
+    // pages list three draws for each kept year and five for this one.
+    const int year = QDate::currentDate().year();
+    const auto draws = [](int ofYear, int count) {
+        std::vector<HistoryEntry> out;
+        for (int k = 1; k <= count; ++k) out.push_back({ofYear * 1000 + k, {1, 2, 3, 4, 5}});
+        return out;
+    };
+    const auto page = [&](const std::string& url, const KeepGoing&) {
+        const int pageYear = std::stoi(url.substr(url.find("d=") + 2, 4));
+        std::string rows = "<tr><th>彩种</th><th>期号</th><th>开奖号码</th></tr>";
+        const int count = pageYear == year ? 5 : pageYear >= year - 6 ? 3 : 0;
+        for (int k = 1; k <= count; ++k) {
+            rows += "<tr><td>排列五</td><td>" + std::to_string(pageYear % 100 * 1000 + k) +
+                    "</td><td>1 2 3 4 5</td></tr>";
+        }
+        return "<table id=draw_list>" + rows + "</table>";
+    };
+    const struct {
+        std::deque<int> answer;  // none: Escape
+        std::size_t rows;
+        int32_t first;
+        int fetched;
+    } cases[] = {
+        {{}, 3 + 5, (year - 10) * 1000 + 1, 1},      // keep all, the Escape answer
+        {{1}, 6 * 3 + 5, (year - 6) * 1000 + 1, 7},  // 删除并更新
+        {{2}, 3 + 3, (year - 10) * 1000 + 1, 0},     // 取消
+    };
+    for (const auto& c : cases) {
+        WindowHarness h;
+        {
+            auto seeded = draws(year - 10, 3);
+            const auto current = draws(year, 3);
+            seeded.insert(seeded.end(), current.begin(), current.end());
+            writeFile(h.dataFolder() / "seed.txt", historyText(seeded));
+            HistoryStore store(h.dataFolder());
+            LastTwoDraws sp;
+            importHistoryFile(store, h.dataFolder() / "seed.txt", 1, sp);
+            QSettings ini(QSettings::IniFormat, QSettings::UserScope, "Korvath");
+            ini.setValue("IniSetting/txtUpdateHost", "http://127.0.0.1:9");
+            ini.setValue("IniSetting/txtUpdateSource", "pages");
+        }
+        AppContext context;
+        context.dataFolder = h.dataFolder();
+        context.dialogs = &h.dialogs;
+        int fetched = 0;
+        context.fetcher = [&](const std::string& url, const KeepGoing& keepGoing) {
+            ++fetched;
+            return page(url, keepGoing);
+        };
+        MainWindow w(context);
+        h.dialogs.confirmations = {true};
+        h.dialogs.choices = c.answer;
+        QTest::mouseClick(child<QPushButton>(w, "Command21"), Qt::LeftButton);
+        QCOMPARE(h.dialogs.choiceBoxes.size(), 1);
+        QCOMPARE(h.dialogs.choiceBoxes[0],
+                 QStringLiteral("删除早期历史: 按保留 6 年的设置，更新将删除 %1 年的 3 期历史号码，"
+                                "只保留 %2 年以后的号码。|保留全部并更新|删除并更新|取消")
+                     .arg(year - 10)
+                     .arg(year - 6));
+        QCOMPARE(h.dialogs.messages, QStringList());
+        QCOMPARE(fetched, c.fetched);
+        QCOMPARE(w.store()->rows().size(), c.rows);
+        QCOMPARE(w.store()->rows().front().issue, c.first);
+    }
 }
 
 QTEST_MAIN(CommandsTest)
