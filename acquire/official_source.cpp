@@ -1,11 +1,11 @@
 #include "acquire/official_source.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <thread>
 
-#include "acquire/online_update_plan.h"
 #include "store/errors.h"
 
 namespace arrange5 {
@@ -236,6 +236,15 @@ OfficialAnswer readOfficialAnswer(std::string_view body, int pageNo) {
     return answer;
 }
 
+int yearNear(int twoDigitYear, int anchorYear) {
+    const int century = anchorYear - anchorYear % 100;
+    int best = century + twoDigitYear;
+    for (const int candidate : {best - 100, best + 100}) {
+        if (std::abs(candidate - anchorYear) < std::abs(best - anchorYear)) best = candidate;
+    }
+    return best;
+}
+
 std::vector<YearListing> readOfficialListings(const PageFetcher& fetch,
                                               const OfficialReadOptions& options,
                                               const UpdateStatusProgress& progress,
@@ -244,7 +253,7 @@ std::vector<YearListing> readOfficialListings(const PageFetcher& fetch,
     for (int year = options.startYear; year <= options.currentYear; ++year) {
         byYear[year].year = year;
     }
-    const int nearYear = options.nearYear ? options.nearYear : options.currentYear;
+    const int anchor = options.anchorYear ? options.anchorYear : options.currentYear;
     UpdateProgressInfo at{options.currentYear, 0, 0};
     const auto report = [&](int secondsToWait) {
         at.secondsToWait = secondsToWait;
@@ -262,7 +271,7 @@ std::vector<YearListing> readOfficialListings(const PageFetcher& fetch,
         const OfficialAnswer answer = readOfficialAnswer(body, pageNo);
         bool reached = false;
         for (const OfficialDraw& d : answer.draws) {
-            const int year = yearOfTwoDigitYear(d.fiveDigitIssue / 1000, nearYear);
+            const int year = yearNear(d.fiveDigitIssue / 1000, anchor);
             const int32_t issue = year * 1000 + d.fiveDigitIssue % 1000;
             if (newestSeen && issue > *newestSeen) *newestSeen = issue;
             if (year > options.currentYear) {

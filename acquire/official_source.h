@@ -50,6 +50,9 @@ struct OfficialAnswer {
 // different digits.
 OfficialAnswer readOfficialAnswer(std::string_view body, int pageNo);
 
+// The four-digit year of a two-digit year (26 → 2026): the one nearest `anchorYear`.
+int yearNear(int twoDigitYear, int anchorYear);
+
 struct OfficialReadOptions {
     std::string address = kOfficialSourceUrl;
     int pageSize = kOfficialPageSize;
@@ -60,7 +63,9 @@ struct OfficialReadOptions {
     int currentYear = 0;
     int32_t lastIssue = 0;  // pages are read until one reaches it (0: until the start year)
     std::string today;      // "今天的日期 2020-06-01", for the message on a wrong clock
-    int nearYear = 0;       // a two-digit year is read in the century nearest this year
+    // The year a listed issue's two-digit year is read near: the last stored draw's year, or
+    // the current year for an empty history. The clock's century never renumbers a draw.
+    int anchorYear = 0;
 };
 
 // Reads pages from 1 until a page reaches an issue at or below the last issue or a year

@@ -139,7 +139,7 @@ std::string describeListing(const UpdateOptions& options, int year) {
 
 // Reads the source and checks what it listed, reading it again (from the start year or the
 // first page) while a page is unreadable, at most maxRestarts times.
-SourceReading readSource(const UpdateOptions& options, const UpdatePlan& plan, int nearYear,
+SourceReading readSource(const UpdateOptions& options, const UpdatePlan& plan, int anchorYear,
                          const PageFetcher& fetch, const UpdateStatusProgress& progress) {
     const bool official = options.source == UpdateSource::Official;
     const std::string host = hostOfUrl(official ? options.officialUrl : options.baseUrl);
@@ -152,7 +152,7 @@ SourceReading readSource(const UpdateOptions& options, const UpdatePlan& plan, i
     reading.currentYear = plan.currentYear;
     reading.lastIssue = plan.lastIssue;
     reading.today = todayText(options);
-    reading.nearYear = nearYear;
+    reading.anchorYear = anchorYear;
     for (int attempt = 0;; ++attempt) {
         try {
             SourceReading out;
@@ -238,21 +238,21 @@ UpdateReport runOnlineUpdate(HistoryStore& store, const UpdateOptions& options, 
     }
     store.reopenReadingCursor();
     const HistorySnapshot& rows = store.rows();
-    const bool purgeDue = purgeProposal(rows, options.currentYear, options.yearsToKeep).has_value();
-    UpdatePlan plan = planUpdate(rows, options, purgeDue && options.purgeConsent);
-    const int nearYear = rows.empty() ? options.currentYear : rows.back().issue / 1000;
+    const std::optional<PurgeProposal> proposal = proposePurge(rows, options);
+    UpdatePlan plan = planUpdate(rows, options, proposal && options.purgeAllowed);
+    const int anchorYear = rows.empty() ? options.currentYear : rows.back().issue / 1000;
     const std::string sourceName = options.source == UpdateSource::Official
                                        ? "体彩官方数据"
                                        : hostOfUrl(options.baseUrl) + " 上的开奖结果页面";
 
-    SourceReading read = readSource(options, plan, nearYear, fetch, progress);
+    SourceReading read = readSource(options, plan, anchorYear, fetch, progress);
     UpdateReport report;
     // A clock years ahead of the newest listed draw would count the years to keep from the
     // wrong year: the purge is refused and the draws read are appended as without it.
     if (plan.purge && read.newest != 0 && options.currentYear > read.newest / 1000 + 1) {
         report.purgeRefusedForClock = true;
         plan = planUpdate(rows, options, false);
-        read = readSource(options, plan, nearYear, fetch, progress);
+        read = readSource(options, plan, anchorYear, fetch, progress);
     }
     NewDraws& found = read.found;
     if (plan.purge) {
@@ -260,9 +260,9 @@ UpdateReport runOnlineUpdate(HistoryStore& store, const UpdateOptions& options, 
         // Every stored draw of the kept years comes back from the source, with its digits.
         const auto lost = disagreements(rows, read.years, plan.startYear, true);
         if (!lost.empty()) {
-            throw FetchError(updateRefusal(
-                "删除早期历史后要从 " + std::to_string(plan.startYear) + " 年起重新读取，但" +
-                describeDisagreement(lost.front()) + "与已存的号码不同"));
+            throw FetchError(updateRefusal("已存的" + describeDisagreement(lost.front()) + "在" +
+                                           sourceName +
+                                           "中对不上；删除早期历史后重新读入会丢失或改动这一期"));
         }
     } else {
         for (const Disagreement& d : disagreements(rows, read.years, 0, false)) {
@@ -292,7 +292,7 @@ UpdateReport runOnlineUpdate(HistoryStore& store, const UpdateOptions& options, 
     report.firstAdded = found.draws.empty() ? 0 : found.draws.front().issue;
     report.lastIssue = store.rows().empty() ? 0 : store.rows().back().issue;
     report.purged = plan.purge;
-    report.purgeDeclined = purgeDue && !options.purgeConsent;
+    if (!plan.purge && !report.purgeRefusedForClock) report.purgeDeclined = proposal;
     report.startYear = plan.startYear;
     report.missing = std::move(found.beyondTable);
     report.gap = found.gap;

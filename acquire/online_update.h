@@ -45,14 +45,35 @@ struct UpdateOptions {
     std::vector<std::chrono::milliseconds> busyPauses = defaultBusyPauses();
     // The start of an empty history's reading, and the years the purge check keeps.
     int yearsToKeep = limits::kDefaultYearsToKeep;
-    // The user's consent to delete a history older than the years to keep and read the kept
-    // years again. Without it an outdated history is kept whole and only continued.
-    bool purgeConsent = false;
+    // The user agreed to delete the years before the years to keep (the window's "删除并更新",
+    // the command line's --years-to-keep). Without it an outdated history is kept whole and
+    // the update appends to it.
+    bool purgeAllowed = false;
     int currentYear = 0;  // from the system date, or fixed by the caller
     std::string today;    // that date as YYYY-MM-DD, for messages; may be empty
     int segmentBase = 1;
     int maxRestarts = 3;  // how often an unreadable page may restart the pass
 };
+
+// The purge an update would make of this history: every stored draw is deleted and the years
+// from `keptFrom` are read again, so the draws of the years before it are lost.
+struct PurgeProposal {
+    int yearsToKeep = 0;
+    int firstYear = 0;      // the oldest stored year
+    int lastYear = 0;       // the last year whose draws are lost
+    int keptFrom = 0;       // the year the kept history starts from
+    std::size_t draws = 0;  // stored draws of the years before keptFrom
+
+    // "按保留 6 年的设置，更新将删除 2004–2019 年的 5,399 期历史号码，只保留 2020 年以后的号码。"
+    std::string question() const;
+    // What an update that was not allowed to purge says it did instead.
+    std::string keptNotice() const;
+};
+
+// The purge the update would make with these options, none when the history is within the
+// years to keep (or empty). Reads only `rows`.
+std::optional<PurgeProposal> proposePurge(const HistorySnapshot& rows,
+                                          const UpdateOptions& options);
 
 struct UpdateReport {
     UpdateSource source = UpdateSource::Official;
@@ -60,7 +81,8 @@ struct UpdateReport {
     int32_t firstAdded = 0;
     int32_t lastIssue = 0;  // the last stored issue after the update, 0 for an empty history
     bool purged = false;
-    bool purgeDeclined = false;         // a purge was due and the user kept the history
+    // The history is older than the years to keep but the purge was not allowed: it stays.
+    std::optional<PurgeProposal> purgeDeclined;
     bool purgeRefusedForClock = false;  // the clock is years past the newest listed draw
     int startYear = 0;
     // Stored draws the source lists with other digits; they are kept as stored.
@@ -83,10 +105,9 @@ struct UpdateReport {
     // The summary the status bar and the command line show: the source, what was appended
     // from which issue to which, whether the history was purged, any hole or disagreement.
     std::string line() const;
-    // The warnings for stderr, one per line: a gap ("第 2016150 期不在页面上；……"), a hole,
-    // stored draws the source gives otherwise, a purge refused or declined (the last only
-    // with `mentionKeptHistory`: a user who was asked knows). Empty without.
-    std::string warning(bool mentionKeptHistory = true) const;
+    // The warnings, one per line: a gap ("第 2016150 期不在页面上；……"), a hole, stored
+    // draws the source gives otherwise, a purge refused for the clock. Empty without.
+    std::string warning() const;
 };
 
 // A gap right after the last stored issue (or at the start of an emptied history): there is

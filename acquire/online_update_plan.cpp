@@ -12,12 +12,6 @@ namespace arrange5 {
 
 namespace {
 
-std::string withThousands(std::size_t n) {
-    std::string digits = std::to_string(n);
-    for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) digits.insert(i, ",");
-    return digits;
-}
-
 int yearOfDate(const std::string& text) {
     const auto bad = [&] {
         return InputError("--today 需要 YYYY-MM-DD 形式的日期，而不是“" + text + "”");
@@ -58,51 +52,11 @@ UpdateOptions updateOptionsFor(const UpdateChoices& choices) {
         options.officialUrl = choices.address;
     }
     options.yearsToKeep = choices.yearsToKeep;
-    options.purgeConsent = choices.purgeConsent;
+    options.purgeAllowed = choices.purgeAllowed;
     options.today = choices.today.empty() ? systemDate() : choices.today;
     options.currentYear = yearOfDate(options.today);
     options.segmentBase = choices.segmentBase;
     return options;
-}
-
-std::optional<PurgeProposal> purgeProposalFor(const HistorySnapshot& rows,
-                                              const UpdateOptions& options) {
-    return purgeProposal(rows, options.currentYear, options.yearsToKeep);
-}
-
-std::string PurgeProposal::question() const {
-    const std::string years = firstYear == lastYear
-                                  ? std::to_string(firstYear)
-                                  : std::to_string(firstYear) + "–" + std::to_string(lastYear);
-    return "按保留 " + std::to_string(yearsToKeep) + " 年的设置，更新将删除 " + years + " 年的 " +
-           withThousands(draws) + " 期历史号码，只保留 " + std::to_string(keptFrom) +
-           " 年以后的号码。";
-}
-
-std::optional<PurgeProposal> purgeProposal(const HistorySnapshot& rows, int currentYear,
-                                           int yearsToKeep) {
-    if (rows.empty() || currentYear - rows.front().issue / 1000 <= yearsToKeep) {
-        return std::nullopt;
-    }
-    PurgeProposal p;
-    p.yearsToKeep = yearsToKeep;
-    p.keptFrom = currentYear - yearsToKeep;
-    p.firstYear = rows.front().issue / 1000;
-    for (const HistoryRow& row : rows) {
-        if (row.issue / 1000 >= p.keptFrom) break;
-        p.lastYear = row.issue / 1000;
-        ++p.draws;
-    }
-    return p;
-}
-
-int yearOfTwoDigitYear(int twoDigitYear, int nearYear) {
-    const int base = nearYear - nearYear % 100 + twoDigitYear;
-    int best = base;
-    for (int candidate : {base - 100, base + 100}) {
-        if (std::abs(candidate - nearYear) < std::abs(best - nearYear)) best = candidate;
-    }
-    return best;
 }
 
 std::vector<Disagreement> disagreements(const HistorySnapshot& rows,

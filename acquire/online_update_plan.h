@@ -16,29 +16,6 @@
 
 namespace arrange5 {
 
-// The purge the years to keep call for: the draws of firstYear..lastYear would be deleted and
-// the history read again from keptFrom on.
-struct PurgeProposal {
-    int yearsToKeep = 0;
-    int firstYear = 0;
-    int lastYear = 0;
-    std::size_t draws = 0;
-    int keptFrom = 0;
-
-    // "按保留 6 年的设置，更新将删除 2004–2019 年的 5,399 期历史号码，只保留 2020 年以后的号码。"
-    std::string question() const;
-};
-
-// The purge check on the stored rows: nothing when the oldest stored year is within the years
-// to keep of the current year.
-std::optional<PurgeProposal> purgeProposal(const HistorySnapshot& rows, int currentYear,
-                                           int yearsToKeep);
-
-// The year a source's two-digit year stands for: the one nearest `nearYear` (the last stored
-// draw's year, or today's for an empty history). A wrong clock can then neither renumber the
-// draws nor move them out of the history's century.
-int yearOfTwoDigitYear(int twoDigitYear, int nearYear);
-
 // A stored draw the source lists with other digits, or does not list at all (nothing).
 struct Disagreement {
     int32_t issue = 0;
@@ -64,7 +41,7 @@ struct UpdateChoices {
     // Official: replaces the operator's address when not empty; Pages: the results host.
     std::string address;
     int yearsToKeep = limits::kDefaultYearsToKeep;
-    bool purgeConsent = false;
+    bool purgeAllowed = false;
     std::string today;  // YYYY-MM-DD; empty for the system date
     int segmentBase = 1;
 };
@@ -72,9 +49,5 @@ struct UpdateChoices {
 // The options of the update the user chose: the source and its address, the current year from
 // the date. Throws InputError naming a date that is not YYYY-MM-DD.
 UpdateOptions updateOptionsFor(const UpdateChoices& choices);
-
-// The purge the update would ask the user about, on the store as it is now.
-std::optional<PurgeProposal> purgeProposalFor(const HistorySnapshot& rows,
-                                              const UpdateOptions& options);
 
 }  // namespace arrange5

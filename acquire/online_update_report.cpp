@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "acquire/online_update.h"
 
 namespace arrange5 {
@@ -44,6 +46,20 @@ std::string updateGapMessage(int32_t gap, int32_t storedUpTo) {
 
 namespace {
 
+// 5399 → "5,399", as the count reads in the question.
+std::string withThousands(std::size_t n) {
+    std::string digits = std::to_string(n);
+    for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) {
+        digits.insert(static_cast<std::size_t>(i), ",");
+    }
+    return digits;
+}
+
+std::string yearSpan(int first, int last) {
+    return first == last ? std::to_string(first)
+                         : std::to_string(first) + "–" + std::to_string(last);
+}
+
 // What was left out of the history, for the end of the summary.
 std::string leftOut(const UpdateReport& r) {
     std::string out;
@@ -62,6 +78,34 @@ std::string leftOut(const UpdateReport& r) {
 
 }  // namespace
 
+std::optional<PurgeProposal> proposePurge(const HistorySnapshot& rows,
+                                          const UpdateOptions& options) {
+    if (rows.empty()) return std::nullopt;
+    const int oldest = rows.front().issue / 1000;
+    if (options.currentYear - oldest <= options.yearsToKeep) return std::nullopt;
+    PurgeProposal p;
+    p.yearsToKeep = options.yearsToKeep;
+    p.firstYear = oldest;
+    p.keptFrom = options.currentYear - options.yearsToKeep;
+    p.lastYear = p.keptFrom - 1;
+    p.draws =
+        static_cast<std::size_t>(std::count_if(rows.begin(), rows.end(), [&](const HistoryRow& r) {
+            return r.issue / 1000 < p.keptFrom;
+        }));
+    return p;
+}
+
+std::string PurgeProposal::question() const {
+    return "按保留 " + std::to_string(yearsToKeep) + " 年的设置，更新将删除 " +
+           yearSpan(firstYear, lastYear) + " 年的 " + withThousands(draws) +
+           " 期历史号码，只保留 " + std::to_string(keptFrom) + " 年以后的号码。";
+}
+
+std::string PurgeProposal::keptNotice() const {
+    return yearSpan(firstYear, lastYear) + " 年的 " + withThousands(draws) +
+           " 期早于保留年数的历史号码已保留，没有删除";
+}
+
 std::string UpdateReport::summary() const {
     std::string out;
     if (added == 0) {
@@ -74,6 +118,7 @@ std::string UpdateReport::summary() const {
     if (purged) {
         out += "（原有历史号码早于保留年数，已从 " + std::to_string(startYear) + " 年起重新读取）";
     }
+    if (purgeDeclined) out += "；" + purgeDeclined->keptNotice();
     return out + leftOut(*this);
 }
 
@@ -98,7 +143,7 @@ std::string UpdateReport::line() const {
     return out + leftOut(*this);
 }
 
-std::string UpdateReport::warning(bool mentionKeptHistory) const {
+std::string UpdateReport::warning() const {
     std::vector<std::string> lines;
     if (gap) lines.push_back(updateGapMessage(*gap, lastIssue));
     if (holeFrom) {
@@ -117,8 +162,6 @@ std::string UpdateReport::warning(bool mentionKeptHistory) const {
     }
     if (purgeRefusedForClock) {
         lines.push_back("电脑的日期看来不对（比来源最新一期晚一年以上），没有删除早期历史。");
-    } else if (purgeDeclined && mentionKeptHistory) {
-        lines.push_back("早于保留年数的历史号码已保留，没有删除。");
     }
     std::string out;
     for (const std::string& l : lines) out += (out.empty() ? "" : "\n") + l;

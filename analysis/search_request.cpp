@@ -1,5 +1,7 @@
 #include "analysis/search_request.h"
 
+#include <algorithm>
+
 #include "analysis/reference.h"
 
 namespace arrange5 {
@@ -17,6 +19,15 @@ ChosenReference chooseReference(const HistorySnapshot& rows, const RequestInput&
         case ReferenceSource::Typed:
             return {in.typed, std::nullopt};
         case ReferenceSource::Verify: {
+            // Only a stored draw can be verified: anything else would be searched with the
+            // reference of whatever draw lies before it.
+            const bool stored = std::any_of(rows.begin(), rows.end(), [&](const HistoryRow& r) {
+                return r.issue == in.issueToVerify;
+            });
+            if (!stored) {
+                throw InputError(in.names.verify + "：历史中没有第 " +
+                                 std::to_string(in.issueToVerify) + " 期");
+            }
             const auto verified =
                 verifyReference(rows, in.issueToVerify, in.onlyBefore, in.settings);
             if (!verified) {
@@ -51,7 +62,11 @@ RowsNeeded rowsNeeded(const RequestInput& in) {
     // The reference lies N − 1 rows before the row reached; N rows ending there cover it and
     // tell whether the history reaches that far back.
     if (in.source != ReferenceSource::Typed) need.count = lagDistance(in.settings);
-    if (in.source == ReferenceSource::Verify) need.upTo = verifyTarget(in.issueToVerify);
+    if (in.source == ReferenceSource::Verify) {
+        // One row more, ending at the issue itself: it must be stored to be verified.
+        need.count += 1;
+        need.upTo = in.issueToVerify;
+    }
     return need;
 }
 
@@ -71,6 +86,12 @@ SearchRequest buildSearchRequest(const HistorySnapshot& rows, const RequestInput
     if (!from || !to) {
         throw InputError("历史号码为空；请给出 " + in.names.from + " 和 " + in.names.to +
                          "，或先读入历史号码");
+    }
+    // A range the user typed the wrong way round; the defaults of a history too short to
+    // search give an empty range that is simply searched.
+    if ((in.from || in.to) && *from > *to) {
+        throw InputError(in.names.from + " " + std::to_string(*from) + " 晚于 " + in.names.to +
+                         " " + std::to_string(*to) + "，检索范围是空的");
     }
     request.from = *from;
     request.to = *to;

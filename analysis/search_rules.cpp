@@ -51,6 +51,27 @@ bool countableValue(CodeKind kind, int value) {
     return value >= 0 && value < kValueCounts[static_cast<std::size_t>(kind)];
 }
 
+namespace {
+const char* kindName(CodeKind kind) {
+    static constexpr const char* kNames[] = {"号码", "大小", "单双", "段数"};
+    return kNames[static_cast<std::size_t>(kind)];
+}
+}  // namespace
+
+std::optional<std::string> impossibleReference(CodeKind kind, const ReferenceValues& reference,
+                                               int segmentBase) {
+    const int first = kind == CodeKind::Segment ? segmentBase : 0;
+    const int last = first + listedOutcomes(kind) - 1;
+    for (std::size_t i = 0; i < reference.size(); ++i) {
+        if (reference[i] < first || reference[i] > last) {
+            return "第 " + std::to_string(i + 1) + " 位的参考值 " + std::to_string(reference[i]) +
+                   " 不在" + kindName(kind) + "的取值 " + std::to_string(first) + " 到 " +
+                   std::to_string(last) + " 之内，这一位不会有任何一期相符";
+        }
+    }
+    return std::nullopt;
+}
+
 int listedOutcomes(CodeKind resultKind) {
     return resultKind == CodeKind::Segment ? 5 : kValueCounts[static_cast<std::size_t>(resultKind)];
 }

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "analysis/search.h"
@@ -70,6 +72,12 @@ void countOutcomes(const TallySettings& tally, const Values& own, Counters& coun
         if (countableValue(tally.resultKind, v)) ++counters[static_cast<std::size_t>(v)];
     }
 }
+
+// The values a reference of the search kind can hold: 0..9, 0..1, or the five segments of
+// the base. A reference outside them matches no draw: the message says so, naming the value
+// and the position; none when every value can occur.
+std::optional<std::string> impossibleReference(CodeKind kind, const ReferenceValues& reference,
+                                               int segmentBase);
 
 // How many outcomes the tally lists for a result kind: 10, 2, 2, or 5 segments.
 int listedOutcomes(CodeKind resultKind);

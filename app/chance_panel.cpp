@@ -95,6 +95,10 @@ void ChancePanel::showTally(const SearchResult& result, const ChanceTest& test,
     rebuildChart(result, test);
 }
 
+void ChancePanel::prependNote(const QString& note) {
+    verdict_->setText(note + QStringLiteral("\n") + verdict_->text());
+}
+
 void ChancePanel::showStudyCount(std::size_t settings) {
     study_->setText(QStringLiteral("本次研究已检索 %1 种设置").arg(settings));
 }

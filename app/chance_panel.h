@@ -29,6 +29,8 @@ class ChancePanel : public QWidget {
     void showTally(const SearchResult& result, const ChanceTest& test, const PatternTest& pattern);
     // "本次研究已检索 N 种设置".
     void showStudyCount(std::size_t settings);
+    // A line above the verdicts that qualifies them (a reference value no draw can hold).
+    void prependNote(const QString& note);
     // Back to the state before any search.
     void clear();
 

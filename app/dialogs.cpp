@@ -36,6 +36,13 @@ class DateInWindowLocale : public QIdentityProxyModel {
 
 }  // namespace
 
+bool DesktopDialogs::confirm(QWidget* parent, const QString& title, const QString& text) {
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Ok | QMessageBox::Cancel,
+                    parent);
+    box.setDefaultButton(QMessageBox::Ok);
+    return box.exec() == QMessageBox::Ok;
+}
+
 int DesktopDialogs::choose(QWidget* parent, const QString& title, const QString& text,
                            const QStringList& buttons, int defaultButton, int escapeButton) {
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
@@ -46,15 +53,8 @@ int DesktopDialogs::choose(QWidget* parent, const QString& title, const QString&
     box.setDefaultButton(added.at(static_cast<std::size_t>(defaultButton)));
     box.setEscapeButton(added.at(static_cast<std::size_t>(escapeButton)));
     box.exec();
-    const auto pressed = std::find(added.begin(), added.end(), box.clickedButton());
-    return pressed == added.end() ? escapeButton : static_cast<int>(pressed - added.begin());
-}
-
-bool DesktopDialogs::confirm(QWidget* parent, const QString& title, const QString& text) {
-    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Ok | QMessageBox::Cancel,
-                    parent);
-    box.setDefaultButton(QMessageBox::Ok);
-    return box.exec() == QMessageBox::Ok;
+    const auto chosen = std::find(added.begin(), added.end(), box.clickedButton());
+    return chosen == added.end() ? escapeButton : static_cast<int>(chosen - added.begin());
 }
 
 void DesktopDialogs::inform(QWidget* parent, const QString& title, const QString& text) {

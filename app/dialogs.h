@@ -17,6 +17,10 @@ class Dialogs {
 
     // OK / Cancel with the question icon; true for OK.
     virtual bool confirm(QWidget* parent, const QString& title, const QString& text) = 0;
+    // A question with the given buttons, the question icon, `defaultButton` taking Enter and
+    // `escapeButton` taking Escape and the close box; returns the index of the button chosen.
+    virtual int choose(QWidget* parent, const QString& title, const QString& text,
+                       const QStringList& buttons, int defaultButton, int escapeButton) = 0;
     // A message with an OK button and the warning icon.
     virtual void inform(QWidget* parent, const QString& title, const QString& text) = 0;
     // A message with an OK button and no icon (the prompt boxes' "输入有误").
@@ -28,11 +32,6 @@ class Dialogs {
                              const QString& details) {
         inform(parent, title, text + "\n" + details);
     }
-    // A question with the buttons given, left to right, and the question icon; returns the
-    // index of the button pressed. `defaultButton` is the one Enter presses, `escapeButton` the
-    // answer of Escape and of closing the box.
-    virtual int choose(QWidget* parent, const QString& title, const QString& text,
-                       const QStringList& buttons, int defaultButton, int escapeButton) = 0;
     // An input box; nullopt when cancelled.
     virtual std::optional<QString> input(QWidget* parent, const QString& title,
                                          const QString& prompt, const QString& defaultText) = 0;
@@ -46,12 +45,12 @@ class Dialogs {
 class DesktopDialogs : public Dialogs {
   public:
     bool confirm(QWidget* parent, const QString& title, const QString& text) override;
+    int choose(QWidget* parent, const QString& title, const QString& text,
+               const QStringList& buttons, int defaultButton, int escapeButton) override;
     void inform(QWidget* parent, const QString& title, const QString& text) override;
     void notice(QWidget* parent, const QString& title, const QString& text) override;
     void showDetails(QWidget* parent, const QString& title, const QString& text,
                      const QString& details) override;
-    int choose(QWidget* parent, const QString& title, const QString& text,
-               const QStringList& buttons, int defaultButton, int escapeButton) override;
     std::optional<QString> input(QWidget* parent, const QString& title, const QString& prompt,
                                  const QString& defaultText) override;
     QString openFile(QWidget* parent, const QString& folder, const QString& filter) override;

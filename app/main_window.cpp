@@ -64,8 +64,7 @@ void MainWindow::startUp() {
     resultKindClicked(s.resultKind);
 
     for (int base : {0, 1}) segmentBaseItems_[base]->setChecked(base == s.segmentBase);
-    chooseUpdateSource(
-        updateSourceFromKey(s.updateSource.toStdString()).value_or(UpdateSource::Official));
+    chooseUpdateSource(updateSourceFromKey(s.updateSource).value_or(UpdateSource::Official));
 
     colourButtons_[s.redOnly]->setChecked(true);
     combinationColourClicked(s.redOnly);
@@ -87,6 +86,7 @@ void MainWindow::startUp() {
     refreshReferenceValues();
     addHaoma();
     rangeBounds_ = store_ ? historyBounds(store_->rows()) : std::nullopt;
+    rememberHistoryState();
 }
 
 void MainWindow::openStore() {
@@ -135,6 +135,46 @@ void MainWindow::historyChanged(RangeRule rule) {
     }
     qihaoXianshi();
     refreshReferenceValues();
+}
+
+void MainWindow::rememberHistoryState() {
+    outsideNote_.clear();
+    if (!store_) return;
+    try {
+        seenState_ = store_->changeStamp();
+    } catch (const Error&) {
+        seenState_.reset();
+    }
+}
+
+void MainWindow::followOutsideChanges() {
+    if (!store_) return;
+    std::optional<HistoryStore::ChangeStamp> now;
+    try {
+        now = store_->changeStamp();
+    } catch (const Error&) {
+        return;
+    }
+    if (!seenState_ || *seenState_ == *now) {
+        seenState_ = now;
+        return;
+    }
+    historyChanged(RangeRule::Defaults);
+    seenState_ = store_->changeStamp();
+    const auto& rows = store_->rows();
+    outsideNote_ =
+        rows.empty()
+            ? QStringLiteral("历史号码已被另一个程序改动，已重新读入：历史号码为空")
+            : QStringLiteral("历史号码已被另一个程序改动，已重新读入：%1 期（%2 期至 %3 期）")
+                  .arg(rows.size())
+                  .arg(rows.front().issue)
+                  .arg(rows.back().issue);
+    showStatus(QString());
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) followOutsideChanges();
+    QMainWindow::changeEvent(event);
 }
 
 void MainWindow::addHaoma() {
@@ -192,7 +232,12 @@ void MainWindow::showEvent(QShowEvent* event) {
 }
 
 void MainWindow::showStatus(const QString& text, const QString& details) {
-    statusBar()->showMessage(text);
+    // What a command found out about the history before it ran stays in front of its own words.
+    QString shown = text;
+    if (!outsideNote_.isEmpty()) {
+        shown = text.isEmpty() ? outsideNote_ : outsideNote_ + QStringLiteral("；") + text;
+    }
+    statusBar()->showMessage(shown);
     statusDetails_ = details;
     detailsButton_->setVisible(!details.isEmpty());
 }

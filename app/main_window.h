@@ -101,6 +101,7 @@ class MainWindow : public QMainWindow {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
   private:
@@ -137,15 +138,22 @@ class MainWindow : public QMainWindow {
     template <typename Handler>
     auto asCommand(Handler handler) {
         return [this, handler] {
+            followOutsideChanges();
             commitPendingEdit();
             if constexpr (std::is_member_function_pointer_v<Handler>) {
                 (this->*handler)();
             } else {
                 handler();
             }
+            rememberHistoryState();
         };
     }
     void commitPendingEdit();
+    // A change made by the command line or another window since the last look: the history,
+    // the next issue and the reference are read again and the status line says so. Runs when
+    // the window is activated and before every command.
+    void followOutsideChanges();
+    void rememberHistoryState();
 
     // Start-up and the refresh after a change (main_window.cpp).
     void startUp();
@@ -177,6 +185,7 @@ class MainWindow : public QMainWindow {
     std::optional<SearchRequest> searchRequest();
     std::array<bool, 5> tickedPositions() const;
     int selectedTab() const;
+    void noteImpossibleReference(const SearchRequest& request);
     void showSearchResult(const SearchResult& result, const std::string& setting);
     // The study count (main_window_backtest.cpp): counts a setting searched or verified and
     // returns N; a count that cannot be stored is reported and counted beside the stored ones.
@@ -300,9 +309,11 @@ class MainWindow : public QMainWindow {
     std::array<QAction*, 2> segmentBaseItems_{};   // mnuDscs(0), mnuDscs(1)
     std::array<QAction*, 2> updateSourceItems_{};  // mnuSource(0) official, mnuSource(1) pages
 
-    std::array<QString, 5> manualTexts_;  // last valid text of Text22(1..5)
-    QString lagText_;                     // last valid text of MaskEdBox2
-    QString combinedText_;                // last valid text of Combo1
+    std::array<QString, 5> manualTexts_;                  // last valid text of Text22(1..5)
+    QString lagText_;                                     // last valid text of MaskEdBox2
+    std::optional<HistoryStore::ChangeStamp> seenState_;  // the store as the window last showed it
+    QString outsideNote_;   // the outside change found before the command that is running
+    QString combinedText_;  // last valid text of Combo1
 };
 
 }  // namespace arrange5

@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStackedLayout>
 #include <QStatusBar>
 #include <QTabBar>
@@ -114,7 +115,8 @@ void MainWindow::buildControls() {
     statusBar()->addPermanentWidget(detailsButton_);
 
     buildMenus();
-    resize(1280, 800);
+    // 1280 x 800, or the screen's free room when it is smaller (1366 x 768 with a task bar).
+    resize(QSize(1280, 800).boundedTo(screen()->availableGeometry().size()));
 }
 
 QWidget* MainWindow::buildHistorySide() {
@@ -321,6 +323,12 @@ QWidget* MainWindow::buildSearchSide() {
     combinationRow->addWidget(combinationButton_);
     layout->addWidget(combination);
     layout->addStretch();
+    // The one-row frames keep little room above and below their row, so that the column fits
+    // a 768-pixel screen with its task bar.
+    for (QGroupBox* box : side->findChildren<QGroupBox*>()) {
+        if (auto* row = qobject_cast<QHBoxLayout*>(box->layout()))
+            row->setContentsMargins(9, 3, 9, 3);
+    }
 
     side->setFixedWidth(400);
     return side;
@@ -375,7 +383,10 @@ QWidget* MainWindow::buildResultSide() {
     button(settingsButton_, "Command9", QStringLiteral("软件设置(&T)"));
     button(backtestButton_, "CommandBacktest", QStringLiteral("滚动验证(&V)"));
     buttons->addStretch();
+    // On a wide screen the grids take the room; the buttons keep their size.
+    commands->setMaximumWidth(300);
     lower->addWidget(commands, 1);
+    lower->addStretch();
     layout->addLayout(lower, 2);
 
     wheelFilter_ = new WheelFilter(this, {historyGrid_, hitsGrid_, tallyGrid_});
@@ -402,6 +413,9 @@ void MainWindow::buildMenus() {
          &MainWindow::dropLastIssues);
     item(historyMenu_, "mnuCheck", QStringLiteral("检查历史号码(&K)"),
          &MainWindow::checkHistoryRows);
+    historyMenu_->addSeparator();
+    QAction* quit = item(historyMenu_, "mnuExit", QStringLiteral("退出(&X)"), &MainWindow::close);
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     settingsMenu_ = menuBar()->addMenu(QStringLiteral("设置"));
     settingsMenu_->setObjectName("mnuSetup");
@@ -409,7 +423,7 @@ void MainWindow::buildMenus() {
     segments->setObjectName("mnuDssetup");
     segments->menuAction()->setObjectName("mnuDssetup");
     // Check marks, not radio dots: chooseSegmentBase() keeps exactly one item checked.
-    const QStringList captions = {"段数参数0~4", "段数参数1~5"};
+    const QStringList captions = {"段数参数0~4(&0)", "段数参数1~5(&1)"};
     for (int base = 0; base < 2; ++base) {
         segmentBaseItems_[base] = segments->addAction(captions[base]);
         segmentBaseItems_[base]->setObjectName(indexed("mnuDscs", base));
@@ -417,13 +431,14 @@ void MainWindow::buildMenus() {
         connect(segmentBaseItems_[base], &QAction::triggered, this,
                 asCommand([this, base] { chooseSegmentBase(base); }));
     }
-    item(segments, "mnuRecode", QStringLiteral("按当前分段方式重算"), &MainWindow::recodeSegmentsNow);
+    item(segments, "mnuRecode", QStringLiteral("按当前分段方式重算(&R)"),
+         &MainWindow::recodeSegmentsNow);
     settingsMenu_->addSeparator()->setObjectName("mk10");
     item(settingsMenu_, "mnuSetDay", QStringLiteral("历史号码更新检索年(&Y)"),
          &MainWindow::setYearsToKeep);
     QMenu* sources = settingsMenu_->addMenu(QStringLiteral("开奖结果来源(&S)"));
     sources->menuAction()->setObjectName("mnuSource");
-    const QStringList sourceCaptions = {"体彩官方数据", "开奖结果网页"};
+    const QStringList sourceCaptions = {"体彩官方数据(&G)", "开奖结果网页(&W)"};
     for (int i = 0; i < 2; ++i) {
         const UpdateSource source = i == 0 ? UpdateSource::Official : UpdateSource::Pages;
         updateSourceItems_[i] = sources->addAction(sourceCaptions[i]);

@@ -10,6 +10,7 @@
 #include "analysis/pattern_test.h"
 #include "analysis/reference.h"
 #include "analysis/search_request.h"
+#include "analysis/search_rules.h"
 #include "analysis/study_log.h"
 #include "app/busy_cursor.h"
 #include "app/chance_panel.h"
@@ -170,6 +171,12 @@ void MainWindow::tabChanged(int tab) {
         ysjs(true);
         return;
     }
+    // The mode may have changed while another tab was shown: 自动历史位 shows and searches the
+    // reference of the mode in force, never what its fields held before.
+    if (tab == kHistoryTab) {
+        refreshReferenceValues();
+        return;
+    }
     manualReference_ = tab == kManualTab;
     for (int i = 0; i < 5; ++i) {
         if (const auto v = shortValue(referenceTabs_[tab].values[i]->text())) reference_[i] = *v;
@@ -209,7 +216,9 @@ void MainWindow::lagFieldLeft() {
 void MainWindow::combinedFieldLeft() {
     bool ok = false;
     const int k = combinedBox_->currentText().trimmed().toShort(&ok);
-    if (!ok) {
+    // A combination of k positions exists for k = 1..5 only; any other number would search
+    // nothing.
+    if (!ok || k < 1 || k > limits::kPositions) {
         combinedBox_->setEditText(combinedText_);
         return;
     }
@@ -276,6 +285,7 @@ void MainWindow::runSearch() {
         BusyCursor busy;
         showSearchResult(runSingleSearch(*store_, *request),
                          searchSettingText(*request, SearchShape::single(request->positions)));
+        noteImpossibleReference(*request);
     } catch (const Error& e) {
         reportError(QString::fromStdString(e.what()));
     }
@@ -291,8 +301,19 @@ void MainWindow::runCombinationSearch() {
         BusyCursor busy;
         showSearchResult(arrange5::runCombinationSearch(*store_, *request, settings_->combined),
                          searchSettingText(*request, SearchShape::combined(settings_->combined)));
+        noteImpossibleReference(*request);
     } catch (const Error& e) {
         reportError(QString::fromStdString(e.what()));
+    }
+}
+
+// Values typed into 手动输入号 are searched as they stand, but one that its kind cannot hold
+// finds nothing, and the verdict line says why.
+void MainWindow::noteImpossibleReference(const SearchRequest& request) {
+    if (selectedTab() != kManualTab) return;
+    if (const auto why =
+            impossibleReference(request.settings.kind, request.reference, settings_->segmentBase)) {
+        chancePanel_->prependNote(QString::fromStdString(*why));
     }
 }
 

@@ -26,7 +26,7 @@ void MainWindow::chooseSegmentBase(int base) {
 }
 
 void MainWindow::chooseUpdateSource(UpdateSource source) {
-    settings_.set(&WindowSettings::updateSource, QString::fromUtf8(updateSourceKey(source)));
+    settings_.set(&WindowSettings::updateSource, std::string(updateSourceKey(source)));
     updateSourceItems_[0]->setChecked(source == UpdateSource::Official);
     updateSourceItems_[1]->setChecked(source == UpdateSource::Pages);
 }
@@ -52,9 +52,9 @@ void MainWindow::setUpdateHost() {
         this, QStringLiteral("开奖结果网址"),
         QStringLiteral("请输入开奖结果网站的地址（例如 https://www.example.com），在线更新从该网站"
                        "读取每一年的开奖结果页面："),
-        settings_->updateHost);
+        QString::fromStdString(settings_->updateHost));
     if (!answer) return;
-    settings_.set(&WindowSettings::updateHost, answer->trimmed());
+    settings_.set(&WindowSettings::updateHost, answer->trimmed().toStdString());
 }
 
 void MainWindow::openDocument(const char* name) {

@@ -24,14 +24,13 @@ void MainWindow::onlineUpdate() {
     if (!context_.dialogs->confirm(this, QStringLiteral("读入历史"), kUpdateQuestion)) return;
     if (!requireStore()) return;
     UpdateChoices choices;
-    choices.source =
-        updateSourceFromKey(settings_->updateSource.toStdString()).value_or(UpdateSource::Official);
-    choices.address = settings_->officialUrl.toStdString();
+    choices.source = updateSourceFromKey(settings_->updateSource).value_or(UpdateSource::Official);
+    choices.address = settings_->officialUrl;
     // Only the results pages need a host typed in; the operator's data has its address.
     if (choices.source == UpdateSource::Pages) {
-        if (settings_->updateHost.isEmpty()) setUpdateHost();
-        if (settings_->updateHost.isEmpty()) return;
-        choices.address = settings_->updateHost.toStdString();
+        if (settings_->updateHost.empty()) setUpdateHost();
+        if (settings_->updateHost.empty()) return;
+        choices.address = settings_->updateHost;
     }
     choices.yearsToKeep = settings_->yearsToKeep;
     choices.today = QDate::currentDate().toString("yyyy-MM-dd").toStdString();
@@ -40,14 +39,14 @@ void MainWindow::onlineUpdate() {
         UpdateOptions options = updateOptionsFor(choices);
         // Deleting history is the user's choice, made knowing what goes; keeping it is the
         // default and the Escape answer.
-        if (const auto purge = purgeProposalFor(store_->rows(), options)) {
+        if (const auto purge = proposePurge(store_->rows(), options)) {
             const int answer = context_.dialogs->choose(
                 this, QStringLiteral("删除早期历史"), QString::fromStdString(purge->question()),
                 {QStringLiteral("保留全部并更新"), QStringLiteral("删除并更新"),
                  QStringLiteral("取消")},
                 KeepAll, KeepAll);
             if (answer == Cancel) return;
-            options.purgeConsent = answer == Purge;
+            options.purgeAllowed = answer == Purge;
         }
         const PageFetcher fetch =
             context_.fetcher ? context_.fetcher : makeUpdateFetcher(options.source);
@@ -59,9 +58,7 @@ void MainWindow::onlineUpdate() {
         // history as a whole rather than following it: a typed bound could lie in a purged year.
         historyChanged(RangeRule::Defaults);
         showStatus(QString::fromStdString(summaryWithDigest(report.line(), store_->rows())));
-        // The user who chose to keep the early history was asked; the rest is news.
-        const std::string warning = report.warning(false);
-        if (!warning.empty()) reportError(QString::fromStdString(warning));
+        if (!report.warning().empty()) reportError(QString::fromStdString(report.warning()));
     } catch (const ChangeCommittedError& e) {
         changeCommitted(e);
     } catch (const Error& e) {

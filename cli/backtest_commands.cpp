@@ -11,6 +11,7 @@
 #include "cli/cli_context.h"
 #include "cli/search_options.h"
 #include "store/errors.h"
+#include "store/limits.h"
 
 namespace arrange5::cli {
 
@@ -139,7 +140,9 @@ void addBacktestCommands(CLI::App& app, CliContext& ctx) {
 
     auto combination = std::make_shared<BacktestOptions>();
     auto* combo = backtest->add_subcommand("combo", "按组合检索逐期验证");
-    combo->add_option("--k", combination->search.k, "组合位数")->required();
+    combo->add_option("--k", combination->search.k, "组合位数（1 到 5）")
+        ->required()
+        ->check(CLI::Range(1, limits::kPositions));
     addOptions(combo, *combination, false);
     combo->callback([&ctx, combination] { runCommand(ctx, *combination, true); });
 }

@@ -8,6 +8,7 @@
 
 #include "store/append_state.h"
 #include "store/history_store.h"
+#include "store/settings_table.h"
 
 namespace CLI {
 class App;
@@ -21,7 +22,10 @@ struct CliContext {
     std::ostream& out;
     std::ostream& err;
     std::optional<std::string> dir;  // --data-dir, when given
-    int segmentBase = 1;
+    // The window's settings file: the defaults of --segment-base and of the update's years
+    // to keep, source and addresses. Options given on the command line override them.
+    UserSettings settings = readUserSettingsFile(userSettingsFile());
+    int segmentBase = settings.segmentBase;
     LastTwoDraws sp;
 
     CliContext(std::ostream& o, std::ostream& e) : out(o), err(e) {}

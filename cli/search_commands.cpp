@@ -10,6 +10,7 @@
 #include "analysis/reference.h"
 #include "analysis/search.h"
 #include "analysis/search_request.h"
+#include "analysis/search_rules.h"
 #include "analysis/segment_bases.h"
 #include "analysis/study_log.h"
 #include "cli/chance_json.h"
@@ -62,6 +63,8 @@ std::array<bool, 5> parsePositions(const std::string& text) {
         if (!p || *p < 1 || *p > limits::kPositions) {
             throw InputError("--positions：“" + std::string(item) + "”不是 1 到 5 的位置");
         }
+        if (chosen[*p - 1])
+            throw InputError("--positions：位置 " + std::string(item) + " 给了两次");
         chosen[*p - 1] = true;
     }
     return chosen;
@@ -110,6 +113,9 @@ SearchRequest buildRequest(CliContext& ctx, const SearchOptions& o) {
     } else if (!o.reference.empty()) {
         in.source = ReferenceSource::Typed;
         in.typed = parseReference(o.reference);
+        if (const auto why = impossibleReference(in.settings.kind, in.typed, ctx.segmentBase)) {
+            throw InputError("--ref：" + *why);
+        }
     }
     const RowsNeeded need = rowsNeeded(in);
     return buildSearchRequest(ctx.searchStore().readEnds(need.count, need.upTo), in);
@@ -211,7 +217,9 @@ void addSearchCommands(CLI::App& app, CliContext& ctx) {
 
     auto combination = std::make_shared<SearchOptions>();
     auto* combo = app.add_subcommand("combo", "组合检索，输出命中与统计");
-    combo->add_option("--k", combination->k, "组合位数")->required();
+    combo->add_option("--k", combination->k, "组合位数（1 到 5）")
+        ->required()
+        ->check(CLI::Range(1, limits::kPositions));
     addSearchOptions(combo, *combination, false);
     combo->callback([&ctx, combination] {
         const SearchRequest request = buildRequest(ctx, *combination);

@@ -55,8 +55,8 @@ class OnlineUpdateTest : public ::testing::Test {
         o.baseUrl = baseUrl;
         o.currentYear = currentYear;
         o.yearsToKeep = yearsToKeep;
-        o.purgeConsent = true;
         o.segmentBase = 1;
+        o.purgeAllowed = true;  // the user said 删除并更新; the tests of consent clear it
         return o;
     }
 

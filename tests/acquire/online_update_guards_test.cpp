@@ -68,13 +68,13 @@ TEST_F(OnlineUpdateGuard, PurgeNeedsConsentAndGetsEveryKeptDrawBackWithItsDigits
     storeHistory(2012001, 2016100);
     ResultsServer site(realBetween(2012001, 2016359));
     UpdateOptions keep = options(site.baseUrl(), 2016, 2);
-    keep.purgeConsent = false;
+    keep.purgeAllowed = false;
 
     // Without consent the outdated history is kept whole and continued.
     const UpdateReport kept = runOnlineUpdate(store, keep, sp, makeCurlFetcher());
     EXPECT_EQ(lines(storedEntries()), lines(realBetween(2012001, 2016359)));
     EXPECT_FALSE(kept.purged);
-    EXPECT_THAT(kept.warning(), HasSubstr("早于保留年数的历史号码已保留"));
+    EXPECT_THAT(kept.summary(), HasSubstr("2012–2013 年的 717 期早于保留年数的历史号码已保留"));
     EXPECT_THAT(kept.line(),
                 AllOf(HasSubstr("第 2016101 至 2016359 期"), HasSubstr("没有删除历史号码")));
 
@@ -87,7 +87,7 @@ TEST_F(OnlineUpdateGuard, PurgeNeedsConsentAndGetsEveryKeptDrawBackWithItsDigits
     draw.digits[0] = static_cast<int16_t>((draw.digits[0] + 1) % 10);
     site.setDraws(changed);
     EXPECT_THAT(expectRefused<FetchError>(options(site.baseUrl(), 2016, 2), makeCurlFetcher()),
-                AllOf(HasSubstr("第 2016050 期"), HasSubstr("存有 " + storedDigits),
+                AllOf(HasSubstr("已存的第 2016050 期"), HasSubstr("存有 " + storedDigits),
                       HasSubstr(digitString(draw.digits))));
 
     // Without a purge the stored draw stays as it is and the report names it.

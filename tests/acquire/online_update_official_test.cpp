@@ -116,6 +116,73 @@ TEST_F(OfficialUpdate, AClockYearsAheadRefusesThePurgeAndAppendsAsUsual) {
     }
 }
 
+// The history is never thrown away by default, a consented purge commits only when every
+// kept draw comes back as stored, and neither the clock's year nor its century renumbers a
+// draw.
+TEST_F(OfficialUpdate, EarlyYearsGoOnlyWithConsentAndOnlyWhenEveryKeptDrawComesBack) {
+    struct Case {
+        const char* what;
+        int32_t storedFrom, storedTo;
+        int currentYear;
+        bool consent;
+        int32_t changedIssue;  // the source lists this draw with other digits (0: none)
+        const char* refusal;   // nullptr: the update goes ahead
+        int32_t firstAfter;    // the first stored issue afterwards
+    };
+    const Case cases[] = {
+        {"no consent keeps 2004-2019 and appends", 2004009, 2025100, 2026, false, 0, nullptr,
+         2004009},
+        {"consent purges", 2004009, 2025100, 2026, true, 0, nullptr, 2020001},
+        {"a kept draw listed with other digits", 2004009, 2025100, 2026, true, 2022050,
+         "已存的第 2022050 期", 0},
+        {"a clock a century ahead appends to the right years", 2020001, 2025100, 2126, false, 0,
+         nullptr, 2020001},
+        // The purge is refused; the draws read are appended as without it.
+        {"a clock five years ahead stops the purge", 2004009, 2025100, 2031, true, 0, nullptr,
+         2004009},
+        {"a history ending in 2010 is continued from 2010", 2004009, 2010100, 2026, false, 0,
+         nullptr, 2004009},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir folder;
+        HistoryStore own(folder.path());
+        LastTwoDraws ownSp;
+        seedHistory(own, realBetween(c.storedFrom, c.storedTo), ownSp, 1, "test history");
+        std::vector<HistoryEntry> listed = realDraws();
+        for (HistoryEntry& e : listed) {
+            if (e.issue == c.changedIssue)
+                e.digits[0] = static_cast<int16_t>((e.digits[0] + 1) % 10);
+        }
+        OfficialServer service(listed);
+        UpdateOptions o = official(service.address(), c.currentYear, 6);
+        o.purgeAllowed = c.consent;
+        const auto before = dumpLishi(own.db());
+        if (c.refusal) {
+            try {
+                runOnlineUpdate(own, o, ownSp, makeUpdateFetcher(UpdateSource::Official));
+                ADD_FAILURE() << "the update went ahead";
+            } catch (const Error& e) {
+                EXPECT_THAT(e.what(), HasSubstr(c.refusal));
+            }
+            EXPECT_EQ(dumpLishi(own.db()), before);
+            continue;
+        }
+        const UpdateReport report =
+            runOnlineUpdate(own, o, ownSp, makeUpdateFetcher(UpdateSource::Official));
+        own.reopenReadingCursor();
+        std::vector<HistoryEntry> stored;
+        for (const auto& row : own.rows()) stored.push_back({row.issue, row.digits()});
+        EXPECT_EQ(lines(stored), lines(realBetween(c.firstAfter, 2026174)));
+        EXPECT_EQ(report.purged, c.consent && !report.purgeRefusedForClock);
+        EXPECT_EQ(report.purgeRefusedForClock, c.currentYear == 2031);
+        if (!c.consent && c.storedFrom < c.currentYear * 1000 - 6000) {
+            ASSERT_TRUE(report.purgeDeclined.has_value());
+            EXPECT_THAT(report.summary(), HasSubstr("期早于保留年数的历史号码已保留，没有删除"));
+        }
+    }
+}
+
 TEST_F(OfficialUpdate, BusyServiceIsWaitedForAndTheWaitShown) {
     storeHistory(2026001, 2026050);
     OfficialServer service(realDraws());

@@ -116,10 +116,16 @@ TEST(Reference, RequestTakesTheChosenSourceAndRangeDefaultsAndNamesTheFrontEndsF
     in.source = ReferenceSource::Verify;
     in.issueToVerify = 2014002;
     in.onlyBefore = true;
-    in.to = 2013357;
+    in.to = 2013358;
     SearchRequest r = buildSearchRequest(kYearEnd, in);
     EXPECT_EQ(r.reference, (ReferenceValues{3, 3, 3, 3, 3}));
-    EXPECT_EQ(r.to, 2013357);
+    EXPECT_EQ(r.to, 2013358);
+    // Typed the wrong way round, or an issue that is not stored: refused, naming the fields.
+    in.to = 2013357;
+    EXPECT_THROW(buildSearchRequest(kYearEnd, in), InputError);
+    in.to = 2013358;
+    in.issueToVerify = 2014003;
+    EXPECT_THROW(buildSearchRequest(kYearEnd, in), InputError);
     in.issueToVerify = 2013357;
     try {
         buildSearchRequest(kYearEnd, in);

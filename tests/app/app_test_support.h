@@ -20,13 +20,11 @@ namespace arrange5::test {
 class FakeDialogs : public Dialogs {
   public:
     std::deque<bool> confirmations;
+    std::deque<int> choices;     // button indexes; when none are left, the Escape button
     std::deque<QString> inputs;  // kCancel for the Cancel button
     static inline const QString kCancel = QStringLiteral("<cancel>");
     std::deque<QString> files;
     bool openSucceeds = true;
-    // Indexes of the buttons to press in choice boxes; none left presses the Escape answer.
-    std::deque<int> choices;
-    QStringList choiceBoxes;  // "title: text|button|button…" of every choice box
 
     QStringList asked;     // titles of confirmations
     QStringList messages;  // "title: text" of every message
@@ -44,7 +42,7 @@ class FakeDialogs : public Dialogs {
     }
     int choose(QWidget*, const QString& title, const QString& text, const QStringList& buttons, int,
                int escapeButton) override {
-        choiceBoxes << title + ": " + text + "|" + buttons.join("|");
+        asked << title + ": " + text + " [" + buttons.join("|") + "]";
         if (choices.empty()) return escapeButton;
         const int answer = choices.front();
         choices.pop_front();

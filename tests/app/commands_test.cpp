@@ -18,6 +18,7 @@
 #include "app/chance_panel.h"
 #include "app_test_support.h"
 #include "store/errors.h"
+#include "support/cli_process.h"
 
 using namespace arrange5;
 using namespace arrange5::test;
@@ -60,7 +61,8 @@ class CommandsTest : public QObject {
     void settingsMenu();
     void gridExportWritesAWorkbook();
     void onlineUpdateFailureIsReported();
-    void onlineUpdateAsksBeforeDeletingEarlyHistory();
+    void onlineUpdateAsksBeforeDeletingEarlyYears();
+    void changesByTheCommandLineAreFollowed();
 };
 
 void CommandsTest::importAsksFirstAndReplacesTheHistory() {
@@ -473,10 +475,22 @@ void CommandsTest::referenceFieldsOfTab2() {
     combo->setEditText("x");
     value->setFocus();
     QCOMPARE(combo->currentText(), QStringLiteral("2"));
+    for (const char* outside : {"0", "6", "-1"}) {  // no combination of that many positions
+        combo->setFocus();
+        combo->setEditText(outside);
+        value->setFocus();
+        QCOMPARE(combo->currentText(), QStringLiteral("2"));
+    }
     combo->setFocus();
     combo->setEditText("3");
     value->setFocus();
     QCOMPARE(h.settingsValue("intZhWSetup"), QStringLiteral("3"));
+
+    // -7 is no digit: the search runs as typed, and the verdict line says why it finds nothing.
+    QTest::mouseClick(child<QPushButton>(w, "Command1"), Qt::LeftButton);
+    QVERIFY(w.findChild<QLabel*>("ChanceVerdict")
+                ->text()
+                .startsWith(QStringLiteral("第 2 位的参考值 -7 不在号码的取值 0 到 9 之内")));
 
     // Tab 3 takes the draw before the issue to verify; 仅检索该期前 ends the range there.
     child<QTabBar>(w, "TabStrip1")->setCurrentIndex(2);
@@ -636,45 +650,45 @@ void CommandsTest::onlineUpdateFailureIsReported() {
     QCOMPARE(w.store()->rows().size(), 5u);
 }
 
-void CommandsTest::onlineUpdateAsksBeforeDeletingEarlyHistory() {
-    // Draws of a year more than the six years to keep back, and of this year; the results
-    // pages list three draws for each kept year and five for this one.
+// A history older than the years to keep: the window names what a purge would delete, and
+// only "删除并更新" deletes it; Enter or Escape keeps everything, 取消 reads nothing.
+void CommandsTest::onlineUpdateAsksBeforeDeletingEarlyYears() {
     const int year = QDate::currentDate().year();
-    const auto draws = [](int ofYear, int count) {
-        std::vector<HistoryEntry> out;
-        for (int k = 1; k <= count; ++k) out.push_back({ofYear * 1000 + k, {1, 2, 3, 4, 5}});
-        return out;
-    };
-    const auto page = [&](const std::string& url, const KeepGoing&) {
-        const int pageYear = std::stoi(url.substr(url.find("d=") + 2, 4));
+    const int keptFrom = year - 6;  // the default years to keep
+    const std::vector<HistoryEntry> stored = entriesFrom(2018001, drawsOfCount(6));
+    // One results page a year: 2018 lists the stored draws and one more, later years one each.
+    const auto page = [&](const std::string& url) {
+        const int y = std::stoi(url.substr(url.find("?d=") + 3, 4));
         std::string rows = "<tr><th>彩种</th><th>期号</th><th>开奖号码</th></tr>";
-        const int count = pageYear == year ? 5 : pageYear >= year - 6 ? 3 : 0;
-        for (int k = 1; k <= count; ++k) {
-            rows += "<tr><td>排列五</td><td>" + std::to_string(pageYear % 100 * 1000 + k) +
-                    "</td><td>1 2 3 4 5</td></tr>";
+        const auto row = [&](int32_t issue, const std::string& digits) {
+            rows += "<tr><td>排列五</td><td>" + std::to_string(issue % 100000) + "</td><td>" +
+                    digits + "</td></tr>";
+        };
+        if (y == 2018) {
+            for (const HistoryEntry& e : stored) row(e.issue, digitString(e.digits));
+        } else {
+            row(y * 1000 + 1, "13579");
         }
-        return "<table id=draw_list>" + rows + "</table>";
+        return "<html><body><table id=\"draw_list\">" + rows + "</table></body></html>";
     };
-    const struct {
-        std::deque<int> answer;  // none: Escape
+    const QString question =
+        QStringLiteral(
+            "删除早期历史: 按保留 6 年的设置，更新将删除 2018–%1 年的 5 期"
+            "历史号码，只保留 %2 年以后的号码。 [保留全部并更新|删除并更新|取消]")
+            .arg(keptFrom - 1)
+            .arg(keptFrom);
+    struct Case {
+        std::deque<int> choices;
         std::size_t rows;
         int32_t first;
-        int fetched;
-    } cases[] = {
-        {{}, 3 + 5, (year - 10) * 1000 + 1, 1},      // keep all, the Escape answer
-        {{1}, 6 * 3 + 5, (year - 6) * 1000 + 1, 7},  // 删除并更新
-        {{2}, 3 + 3, (year - 10) * 1000 + 1, 0},     // 取消
     };
-    for (const auto& c : cases) {
+    for (const Case& c :
+         {Case{{}, static_cast<std::size_t>(6 + year - 2018), 2018001},
+          Case{{1}, static_cast<std::size_t>(year - keptFrom + 1), keptFrom * 1000 + 1},
+          Case{{2}, 5, 2018001}}) {
         WindowHarness h;
+        h.seedHistory(2018001, drawsOfCount(5));
         {
-            auto seeded = draws(year - 10, 3);
-            const auto current = draws(year, 3);
-            seeded.insert(seeded.end(), current.begin(), current.end());
-            writeFile(h.dataFolder() / "seed.txt", historyText(seeded));
-            HistoryStore store(h.dataFolder());
-            LastTwoDraws sp;
-            importHistoryFile(store, h.dataFolder() / "seed.txt", 1, sp);
             QSettings ini(QSettings::IniFormat, QSettings::UserScope, "Korvath");
             ini.setValue("IniSetting/txtUpdateHost", "http://127.0.0.1:9");
             ini.setValue("IniSetting/txtUpdateSource", "pages");
@@ -682,26 +696,44 @@ void CommandsTest::onlineUpdateAsksBeforeDeletingEarlyHistory() {
         AppContext context;
         context.dataFolder = h.dataFolder();
         context.dialogs = &h.dialogs;
-        int fetched = 0;
-        context.fetcher = [&](const std::string& url, const KeepGoing& keepGoing) {
-            ++fetched;
-            return page(url, keepGoing);
-        };
+        context.fetcher = [&](const std::string& url, const KeepGoing&) { return page(url); };
         MainWindow w(context);
         h.dialogs.confirmations = {true};
-        h.dialogs.choices = c.answer;
+        h.dialogs.choices = c.choices;
         QTest::mouseClick(child<QPushButton>(w, "Command21"), Qt::LeftButton);
-        QCOMPARE(h.dialogs.choiceBoxes.size(), 1);
-        QCOMPARE(h.dialogs.choiceBoxes[0],
-                 QStringLiteral("删除早期历史: 按保留 6 年的设置，更新将删除 %1 年的 3 期历史号码，"
-                                "只保留 %2 年以后的号码。|保留全部并更新|删除并更新|取消")
-                     .arg(year - 10)
-                     .arg(year - 6));
-        QCOMPARE(h.dialogs.messages, QStringList());
-        QCOMPARE(fetched, c.fetched);
+        QCOMPARE(h.dialogs.asked.size(), 2);
+        QCOMPARE(h.dialogs.asked[1], question);
         QCOMPARE(w.store()->rows().size(), c.rows);
         QCOMPARE(w.store()->rows().front().issue, c.first);
+        QVERIFY2(h.dialogs.messages.isEmpty(), qPrintable(h.dialogs.messages.join("\n")));
     }
+}
+
+// A draw entered with the command line while the window is open: the next command (and the
+// window's activation) reads the history again instead of searching the old one.
+void CommandsTest::changesByTheCommandLineAreFollowed() {
+    WindowHarness h;
+    h.seedHistory(2013001, drawsOfCount(5));
+    MainWindow& w = h.start();
+    activate(w);
+    const CliResult entered =
+        runCliProcess({"--dir", h.dataFolder().string(), "enter", "97531", "--today", "2013-06-01"},
+                      h.dataFolder());
+    QCOMPARE(entered.status, 0);
+    QCOMPARE(w.store()->rows().size(), 5u);  // nothing looked yet
+    QTest::mouseClick(child<QPushButton>(w, "Command1"), Qt::LeftButton);
+    QCOMPARE(w.store()->rows().size(), 6u);
+    QCOMPARE(child<QLineEdit>(w, "Text1")->text(), QStringLiteral("2014001"));  // a later year now
+    QCOMPARE(w.referenceValues(), (ReferenceValues{9, 7, 5, 3, 1}));
+    QVERIFY2(
+        w.statusBar()->currentMessage().startsWith(QStringLiteral(
+            "历史号码已被另一个程序改动，已重新读入：6 期（2013001 期至 2013006 期）；检索到")),
+        qPrintable(w.statusBar()->currentMessage()));
+    // Its own commands are no outside change.
+    QTest::mouseClick(child<QPushButton>(w, "Command3"), Qt::LeftButton);
+    QCOMPARE(w.store()->rows().size(), 5u);
+    QTest::mouseClick(child<QPushButton>(w, "Command1"), Qt::LeftButton);
+    QVERIFY(!w.statusBar()->currentMessage().contains(QStringLiteral("另一个程序")));
 }
 
 QTEST_MAIN(CommandsTest)

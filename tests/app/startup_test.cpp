@@ -124,6 +124,18 @@ void StartupTest::everyControlHasItsCaptionAndName() {
              QStringLiteral("软件演示说明录像下载(&D)"));
     QCOMPARE(child<QComboBox>(w, "Combo1")->count(), 6);
     QCOMPARE(child<QLineEdit>(w, "MaskEdBox1(1)")->displayText(), QStringLiteral("_"));
+    // Every menu item can be reached from the keyboard; Ctrl+Q closes the window.
+    for (QMenu* menu : w.findChildren<QMenu*>()) {
+        for (QAction* action : menu->actions()) {
+            if (action->isSeparator() || !action->isEnabled()) continue;
+            QVERIFY2(action->text().contains('&'), qPrintable(action->text()));
+        }
+    }
+    QCOMPARE(child<QAction>(w, "mnuExit")->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
+    // The window fits a 1366 x 768 screen with its task bar.
+    qInfo() << "minimum size" << w.minimumSizeHint();
+    QVERIFY(w.minimumSizeHint().width() <= 1340);
+    QVERIFY(w.minimumSizeHint().height() <= 700);
 
     // Only the selected tab's frame shows; Text4 and Check4 come with tab 3.
     w.show();
@@ -226,6 +238,15 @@ void StartupTest::earlierModeReferenceAndRangeStart() {
     lag->clear();
     child<QLineEdit>(w, "Text3(0)")->setFocus();
     QCOMPARE(lag->text(), QStringLiteral("3"));
+
+    // 上期 chosen while 手动输入号 is shown: back on 自动历史位 the fields show and the search
+    // takes the last draw, not the 前期 row they showed before.
+    auto* tabs = child<QTabBar>(w, "TabStrip1");
+    tabs->setCurrentIndex(1);
+    QTest::mouseClick(child<QRadioButton>(w, "Option1(3)"), Qt::LeftButton);
+    tabs->setCurrentIndex(0);
+    QCOMPARE(w.referenceValues(), (ReferenceValues{6, 6, 6, 6, 6}));
+    QCOMPARE(child<QLineEdit>(w, "Text2(1)")->text(), QStringLiteral("6"));
 }
 
 void StartupTest::scrollRuleStartsAbove39GridRows() {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -90,6 +91,27 @@ TEST(CliMessages, SummariesSayWhatWasDone) {
     EXPECT_EQ(cli(dir, {"rebuild"}).status, 2) << "no lsbf.txt yet";
     EXPECT_EQ(cli(dir, {"drop-last", "0"}).out, "没有删除任何一期（N 不大于 0）\n");
     EXPECT_EQ(cli(dir, {"rebuild"}).out, "lsbf.txt 是空的；已删除 2 期；已存入 0 期\n");
+}
+
+// The command line takes what the window saved as its defaults; its own options win.
+TEST(CliMessages, TheWindowsSettingsAreTheDefaults) {
+    TempDir dir;
+    TempDir config;
+    test::writeFile(config / "Korvath.ini",
+                    "[IniSetting]\nDsIni=0\nIniSerchDay=3\n"
+                    "txtOfficialUrl=\"http://127.0.0.1:9/gateway?gameNo=350133\"\n");
+    ::setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+    test::writeFile(dir / "h.txt", "2013001 12345\r\n2013002 67890\r\n2013003 01234\r\n");
+    ASSERT_EQ(cli(dir, {"import", (dir / "h.txt").string()}).status, 0);
+    // Segments counted under base 0 (0..4), unless --segment-base says 1.
+    const std::string base0 = cli(dir, {"search", "--result-kind", "segment"}).out;
+    EXPECT_NE(base0.find("\"value\":0,"), std::string::npos) << base0;
+    EXPECT_EQ(cli(dir, {"--segment-base", "1", "search", "--result-kind", "segment"}).status, 2);
+    // The update reads the address the window saved.
+    const CliResult update = cli(dir, {"update", "--today", "2013-06-01"});
+    ::unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(update.status, 2);
+    EXPECT_NE(update.err.find("127.0.0.1 port 9"), std::string::npos) << update.err;
 }
 
 }  // namespace

@@ -222,6 +222,31 @@ TEST_F(SearchCli, BadInputExitsWithTwoAndOneLineNamingIt) {
     }
     const CliResult from = runCliOn(*dir_, {"search", "--from", "abc"});
     EXPECT_NE(from.err.find("--from"), std::string::npos) << from.err;
+
+    // Inputs that used to run to an empty or wrong answer with exit 0; each refusal names
+    // what was wrong, and the history stays as it was.
+    const std::string before = runCliOn(*dir_, {"history"}).out;
+    const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
+        {{"search", "--ref", "1,2,10,4,5", "--positions", "3"}, "第 3 位的参考值 10"},
+        {{"search", "--kind", "bigsmall", "--ref", "0,1,2,0,1"}, "0 到 1"},
+        {{"search", "--kind", "segment", "--ref", "0,1,2,3,4"}, "1 到 5"},
+        {{"combo", "--k", "0"}, "--k"},
+        {{"combo", "--k", "6"}, "--k"},
+        {{"backtest", "combo", "--k", "9"}, "--k"},
+        {{"search", "--positions", "1,1"}, "--positions"},
+        {{"search", "--from", "2013300", "--to", "2013100"}, "--from 2013300 晚于 --to 2013100"},
+        {{"search", "--verify", "2099001"}, "历史中没有第 2099001 期"},
+        {{"backtest", "search", "--top", "10"}, "--top"},
+        {{"backtest", "search", "--targets", "2099001:2099100"}, "2099001"},
+    };
+    for (const auto& [args, mentions] : refused) {
+        const CliResult run = runCliOn(*dir_, args);
+        EXPECT_EQ(run.status, 2) << mentions;
+        EXPECT_EQ(run.out, "");
+        EXPECT_NE(run.err.find(mentions), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+    }
+    EXPECT_EQ(runCliOn(*dir_, {"history"}).out, before);
 }
 
 }  // namespace

@@ -212,7 +212,8 @@ TEST(UpdateConsent, PurgeOnlyWithYearsToKeepOnTheCommandLine) {
         } else {
             EXPECT_EQ(test::storedDraws(dir / "Zembric.mdb"), from(2008001));
             EXPECT_THAT(run.out, HasSubstr("没有删除历史号码"));
-            EXPECT_THAT(run.err, HasSubstr("早于保留年数的历史号码已保留，没有删除。"));
+            EXPECT_THAT(run.err, HasSubstr("早于保留年数的历史号码已保留，没有删除（要删除它们，请"
+                                           "给出 --years-to-keep）"));
         }
     }
 }

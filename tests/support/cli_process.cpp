@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <stdexcept>
 
 #include "support/test_support.h"
@@ -58,6 +59,11 @@ CliResult runCliProcess(const std::vector<std::string>& args, const fs::path& sc
         if (asUser) {
             if (::setgid(*asUser) != 0 || ::setuid(*asUser) != 0) ::_exit(125);
         }
+        // The user's own settings file never reaches a test; a test that wants one sets
+        // XDG_CONFIG_HOME itself.
+        if (!::getenv("XDG_CONFIG_HOME")) {
+            ::setenv("XDG_CONFIG_HOME", (scratch / "no-settings").c_str(), 1);
+        }
         execCli(args);
     }
     CliResult result;
@@ -82,6 +88,7 @@ pid_t startCliProcess(const std::vector<std::string>& args) {
     if (pid == 0) {
         redirect(STDOUT_FILENO, "/dev/null");
         redirect(STDERR_FILENO, "/dev/null");
+        if (!::getenv("XDG_CONFIG_HOME")) ::setenv("XDG_CONFIG_HOME", "/nonexistent", 1);
         execCli(args);
     }
     return pid;

@@ -1,0 +1,122 @@
+// Every command of the command line, run as a user runs it (a separate process, in the order a
+// user would), on a copy of the bundled history: the exit status, stdout that parses, and the
+// history afterwards. A command that only works on a toy history fails here.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <nlohmann/json.hpp>
+
+#include "acquire/online_update_test_server.h"
+#include "support/cli_process.h"
+#include "support/test_support.h"
+
+namespace arrange5 {
+namespace {
+
+using nlohmann::json;
+using test::CliResult;
+using test::runCliOn;
+using test::TempDir;
+using ::testing::HasSubstr;
+
+std::string bundledHistory() {
+    std::string text = test::readFile(test::realHistoryFile());
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    return text;
+}
+
+// The history text up to and including `issue`.
+std::string historyUpTo(const std::string& history, int32_t issue) {
+    const std::size_t at = history.find(std::to_string(issue) + " ");
+    return history.substr(0, history.find('\n', at) + 1);
+}
+
+class EveryCommand : public ::testing::Test {
+  protected:
+    CliResult run(const std::vector<std::string>& args) {
+        std::string line;
+        for (const auto& a : args) line += a + " ";
+        SCOPED_TRACE(line);
+        CliResult r = runCliOn(dir, args);
+        EXPECT_EQ(r.status, 0) << line << "\n" << r.err;
+        return r;
+    }
+    json runJson(const std::vector<std::string>& args) {
+        const CliResult r = run(args);
+        json j = json::parse(r.out, nullptr, false);
+        EXPECT_FALSE(j.is_discarded()) << r.out.substr(0, 200);
+        return j;
+    }
+    std::string history() { return run({"history"}).out; }
+
+    TempDir dir;
+};
+
+TEST_F(EveryCommand, OnTheBundledHistory) {
+    const std::string bundled = bundledHistory();
+    run({"import", test::realHistoryFile().string()});
+    ASSERT_EQ(history(), bundled);
+
+    const json check = runJson({"check"});
+    EXPECT_EQ(check["draws"], 7641);
+    EXPECT_EQ(check["last"], 2026174);
+
+    EXPECT_THAT(run({"export"}).out, HasSubstr("更新至2026174期历史号码.txt"));
+    const std::string file = test::readFile(test::realHistoryFile());  // CR LF, as exported
+    EXPECT_TRUE(test::readFile(dir / "更新至2026174期历史号码.txt") == file);
+    const auto exported = dir / "out.txt";
+    run({"export", exported.string()});
+    EXPECT_TRUE(test::readFile(exported) == file);
+
+    // Each search kind once, single and combined; none of them changes the history.
+    for (const std::string kind : {"number", "bigsmall", "oddeven", "segment"}) {
+        SCOPED_TRACE(kind);
+        const json single = runJson({"search", "--kind", kind, "--positions", "1,3"});
+        EXPECT_FALSE(single["hits"].empty());
+        EXPECT_FALSE(single["tally"].empty());
+        EXPECT_TRUE(single.contains("pattern_test"));
+        const json combo = runJson({"combo", "--kind", kind, "--k", "2"});
+        EXPECT_FALSE(combo["hits"].empty());
+    }
+    const std::string targets = "2025326:2026174";  // the last 200 issues
+    const json back = runJson({"backtest", "search", "--positions", "1", "--targets", targets});
+    EXPECT_EQ(back["summary"]["scored"], 200);
+    const json backCombo = runJson({"backtest", "combo", "--k", "2", "--targets", targets});
+    EXPECT_EQ(backCombo["summary"]["scored"], 200);
+    EXPECT_THAT(run({"study"}).out, HasSubstr("已检索 10 种设置"));
+    if (run({"--help"}).out.find(" trend ") != std::string::npos) {
+        const json trend = runJson({"trend", "--window", "30"});
+        EXPECT_EQ(trend["to"], 2026174);
+    }
+    run({"recode"});
+    EXPECT_EQ(history(), bundled);
+
+    // Entries across a year's end, then the deletions and the rebuild.
+    EXPECT_EQ(run({"enter", "12345", "--today", "2026-12-31"}).out, "已存入第 2026175 期：12345\n");
+    EXPECT_EQ(run({"enter", "67890", "--today", "2027-01-02"}).out, "已存入第 2027001 期：67890\n");
+    EXPECT_EQ(history(), bundled + "2026175 12345\n2027001 67890\n");
+    run({"delete-last"});
+    EXPECT_EQ(history(), bundled + "2026175 12345\n");
+    run({"cut-to", "2026100"});
+    EXPECT_EQ(history(), historyUpTo(bundled, 2026100));
+    run({"drop-last", "10"});
+    EXPECT_EQ(history(), historyUpTo(bundled, 2026090));
+    run({"rebuild"});
+    EXPECT_EQ(history(), historyUpTo(bundled, 2026090));
+
+    // The update brings the history back to the newest draw and deletes nothing by default.
+    test::OfficialServer official(readHistoryFile(test::realHistoryFile()).entries);
+    const CliResult update = run({"update", "--url", official.address(), "--today", "2026-12-09"});
+    EXPECT_THAT(update.out, HasSubstr("新增 84 期，截至第 2026174 期"));
+    EXPECT_THAT(update.err, HasSubstr("早于保留年数的历史号码已保留"));
+    EXPECT_EQ(history(), bundled);
+
+    run({"study", "--reset"});
+    EXPECT_THAT(run({"study"}).out, HasSubstr("0 种设置"));
+    run({"clear"});
+    EXPECT_EQ(history(), "");
+}
+
+}  // namespace
+}  // namespace arrange5
