@@ -90,6 +90,17 @@ HistoryCheck checkHistory(const HistorySnapshot& rows) {
     }
 
     for (std::size_t i = 0; i < check.years.size(); ++i) {
+        // The lottery draws every year: a year without any draw inside the history's span is
+        // a hole as much as a gap inside a year is.
+        if (i > 0 && check.years[i].year - check.years[i - 1].year > 1) {
+            const int from = check.years[i - 1].year + 1;
+            const int to = check.years[i].year - 1;
+            check.problems.push_back(
+                (from == to ? std::to_string(from) + " 年"
+                            : std::to_string(from) + " 年至 " + std::to_string(to) + " 年") +
+                "没有任何一期：第 " + std::to_string(check.years[i - 1].last) + " 期之后直到第 " +
+                std::to_string(check.years[i].first) + " 期的号码整年缺失");
+        }
         checkYear(check.years[i], i == 0, check.problems);
     }
     if (!notIssues.empty()) {

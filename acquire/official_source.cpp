@@ -36,9 +36,47 @@ std::string excerpt(std::string_view body) {
     return quote(start == std::string_view::npos ? std::string_view{} : body.substr(start));
 }
 
+// A value as a message shows it; a long one is cut, so that the message stays one short line.
 std::string valueText(const json& v) {
     if (v.is_string()) return quote(v.get<std::string>());
-    return v.dump(-1, ' ', false, json::error_handler_t::replace);
+    std::string text = v.dump(-1, ' ', false, json::error_handler_t::replace);
+    if (text.size() <= kQuotedBytes) return text;
+    std::size_t cut = kQuotedBytes;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+    return text.substr(0, cut) + "…";
+}
+
+// The service's answers nest four levels; a much deeper one is no answer of it, and reading
+// or quoting it would take as much stack as it has levels.
+constexpr int kDeepestAnswer = 64;
+
+bool nestedDeeperThan(std::string_view body, int levels) {
+    int depth = 0;
+    bool inString = false;
+    for (std::size_t i = 0; i < body.size(); ++i) {
+        const char c = body[i];
+        if (inString) {
+            if (c == '\\') {
+                ++i;
+            } else if (c == '"') {
+                inString = false;
+            }
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > levels) return true;
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return false;
+}
+
+// A field as the service gave it, without the blanks around it.
+std::string trimmed(const std::string& s) {
+    const std::size_t first = s.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos) return {};
+    return s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1);
 }
 
 bool isFiveDigits(const std::string& s) {
@@ -70,18 +108,19 @@ OfficialDraw readEntry(const json& entry, int pageNo) {
     }
     const auto num = entry.find("lotteryDrawNum");
     if (num == entry.end()) throw refuse("lotteryDrawNum", "（没有）", " 缺少期号");
-    if (!num->is_string() || !isFiveDigits(num->get<std::string>())) {
+    const std::string issue = num->is_string() ? trimmed(num->get<std::string>()) : "";
+    if (!isFiveDigits(issue))
         throw refuse("lotteryDrawNum", valueText(*num), " 不是五位数字的期号");
-    }
     const auto result = entry.find("lotteryDrawResult");
     if (result == entry.end()) throw refuse("lotteryDrawResult", "（没有）", " 缺少开奖号码");
+    const std::string resultText = result->is_string() ? trimmed(result->get<std::string>()) : "";
     const std::optional<Digits> digits =
-        result->is_string() ? readResult(result->get<std::string>()) : std::nullopt;
+        result->is_string() ? readResult(resultText) : std::nullopt;
     if (!digits) {
         throw refuse("lotteryDrawResult", valueText(*result),
-                     " 不是用空格隔开的五位数字（第 " + num->get<std::string>() + " 期）");
+                     " 不是用空格隔开的五位数字（第 " + issue + " 期）");
     }
-    return {std::stoi(num->get<std::string>()), *digits, result->get<std::string>()};
+    return {std::stoi(issue), *digits, resultText};
 }
 
 void pause(milliseconds length, const std::function<bool(int secondsLeft)>& keepGoing) {
@@ -91,7 +130,7 @@ void pause(milliseconds length, const std::function<bool(int secondsLeft)>& keep
         if (left <= left.zero()) return;
         const auto seconds = std::chrono::ceil<std::chrono::seconds>(left).count();
         if (!keepGoing(static_cast<int>(seconds))) {
-            throw CancelledError("在线更新已取消，历史号码保持原样");
+            throw updateCancelled();
         }
         std::this_thread::sleep_for(
             std::min<std::chrono::steady_clock::duration>(left, kPauseSlice));
@@ -142,6 +181,10 @@ std::string officialPageUrl(const std::string& address, int pageSize, int pageNo
 }
 
 OfficialAnswer readOfficialAnswer(std::string_view body, int pageNo) {
+    if (nestedDeeperThan(body, kDeepestAnswer)) {
+        throw FetchError(updateRefusal(pageName(pageNo) + "的答复嵌套超过 " +
+                                       std::to_string(kDeepestAnswer) + " 层，不是开奖号码的列表"));
+    }
     const json doc = json::parse(body.begin(), body.end(), nullptr, false);
     if (doc.is_discarded()) {
         const std::size_t start = body.find_first_not_of(" \t\r\n");
@@ -204,7 +247,8 @@ int yearNear(int twoDigitYear, int anchorYear) {
 
 std::vector<YearListing> readOfficialListings(const PageFetcher& fetch,
                                               const OfficialReadOptions& options,
-                                              const UpdateStatusProgress& progress) {
+                                              const UpdateStatusProgress& progress,
+                                              int32_t* newestSeen) {
     std::map<int, YearListing> byYear;
     for (int year = options.startYear; year <= options.currentYear; ++year) {
         byYear[year].year = year;
@@ -220,7 +264,7 @@ std::vector<YearListing> readOfficialListings(const PageFetcher& fetch,
             throw FetchError(updateRefusal("体彩官方数据翻过 " + std::to_string(kMaxPages) +
                                            " 页仍没有读到已有的历史号码"));
         }
-        if (!report(0)) throw CancelledError("在线更新已取消，历史号码保持原样");
+        if (!report(0)) throw updateCancelled();
         const std::string body =
             fetchPage(fetch, officialPageUrl(options.address, options.pageSize, pageNo), pageNo,
                       options.busyPauses, report);
@@ -229,6 +273,7 @@ std::vector<YearListing> readOfficialListings(const PageFetcher& fetch,
         for (const OfficialDraw& d : answer.draws) {
             const int year = yearNear(d.fiveDigitIssue / 1000, anchor);
             const int32_t issue = year * 1000 + d.fiveDigitIssue % 1000;
+            if (newestSeen && issue > *newestSeen) *newestSeen = issue;
             if (year > options.currentYear) {
                 throw InputError("体彩官方数据中有第 " + std::to_string(issue) + " 期，晚于" +
                                  options.today + "；电脑的日期大概不对，请改正后再在线更新。" +
@@ -251,7 +296,7 @@ std::vector<YearListing> readOfficialListings(const PageFetcher& fetch,
             at.year = year;
             listing.draws.push_back({issue, d.digits, d.resultText});
         }
-        if (!report(0)) throw CancelledError("在线更新已取消，历史号码保持原样");
+        if (!report(0)) throw updateCancelled();
         if (reached || answer.draws.empty() || (answer.pages && pageNo >= *answer.pages)) break;
     }
     std::vector<YearListing> out;

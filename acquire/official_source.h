@@ -62,10 +62,10 @@ struct OfficialReadOptions {
     int startYear = 0;
     int currentYear = 0;
     int32_t lastIssue = 0;  // pages are read until one reaches it (0: until the start year)
+    std::string today;      // "今天的日期 2020-06-01", for the message on a wrong clock
     // The year a listed issue's two-digit year is read near: the last stored draw's year, or
     // the current year for an empty history. The clock's century never renumbers a draw.
     int anchorYear = 0;
-    std::string today;  // "今天的日期 2020-06-01", for the message on a wrong clock
 };
 
 // Reads pages from 1 until a page reaches an issue at or below the last issue or a year
@@ -73,8 +73,10 @@ struct OfficialReadOptions {
 // year. Throws UnreadableListing when a page could not be had or read (the caller reads the
 // pass again), FetchError when the service stayed busy or refused an answer, InputError for a
 // draw of a year after the current one (the clock is wrong), CancelledError on cancel.
+// `newestSeen` receives the newest issue the service listed, also one before the start year.
 std::vector<YearListing> readOfficialListings(const PageFetcher& fetch,
                                               const OfficialReadOptions& options,
-                                              const UpdateStatusProgress& progress);
+                                              const UpdateStatusProgress& progress,
+                                              int32_t* newestSeen = nullptr);
 
 }  // namespace arrange5

@@ -1,13 +1,12 @@
 #include "acquire/online_update.h"
 
-#include <SQLiteCpp/Statement.h>
-
 #include <algorithm>
 #include <cctype>
-#include <map>
 
+#include "acquire/online_update_plan.h"
 #include "acquire/results_page.h"
 #include "store/draw_appender.h"
+#include "store/history_ends.h"
 #include "store/limits.h"
 
 namespace arrange5 {
@@ -63,8 +62,9 @@ std::string todayText(const UpdateOptions& options) {
 
 // The purge check, the start year and the last issue the new draws follow. Stored draws of a
 // year after the current one mean the clock is wrong: a purge would count the years to keep
-// from the wrong year and throw the newest draws away.
-UpdatePlan planUpdate(const HistorySnapshot& rows, const UpdateOptions& options) {
+// from the wrong year and throw the newest draws away. The official source is read from the
+// last stored year, whatever it is; the results pages exist only from 2013 on.
+UpdatePlan planUpdate(const HistorySnapshot& rows, const UpdateOptions& options, bool purge) {
     UpdatePlan plan;
     plan.currentYear = options.currentYear;
     for (const HistoryRow& row : rows) plan.storedYears.insert(row.issue / 1000);
@@ -78,11 +78,10 @@ UpdatePlan planUpdate(const HistorySnapshot& rows, const UpdateOptions& options)
                              "在线更新没有进行，历史号码没有改变");
         }
     }
-    plan.purge = options.purgeAllowed && proposePurge(rows, options).has_value();
+    plan.purge = purge;
     plan.startYear = options.currentYear - options.yearsToKeep;
     if (!rows.empty() && !plan.purge) {
         plan.lastIssue = rows.back().issue;
-        // The operator's data goes back to any year; the results pages begin with 2013.
         plan.startYear = options.source == UpdateSource::Official
                              ? plan.lastIssue / 1000
                              : std::max(plan.lastIssue / 1000, kFirstYearForKeptHistory);
@@ -105,7 +104,7 @@ std::vector<YearListing> readPages(const UpdateOptions& options, const UpdatePla
     for (int year = plan.startYear; year <= options.currentYear; ++year) {
         const std::string what = host + " 上 " + std::to_string(year) + " 年的开奖结果页面";
         const KeepGoing keepGoing = [&] { return !progress || progress({year, found, 0}); };
-        if (!keepGoing()) throw CancelledError("在线更新已取消，历史号码保持原样");
+        if (!keepGoing()) throw updateCancelled();
         std::string page;
         try {
             page = fetch(resultsPageUrl(options.baseUrl, year), keepGoing);
@@ -119,21 +118,32 @@ std::vector<YearListing> readPages(const UpdateOptions& options, const UpdatePla
         if (rows->empty()) throw UnreadableListing{what, "表格“draw_list”中没有任何行"};
         years.push_back(readYearTable(*rows, year));
         found += newDrawsIn(years.back(), plan.lastIssue);
-        if (!keepGoing()) throw CancelledError("在线更新已取消，历史号码保持原样");
+        if (!keepGoing()) throw updateCancelled();
     }
     return years;
 }
 
+struct SourceReading {
+    std::vector<YearListing> years;
+    NewDraws found;
+    int32_t newest = 0;  // the newest issue the source listed, 0 for none
+};
+
+std::string describeListing(const UpdateOptions& options, int year) {
+    if (options.source == UpdateSource::Official) {
+        return "体彩官方数据（" + hostOfUrl(options.officialUrl) + "）中 " + std::to_string(year) +
+               " 年的开奖号码";
+    }
+    return hostOfUrl(options.baseUrl) + " 上 " + std::to_string(year) + " 年的开奖结果页面";
+}
+
 // Reads the source and checks what it listed, reading it again (from the start year or the
 // first page) while a page is unreadable, at most maxRestarts times.
-NewDraws readNewDraws(const UpdateOptions& options, const UpdatePlan& plan,
-                      const PageFetcher& fetch, const UpdateStatusProgress& progress) {
+SourceReading readSource(const UpdateOptions& options, const UpdatePlan& plan, int anchorYear,
+                         const PageFetcher& fetch, const UpdateStatusProgress& progress) {
     const bool official = options.source == UpdateSource::Official;
     const std::string host = hostOfUrl(official ? options.officialUrl : options.baseUrl);
-    const auto describe = [&](int year) {
-        return official ? "体彩官方数据（" + host + "）中 " + std::to_string(year) + " 年的开奖号码"
-                        : host + " 上 " + std::to_string(year) + " 年的开奖结果页面";
-    };
+    const auto describe = [&](int year) { return describeListing(options, year); };
     OfficialReadOptions reading;
     reading.address = options.officialUrl;
     reading.pageSize = options.officialPageSize;
@@ -141,14 +151,16 @@ NewDraws readNewDraws(const UpdateOptions& options, const UpdatePlan& plan,
     reading.startYear = plan.startYear;
     reading.currentYear = plan.currentYear;
     reading.lastIssue = plan.lastIssue;
-    reading.anchorYear = plan.storedLastIssue ? plan.storedLastIssue / 1000 : plan.currentYear;
     reading.today = todayText(options);
+    reading.anchorYear = anchorYear;
     for (int attempt = 0;; ++attempt) {
         try {
-            const std::vector<YearListing> years =
-                official ? readOfficialListings(fetch, reading, progress)
-                         : readPages(options, plan, fetch, progress, host);
-            return collectNewDraws(years, plan, describe);
+            SourceReading out;
+            out.years = official ? readOfficialListings(fetch, reading, progress, &out.newest)
+                                 : readPages(options, plan, fetch, progress, host);
+            out.newest = std::max(out.newest, newestListed(out.years));
+            out.found = collectNewDraws(out.years, plan, describe);
+            return out;
         } catch (const UnreadableListing& page) {
             if (attempt >= options.maxRestarts) {
                 throw FetchError("在线更新无法读取 " + page.what + "：" + page.reason +
@@ -179,49 +191,16 @@ void checkPurge(const UpdatePlan& plan, const NewDraws& found, const std::string
                          " 期，而历史号码已到第 " + std::to_string(plan.storedLastIssue) +
                          " 期；删去过时的历史号码会丢失号码，所以没有进行，历史号码保持原样");
     }
-    const int newestListedYear = found.draws.back().issue / 1000;
-    if (plan.currentYear > newestListedYear + 1) {
-        throw InputError(
-            "当前年份 " + std::to_string(plan.currentYear) + " 比" + sourceName +
-            "列出的最新一期（第 " + std::to_string(found.draws.back().issue) +
-            " 期）晚了不止一年，电脑的日期看来不对；按保留年数删除早期历史号码会算错年份，"
-            "所以没有进行，历史号码保持原样");
-    }
-}
-
-// Every stored draw of the kept years must come back with the same digits, or the purge would
-// lose or change a draw the user keeps.
-void checkKeptDraws(const HistorySnapshot& stored, const UpdatePlan& plan, const NewDraws& found,
-                    const std::string& sourceName) {
-    std::map<int32_t, Digits> listed;
-    for (const HistoryEntry& e : found.draws) listed.emplace(e.issue, e.digits);
-    for (const HistoryRow& row : stored) {
-        if (row.issue / 1000 < plan.startYear) continue;
-        const auto it = listed.find(row.issue);
-        if (it != listed.end() && it->second == row.digits()) continue;
-        const std::string gave =
-            it == listed.end() ? "没有列出这一期" : "列出的号码是 " + digitString(it->second);
-        throw FetchError(
-            "已存的第 " + std::to_string(row.issue) + " 期（" + digitString(row.digits()) + "）在" +
-            sourceName + "中对不上：" + gave +
-            "；删除早期历史后重新读入会丢失或改动这一期，所以没有进行，历史号码保持原样");
-    }
 }
 
 // The history must still be the one the pages were read against; another command may have
 // changed it while the pages were on their way.
 void checkHistoryUnchanged(SQLite::Database& db, const HistorySnapshot& rows) {
-    SQLite::Statement q(db,
-                        "SELECT COUNT(*), MIN(SQQH), MAX(SQQH), "
-                        "(SELECT L1A || L2A || L3A || L4A || L5A FROM Lishi "
-                        "ORDER BY SQQH DESC LIMIT 1) FROM Lishi");
-    q.executeStep();
-    const auto count = static_cast<std::size_t>(q.getColumn(0).getInt64());
-    bool same = count == rows.size();
+    const HistoryEnds ends = readHistoryEnds(db);
+    bool same = ends.count == rows.size();
     if (same && !rows.empty()) {
-        same = q.getColumn(1).getInt() == rows.front().issue &&
-               q.getColumn(2).getInt() == rows.back().issue &&
-               q.getColumn(3).getString() == digitString(rows.back().digits());
+        same = ends.firstIssue == rows.front().issue && ends.lastIssue == rows.back().issue &&
+               ends.lastDigits == digitString(rows.back().digits());
     }
     if (!same) {
         throw Error("读取页面期间历史号码被另一个命令改动了；没有存入任何一期，请重新进行在线更新");
@@ -248,118 +227,7 @@ void commitUpdate(HistoryStore& store, const HistorySnapshot& before, bool purge
     sp = state.sp;
 }
 
-std::string gapMessage(int32_t gap, int32_t storedUpTo) {
-    const std::string missing = std::to_string(gap);
-    const std::string stored = storedUpTo
-                                   ? "已存入到第 " + std::to_string(storedUpTo) + " 期"
-                                   : std::string("没有可以存入的新开奖号码，历史号码保持原样");
-    return "第 " + missing + " 期不在页面上；" + stored + "。可以在下面手动输入第 " + missing +
-           " 期，再在线更新其余各期。";
-}
-
 }  // namespace
-
-std::optional<PurgeProposal> proposePurge(const HistorySnapshot& rows,
-                                          const UpdateOptions& options) {
-    if (rows.empty()) return std::nullopt;
-    const int oldest = rows.front().issue / 1000;
-    if (options.currentYear - oldest <= options.yearsToKeep) return std::nullopt;
-    PurgeProposal p;
-    p.yearsToKeep = options.yearsToKeep;
-    p.firstYear = oldest;
-    p.keptFrom = options.currentYear - options.yearsToKeep;
-    p.lastYear = p.keptFrom - 1;
-    p.draws =
-        static_cast<std::size_t>(std::count_if(rows.begin(), rows.end(), [&](const HistoryRow& r) {
-            return r.issue / 1000 < p.keptFrom;
-        }));
-    return p;
-}
-
-namespace {
-// 5399 → "5,399", as the count reads in the question.
-std::string withThousands(std::size_t n) {
-    std::string digits = std::to_string(n);
-    for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) {
-        digits.insert(static_cast<std::size_t>(i), ",");
-    }
-    return digits;
-}
-
-std::string yearSpan(int first, int last) {
-    return first == last ? std::to_string(first)
-                         : std::to_string(first) + "–" + std::to_string(last);
-}
-}  // namespace
-
-std::string PurgeProposal::question() const {
-    return "按保留 " + std::to_string(yearsToKeep) + " 年的设置，更新将删除 " +
-           yearSpan(firstYear, lastYear) + " 年的 " + withThousands(draws) +
-           " 期历史号码，只保留 " + std::to_string(keptFrom) + " 年以后的号码。";
-}
-
-std::string PurgeProposal::keptNotice() const {
-    return yearSpan(firstYear, lastYear) + " 年的 " + withThousands(draws) +
-           " 期早于保留年数的历史号码已保留，没有删除";
-}
-
-std::string_view updateSourceKey(UpdateSource source) {
-    return source == UpdateSource::Official ? "official" : "pages";
-}
-
-std::optional<UpdateSource> updateSourceFromKey(std::string_view key) {
-    if (key == "official") return UpdateSource::Official;
-    if (key == "pages") return UpdateSource::Pages;
-    return std::nullopt;
-}
-
-std::string_view updateSourceName(UpdateSource source) {
-    return source == UpdateSource::Official ? "体彩官方数据" : "开奖结果网页";
-}
-
-std::vector<std::chrono::milliseconds> defaultBusyPauses() {
-    return {3s, 6s, 12s, 24s, 48s};
-}
-
-std::string resultsPageUrl(const std::string& baseUrl, int year) {
-    std::string base = baseUrl;
-    while (!base.empty() && base.back() == '/') base.pop_back();
-    return base + "/lottery/draw/list/4?d=" + std::to_string(year) + "-01-01";
-}
-
-PageFetcher makeUpdateFetcher(UpdateSource source, const FetchLimits& limits) {
-    return source == UpdateSource::Official ? makeCurlFetcher(limits, officialRequestHeaders())
-                                            : makeCurlFetcher(limits);
-}
-
-std::string UpdateReport::summary() const {
-    std::string out;
-    if (added == 0) {
-        out = "没有新的开奖号码";
-        out += lastIssue ? "；历史号码截至第 " + std::to_string(lastIssue) + " 期"
-                         : std::string("；历史号码为空");
-    } else {
-        out = "新增 " + std::to_string(added) + " 期，截至第 " + std::to_string(lastIssue) + " 期";
-    }
-    if (purged) {
-        out += "（原有历史号码早于保留年数，已从 " + std::to_string(startYear) + " 年起重新读取）";
-    }
-    if (purgeDeclined) out += "；" + purgeDeclined->keptNotice();
-    if (!missing.empty()) {
-        out += "；当年期数超过 365 的没有存入：" + listIssues(missing);
-    }
-    if (!unreadableIssues.empty()) {
-        out += "；期号不是数字的 " + std::to_string(unreadableIssues.size()) + " 行没有读入：" +
-               listTexts(unreadableIssues);
-    }
-    if (skippedRows)
-        out += "；另有 " + std::to_string(skippedRows) + " 行不是当年的开奖号码，已跳过";
-    return out;
-}
-
-std::string UpdateReport::warning() const {
-    return gap ? gapMessage(*gap, lastIssue) : "";
-}
 
 UpdateReport runOnlineUpdate(HistoryStore& store, const UpdateOptions& options, LastTwoDraws& sp,
                              const PageFetcher& fetch, const UpdateStatusProgress& progress) {
@@ -370,31 +238,61 @@ UpdateReport runOnlineUpdate(HistoryStore& store, const UpdateOptions& options, 
     }
     store.reopenReadingCursor();
     const HistorySnapshot& rows = store.rows();
-    const UpdatePlan plan = planUpdate(rows, options);
+    const std::optional<PurgeProposal> proposal = proposePurge(rows, options);
+    UpdatePlan plan = planUpdate(rows, options, proposal && options.purgeAllowed);
+    const int anchorYear = rows.empty() ? options.currentYear : rows.back().issue / 1000;
     const std::string sourceName = options.source == UpdateSource::Official
                                        ? "体彩官方数据"
                                        : hostOfUrl(options.baseUrl) + " 上的开奖结果页面";
 
-    NewDraws found = readNewDraws(options, plan, fetch, progress);
+    SourceReading read = readSource(options, plan, anchorYear, fetch, progress);
+    UpdateReport report;
+    // A clock years ahead of the newest listed draw would count the years to keep from the
+    // wrong year: the purge is refused and the draws read are appended as without it.
+    if (plan.purge && read.newest != 0 && options.currentYear > read.newest / 1000 + 1) {
+        report.purgeRefusedForClock = true;
+        plan = planUpdate(rows, options, false);
+        read = readSource(options, plan, anchorYear, fetch, progress);
+    }
+    NewDraws& found = read.found;
     if (plan.purge) {
         checkPurge(plan, found, sourceName);
-        checkKeptDraws(rows, plan, found, sourceName);
+        // Every stored draw of the kept years comes back from the source, with its digits.
+        const auto lost = disagreements(rows, read.years, plan.startYear, true);
+        if (!lost.empty()) {
+            throw FetchError(updateRefusal("已存的" + describeDisagreement(lost.front()) + "在" +
+                                           sourceName +
+                                           "中对不上；删除早期历史后重新读入会丢失或改动这一期"));
+        }
+    } else {
+        for (const Disagreement& d : disagreements(rows, read.years, 0, false)) {
+            report.disagreements.push_back(d.issue);
+            if (report.firstDisagreement.empty()) {
+                report.firstDisagreement = describeDisagreement(d);
+            }
+        }
     }
     if (found.gap && found.draws.empty()) {
-        throw MissingDrawsError(gapMessage(*found.gap, 0), {*found.gap});
+        throw MissingDrawsError(updateGapMessage(*found.gap, 0), {*found.gap});
+    }
+    // The results pages begin in 2013: a history that ends before cannot be continued
+    // without a hole, which the report names.
+    if (!plan.purge && plan.lastIssue != 0 && !found.draws.empty() &&
+        plan.startYear > plan.lastIssue / 1000) {
+        report.holeFrom = plan.lastIssue + 1;
+        report.holeBefore = found.draws.front().issue;
     }
 
     if (!found.draws.empty()) {
         commitUpdate(store, rows, plan.purge, found.draws, options.segmentBase, sp);
     }
 
-    UpdateReport report;
     report.source = options.source;
     report.added = found.draws.size();
     report.firstAdded = found.draws.empty() ? 0 : found.draws.front().issue;
     report.lastIssue = store.rows().empty() ? 0 : store.rows().back().issue;
     report.purged = plan.purge;
-    if (!plan.purge) report.purgeDeclined = proposePurge(rows, options);
+    if (!plan.purge && !report.purgeRefusedForClock) report.purgeDeclined = proposal;
     report.startYear = plan.startYear;
     report.missing = std::move(found.beyondTable);
     report.gap = found.gap;

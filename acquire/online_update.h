@@ -43,15 +43,16 @@ struct UpdateOptions {
     std::string officialUrl = kOfficialSourceUrl;  // Official: the source address (txtOfficialUrl)
     int officialPageSize = kOfficialPageSize;
     std::vector<std::chrono::milliseconds> busyPauses = defaultBusyPauses();
+    // The start of an empty history's reading, and the years the purge check keeps.
     int yearsToKeep = limits::kDefaultYearsToKeep;
-    int currentYear = 0;  // from the system date, or fixed by the caller
-    std::string today;    // that date as YYYY-MM-DD, for messages; may be empty
-    int segmentBase = 1;
-    int maxRestarts = 3;  // how often an unreadable page may restart the pass
     // The user agreed to delete the years before the years to keep (the window's "删除并更新",
     // the command line's --years-to-keep). Without it an outdated history is kept whole and
     // the update appends to it.
     bool purgeAllowed = false;
+    int currentYear = 0;  // from the system date, or fixed by the caller
+    std::string today;    // that date as YYYY-MM-DD, for messages; may be empty
+    int segmentBase = 1;
+    int maxRestarts = 3;  // how often an unreadable page may restart the pass
 };
 
 // The purge an update would make of this history: every stored draw is deleted and the years
@@ -82,7 +83,15 @@ struct UpdateReport {
     bool purged = false;
     // The history is older than the years to keep but the purge was not allowed: it stays.
     std::optional<PurgeProposal> purgeDeclined;
+    bool purgeRefusedForClock = false;  // the clock is years past the newest listed draw
     int startYear = 0;
+    // Stored draws the source lists with other digits; they are kept as stored.
+    std::vector<int32_t> disagreements;
+    std::string firstDisagreement;  // "第 2020100 期（存有 12345，来源给出 “12346”）"
+    // A history the source cannot continue without a hole: the draws from holeFrom up to the
+    // one before holeBefore are not stored.
+    int32_t holeFrom = 0;
+    int32_t holeBefore = 0;
     // Issues a page listed with a sequence above 365; they get no row.
     std::vector<int32_t> missing;
     // The issue the source does not list; the draws stored stop before it.
@@ -91,9 +100,13 @@ struct UpdateReport {
     std::vector<std::string> unreadableIssues;
     std::size_t skippedRows = 0;
 
-    // "新增 12 期，截至第 2016174 期", for the status bar and the command line.
+    // "新增 12 期，截至第 2016174 期", with what happened besides.
     std::string summary() const;
-    // The gap's warning ("第 2016150 期不在页面上；……"), empty without a gap.
+    // The summary the status bar and the command line show: the source, what was appended
+    // from which issue to which, whether the history was purged, any hole or disagreement.
+    std::string line() const;
+    // The warnings, one per line: a gap ("第 2016150 期不在页面上；……"), a hole, stored
+    // draws the source gives otherwise, a purge refused for the clock. Empty without.
     std::string warning() const;
 };
 
@@ -112,6 +125,10 @@ class MissingDrawsError : public FetchError {
 // Asked before and after each page and several times a second while a page is on its way,
 // with the year being read and the number of new draws found so far; false cancels.
 using UpdateProgress = std::function<bool(int year, std::size_t draws)>;
+
+// "第 2016150 期不在页面上；已存入到第 2016149 期。可以在下面手动输入……"; storedUpTo 0
+// when nothing could be stored.
+std::string updateGapMessage(int32_t gap, int32_t storedUpTo);
 
 // base + "/lottery/draw/list/4?d=" + year + "-01-01"
 std::string resultsPageUrl(const std::string& baseUrl, int year);

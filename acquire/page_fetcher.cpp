@@ -108,7 +108,7 @@ CURLcode perform(CURL* easy, const KeepGoing& keepGoing) {
             if (msg->msg == CURLMSG_DONE && msg->easy_handle == easy) return msg->data.result;
         }
         if (keepGoing && !keepGoing()) {
-            throw CancelledError("在线更新已取消，历史号码保持原样");
+            throw updateCancelled();
         }
         if (curl_multi_poll(multi.get(), nullptr, 0, kPollMillis, nullptr) != CURLM_OK) {
             throw FetchError("网络库在等待页面时出错");

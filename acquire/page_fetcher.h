@@ -9,6 +9,11 @@
 
 namespace arrange5 {
 
+// The online update's answer to cancel, wherever it was cancelled.
+inline CancelledError updateCancelled() {
+    return CancelledError("在线更新已取消，历史号码保持原样");
+}
+
 // Asked often while a page is on its way (several times a second); returns false to stop.
 using KeepGoing = std::function<bool()>;
 

@@ -215,7 +215,6 @@ class MainWindow : public QMainWindow {
     void exportHistoryText();
     void checkHistoryRows();
     void onlineUpdate();
-    bool askPurgeConsent(UpdateOptions& options);
     // Runs `change` (a cut or drop giving an optional ReplaceReport) under the busy pointer;
     // the history is shown again after it, whether it did its work or failed part way.
     template <typename Change>

@@ -1,4 +1,3 @@
-#include <QCoreApplication>
 #include <QDate>
 #include <QLineEdit>
 #include <QProgressDialog>
@@ -8,7 +7,6 @@
 #include "acquire/history_check.h"
 #include "acquire/history_digest.h"
 #include "acquire/maintenance.h"
-#include "acquire/online_update.h"
 #include "acquire/replace_history.h"
 #include "app/busy_cursor.h"
 #include "app/dialogs.h"
@@ -35,9 +33,6 @@ QString fromPath(const fs::path& path) {
 const QString kImportQuestion = QStringLiteral(
     "确实要读入最新历史号码吗？点击'确认'读入,点击'取消'放弃该操作。确要读入请保证安装目录下存在"
     "历史号码的文本文件文件。读取时可能要花费一段时间,请耐心等候！");
-const QString kUpdateQuestion = QStringLiteral(
-    "确实要在线更新最新历史号码吗？更新可能要花费一段时间，网络不通或者我方服务器更新不及时可能"
-    "都造成更新失败！");
 
 // "；" and the warning of a change that committed but could not finish tidying up.
 QString withWarning(const QString& text, const std::string& warning) {
@@ -150,7 +145,7 @@ void MainWindow::appendTypedDraw() {
                    .arg(store_->rows().size()));
 }
 
-// ---- import and update ----
+// ---- import ----
 
 void MainWindow::importHistory() {
     if (!context_.dialogs->confirm(this, QStringLiteral("读入历史"), kImportQuestion)) return;
@@ -186,77 +181,6 @@ void MainWindow::importHistory() {
         reportError(QString::fromStdString(e.what()));
         qihaoXianshi();
     }
-}
-
-void MainWindow::onlineUpdate() {
-    if (!context_.dialogs->confirm(this, QStringLiteral("读入历史"), kUpdateQuestion)) return;
-    if (!requireStore()) return;
-    UpdateOptions options;
-    options.source = updateSourceFromKey(settings_->updateSource).value_or(UpdateSource::Official);
-    options.officialUrl = settings_->officialUrl;
-    // Only the results pages need a host typed in; the operator's data has its address.
-    if (options.source == UpdateSource::Pages) {
-        if (settings_->updateHost.empty()) setUpdateHost();
-        if (settings_->updateHost.empty()) return;
-        options.baseUrl = settings_->updateHost;
-    }
-    options.yearsToKeep = settings_->yearsToKeep;
-    options.currentYear = QDate::currentDate().year();
-    options.today = QDate::currentDate().toString("yyyy-MM-dd").toStdString();
-    options.segmentBase = settings_->segmentBase;
-    if (!askPurgeConsent(options)) return;
-    const PageFetcher fetch =
-        context_.fetcher ? context_.fetcher : makeUpdateFetcher(options.source);
-
-    // The pages arrive while the window keeps painting; the modal progress dialog keeps
-    // other commands away from the store until the update has finished.
-    QProgressDialog progress(QStringLiteral("正在连接开奖结果网站……"), QStringLiteral("取消"), 0, 0,
-                             this);
-    progress.setWindowTitle(QStringLiteral("历史号在线更新"));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(0);
-    progress.show();
-    try {
-        const UpdateReport report = runOnlineUpdate(
-            *store_, options, sp_, fetch, [&progress](const UpdateProgressInfo& info) {
-                progress.setLabelText(
-                    info.secondsToWait > 0
-                        ? QStringLiteral("服务器繁忙，%1 秒后重试").arg(info.secondsToWait)
-                        : QStringLiteral("正在读取 %1 年的开奖结果，已找到 %2 期新号码")
-                              .arg(info.year)
-                              .arg(info.draws));
-                QCoreApplication::processEvents();
-                return !progress.wasCanceled();
-            });
-        progress.close();
-        // The update may also have purged the oldest years, so the range is set to the kept
-        // history as a whole rather than following it: a typed bound could lie in a purged year.
-        historyChanged(RangeRule::Defaults);
-        const std::string summary =
-            std::string(updateSourceName(report.source)) + "：" + report.summary();
-        showStatus(QString::fromStdString(summaryWithDigest(summary, store_->rows())));
-        if (!report.warning().empty()) reportError(QString::fromStdString(report.warning()));
-    } catch (const ChangeCommittedError& e) {
-        progress.close();
-        changeCommitted(e);
-    } catch (const Error& e) {
-        progress.close();
-        reportError(QString::fromStdString(e.what()));
-    }
-}
-
-// An update would delete the years before the years to keep: the user decides, and keeping
-// everything is what Enter and Escape do. False when the user cancelled the update.
-bool MainWindow::askPurgeConsent(UpdateOptions& options) {
-    const auto proposal = proposePurge(store_->rows(), options);
-    if (!proposal) return true;
-    const int choice = context_.dialogs->choose(
-        this, QStringLiteral("删除早期历史"), QString::fromStdString(proposal->question()),
-        {QStringLiteral("保留全部并更新"), QStringLiteral("删除并更新"), QStringLiteral("取消")}, 0,
-        0);
-    if (choice == 2) return false;
-    options.purgeAllowed = choice == 1;
-    return true;
 }
 
 // ---- deletions and export ----

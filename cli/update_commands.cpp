@@ -1,8 +1,7 @@
 #include <CLI/CLI.hpp>
-#include <chrono>
-#include <ctime>
 
 #include "acquire/online_update.h"
+#include "acquire/online_update_plan.h"
 #include "cli/cli_context.h"
 #include "store/errors.h"
 #include "store/limits.h"
@@ -17,35 +16,6 @@ struct UpdateArgs {
     int yearsToKeep = limits::kDefaultYearsToKeep;
     std::string today;
 };
-
-int yearOfDate(const std::string& text) {
-    const auto bad = [&] {
-        return InputError("--today 需要 YYYY-MM-DD 形式的日期，而不是“" + text + "”");
-    };
-    if (text.size() != 10 || text[4] != '-' || text[7] != '-') throw bad();
-    for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9}) {
-        if (text[i] < '0' || text[i] > '9') throw bad();
-    }
-    const int y = std::stoi(text.substr(0, 4));
-    const unsigned m = static_cast<unsigned>(std::stoi(text.substr(5, 2)));
-    const unsigned d = static_cast<unsigned>(std::stoi(text.substr(8, 2)));
-    if (!std::chrono::year_month_day{std::chrono::year{y}, std::chrono::month{m},
-                                     std::chrono::day{d}}
-             .ok()) {
-        throw bad();
-    }
-    return y;
-}
-
-// The system date, YYYY-MM-DD.
-std::string systemDate() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char text[16] = {};
-    std::strftime(text, sizeof text, "%Y-%m-%d", &local);
-    return text;
-}
 
 }  // namespace
 
@@ -67,36 +37,31 @@ void addUpdateCommand(CLI::App& app, CliContext& ctx) {
                      ->check(CLI::Range(limits::kMinYearsToKeep, limits::kMaxYearsToKeep));
     update->add_option("--today", args->today, "当前日期，YYYY-MM-DD");
     update->callback([&ctx, args, keep] {
-        UpdateOptions options;
         // What the command line does not say, the window's settings say.
         const UserSettings& saved = ctx.settings;
-        options.source =
+        UpdateChoices choices;
+        choices.source =
             updateSourceFromKey(args->source.empty() ? saved.updateSource : args->source)
                 .value_or(UpdateSource::Official);
-        if (args->url.empty()) {
-            args->url =
-                options.source == UpdateSource::Pages ? saved.updateHost : saved.officialUrl;
+        const bool pages = choices.source == UpdateSource::Pages;
+        choices.address = !args->url.empty() ? args->url
+                          : pages            ? saved.updateHost
+                                             : saved.officialUrl;
+        if (pages && choices.address.empty()) {
+            throw InputError(
+                "--source pages 需要用 --url 给出开奖结果网站的地址，在线更新没有进行，"
+                "历史号码没有改变");
         }
-        if (options.source == UpdateSource::Pages) {
-            if (args->url.empty()) {
-                throw InputError(
-                    "--source pages 需要用 --url 给出开奖结果网站的地址，在线更新没有进行，"
-                    "历史号码没有改变");
-            }
-            options.baseUrl = args->url;
-        } else if (!args->url.empty()) {
-            options.officialUrl = args->url;
-        }
-        options.yearsToKeep = keep->count() > 0 ? args->yearsToKeep : saved.yearsToKeep;
+        choices.yearsToKeep = keep->count() > 0 ? args->yearsToKeep : saved.yearsToKeep;
         // Deleting years of history is never a default: only a --years-to-keep typed on this
         // command line allows it.
-        options.purgeAllowed = keep->count() > 0;
-        options.today = args->today.empty() ? systemDate() : args->today;
-        options.currentYear = yearOfDate(options.today);
-        options.segmentBase = ctx.segmentBase;
+        choices.purgeAllowed = keep->count() > 0;
+        choices.today = args->today;
+        choices.segmentBase = ctx.segmentBase;
+        const UpdateOptions options = updateOptionsFor(choices);
         const UpdateReport report =
             runOnlineUpdate(ctx.store(), options, ctx.sp, makeUpdateFetcher(options.source));
-        ctx.out << updateSourceName(report.source) << "：" << report.summary() << "\n";
+        ctx.out << report.line() << "\n";
         ctx.warn(report.warning());
         if (report.purgeDeclined) {
             ctx.warn(report.purgeDeclined->keptNotice() + "（要删除它们，请给出 --years-to-keep）");

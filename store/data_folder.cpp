@@ -69,6 +69,13 @@ DataFolder resolveDataFolder(const std::optional<std::string>& given,
     if (const fs::path xdg(environment.xdgDataHome); xdg.is_absolute()) {
         base = xdg;
     } else if (!environment.home.empty()) {
+        // A home that is not there would have the folders made from / down.
+        std::error_code ec;
+        if (!fs::is_directory(environment.home, ec)) {
+            throw StoreError(
+                "用户的主目录 " + environment.home +
+                " 不存在，无法确定数据文件夹；请用 --data-dir 或 ARRANGE5_DATA_DIR 指定");
+        }
         base = fs::path(environment.home) / ".local" / "share";
     } else {
         throw StoreError(

@@ -144,7 +144,8 @@ void HistoryStore::open() {
     std::error_code ec;
     if (!hasDatabaseFile(folder_)) {
         if (!fs::is_directory(folder_, ec)) {
-            throw StoreError("数据文件夹 " + folder_.string() + " 不存在");
+            throw StoreError("数据文件夹 " + folder_.string() +
+                             (fs::exists(folder_, ec) ? " 不是文件夹" : " 不存在"));
         }
         // Two programs starting at once must not both create the file.
         const WriteLock creating = lockForWriting();

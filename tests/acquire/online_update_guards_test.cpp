@@ -64,6 +64,56 @@ TEST_F(OnlineUpdateGuard, PurgeWithYearsThatListNothingIsRetriedThenChangesNothi
     EXPECT_EQ(lines(storedEntries()), lines(realBetween(2016001, 2026174)));
 }
 
+TEST_F(OnlineUpdateGuard, PurgeNeedsConsentAndGetsEveryKeptDrawBackWithItsDigits) {
+    storeHistory(2012001, 2016100);
+    ResultsServer site(realBetween(2012001, 2016359));
+    UpdateOptions keep = options(site.baseUrl(), 2016, 2);
+    keep.purgeAllowed = false;
+
+    // Without consent the outdated history is kept whole and continued.
+    const UpdateReport kept = runOnlineUpdate(store, keep, sp, makeCurlFetcher());
+    EXPECT_EQ(lines(storedEntries()), lines(realBetween(2012001, 2016359)));
+    EXPECT_FALSE(kept.purged);
+    EXPECT_THAT(kept.summary(), HasSubstr("2012–2013 年的 717 期早于保留年数的历史号码已保留"));
+    EXPECT_THAT(kept.line(),
+                AllOf(HasSubstr("第 2016101 至 2016359 期"), HasSubstr("没有删除历史号码")));
+
+    // A source that gives a kept draw other digits: the purge would replace it, so nothing
+    // changes, and the message names the draw and what the source gave.
+    auto changed = realBetween(2012001, 2016359);
+    auto& draw = *std::find_if(changed.begin(), changed.end(),
+                               [](const HistoryEntry& e) { return e.issue == 2016050; });
+    const std::string storedDigits = digitString(draw.digits);
+    draw.digits[0] = static_cast<int16_t>((draw.digits[0] + 1) % 10);
+    site.setDraws(changed);
+    EXPECT_THAT(expectRefused<FetchError>(options(site.baseUrl(), 2016, 2), makeCurlFetcher()),
+                AllOf(HasSubstr("已存的第 2016050 期"), HasSubstr("存有 " + storedDigits),
+                      HasSubstr(digitString(draw.digits))));
+
+    // Without a purge the stored draw stays as it is and the report names it.
+    const auto before = dump();
+    const UpdateReport differing = runOnlineUpdate(store, keep, sp, makeCurlFetcher());
+    EXPECT_EQ(dump(), before);
+    EXPECT_THAT(differing.disagreements, ElementsAre(2016050));
+    EXPECT_THAT(differing.warning(), HasSubstr("第 2016050 期（存有 " + storedDigits));
+    EXPECT_THAT(differing.line(), HasSubstr("1 期与来源不同"));
+}
+
+TEST_F(OnlineUpdateGuard, PagesCannotReachBefore2013AndSayWhichDrawsAreMissing) {
+    storeHistory(2010001, 2010100);
+    ResultsServer site(realBetween(2010001, 2016359));
+    const UpdateReport report =
+        runOnlineUpdate(store, options(site.baseUrl(), 2016, 6), sp, makeCurlFetcher());
+    auto expected = realBetween(2010001, 2010100);
+    const auto appended = realBetween(2013001, 2016359);
+    expected.insert(expected.end(), appended.begin(), appended.end());
+    EXPECT_EQ(lines(storedEntries()), lines(expected));
+    EXPECT_EQ(report.holeFrom, 2010101);
+    EXPECT_EQ(report.holeBefore, 2013001);
+    EXPECT_THAT(report.warning(), AllOf(HasSubstr("第 2010101 期至 2012 年最后一期"),
+                                        HasSubstr("从第 2013001 期接上")));
+}
+
 TEST_F(OnlineUpdateGuard, StoredDrawsNewerThanTodayStopTheUpdateBeforeAnyPage) {
     storeHistory(2010001, 2026100);
     ResultsServer site(realBetween(2010001, 2026174));

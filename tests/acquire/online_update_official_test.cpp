@@ -84,8 +84,41 @@ TEST_F(OfficialUpdate, ContinuesFromACutUpToTheNewestDraw) {
     EXPECT_EQ(service.requestedPages(), pagesUpTo(2025100));
 }
 
+TEST_F(OfficialUpdate, AHistoryEndingIn2010IsContinuedWithoutAHole) {
+    storeHistory(2010001, 2010100);
+    OfficialServer service(realDraws());
+    const UpdateReport report = update(official(service.address(), 2026, 16));
+    EXPECT_EQ(lines(storedEntries()), lines(realBetween(2010001, 2026174)));
+    EXPECT_EQ(report.holeFrom, 0);
+    EXPECT_EQ(report.firstAdded, 2010101);
+}
+
+// A clock years ahead neither renumbers the draws into its century nor purges the history
+// by its count of years: the new draws are appended as they are.
+TEST_F(OfficialUpdate, AClockYearsAheadRefusesThePurgeAndAppendsAsUsual) {
+    for (const int clockYear : {2031, 2126}) {
+        SCOPED_TRACE(clockYear);
+        TempDir folder;
+        HistoryStore ahead(folder.path());
+        LastTwoDraws state;
+        seedHistory(ahead, realBetween(2018001, 2026100), state, 1, "test history");
+        OfficialServer service(realDraws());
+        const UpdateReport report =
+            runOnlineUpdate(ahead, official(service.address(), clockYear, 6), state,
+                            makeUpdateFetcher(UpdateSource::Official));
+        ahead.reopenReadingCursor();
+        std::vector<HistoryEntry> stored;
+        for (const auto& row : ahead.rows()) stored.push_back({row.issue, row.digits()});
+        EXPECT_EQ(lines(stored), lines(realBetween(2018001, 2026174)));
+        EXPECT_FALSE(report.purged);
+        EXPECT_TRUE(report.purgeRefusedForClock);
+        EXPECT_THAT(report.warning(), HasSubstr("电脑的日期看来不对"));
+    }
+}
+
 // The history is never thrown away by default, a consented purge commits only when every
-// kept draw comes back as stored, and neither the clock's year nor its century renumbers a draw.
+// kept draw comes back as stored, and neither the clock's year nor its century renumbers a
+// draw.
 TEST_F(OfficialUpdate, EarlyYearsGoOnlyWithConsentAndOnlyWhenEveryKeptDrawComesBack) {
     struct Case {
         const char* what;
@@ -104,8 +137,9 @@ TEST_F(OfficialUpdate, EarlyYearsGoOnlyWithConsentAndOnlyWhenEveryKeptDrawComesB
          "已存的第 2022050 期", 0},
         {"a clock a century ahead appends to the right years", 2020001, 2025100, 2126, false, 0,
          nullptr, 2020001},
-        {"a clock five years ahead stops the purge", 2004009, 2025100, 2031, true, 0,
-         "电脑的日期看来不对", 0},
+        // The purge is refused; the draws read are appended as without it.
+        {"a clock five years ahead stops the purge", 2004009, 2025100, 2031, true, 0, nullptr,
+         2004009},
         {"a history ending in 2010 is continued from 2010", 2004009, 2010100, 2026, false, 0,
          nullptr, 2004009},
     };
@@ -140,7 +174,8 @@ TEST_F(OfficialUpdate, EarlyYearsGoOnlyWithConsentAndOnlyWhenEveryKeptDrawComesB
         std::vector<HistoryEntry> stored;
         for (const auto& row : own.rows()) stored.push_back({row.issue, row.digits()});
         EXPECT_EQ(lines(stored), lines(realBetween(c.firstAfter, 2026174)));
-        EXPECT_EQ(report.purged, c.consent);
+        EXPECT_EQ(report.purged, c.consent && !report.purgeRefusedForClock);
+        EXPECT_EQ(report.purgeRefusedForClock, c.currentYear == 2031);
         if (!c.consent && c.storedFrom < c.currentYear * 1000 - 6000) {
             ASSERT_TRUE(report.purgeDeclined.has_value());
             EXPECT_THAT(report.summary(), HasSubstr("期早于保留年数的历史号码已保留，没有删除"));
@@ -202,6 +237,16 @@ TEST_F(OfficialUpdate, AnswersThatAreNotTheDrawListAreRefusedNamingFieldAndValue
     // A refusal is what the service said: it is not asked again.
     const std::vector<int> asked = service.requestedPages();
     EXPECT_EQ(std::count(asked.begin(), asked.end(), 2), 4);
+
+    // Blanks around a field are no reason to refuse it.
+    service.edit(2, [](nlohmann::json& d) {
+        for (auto& entry : d["value"]["list"]) {
+            entry["lotteryDrawNum"] = " " + entry["lotteryDrawNum"].get<std::string>() + "\t";
+            entry["lotteryDrawResult"] = "\n" + entry["lotteryDrawResult"].get<std::string>() + " ";
+        }
+    });
+    update(official(service.address(), 2026, 6));
+    EXPECT_EQ(lines(storedEntries()), lines(realBetween(2026001, 2026174)));
 
     // A stored draw newer than any the clock allows: the clock is wrong.
     TempDir other;

@@ -76,5 +76,24 @@ TEST(HistoryCheck, NamesAGapAMissingYearStartAndCodesThatDoNotFollowFromTheDigit
     EXPECT_NE(problems.find("2020100"), std::string::npos) << problems;
 }
 
+TEST(HistoryCheck, NamesWholeYearsMissingInsideTheSpan) {
+    TempDir dir;
+    std::istringstream real(test::readFile(test::realHistoryFile()));
+    std::string lines;
+    for (std::string line; std::getline(real, line);) {
+        if (line.rfind("2011", 0) != 0 && line.rfind("2012", 0) != 0) lines += line + "\n";
+    }
+    test::writeFile(dir / "holes.txt", lines);
+    ASSERT_EQ(runCliOn(dir, {"import", (dir / "holes.txt").string()}).status, 0);
+
+    const CliResult run = runCliOn(dir, {"check"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const json check = json::parse(run.out);
+    ASSERT_EQ(check["problems"].size(), 1u) << check["problems"].dump();
+    const std::string problem = check["problems"][0];
+    EXPECT_NE(problem.find("2011 年至 2012 年没有任何一期"), std::string::npos) << problem;
+    EXPECT_NE(problem.find("第 2013001 期"), std::string::npos) << problem;
+}
+
 }  // namespace
 }  // namespace arrange5

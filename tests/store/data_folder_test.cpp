@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "store/errors.h"
+#include "store/history_store.h"
 #include "support/test_support.h"
 
 namespace arrange5 {
@@ -85,9 +86,32 @@ TEST(DataFolder, PerUserFolderFollowsTheXdgRule) {
     env.xdgDataHome = "relative/share";
     EXPECT_EQ(resolveDataFolder(std::nullopt, l.prefixBin, env).path,
               l.home / ".local/share/Korvath/arrange5");
-    // Without any home there is no per-user folder to fall back on; never a temporary one.
-    env.home.clear();
-    EXPECT_THROW(resolveDataFolder(std::nullopt, l.prefixBin, env), StoreError);
+    // Without any home there is no per-user folder to fall back on; never a temporary one,
+    // and a home that is not there is no reason to make folders from / down.
+    for (const std::string& home : {std::string(), (l.root / "gone").string()}) {
+        env.home = home;
+        try {
+            resolveDataFolder(std::nullopt, l.prefixBin, env);
+            ADD_FAILURE() << "a folder under " << home;
+        } catch (const StoreError& e) {
+            EXPECT_NE(std::string(e.what()).find("--data-dir"), std::string::npos) << e.what();
+        }
+    }
+    EXPECT_FALSE(fs::exists(l.root / "gone"));
+}
+
+TEST(DataFolder, AFileGivenAsTheDataFolderIsNotAFolder) {
+    TempDir dir;
+    test::writeFile(dir / "plain", "x");
+    for (const auto& [path, says] :
+         {std::pair{dir / "plain", "不是文件夹"}, std::pair{dir / "missing", "不存在"}}) {
+        try {
+            HistoryStore store(path);
+            ADD_FAILURE() << path;
+        } catch (const StoreError& e) {
+            EXPECT_NE(std::string(e.what()).find(says), std::string::npos) << e.what();
+        }
+    }
 }
 
 TEST(DataFolder, BundledHistoryIsFoundInTheBuildTreeAndUnderThePrefix) {

@@ -1,6 +1,7 @@
 #include "support/cli_process.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -36,11 +37,13 @@ void redirect(int target, const fs::path& file) {
 
 }  // namespace
 
-int waitForProcess(pid_t pid) {
+int waitForProcess(pid_t pid, long* peakMemoryKb) {
     int raw = 0;
-    while (::waitpid(pid, &raw, 0) < 0) {
+    struct rusage usage {};
+    while (::wait4(pid, &raw, 0, &usage) < 0) {
         if (errno != EINTR) return -1;
     }
+    if (peakMemoryKb) *peakMemoryKb = usage.ru_maxrss;
     return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
 }
 
@@ -64,7 +67,7 @@ CliResult runCliProcess(const std::vector<std::string>& args, const fs::path& sc
         execCli(args);
     }
     CliResult result;
-    result.status = waitForProcess(pid);
+    result.status = waitForProcess(pid, &result.peakMemoryKb);
     result.out = readFile(out);
     result.err = readFile(err);
     std::error_code ec;

@@ -15,6 +15,7 @@ struct CliResult {
     int status = -1;  // exit status, or -1 when killed by a signal
     std::string out;
     std::string err;
+    long peakMemoryKb = 0;  // the child's largest resident set
 };
 
 // Runs arrange5-cli with `args` (no shell involved), optionally as another user, and waits.
@@ -30,6 +31,6 @@ CliResult runCliOn(const TempDir& dir, const std::vector<std::string>& args);
 pid_t startCliProcess(const std::vector<std::string>& args);
 
 // Waits for the child; its exit status, or -1 when a signal ended it.
-int waitForProcess(pid_t pid);
+int waitForProcess(pid_t pid, long* peakMemoryKb = nullptr);
 
 }  // namespace arrange5::test

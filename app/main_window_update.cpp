@@ -1,0 +1,69 @@
+#include <QDate>
+
+#include "acquire/history_digest.h"
+#include "acquire/online_update.h"
+#include "acquire/online_update_plan.h"
+#include "app/dialogs.h"
+#include "app/main_window.h"
+#include "app/update_runner.h"
+#include "store/errors.h"
+
+namespace arrange5 {
+
+namespace {
+
+const QString kUpdateQuestion = QStringLiteral(
+    "确实要在线更新最新历史号码吗？更新可能要花费一段时间，网络不通或者我方服务器更新不及时可能"
+    "都造成更新失败！");
+
+enum PurgeAnswer { KeepAll, Purge, Cancel };
+
+}  // namespace
+
+void MainWindow::onlineUpdate() {
+    if (!context_.dialogs->confirm(this, QStringLiteral("读入历史"), kUpdateQuestion)) return;
+    if (!requireStore()) return;
+    UpdateChoices choices;
+    choices.source = updateSourceFromKey(settings_->updateSource).value_or(UpdateSource::Official);
+    choices.address = settings_->officialUrl;
+    // Only the results pages need a host typed in; the operator's data has its address.
+    if (choices.source == UpdateSource::Pages) {
+        if (settings_->updateHost.empty()) setUpdateHost();
+        if (settings_->updateHost.empty()) return;
+        choices.address = settings_->updateHost;
+    }
+    choices.yearsToKeep = settings_->yearsToKeep;
+    choices.today = QDate::currentDate().toString("yyyy-MM-dd").toStdString();
+    choices.segmentBase = settings_->segmentBase;
+    try {
+        UpdateOptions options = updateOptionsFor(choices);
+        // Deleting history is the user's choice, made knowing what goes; keeping it is the
+        // default and the Escape answer.
+        if (const auto purge = proposePurge(store_->rows(), options)) {
+            const int answer = context_.dialogs->choose(
+                this, QStringLiteral("删除早期历史"), QString::fromStdString(purge->question()),
+                {QStringLiteral("保留全部并更新"), QStringLiteral("删除并更新"),
+                 QStringLiteral("取消")},
+                KeepAll, KeepAll);
+            if (answer == Cancel) return;
+            options.purgeAllowed = answer == Purge;
+        }
+        const PageFetcher fetch =
+            context_.fetcher ? context_.fetcher : makeUpdateFetcher(options.source);
+        const UpdateReport report =
+            runUpdateWithProgress(this, [&](const UpdateStatusProgress& progress) {
+                return runOnlineUpdate(*store_, options, sp_, fetch, progress);
+            });
+        // The update may also have purged the oldest years, so the range is set to the kept
+        // history as a whole rather than following it: a typed bound could lie in a purged year.
+        historyChanged(RangeRule::Defaults);
+        showStatus(QString::fromStdString(summaryWithDigest(report.line(), store_->rows())));
+        if (!report.warning().empty()) reportError(QString::fromStdString(report.warning()));
+    } catch (const ChangeCommittedError& e) {
+        changeCommitted(e);
+    } catch (const Error& e) {
+        reportError(QString::fromStdString(e.what()));
+    }
+}
+
+}  // namespace arrange5
