@@ -108,7 +108,7 @@ TEST_F(EveryCommand, OnTheBundledHistory) {
     // The update brings the history back to the newest draw and deletes nothing by default.
     test::OfficialServer official(readHistoryFile(test::realHistoryFile()).entries);
     const CliResult update = run({"update", "--url", official.address(), "--today", "2026-12-09"});
-    EXPECT_THAT(update.out, HasSubstr("新增 84 期，截至第 2026174 期"));
+    EXPECT_THAT(update.out, HasSubstr("新增 84 期，第 2026091 至 2026174 期"));
     EXPECT_THAT(update.err, HasSubstr("早于保留年数的历史号码已保留"));
     EXPECT_EQ(history(), bundled);
 
