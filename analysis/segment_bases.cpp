@@ -1,9 +1,7 @@
 #include "analysis/segment_bases.h"
 
-#include <SQLiteCpp/Statement.h>
-
-#include "analysis/match_columns.h"
 #include "store/limits.h"
+#include "store/segment_codes.h"
 
 namespace arrange5 {
 
@@ -25,9 +23,7 @@ void addRow(std::vector<BaseRange>& ranges, int base, int32_t issue) {
 
 std::vector<BaseRange> storedSegmentBases(HistoryStore& store) {
     std::vector<BaseRange> ranges;
-    // The base a row was coded with: its first segment code less the first digit's half.
-    SQLite::Statement q(store.db(), "SELECT SQQH, L1F - L1A / 2 FROM Lishi ORDER BY SQQH");
-    while (q.executeStep()) addRow(ranges, q.getColumn(1).getInt(), q.getColumn(0).getInt());
+    for (const auto& [issue, base] : storedSegmentBaseOfRows(store)) addRow(ranges, base, issue);
     return ranges;
 }
 
@@ -70,35 +66,7 @@ int64_t recodeSegments(HistoryStore& store, int base) {
     if (!limits::validSegmentBase(base)) {
         throw InputError("段数参数必须是 0 或 1，而不是 " + std::to_string(base));
     }
-    return store.write("段数无法重算", [&] {
-        SQLite::Database& db = store.db();
-        std::string set;
-        for (int p = 1; p <= 5; ++p) set += codeColumn(p, CodeKind::Segment) + " = ?, ";
-        set += previousDrawColumn(CodeKind::Segment) + " = ?";
-        SQLite::Statement update(db, "UPDATE Lishi SET " + set + " WHERE SQQH = ?");
-        std::string select = "SELECT SQQH";
-        for (int p = 1; p <= 5; ++p) select += ", " + codeColumn(p, CodeKind::Number);
-        SQLite::Statement rows(db, select + " FROM Lishi ORDER BY SQQH");
-        const auto segment = static_cast<std::size_t>(CodeKind::Segment);
-        std::string previous;  // the occurrence string of the row before: none for the first
-        int64_t rewritten = 0;
-        while (rows.executeStep()) {
-            Digits digits{};
-            for (int p = 0; p < 5; ++p) {
-                digits[static_cast<std::size_t>(p)] =
-                    static_cast<int16_t>(rows.getColumn(1 + p).getInt());
-            }
-            const CodeVector codes = deriveCodes(digits, base)[segment];
-            for (int p = 0; p < 5; ++p) update.bind(1 + p, codes[static_cast<std::size_t>(p)]);
-            update.bind(6, previous);
-            update.bind(7, rows.getColumn(0).getInt());
-            update.exec();
-            update.reset();
-            previous = occurrenceString(codes);
-            ++rewritten;
-        }
-        return rewritten;
-    });
+    return store.write("段数无法重算", [&] { return rewriteSegmentCodes(store, base); });
 }
 
 }  // namespace arrange5

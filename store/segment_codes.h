@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "store/history_store.h"
+
+namespace arrange5 {
+
+// The segment base each stored row was coded with, in issue order: its first segment code
+// less the first digit's half.
+std::vector<std::pair<int32_t, int>> storedSegmentBaseOfRows(HistoryStore& store);
+
+// Rewrites every row's segment codes (L1F..L5F and the previous draw's segment string) with
+// `base`. Inside a write body; returns the rows rewritten.
+int64_t rewriteSegmentCodes(HistoryStore& store, int base);
+
+}  // namespace arrange5
