@@ -92,8 +92,6 @@ void runCommand(CliContext& ctx, const BacktestOptions& o, bool combination) {
     refuseFixedReference(o.search);
     BacktestRequest request;
     if (!o.targets.empty()) parseTargets(o.targets, request);
-    // The verification walks every row: the store is opened with its reading cursor before
-    // the search options open it without one.
     const HistorySnapshot& rows = ctx.readingStore().rows();
     // The search options are read exactly as search and combo read them.
     const SearchRequest search = buildRequest(ctx, o.search);

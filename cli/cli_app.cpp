@@ -15,10 +15,12 @@ std::filesystem::path CliContext::dataFolder() const {
 }
 
 HistoryStore& CliContext::store() {
-    return open(HistoryStore::Cursor::Read);
+    return open();
 }
 
-HistoryStore& CliContext::open(HistoryStore::Cursor cursor) {
+// The one way every command opens its store: the data folder's database with its reading
+// cursor read, so that no command can start on an empty history.
+HistoryStore& CliContext::open() {
     if (!store_) {
         const DataFolder folder = resolveDataFolder(dir);
         if (folder.source == DataFolderSource::PerUser) {
@@ -27,23 +29,15 @@ HistoryStore& CliContext::open(HistoryStore::Cursor cursor) {
             std::error_code ec;
             std::filesystem::create_directories(folder.path, ec);
         }
-        store_ = std::make_unique<HistoryStore>(folder.path, cursor);
+        store_ = std::make_unique<HistoryStore>(folder.path);
     }
     return *store_;
 }
 
 HistoryStore& CliContext::readingStore() {
-    return readingStore(HistoryStore::Cursor::Read);
-}
-
-HistoryStore& CliContext::searchStore() {
-    return readingStore(HistoryStore::Cursor::Deferred);
-}
-
-HistoryStore& CliContext::readingStore(HistoryStore::Cursor cursor) {
     if (store_) return *store_;
     const std::filesystem::path folder = dataFolder();
-    if (hasDatabaseFile(folder)) return open(cursor);
+    if (hasDatabaseFile(folder)) return open();
     const auto bundled = findBundledHistory(executableFolder());
     if (!bundled) {
         throw StoreError("数据文件夹 " + folder.string() +

@@ -39,15 +39,11 @@ struct CliContext {
     // the program fills a new one, as the window's first start does, and stderr says so;
     // without a bundled history it throws StoreError and creates nothing.
     HistoryStore& readingStore();
-    // The store for the searches: as readingStore, but an existing database is opened
-    // without reading its reading cursor; the search reads the few rows it needs.
-    HistoryStore& searchStore();
     // Prints a warning of a command that was done (exit status stays 0).
     void warn(const std::string& warning) const;
 
   private:
-    HistoryStore& open(HistoryStore::Cursor cursor);
-    HistoryStore& readingStore(HistoryStore::Cursor cursor);
+    HistoryStore& open();
 
     std::unique_ptr<HistoryStore> store_;
 };

@@ -118,7 +118,7 @@ SearchRequest buildRequest(CliContext& ctx, const SearchOptions& o) {
         }
     }
     const RowsNeeded need = rowsNeeded(in);
-    return buildSearchRequest(ctx.searchStore().readEnds(need.count, need.upTo), in);
+    return buildSearchRequest(ctx.readingStore().readEnds(need.count, need.upTo), in);
 }
 
 namespace {
@@ -210,9 +210,9 @@ void addSearchCommands(CLI::App& app, CliContext& ctx) {
     addSearchOptions(search, *single, true);
     search->callback([&ctx, single] {
         const SearchRequest request = buildRequest(ctx, *single);
-        requireSegmentBase(ctx.searchStore(), request);
+        requireSegmentBase(ctx.readingStore(), request);
         printResult(ctx, request, SearchShape::single(request.positions),
-                    runSingleSearch(ctx.searchStore(), request));
+                    runSingleSearch(ctx.readingStore(), request));
     });
 
     auto combination = std::make_shared<SearchOptions>();
@@ -223,9 +223,9 @@ void addSearchCommands(CLI::App& app, CliContext& ctx) {
     addSearchOptions(combo, *combination, false);
     combo->callback([&ctx, combination] {
         const SearchRequest request = buildRequest(ctx, *combination);
-        requireSegmentBase(ctx.searchStore(), request);
+        requireSegmentBase(ctx.readingStore(), request);
         printResult(ctx, request, SearchShape::combined(combination->k),
-                    runCombinationSearch(ctx.searchStore(), request, combination->k));
+                    runCombinationSearch(ctx.readingStore(), request, combination->k));
     });
 }
 
