@@ -97,6 +97,22 @@ class WindowHarness {
         return *window;
     }
 
+    // The window on the results pages source, reading its pages through `fetch`.
+    MainWindow& startOnResultsPages(PageFetcher fetch) {
+        {
+            QSettings ini(QSettings::IniFormat, QSettings::UserScope, "Korvath");
+            ini.setValue("IniSetting/txtUpdateHost", "http://127.0.0.1:9");
+            ini.setValue("IniSetting/txtUpdateSource", "pages");
+        }
+        window.reset();
+        AppContext context;
+        context.dataFolder = dataDir.path();
+        context.dialogs = &dialogs;
+        context.fetcher = std::move(fetch);
+        window = std::make_unique<MainWindow>(context);
+        return *window;
+    }
+
     // The history text of `draws` becomes the data folder's history.
     void seedHistory(int firstIssue, const std::vector<std::string>& draws) {
         const auto file = dataDir.path() / "seed.txt";

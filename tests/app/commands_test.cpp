@@ -640,20 +640,12 @@ void CommandsTest::gridExportWritesAWorkbook() {
 void CommandsTest::onlineUpdateFailureIsReported() {
     WindowHarness h;
     h.seedHistory(2026001, drawsOfCount(5));
-    {
-        QSettings ini(QSettings::IniFormat, QSettings::UserScope, "Korvath");
-        ini.setValue("IniSetting/txtUpdateHost", "http://127.0.0.1:9");
-        ini.setValue("IniSetting/txtUpdateSource", "pages");
-    }
-    AppContext context;
-    context.dataFolder = h.dataFolder();
-    context.dialogs = &h.dialogs;
     int fetched = 0;
-    context.fetcher = [&fetched](const std::string&, const KeepGoing&) -> std::string {
-        ++fetched;
-        throw FetchError("connection refused");
-    };
-    MainWindow w(context);
+    MainWindow& w =
+        h.startOnResultsPages([&fetched](const std::string&, const KeepGoing&) -> std::string {
+            ++fetched;
+            throw FetchError("connection refused");
+        });
     h.dialogs.confirmations = {false, true};
     QTest::mouseClick(child<QPushButton>(w, "Command21"), Qt::LeftButton);
     QCOMPARE(fetched, 0);
@@ -703,16 +695,8 @@ void CommandsTest::onlineUpdateAsksBeforeDeletingEarlyYears() {
           Case{{2}, 5, 2018001}}) {
         WindowHarness h;
         h.seedHistory(2018001, drawsOfCount(5));
-        {
-            QSettings ini(QSettings::IniFormat, QSettings::UserScope, "Korvath");
-            ini.setValue("IniSetting/txtUpdateHost", "http://127.0.0.1:9");
-            ini.setValue("IniSetting/txtUpdateSource", "pages");
-        }
-        AppContext context;
-        context.dataFolder = h.dataFolder();
-        context.dialogs = &h.dialogs;
-        context.fetcher = [&](const std::string& url, const KeepGoing&) { return page(url); };
-        MainWindow w(context);
+        MainWindow& w = h.startOnResultsPages(
+            [&](const std::string& url, const KeepGoing&) { return page(url); });
         h.dialogs.confirmations = {true};
         h.dialogs.choices = c.choices;
         QTest::mouseClick(child<QPushButton>(w, "Command21"), Qt::LeftButton);
