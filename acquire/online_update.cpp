@@ -195,14 +195,8 @@ void checkPurge(const UpdatePlan& plan, const NewDraws& found, const std::string
 
 // The history must still be the one the pages were read against; another command may have
 // changed it while the pages were on their way.
-void checkHistoryUnchanged(SQLite::Database& db, const HistorySnapshot& rows) {
-    const HistoryEnds ends = readHistoryEnds(db);
-    bool same = ends.count == rows.size();
-    if (same && !rows.empty()) {
-        same = ends.firstIssue == rows.front().issue && ends.lastIssue == rows.back().issue &&
-               ends.lastDigits == digitString(rows.back().digits());
-    }
-    if (!same) {
+void checkHistoryUnchanged(HistoryStore& store, const HistorySnapshot& rows) {
+    if (readHistoryEnds(store) != endsOf(rows)) {
         throw Error("读取页面期间历史号码被另一个命令改动了；没有存入任何一期，请重新进行在线更新");
     }
 }
@@ -215,13 +209,13 @@ void commitUpdate(HistoryStore& store, const HistorySnapshot& before, bool purge
     // The lock is taken only for the writing: the pages may take minutes, and other writers
     // meanwhile are caught by checkHistoryUnchanged.
     store.write("新的开奖号码未能存入", [&] {
-        checkHistoryUnchanged(store.db(), before);
+        checkHistoryUnchanged(store, before);
         if (purge) {
             store.delrec();
         } else {
             state.primeFrom(before);
         }
-        DrawAppender appender(store.db());
+        DrawAppender appender = store.appender();
         for (const HistoryEntry& e : draws) appender.append(e.issue, e.digits, segmentBase, state);
     });
     sp = state.sp;

@@ -16,6 +16,7 @@
 #include "analysis/working_update.h"
 #include "store/errors.h"
 #include "store/limits.h"
+#include "store/sql_connection.h"
 
 namespace arrange5 {
 
@@ -219,7 +220,7 @@ SearchResult inTransaction(HistoryStore& store, Body body) {
         "检索无法进行",
         [&] {
             before = store.changeStamp();
-            SearchResult found = body(store.db(), searchMemo().known(before), written);
+            SearchResult found = body(sqlConnection(store), searchMemo().known(before), written);
             after = store.changeStamp();
             return found;
         },

@@ -86,8 +86,7 @@ void MainWindow::startUp() {
     setRangeDefaults();
     refreshReferenceValues();
     addHaoma();
-    rangeBounds_ = store_ ? historyBounds(store_->rows()) : std::nullopt;
-    rememberHistoryState();
+    rangeBounds_ = document_ ? historyBounds(document_->rows()) : std::nullopt;
 }
 
 void MainWindow::openStore() {
@@ -95,16 +94,19 @@ void MainWindow::openStore() {
     std::error_code ec;
     const bool fresh = !fs::exists(folder / kDatabaseFileName, ec);
     try {
-        store_ = std::make_unique<HistoryStore>(folder);
+        document_ = std::make_unique<HistoryDocument>(folder);
     } catch (const Error& e) {
-        store_.reset();
+        document_.reset();
         storeProblem_ = QString::fromStdString(e.what());
         reportError(QStringLiteral("历史数据库无法打开，窗口以空的历史号码启动：\n") +
                     storeProblem_);
         return;
     }
     fs::create_directories(folder / fs::path(kImportFolderName), ec);
+    // startUp() shows the first start's history along with everything else.
     if (fresh) fillFirstStart();
+    // Every later change of the history, ours or another program's, reaches the window here.
+    document_->subscribe([this](const HistoryChange& change) { historyChanged(change); });
 }
 
 // A new database starts with the history that ships with the program; a copy goes into the
@@ -113,8 +115,8 @@ void MainWindow::fillFirstStart() {
     if (!context_.bundledHistory) return;
     try {
         BusyCursor busy;
-        const ReplaceReport report =
-            fillFromBundledHistory(*store_, *context_.bundledHistory, settings_->segmentBase, sp_);
+        const ReplaceReport report = fillFromBundledHistory(
+            document_->store(), *context_.bundledHistory, settings_->segmentBase, sp_);
         showReadReport(report);
     } catch (const Error& e) {
         reportError(QStringLiteral("随程序附带的历史号码未能读入：\n") +
@@ -122,55 +124,55 @@ void MainWindow::fillFirstStart() {
     }
 }
 
-// After every command that changed the history, in this order: the grid first, because it
-// reopens the reading cursor that everything after it reads; then the range, whose rule
-// compares the fields with the history they were set from; then the next issue, which also
-// becomes the issue to verify; last the reference values, which on tab 3 take that issue.
-void MainWindow::historyChanged(RangeRule rule) {
+// After every change of the history, in this order: the grid first; then the range, whose
+// rule compares the fields with the history they were set from; then the next issue, which
+// also becomes the issue to verify; last the reference values, which on tab 3 take that issue.
+void MainWindow::historyChanged(const HistoryChange& change) {
+    if (!change.drawsChanged()) return;
     addHaoma();
-    if (rule == RangeRule::Defaults) {
+    // A change made elsewhere, or by an update that may have purged years, sets the range to
+    // the history as a whole: a typed bound could lie in rows that are gone.
+    if (change.outside || rangeRule_ == RangeRule::Defaults) {
         setRangeDefaults();
-        rangeBounds_ = store_ ? historyBounds(store_->rows()) : std::nullopt;
+        rangeBounds_ = document_ ? historyBounds(document_->rows()) : std::nullopt;
     } else {
         followRangeToHistory();
     }
     qihaoXianshi();
     refreshReferenceValues();
-}
-
-void MainWindow::rememberHistoryState() {
-    outsideNote_.clear();
-    if (!store_) return;
-    try {
-        seenState_ = store_->changeStamp();
-    } catch (const Error&) {
-        seenState_.reset();
-    }
+    if (!change.outside) return;
+    const HistoryEnds& now = change.after;
+    outsideNote_ =
+        now.count == 0
+            ? QStringLiteral("历史号码已被另一个程序改动，已重新读入：历史号码为空")
+            : QStringLiteral("历史号码已被另一个程序改动，已重新读入：%1 期（%2 期至 %3 期）")
+                  .arg(now.count)
+                  .arg(now.firstIssue)
+                  .arg(now.lastIssue);
+    showStatus(QString());
 }
 
 void MainWindow::followOutsideChanges() {
-    if (!store_) return;
-    std::optional<HistoryStore::ChangeStamp> now;
+    if (!document_) return;
     try {
-        now = store_->changeStamp();
-    } catch (const Error&) {
-        return;
+        document_->followOutsideChanges();
+    } catch (const Error& e) {
+        reportError(QString::fromStdString(e.what()));
     }
-    if (!seenState_ || *seenState_ == *now) {
-        seenState_ = now;
-        return;
+}
+
+bool MainWindow::guarded(const std::function<void()>& command) {
+    try {
+        command();
+        return true;
+    } catch (const ChangeCommittedError& e) {
+        changeCommitted(e);
+    } catch (const Error& e) {
+        reportError(QString::fromStdString(e.what()));
+        // A command refused part way may have read another program's rows first.
+        followOutsideChanges();
     }
-    historyChanged(RangeRule::Defaults);
-    seenState_ = store_->changeStamp();
-    const auto& rows = store_->rows();
-    outsideNote_ =
-        rows.empty()
-            ? QStringLiteral("历史号码已被另一个程序改动，已重新读入：历史号码为空")
-            : QStringLiteral("历史号码已被另一个程序改动，已重新读入：%1 期（%2 期至 %3 期）")
-                  .arg(rows.size())
-                  .arg(rows.front().issue)
-                  .arg(rows.back().issue);
-    showStatus(QString());
+    return false;
 }
 
 void MainWindow::changeEvent(QEvent* event) {
@@ -179,14 +181,9 @@ void MainWindow::changeEvent(QEvent* event) {
 }
 
 void MainWindow::addHaoma() {
-    if (store_) {
-        try {
-            store_->reopenReadingCursor();
-        } catch (const Error& e) {
-            reportError(QString::fromStdString(e.what()));
-        }
-        historyModel_->setRows(store_->rows());
-        followTrendWindows(this, store_->rows());
+    if (document_) {
+        historyModel_->setRows(document_->rows());
+        followTrendWindows(this, document_->rows());
     } else {
         historyModel_->setRows({});
     }
@@ -195,20 +192,22 @@ void MainWindow::addHaoma() {
 }
 
 void MainWindow::qihaoXianshi() {
-    if (!store_ || store_->empty()) return;
-    nextIssueField_->setText(QString::number(nextIssue(store_->rows().back().issue, systemYear())));
+    if (!document_ || document_->empty()) return;
+    nextIssueField_->setText(
+        QString::number(nextIssue(document_->rows().back().issue, systemYear())));
     verifyIssueField_->setText(nextIssueField_->text());
 }
 
 // 起 the first issue with a draw at the required distance before it, 止 the last issue.
 void MainWindow::setRangeDefaults() {
-    if (!store_ || store_->empty()) return;
+    if (!document_ || document_->empty()) return;
     updateRangeStart();
-    rangeTo_->setText(QString::number(store_->rows().back().issue));
+    rangeTo_->setText(QString::number(document_->rows().back().issue));
 }
 
 void MainWindow::followRangeToHistory() {
-    const std::optional<HistoryBounds> now = store_ ? historyBounds(store_->rows()) : std::nullopt;
+    const std::optional<HistoryBounds> now =
+        document_ ? historyBounds(document_->rows()) : std::nullopt;
     const RangeUpdate update =
         followHistoryChange(rangeFrom_->text().toStdString(), rangeTo_->text().toStdString(),
                             rangeBounds_, now, searchSettings());
@@ -254,7 +253,7 @@ void MainWindow::showReadReport(const ReplaceReport& report) {
     }
     const std::string summary = report.summary(kLinesOnStatusLine);
     showStatus(
-        QString::fromStdString(store_ ? summaryWithDigest(summary, store_->rows()) : summary),
+        QString::fromStdString(document_ ? summaryWithDigest(summary, document_->rows()) : summary),
         lines.join('\n'));
 }
 
@@ -264,7 +263,7 @@ void MainWindow::showStatusDetails() {
 }
 
 bool MainWindow::requireStore() {
-    if (store_) return true;
+    if (document_) return true;
     reportError(QStringLiteral("历史数据库无法使用，这个操作没有执行：\n") + storeProblem_);
     return false;
 }

@@ -4,6 +4,7 @@
 #include <QString>
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <type_traits>
@@ -18,7 +19,7 @@
 #include "analysis/search_settings.h"
 #include "app/settings.h"
 #include "store/append_state.h"
-#include "store/history_store.h"
+#include "store/history_document.h"
 
 class QAction;
 class QCheckBox;
@@ -65,7 +66,8 @@ inline constexpr const char* kWindowTitle = "排列五 跟随形态分析";
 //   refreshReferenceValues  the five reference values from the selected tab (ysjs on tab 3)
 //   ysjs                 the verification reference: the draw before the issue in Text4
 //   delrec               (store) delete every row of the history before it is replaced
-// historyChanged() runs the first three, and the range rule, after every change of the history.
+// historyChanged() runs the first three, and the range rule, on every change the history
+// document announces; no command runs them by hand.
 //
 // Files: main_window.cpp start-up and the refresh after a change; main_window_layout.cpp the
 // controls; main_window_wiring.cpp signals and mouse rules; main_window_search.cpp options,
@@ -92,8 +94,8 @@ class MainWindow : public QMainWindow {
 
     const ReferenceValues& referenceValues() const { return reference_; }
     bool manualReference() const { return manualReference_; }
-    bool hasStore() const { return store_ != nullptr; }
-    HistoryStore* store() { return store_.get(); }
+    bool hasStore() const { return document_ != nullptr; }
+    HistoryStore* store() { return document_ ? &document_->store() : nullptr; }
     int segmentBase() const { return settings_->segmentBase; }
     int yearsToKeep() const { return settings_->yearsToKeep; }
     const std::filesystem::path& dataFolder() const { return context_.dataFolder; }
@@ -145,7 +147,7 @@ class MainWindow : public QMainWindow {
             } else {
                 handler();
             }
-            rememberHistoryState();
+            outsideNote_.clear();
         };
     }
     void commitPendingEdit();
@@ -153,13 +155,16 @@ class MainWindow : public QMainWindow {
     // the next issue and the reference are read again and the status line says so. Runs when
     // the window is activated and before every command.
     void followOutsideChanges();
-    void rememberHistoryState();
+    // The one failure path of a command: runs it and returns true, or shows what failed (a
+    // change stored before a later step failed as a warning, anything else in a message box)
+    // and returns false.
+    bool guarded(const std::function<void()>& command);
 
     // Start-up and the refresh after a change (main_window.cpp).
     void startUp();
     void openStore();
     void fillFirstStart();
-    void historyChanged(RangeRule rule = RangeRule::FollowUnlessTyped);
+    void historyChanged(const HistoryChange& change);
     void setRangeDefaults();
     void followRangeToHistory();
     void applyHistoryScrollRule();
@@ -219,11 +224,6 @@ class MainWindow : public QMainWindow {
     // the history is shown again after it, whether it did its work or failed part way.
     template <typename Change>
     void rewriteHistory(Change change);
-    // Runs a command that changes the history: a change stored before a later step failed
-    // is shown with its warning; a refused one with its message, and the window then shows
-    // the history as the store holds it.
-    template <typename Command>
-    void changeHistory(Command command);
 
     // Settings menu (main_window_settings.cpp).
     void chooseSegmentBase(int base);
@@ -247,7 +247,7 @@ class MainWindow : public QMainWindow {
 
     AppContext context_;
     Settings settings_;
-    std::unique_ptr<HistoryStore> store_;
+    std::unique_ptr<HistoryDocument> document_;
     QString storeProblem_;
     LastTwoDraws sp_;
 
@@ -256,6 +256,8 @@ class MainWindow : public QMainWindow {
     bool entryDone_ = false;
     bool scrollPending_ = false;
     int shownTab_ = kHistoryTab;  // the tab whose frame shows, until tabChanged() moves on
+    // How the range follows the changes of the command that is running.
+    RangeRule rangeRule_ = RangeRule::FollowUnlessTyped;
     // The history the range fields were last set from; none for an empty history.
     std::optional<HistoryBounds> rangeBounds_;
 
@@ -312,9 +314,8 @@ class MainWindow : public QMainWindow {
     std::array<QAction*, 2> segmentBaseItems_{};   // mnuDscs(0), mnuDscs(1)
     std::array<QAction*, 2> updateSourceItems_{};  // mnuSource(0) official, mnuSource(1) pages
 
-    std::array<QString, 5> manualTexts_;                  // last valid text of Text22(1..5)
-    QString lagText_;                                     // last valid text of MaskEdBox2
-    std::optional<HistoryStore::ChangeStamp> seenState_;  // the store as the window last showed it
+    std::array<QString, 5> manualTexts_;  // last valid text of Text22(1..5)
+    QString lagText_;                     // last valid text of MaskEdBox2
     QString outsideNote_;   // the outside change found before the command that is running
     QString combinedText_;  // last valid text of Combo1
 };

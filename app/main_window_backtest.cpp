@@ -46,7 +46,7 @@ QString MainWindow::settingsText() const {
 void MainWindow::openBacktest() {
     if (!requireStore()) return;
     BacktestDialogInput input;
-    input.rows = store_->rows();
+    input.rows = document_->rows();
     input.settings = searchSettings();
     input.tally = tallySettings();
     input.positions = tickedPositions();
@@ -103,7 +103,7 @@ void MainWindow::startNewStudy() {
 
 bool MainWindow::segmentBaseReady(const SearchRequest& request) {
     try {
-        requireSegmentBase(*store_, request);
+        requireSegmentBase(document_->store(), request);
         return true;
     } catch (const SegmentBaseError& e) {
         return offerRecode(QString::fromStdString(e.what()));
@@ -127,24 +127,21 @@ bool MainWindow::offerRecode(const QString& reason) {
 
 void MainWindow::recodeSegmentsNow() {
     if (!requireStore()) return;
-    try {
+    guarded([&] {
         BusyCursor busy;
-        const int64_t rows = recodeSegments(*store_, settings_->segmentBase);
-        historyChanged();
+        const int64_t rows = recodeSegments(document_->store(), settings_->segmentBase);
         showStatus(QStringLiteral("已按当前分段方式重算 %1 期的段数").arg(rows));
-    } catch (const Error& e) {
-        reportError(QString::fromStdString(e.what()));
-    }
+    });
 }
 
 void MainWindow::segmentBaseChanged() {
-    if (!store_) return;
+    if (!document_) return;
     try {
         SearchSettings segments;
         segments.kind = CodeKind::Segment;
         TallySettings tally;
         tally.segmentBase = settings_->segmentBase;
-        requireSegmentBase(storedSegmentBases(*store_), segments, tally);
+        requireSegmentBase(storedSegmentBases(document_->store()), segments, tally);
     } catch (const SegmentBaseError& e) {
         offerRecode(QString::fromStdString(e.what()));
     } catch (const Error& e) {

@@ -44,7 +44,6 @@ QString withWarning(const QString& text, const std::string& warning) {
 // The change is stored and only something after it failed: the window shows the new history
 // and the message as a warning, not as a command that failed.
 void MainWindow::changeCommitted(const ChangeCommittedError& e) {
-    historyChanged();
     const QString what = QString::fromStdString(e.what());
     showStatus(QStringLiteral("已保存；") + what);
     context_.dialogs->inform(this, QStringLiteral("警告"), QStringLiteral("修改已保存。") + what);
@@ -64,10 +63,10 @@ void MainWindow::entryFieldChanged(int position) {
 // A corrected next issue is checked as soon as the field is left: only the last issue + 1 and
 // the following year's 001 can follow the history.
 void MainWindow::nextIssueLeft() {
-    if (!store_ || store_->empty()) return;
+    if (!document_ || document_->empty()) return;
     try {
         const int32_t chosen =
-            parseChosenIssue(nextIssueField_->text().toStdString(), store_->rows().back().issue);
+            parseChosenIssue(nextIssueField_->text().toStdString(), document_->rows().back().issue);
         nextIssueField_->setText(QString::number(chosen));
         verifyIssueField_->setText(nextIssueField_->text());
     } catch (const InputError& e) {
@@ -92,12 +91,12 @@ void MainWindow::appendTypedDraw() {
         return;
     }
     std::optional<int32_t> chosenIssue;
-    if (!store_->empty()) {
+    if (!document_->empty()) {
         // Text1 may be corrected to the following year's 001; anything else is refused before
         // the draw is stored, and the proposal goes back into the field.
         try {
             chosenIssue = parseChosenIssue(nextIssueField_->text().toStdString(),
-                                           store_->rows().back().issue);
+                                           document_->rows().back().issue);
         } catch (const InputError& e) {
             reportError(QString::fromStdString(e.what()));
             qihaoXianshi();
@@ -125,24 +124,17 @@ void MainWindow::appendTypedDraw() {
         chosenIssue = static_cast<int32_t>(*number);
     }
     int32_t stored = 0;
-    try {
-        stored = appendManualDraw(*store_, digits, settings_->segmentBase, sp_, chosenIssue,
-                                  systemYear());
-    } catch (const ChangeCommittedError& e) {
-        finish();
-        changeCommitted(e);
-        return;
-    } catch (const Error& e) {
-        reportError(QString::fromStdString(e.what()));
-        finish();
+    finish();
+    if (!guarded([&] {
+            stored = appendManualDraw(document_->store(), digits, settings_->segmentBase, sp_,
+                                      chosenIssue, systemYear());
+        })) {
         return;
     }
-    finish();
-    historyChanged();
     showStatus(QStringLiteral("已存入第 %1 期 %2，共 %3 期")
                    .arg(stored)
                    .arg(QString::fromStdString(digitString(digits)))
-                   .arg(store_->rows().size()));
+                   .arg(document_->rows().size()));
 }
 
 // ---- import ----
@@ -153,13 +145,13 @@ void MainWindow::importHistory() {
     const QString chosen =
         context_.dialogs->openFile(this, fromPath(folder), QStringLiteral("Text(*.txt)"));
     // Every import that reads nothing ends by showing the next issue again, as one that reads
-    // a file does through historyChanged(); a typed issue to verify goes back to it too.
+    // a file does through the change it announces; a typed issue to verify goes back to it too.
     if (chosen.isEmpty() || !hasTxtExtension(toPath(chosen))) {
         qihaoXianshi();
         return;
     }
     if (!requireStore()) return;
-    try {
+    const bool read = guarded([&] {
         BusyCursor busy;
         QProgressDialog progress(QStringLiteral("正在读入历史号码……"), QStringLiteral("取消"), 0,
                                  100, this);
@@ -167,44 +159,26 @@ void MainWindow::importHistory() {
         progress.setWindowModality(Qt::WindowModal);
         progress.setMinimumDuration(800);
         const ReplaceReport report =
-            importHistoryFile(*store_, toPath(chosen), settings_->segmentBase, sp_,
+            importHistoryFile(document_->store(), toPath(chosen), settings_->segmentBase, sp_,
                               [&progress](std::size_t done, std::size_t total) {
                                   progress.setMaximum(static_cast<int>(total));
                                   progress.setValue(static_cast<int>(done));
                                   return !progress.wasCanceled();
                               });
-        historyChanged();
         showReadReport(report);
-    } catch (const ChangeCommittedError& e) {
-        changeCommitted(e);
-    } catch (const Error& e) {
-        reportError(QString::fromStdString(e.what()));
-        qihaoXianshi();
-    }
+    });
+    if (!read) qihaoXianshi();
 }
 
 // ---- deletions and export ----
 
-template <typename Command>
-void MainWindow::changeHistory(Command command) {
-    try {
-        command();
-    } catch (const ChangeCommittedError& e) {
-        changeCommitted(e);
-    } catch (const Error& e) {
-        reportError(QString::fromStdString(e.what()));
-        historyChanged();
-    }
-}
-
 template <typename Change>
 void MainWindow::rewriteHistory(Change change) {
-    const std::size_t before = store_->rows().size();
-    changeHistory([&] {
+    const std::size_t before = document_->rows().size();
+    guarded([&] {
         BusyCursor busy;
         const auto report = change();
         if (!report) return;
-        historyChanged();
         const std::size_t deleted = before > report->stored ? before - report->stored : 0;
         const QString kept = report->stored == 0 ? QStringLiteral("历史号码已空")
                                                  : QStringLiteral("保留 %1 期（%2 期至 %3 期）")
@@ -218,12 +192,11 @@ void MainWindow::rewriteHistory(Change change) {
 
 void MainWindow::deleteLastDraw() {
     if (!requireStore()) return;
-    changeHistory([&] {
-        const DeletedDraw deleted = arrange5::deleteLastDraw(*store_);
-        historyChanged();
+    guarded([&] {
+        const DeletedDraw deleted = arrange5::deleteLastDraw(document_->store());
         showStatus(withWarning(QStringLiteral("已删除第 %1 期，保留 %2 期")
                                    .arg(deleted.issue)
-                                   .arg(store_->rows().size()),
+                                   .arg(document_->rows().size()),
                                deleted.warning));
     });
     entryDigits_[0]->setFocus();
@@ -235,9 +208,8 @@ void MainWindow::clearHistory() {
         return;
     }
     if (!requireStore()) return;
-    changeHistory([&] {
-        const std::size_t removed = arrange5::clearHistory(*store_);
-        historyChanged();
+    guarded([&] {
+        const std::size_t removed = arrange5::clearHistory(document_->store());
         showStatus(QStringLiteral("已清空 %1 期历史号码").arg(removed));
     });
 }
@@ -245,13 +217,14 @@ void MainWindow::clearHistory() {
 void MainWindow::cutToIssue() {
     if (!requireStore()) return;
     const QString lastIssue =
-        store_->empty() ? QString() : QString::number(store_->rows().back().issue);
+        document_->empty() ? QString() : QString::number(document_->rows().back().issue);
     const auto answer =
         context_.dialogs->input(this, QStringLiteral("删除期数"),
                                 QStringLiteral("请输入需要删除到的期数，例如‘2014016’"), lastIssue);
     const int64_t issue = inputBoxNumber(answer.value_or(QString()).toStdString());
-    rewriteHistory(
-        [&] { return arrange5::cutToIssue(*store_, issue, settings_->segmentBase, sp_); });
+    rewriteHistory([&] {
+        return arrange5::cutToIssue(document_->store(), issue, settings_->segmentBase, sp_);
+    });
 }
 
 void MainWindow::dropLastIssues() {
@@ -262,25 +235,21 @@ void MainWindow::dropLastIssues() {
             "请输入需要删除最后多少期历史号码（例如输入3，那么就将删除最后的3期历史号码）"),
         QStringLiteral("1"));
     const int64_t n = inputBoxNumber(answer.value_or(QString()).toStdString());
-    rewriteHistory(
-        [&] { return arrange5::dropLastIssues(*store_, n, settings_->segmentBase, sp_); });
+    rewriteHistory([&] {
+        return arrange5::dropLastIssues(document_->store(), n, settings_->segmentBase, sp_);
+    });
 }
 
 void MainWindow::checkHistoryRows() {
     if (!requireStore()) return;
-    HistoryCheckDialog dlg(checkHistory(store_->rows()), this);
+    HistoryCheckDialog dlg(checkHistory(document_->rows()), this);
     dlg.exec();
 }
 
 void MainWindow::exportHistoryText() {
     if (!requireStore()) return;
     fs::path written;
-    try {
-        written = arrange5::exportHistoryText(*store_);
-    } catch (const Error& e) {
-        reportError(QString::fromStdString(e.what()));
-        return;
-    }
+    if (!guarded([&] { written = arrange5::exportHistoryText(document_->store()); })) return;
     showStatus(QStringLiteral("已导出到 %1").arg(fromPath(written)));
     if (!context_.dialogs->openUrl(QUrl::fromLocalFile(fromPath(written)))) {
         reportError(QStringLiteral("历史号码已导出到 %1，但没有找到可以打开它的程序。")

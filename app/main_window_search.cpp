@@ -72,8 +72,8 @@ void MainWindow::refreshReferenceValues() {
         return;
     }
     manualReference_ = false;
-    if (!store_) return;
-    const auto values = historyReference(store_->rows(), searchSettings());
+    if (!document_) return;
+    const auto values = historyReference(document_->rows(), searchSettings());
     if (!values) return;
     reference_ = *values;
     for (int i = 0; i < 5; ++i) {
@@ -82,7 +82,7 @@ void MainWindow::refreshReferenceValues() {
 }
 
 void MainWindow::ysjs(bool reportBadIssue) {
-    if (!store_) return;
+    if (!document_) return;
     int32_t issue = 0;
     try {
         issue = parseIssueField(verifyIssueField_->text().toStdString(), "验证期");
@@ -91,13 +91,13 @@ void MainWindow::ysjs(bool reportBadIssue) {
         return;
     }
     const bool onlyBefore = onlyBeforeBox_->isChecked();
-    const auto found = verifyReference(store_->rows(), issue, onlyBefore, searchSettings());
+    const auto found = verifyReference(document_->rows(), issue, onlyBefore, searchSettings());
     if (!found) {
         // A target before the first draw has no reference, so the values stay; 止 still
         // ends the range as for any target: at the target itself or at the last issue.
-        if (!store_->empty() && verifyTarget(issue) < store_->rows().front().issue) {
+        if (!document_->empty() && verifyTarget(issue) < document_->rows().front().issue) {
             rangeTo_->setText(
-                QString::number(onlyBefore ? verifyTarget(issue) : store_->rows().back().issue));
+                QString::number(onlyBefore ? verifyTarget(issue) : document_->rows().back().issue));
         }
         return;
     }
@@ -110,8 +110,8 @@ void MainWindow::ysjs(bool reportBadIssue) {
 }
 
 void MainWindow::updateRangeStart() {
-    if (!store_) return;
-    if (const auto start = defaultRangeStart(store_->rows(), searchSettings())) {
+    if (!document_) return;
+    if (const auto start = defaultRangeStart(document_->rows(), searchSettings())) {
         rangeFrom_->setText(QString::number(*start));
     }
 }
@@ -166,8 +166,8 @@ void MainWindow::tabChanged(int tab) {
     // ticked gives the other tabs the whole history again, as clearing the box does.
     const bool leftVerification = shownTab_ == kVerifyTab && tab != kVerifyTab;
     shownTab_ = tab;
-    if (leftVerification && onlyBeforeBox_->isChecked() && store_ && !store_->empty()) {
-        rangeTo_->setText(QString::number(store_->rows().back().issue));
+    if (leftVerification && onlyBeforeBox_->isChecked() && document_ && !document_->empty()) {
+        rangeTo_->setText(QString::number(document_->rows().back().issue));
     }
     if (tab == kVerifyTab) {
         ysjs(true);
@@ -186,9 +186,9 @@ void MainWindow::tabChanged(int tab) {
 }
 
 void MainWindow::onlyBeforeClicked() {
-    if (!store_ || store_->empty()) return;
+    if (!document_ || document_->empty()) return;
     if (!onlyBeforeBox_->isChecked()) {
-        rangeTo_->setText(QString::number(store_->rows().back().issue));
+        rangeTo_->setText(QString::number(document_->rows().back().issue));
         return;
     }
     try {
@@ -269,7 +269,7 @@ std::optional<SearchRequest> MainWindow::searchRequest() {
         }
         in.from = parseIssueBound(rangeFrom_->text().toStdString(), in.names.from);
         in.to = parseIssueBound(rangeTo_->text().toStdString(), in.names.to);
-        return buildSearchRequest(store_->rows(), in);
+        return buildSearchRequest(document_->rows(), in);
     } catch (const Error& e) {
         reportError(QString::fromStdString(e.what()));
         return std::nullopt;
@@ -285,7 +285,7 @@ void MainWindow::runSearch() {
     if (!request) return;
     try {
         BusyCursor busy;
-        const SearchResult result = runSingleSearch(*store_, *request);
+        const SearchResult result = runSingleSearch(document_->store(), *request);
         showSearchResult(result,
                          searchSettingText(*request, SearchShape::single(request->positions)));
         noteImpossibleReference(*request);
@@ -304,7 +304,7 @@ void MainWindow::runCombinationSearch() {
     try {
         BusyCursor busy;
         const SearchResult result =
-            arrange5::runCombinationSearch(*store_, *request, settings_->combined);
+            arrange5::runCombinationSearch(document_->store(), *request, settings_->combined);
         showSearchResult(result,
                          searchSettingText(*request, SearchShape::combined(settings_->combined)));
         noteImpossibleReference(*request);
@@ -317,14 +317,14 @@ void MainWindow::runCombinationSearch() {
 // On 验证指定期 the draw that came is shown beside the result: the status line names it and
 // the tally grid marks its outcome, so the user sees at once where the ranking put it.
 void MainWindow::showVerifiedOutcome(const SearchResult& result) {
-    if (selectedTab() != kVerifyTab || !store_) return;
+    if (selectedTab() != kVerifyTab || !document_) return;
     int32_t issue = 0;
     try {
         issue = parseIssueField(verifyIssueField_->text().toStdString(), "验证期");
     } catch (const Error&) {
         return;
     }
-    const auto& rows = store_->rows();
+    const auto& rows = document_->rows();
     const auto row = std::find_if(rows.begin(), rows.end(),
                                   [&](const HistoryRow& r) { return r.issue == issue; });
     if (row == rows.end()) return;

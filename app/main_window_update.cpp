@@ -1,4 +1,5 @@
 #include <QDate>
+#include <QScopeGuard>
 
 #include "acquire/history_digest.h"
 #include "acquire/online_update.h"
@@ -35,11 +36,15 @@ void MainWindow::onlineUpdate() {
     choices.yearsToKeep = settings_->yearsToKeep;
     choices.today = QDate::currentDate().toString("yyyy-MM-dd").toStdString();
     choices.segmentBase = settings_->segmentBase;
-    try {
+    // The update may also purge the oldest years, so the range is set to the kept history as
+    // a whole rather than following it: a typed bound could lie in a purged year.
+    rangeRule_ = RangeRule::Defaults;
+    const auto restoreRule = qScopeGuard([this] { rangeRule_ = RangeRule::FollowUnlessTyped; });
+    guarded([&] {
         UpdateOptions options = updateOptionsFor(choices);
         // Deleting history is the user's choice, made knowing what goes; keeping it is the
         // default and the Escape answer.
-        if (const auto purge = proposePurge(store_->rows(), options)) {
+        if (const auto purge = proposePurge(document_->rows(), options)) {
             const int answer = context_.dialogs->choose(
                 this, QStringLiteral("删除早期历史"), QString::fromStdString(purge->question()),
                 {QStringLiteral("保留全部并更新"), QStringLiteral("删除并更新"),
@@ -50,20 +55,17 @@ void MainWindow::onlineUpdate() {
         }
         const PageFetcher fetch =
             context_.fetcher ? context_.fetcher : makeUpdateFetcher(options.source);
-        const UpdateReport report =
-            runUpdateWithProgress(this, [&](const UpdateStatusProgress& progress) {
-                return runOnlineUpdate(*store_, options, sp_, fetch, progress);
+        UpdateReport report;
+        {
+            // The worker thread's writes reach the window as one change once it has finished.
+            const auto deferral = document_->deferNotifications();
+            report = runUpdateWithProgress(this, [&](const UpdateStatusProgress& progress) {
+                return runOnlineUpdate(document_->store(), options, sp_, fetch, progress);
             });
-        // The update may also have purged the oldest years, so the range is set to the kept
-        // history as a whole rather than following it: a typed bound could lie in a purged year.
-        historyChanged(RangeRule::Defaults);
-        showStatus(QString::fromStdString(summaryWithDigest(report.line(), store_->rows())));
+        }
+        showStatus(QString::fromStdString(summaryWithDigest(report.line(), document_->rows())));
         if (!report.warning().empty()) reportError(QString::fromStdString(report.warning()));
-    } catch (const ChangeCommittedError& e) {
-        changeCommitted(e);
-    } catch (const Error& e) {
-        reportError(QString::fromStdString(e.what()));
-    }
+    });
 }
 
 }  // namespace arrange5

@@ -250,7 +250,7 @@ void MainWindow::openTrend() {
     if (!window) {
         window = new TrendWindow(context_.dataFolder, context_.dialogs, this);
         window->setAttribute(Qt::WA_DeleteOnClose);
-        window->setHistory(store_->rows());
+        window->setHistory(document_->rows());
     }
     window->show();
     window->raise();

@@ -21,7 +21,7 @@ HistoryStore& CliContext::store() {
 // The one way every command opens its store: the data folder's database with its reading
 // cursor read, so that no command can start on an empty history.
 HistoryStore& CliContext::open() {
-    if (!store_) {
+    if (!document_) {
         const DataFolder folder = resolveDataFolder(dir);
         if (folder.source == DataFolderSource::PerUser) {
             // The per-user folder is the program's own to make, as the window does; a folder
@@ -29,13 +29,13 @@ HistoryStore& CliContext::open() {
             std::error_code ec;
             std::filesystem::create_directories(folder.path, ec);
         }
-        store_ = std::make_unique<HistoryStore>(folder.path);
+        document_ = std::make_unique<HistoryDocument>(folder.path);
     }
-    return *store_;
+    return document_->store();
 }
 
 HistoryStore& CliContext::readingStore() {
-    if (store_) return *store_;
+    if (document_) return document_->store();
     const std::filesystem::path folder = dataFolder();
     if (hasDatabaseFile(folder)) return open();
     const auto bundled = findBundledHistory(executableFolder());
@@ -53,7 +53,7 @@ HistoryStore& CliContext::readingStore() {
         // The database this command made holds nothing: take it away again, so that a
         // refused reading command leaves the folder as it found it.
         if (fresh.empty()) {
-            store_.reset();
+            document_.reset();
             std::error_code ec;
             for (const char* suffix : {"", "-wal", "-shm"}) {
                 std::filesystem::remove(folder / (std::string("Zembric.mdb") + suffix), ec);

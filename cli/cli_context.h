@@ -7,7 +7,7 @@
 #include <string>
 
 #include "store/append_state.h"
-#include "store/history_store.h"
+#include "store/history_document.h"
 #include "store/settings_table.h"
 
 namespace CLI {
@@ -17,7 +17,8 @@ class App;
 namespace arrange5::cli {
 
 // What every command of one invocation shares: the data folder, the segment base, the
-// store (opened on first use) and the S/P state, which starts at zero in each invocation.
+// history document (opened on first use) and the S/P state, which starts at zero in each
+// invocation.
 struct CliContext {
     std::ostream& out;
     std::ostream& err;
@@ -45,7 +46,7 @@ struct CliContext {
   private:
     HistoryStore& open();
 
-    std::unique_ptr<HistoryStore> store_;
+    std::unique_ptr<HistoryDocument> document_;
 };
 
 // Each command file adds its subcommands to the app; the callbacks run the command.

@@ -92,6 +92,9 @@ void HistoryStore::compactDb() {
     fs::remove(incoming, ec);
     if (renameError.empty()) syncToDisk(file.parent_path());
     open();
+    // The same draws in a new file on a new connection: whoever follows the store's changes
+    // takes that connection's state as its own.
+    tellObserver(WriteScope::WorkingColumns);
     if (!renameError.empty()) {
         throw StoreError("压缩时无法替换 " + file.string() + "：" + renameError);
     }

@@ -1,5 +1,6 @@
 #include "store/history_store.h"
 
+#include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
 #include <fcntl.h>
@@ -19,6 +20,7 @@
 #include "store/errors.h"
 #include "store/file_problems.h"
 #include "store/schema.h"
+#include "store/sql_connection.h"
 #include "store/store_files.h"
 
 namespace arrange5 {
@@ -224,6 +226,14 @@ SQLite::Database& HistoryStore::db() {
     return *db_;
 }
 
+SQLite::Database& sqlConnection(HistoryStore& store) {
+    return store.db();
+}
+
+void HistoryStore::tellObserver(WriteScope scope) {
+    if (writeObserver_) writeObserver_(scope);
+}
+
 HistoryStore::ChangeStamp HistoryStore::changeStamp() {
     ChangeStamp stamp;
     stamp.connection = connection_;
@@ -350,9 +360,11 @@ void HistoryStore::runWrite(std::string_view failure, const std::function<void()
             snapshotStamp_ = after;
         }
     } catch (const std::exception& e) {
+        tellObserver(scope);
         throw ChangeCommittedError(std::string("改动已经存入，但之后重新读取历史号码失败（") +
                                    e.what() + "）；不要重复这个命令，请重新启动程序");
     }
+    tellObserver(scope);
 }
 
 std::size_t HistoryStore::delrec() {

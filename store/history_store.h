@@ -1,7 +1,5 @@
 #pragma once
 
-#include <SQLiteCpp/Database.h>
-
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -16,6 +14,10 @@
 #include "store/draw_appender.h"
 #include "store/history_row.h"
 #include "store/writer_lock.h"
+
+namespace SQLite {
+class Database;
+}
 
 namespace arrange5 {
 
@@ -42,8 +44,6 @@ class HistoryStore {
 
     const std::filesystem::path& folder() const { return folder_; }
     std::filesystem::path databasePath() const;
-    // Throws StoreError when a failed reopen (after compaction) left no open database.
-    SQLite::Database& db();
 
     // The reading cursor: what Lishi held when it was last reopened.
     const HistorySnapshot& rows() const { return snapshot_; }
@@ -68,6 +68,13 @@ class HistoryStore {
     ChangeStamp changeStamp();
 
     void execute(const std::string& sql);
+
+    // Told after every write that committed, on the thread that wrote, once the reading
+    // cursor has been read again (or failed to be), and after compaction put a new file in
+    // place. The history document is the one observer.
+    void setWriteObserver(std::function<void(WriteScope)> observer) {
+        writeObserver_ = std::move(observer);
+    }
 
     // The one way a command changes the store: takes the writer lock, runs `body` in one
     // transaction and commits, so a command that fails changes nothing. A database error
@@ -126,6 +133,10 @@ class HistoryStore {
     void compactDb();
 
   private:
+    friend SQLite::Database& sqlConnection(HistoryStore& store);
+    // Throws StoreError when a failed reopen (after compaction) left no open database.
+    SQLite::Database& db();
+    void tellObserver(WriteScope scope);
     void runWrite(std::string_view failure, const std::function<void()>& body, WriteScope scope);
     void open();
     void createDatabase();
@@ -143,6 +154,7 @@ class HistoryStore {
     bool readOnly_ = false;
     bool carcuMissing_ = false;
     std::string readOnlyReason_;
+    std::function<void(WriteScope)> writeObserver_;
 };
 
 // Whether the file looks like a SQLite database (or does not exist yet).

@@ -5,18 +5,20 @@
 #include <string>
 
 #include "store/draw.h"
+#include "store/sql_connection.h"
 
 namespace arrange5 {
 
 std::vector<std::pair<int32_t, int>> storedSegmentBaseOfRows(HistoryStore& store) {
     std::vector<std::pair<int32_t, int>> rows;
-    SQLite::Statement q(store.db(), "SELECT SQQH, L1F - L1A / 2 FROM Lishi ORDER BY SQQH");
+    SQLite::Statement q(sqlConnection(store),
+                        "SELECT SQQH, L1F - L1A / 2 FROM Lishi ORDER BY SQQH");
     while (q.executeStep()) rows.emplace_back(q.getColumn(0).getInt(), q.getColumn(1).getInt());
     return rows;
 }
 
 int64_t rewriteSegmentCodes(HistoryStore& store, int base) {
-    SQLite::Database& db = store.db();
+    SQLite::Database& db = sqlConnection(store);
     std::string set;
     for (int p = 1; p <= 5; ++p) set += codeColumn(p, CodeKind::Segment) + " = ?, ";
     set += "txtHisLstDuan = ?";

@@ -4,6 +4,7 @@
 #include "acquire/export_text.h"
 #include "acquire/replace_history.h"
 #include "store/errors.h"
+#include "store/sql_connection.h"
 #include "support/test_support.h"
 
 namespace arrange5 {
@@ -26,7 +27,7 @@ TEST(Import, ReplacesTheHistoryAndRecomputesFromTheFileAlone) {
     EXPECT_EQ(store.rows()[0].issue, 2013001) << "draws absent from the file are gone";
     for (int i = 0; i < 5; ++i) EXPECT_EQ(store.rows()[2].codes[3][i], 4) << "base 0 in force";
 
-    SQLite::Statement q(store.db(),
+    SQLite::Statement q(sqlConnection(store),
                         "SELECT txtHisLst, L1AS, txtHisPreLst FROM Lishi ORDER BY SQQH");
     ASSERT_TRUE(q.executeStep());
     EXPECT_EQ(q.getColumn(0).getString(), "") << "the first row has no previous draw";
@@ -43,7 +44,7 @@ TEST(Import, FailuresLeaveTheHistoryExactlyAsItWas) {
     test::writeFile(dir / "good.txt",
                     test::historyText(test::entriesFrom(2013001, {"12345", "67890"})));
     importHistoryFile(store, dir / "good.txt", 1, sp);
-    const auto before = test::dumpLishi(store.db());
+    const auto before = test::dumpLishi(sqlConnection(store));
     const LastTwoDraws spBefore = sp;
 
     test::writeFile(dir / "junk.txt", "no draws here\r\n0000000 12345\r\n");
@@ -53,7 +54,7 @@ TEST(Import, FailuresLeaveTheHistoryExactlyAsItWas) {
     EXPECT_THROW(importHistoryFile(store, dir / "empty.txt", 1, sp), HistoryFileError);
     EXPECT_THROW(importHistoryFile(store, dir / "missing.txt", 1, sp), HistoryFileError);
     EXPECT_THROW(importHistoryFile(store, dir / "draws.csv", 1, sp), HistoryFileError);
-    EXPECT_EQ(test::dumpLishi(store.db()), before);
+    EXPECT_EQ(test::dumpLishi(sqlConnection(store)), before);
     EXPECT_EQ(sp.s, spBefore.s);
 
     bool cancelled = false;
@@ -64,7 +65,7 @@ TEST(Import, FailuresLeaveTheHistoryExactlyAsItWas) {
         cancelled = true;
     }
     EXPECT_TRUE(cancelled);
-    EXPECT_EQ(test::dumpLishi(store.db()), before);
+    EXPECT_EQ(test::dumpLishi(sqlConnection(store)), before);
 }
 
 TEST(Import, ExportThenImportGivesBackTheSameIssuesAndDigits) {

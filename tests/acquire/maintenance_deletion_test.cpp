@@ -5,6 +5,7 @@
 #include "maintenance_fixture.h"
 #include "store/errors.h"
 #include "store/schema.h"
+#include "store/sql_connection.h"
 
 namespace arrange5 {
 namespace {
@@ -17,7 +18,7 @@ void expectCompacted(const TempDir& dir, HistoryStore& store) {
     ASSERT_TRUE(fs::exists(dir / kDatabaseFileName));
     ASSERT_TRUE(fs::exists(dir / kCompactScratchFileName));
     SQLite::Database scratch((dir / kCompactScratchFileName).string());
-    EXPECT_EQ(test::dumpLishi(scratch), test::dumpLishi(store.db()));
+    EXPECT_EQ(test::dumpLishi(scratch), test::dumpLishi(sqlConnection(store)));
 }
 
 TEST(PartialDeletion, KeepsTheRowsUpToTheLimitAndRebuildsThem) {
@@ -35,7 +36,7 @@ TEST(PartialDeletion, KeepsTheRowsUpToTheLimitAndRebuildsThem) {
     EXPECT_EQ(store.rows().back().issue, 2014016);
     EXPECT_EQ(test::readFile(dir / "lsbf.txt"),
               test::historyText(test::entriesFrom(2014001, test::patternDraws(16))));
-    EXPECT_EQ(test::cell(store.db(), 2014003, "txtHisPreLst"), test::patternDraws(1)[0])
+    EXPECT_EQ(test::cell(sqlConnection(store), 2014003, "txtHisPreLst"), test::patternDraws(1)[0])
         << "kept rows are rebuilt, earlier columns included";
     expectCompacted(dir, store);
 
@@ -84,7 +85,7 @@ TEST(PartialDeletion, NothingIsDeletedForZeroNegativeEmptyOrCancel) {
     HistoryStore store(dir.path());
     LastTwoDraws sp;
     test::seedHistory(store, test::entriesFrom(2014001, test::patternDraws(10)), sp);
-    const auto before = test::dumpLishi(store.db());
+    const auto before = test::dumpLishi(sqlConnection(store));
     // Cancel gives the empty text, like an empty entry.
     for (const std::string typed : {"0", "-3", "", "  ", "abc", "0.4"}) {
         for (const bool cut : {true, false}) {
@@ -95,7 +96,7 @@ TEST(PartialDeletion, NothingIsDeletedForZeroNegativeEmptyOrCancel) {
             EXPECT_EQ(test::readFile(dir / "lsbf.txt"), "") << "lsbf.txt is emptied";
         }
     }
-    EXPECT_EQ(test::dumpLishi(store.db()), before);
+    EXPECT_EQ(test::dumpLishi(sqlConnection(store)), before);
     EXPECT_FALSE(fs::exists(dir / kCompactScratchFileName));
 }
 
@@ -188,7 +189,7 @@ TEST(Maintenance, EveryCommandWaitsForAnotherWriterAndGivesUpWithoutChanges) {
     LastTwoDraws sp;
     test::seedHistory(store, test::entriesFrom(2013001, test::patternDraws(5)), sp);
     test::writeFile(dir / "lsbf.txt", "2013001 12345\r\n");
-    const auto before = test::dumpLishi(store.db());
+    const auto before = test::dumpLishi(sqlConnection(store));
     store.setWriterWait(std::chrono::milliseconds(50));
     HistoryStore other(dir.path());
     const HistoryStore::WriteLock held = other.lockForWriting();
@@ -199,7 +200,7 @@ TEST(Maintenance, EveryCommandWaitsForAnotherWriterAndGivesUpWithoutChanges) {
     EXPECT_THROW(cutToIssue(store, 2013002, 1, sp), StoreBusyError);
     EXPECT_THROW(dropLastIssues(store, 0, 1, sp), StoreBusyError);
     EXPECT_THROW(rebuildFromBackup(store, 1, sp), StoreBusyError);
-    EXPECT_EQ(test::dumpLishi(store.db()), before);
+    EXPECT_EQ(test::dumpLishi(sqlConnection(store)), before);
     EXPECT_EQ(test::readFile(dir / "lsbf.txt"), "2013001 12345\r\n");
 }
 

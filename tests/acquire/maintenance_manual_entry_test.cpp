@@ -4,6 +4,7 @@
 #include "maintenance_fixture.h"
 #include "store/draw_appender.h"
 #include "store/errors.h"
+#include "store/sql_connection.h"
 
 namespace arrange5 {
 namespace {
@@ -21,7 +22,7 @@ TEST(ManualEntry, StoresUnderTheNextIssueWithTheLastRowAsPreviousDraw) {
 
     EXPECT_EQ(appendManualDraw(store, {1, 2, 3, 4, 5}, 1, sp), 2014001) << "after 2013358";
     EXPECT_EQ(nextIssueForDisplay(store.rows().back().issue), 2014002);
-    auto& db = store.db();
+    auto& db = sqlConnection(store);
     EXPECT_EQ(cell(db, 2014001, "QQH"), "2014002");
     EXPECT_EQ(cell(db, 2014001, "txtHisLst"), "13579");
     EXPECT_EQ(cell(db, 2014001, "txtHisLstDs"), "1X1 2X1 3X1 4X1 5X1 ");
@@ -54,8 +55,8 @@ TEST(ManualEntry, AnEmptyHistoryTakesTheIssueGivenAndRefusesBadOnes) {
     EXPECT_EQ(sp.s, CodeVectors{});
 
     EXPECT_EQ(appendManualDraw(store, {1, 2, 3, 4, 5}, 1, sp, 2026001), 2026001);
-    EXPECT_EQ(cell(store.db(), 2026001, "txtHisLst"), "") << "no previous draw";
-    EXPECT_EQ(cell(store.db(), 2026001, "txtHisLstHm"), "");
+    EXPECT_EQ(cell(sqlConnection(store), 2026001, "txtHisLst"), "") << "no previous draw";
+    EXPECT_EQ(cell(sqlConnection(store), 2026001, "txtHisLstHm"), "");
     // Once there is a row, an issue given must follow it: a wrong one is refused, not ignored.
     EXPECT_THROW(appendManualDraw(store, {5, 4, 3, 2, 1}, 1, sp, 2030001), InputError);
     EXPECT_EQ(test::issues(store), (std::vector<int>{2026001}));
@@ -74,7 +75,7 @@ TEST(ManualEntry, UsesTheTableAsItStandsNotAnOutdatedSnapshot) {
     }
     ASSERT_EQ(store.rows().size(), 1u);
     EXPECT_EQ(appendManualDraw(store, {3, 3, 3, 3, 3}, 1, sp), 2013003);
-    EXPECT_EQ(cell(store.db(), 2013003, "txtHisLst"), "22222");
+    EXPECT_EQ(cell(sqlConnection(store), 2013003, "txtHisLst"), "22222");
 }
 
 TEST(ManualEntry, AFailedAppendStoresNothingAndKeepsTheState) {
@@ -83,7 +84,7 @@ TEST(ManualEntry, AFailedAppendStoresNothingAndKeepsTheState) {
     LastTwoDraws sp;
     test::seedHistory(store, test::entriesFrom(2013001, {"11111", "22222"}), sp);
     const LastTwoDraws before = sp;
-    test::failInsertOf(store.db(), 2013003);
+    test::failInsertOf(sqlConnection(store), 2013003);
     EXPECT_THROW(appendManualDraw(store, {3, 3, 3, 3, 3}, 1, sp), StoreError);
     EXPECT_EQ(test::issues(store), (std::vector<int>{2013001, 2013002}));
     EXPECT_EQ(sp.s, before.s);

@@ -4,6 +4,7 @@
 #include "maintenance_fixture.h"
 #include "store/errors.h"
 #include "store/schema.h"
+#include "store/sql_connection.h"
 
 namespace arrange5 {
 namespace {
@@ -33,7 +34,7 @@ TEST(Rebuild, ThreeLineBackupGivesEachRowItsTwoPredecessors) {
     const ReplaceReport report = rebuildFromBackup(store, 1, sp);
     EXPECT_EQ(report.stored, 3u);
     EXPECT_EQ(test::issues(store), (std::vector<int>{2013001, 2013002, 2013003}));
-    auto& db = store.db();
+    auto& db = sqlConnection(store);
 
     for (const char* c :
          {"txtHisLst", "txtHisLstHm", "txtHisLstDx", "txtHisLstDs", "txtHisLstDuan", "txtHisPreLst",
@@ -74,10 +75,10 @@ TEST(Rebuild, RecomputesEveryRowUnderTheSegmentBaseInForce) {
     LastTwoDraws sp;
     test::seedHistory(store, test::entriesFrom(2013001, {"99999", "88888", "98765", "01234"}), sp,
                       1);
-    ASSERT_EQ(store.db().execAndGet("SELECT MAX(L1F) FROM Lishi").getInt(), 5);
+    ASSERT_EQ(sqlConnection(store).execAndGet("SELECT MAX(L1F) FROM Lishi").getInt(), 5);
     ASSERT_TRUE(cutToIssue(store, 2013004, 0, sp).has_value());
 
-    auto& db = store.db();
+    auto& db = sqlConnection(store);
     EXPECT_EQ(db.execAndGet("SELECT MIN(MIN(L1F, L2F, L3F, L4F, L5F)) FROM Lishi").getInt(), 0);
     EXPECT_EQ(db.execAndGet("SELECT MAX(MAX(L1F, L2F, L3F, L4F, L5F)) FROM Lishi").getInt(), 4);
     // From the third row on, S and P describe rows of the rebuild itself.
@@ -93,7 +94,7 @@ TEST(Rebuild, ABackupItCannotUseLeavesTheHistoryAsItWas) {
     HistoryStore store(dir.path());
     LastTwoDraws sp;
     test::seedHistory(store, test::entriesFrom(2013001, {"12345", "67890", "13579"}), sp);
-    const auto before = test::dumpLishi(store.db());
+    const auto before = test::dumpLishi(sqlConnection(store));
     const LastTwoDraws spBefore = sp;
 
     EXPECT_THROW(rebuildFromBackup(store, 1, sp), HistoryFileError) << "no lsbf.txt at all";
@@ -103,7 +104,7 @@ TEST(Rebuild, ABackupItCannotUseLeavesTheHistoryAsItWas) {
     std::filesystem::create_directory(dir / "lsbf.txt");
     EXPECT_THROW(rebuildFromBackup(store, 1, sp), HistoryFileError) << "not a readable file";
 
-    EXPECT_EQ(test::dumpLishi(store.db()), before);
+    EXPECT_EQ(test::dumpLishi(sqlConnection(store)), before);
     EXPECT_EQ(store.rows().size(), 3u);
     EXPECT_EQ(sp.s, spBefore.s);
     EXPECT_EQ(sp.p, spBefore.p);
@@ -114,12 +115,12 @@ TEST(Rebuild, AFailureHalfWayLeavesTheOldHistoryWhole) {
     HistoryStore store(dir.path());
     LastTwoDraws sp;
     test::seedHistory(store, test::entriesFrom(2013001, {"12345", "67890", "13579", "24680"}), sp);
-    const auto before = test::dumpLishi(store.db());
+    const auto before = test::dumpLishi(sqlConnection(store));
     const LastTwoDraws spBefore = sp;
-    test::failInsertOf(store.db(), 2013003);
+    test::failInsertOf(sqlConnection(store), 2013003);
 
     EXPECT_THROW(cutToIssue(store, 2013003, 1, sp), StoreError);
-    EXPECT_EQ(test::dumpLishi(store.db()), before);
+    EXPECT_EQ(test::dumpLishi(sqlConnection(store)), before);
     EXPECT_EQ(test::issues(store), (std::vector<int>{2013001, 2013002, 2013003, 2013004}));
     EXPECT_EQ(sp.s, spBefore.s) << "the state advances only when the rebuild committed";
     EXPECT_FALSE(std::filesystem::exists(dir / kCompactScratchFileName))
@@ -149,7 +150,7 @@ TEST(Rebuild, EmptyBackupKeepsNothingAndSkipsIssueZero) {
     test::writeFile(dir / "lsbf.txt", "");
     EXPECT_EQ(rebuildFromBackup(store, 1, sp).stored, 0u);
     EXPECT_TRUE(store.empty());
-    EXPECT_EQ(store.db().execAndGet("SELECT COUNT(*) FROM Lishi").getInt(), 0);
+    EXPECT_EQ(sqlConnection(store).execAndGet("SELECT COUNT(*) FROM Lishi").getInt(), 0);
     EXPECT_EQ(sp.s, spBefore.s) << "nothing appended, nothing advanced";
 }
 

@@ -6,6 +6,7 @@
 
 #include "online_update_fixture.h"
 #include "store/draw_appender.h"
+#include "store/sql_connection.h"
 
 namespace arrange5::test {
 namespace {
@@ -198,8 +199,8 @@ TEST_F(OnlineUpdateFailure, HistoryChangedWhilePagesWereReadIsNotOverwritten) {
             HistoryStore other(dir.path());
             AppendState state;
             state.primeFrom(other.rows());
-            SQLite::Transaction tx(other.db());
-            DrawAppender(other.db()).append(2015101, Digits{1, 2, 3, 4, 5}, 1, state);
+            SQLite::Transaction tx(sqlConnection(other));
+            DrawAppender(sqlConnection(other)).append(2015101, Digits{1, 2, 3, 4, 5}, 1, state);
             tx.commit();
             appended = true;
         }

@@ -10,6 +10,7 @@
 #include "acquire/replace_history.h"
 #include "online_update_test_server.h"
 #include "store/draw.h"
+#include "store/sql_connection.h"
 #include "support/test_support.h"
 
 namespace arrange5::test {
@@ -61,7 +62,7 @@ class OnlineUpdateTest : public ::testing::Test {
     }
 
     // Every column of every row, so that "unchanged" means byte for byte.
-    std::vector<std::string> dump() { return dumpLishi(store.db()); }
+    std::vector<std::string> dump() { return dumpLishi(sqlConnection(store)); }
 
     // Runs the update, expects it to throw E, the history to be unchanged byte for byte and
     // the S/P state untouched; returns the message.
@@ -96,7 +97,7 @@ class OnlineUpdateTest : public ::testing::Test {
                 for (int i = 1; i <= 5; ++i) cols += ", " + codeColumn(i, CodeKind(k), lag);
             }
         }
-        SQLite::Statement q(store.db(), "SELECT " + cols + " FROM Lishi ORDER BY SQQH");
+        SQLite::Statement q(sqlConnection(store), "SELECT " + cols + " FROM Lishi ORDER BY SQQH");
         std::vector<StoredRow> out;
         while (q.executeStep()) {
             StoredRow r;

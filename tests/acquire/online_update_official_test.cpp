@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "online_update_fixture.h"
+#include "store/sql_connection.h"
 
 namespace arrange5::test {
 namespace {
@@ -157,7 +158,7 @@ TEST_F(OfficialUpdate, EarlyYearsGoOnlyWithConsentAndOnlyWhenEveryKeptDrawComesB
         OfficialServer service(listed);
         UpdateOptions o = official(service.address(), c.currentYear, 6);
         o.purgeAllowed = c.consent;
-        const auto before = dumpLishi(own.db());
+        const auto before = dumpLishi(sqlConnection(own));
         if (c.refusal) {
             try {
                 runOnlineUpdate(own, o, ownSp, makeUpdateFetcher(UpdateSource::Official));
@@ -165,7 +166,7 @@ TEST_F(OfficialUpdate, EarlyYearsGoOnlyWithConsentAndOnlyWhenEveryKeptDrawComesB
             } catch (const Error& e) {
                 EXPECT_THAT(e.what(), HasSubstr(c.refusal));
             }
-            EXPECT_EQ(dumpLishi(own.db()), before);
+            EXPECT_EQ(dumpLishi(sqlConnection(own)), before);
             continue;
         }
         const UpdateReport report =

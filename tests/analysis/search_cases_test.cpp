@@ -6,6 +6,7 @@
 #include "analysis/reference.h"
 #include "search_model.h"
 #include "store/errors.h"
+#include "store/sql_connection.h"
 
 namespace arrange5 {
 namespace {
@@ -259,7 +260,8 @@ TEST(CombinationSearch, KOutsideOneToFiveHasNoHitsAndAZeroTally) {
         EXPECT_TRUE(r.hits.empty()) << k;
         ASSERT_EQ(r.tally.size(), 10u);
         EXPECT_EQ(r.tally[0].count, 0);
-        SQLite::Statement flagged(h.store->db(), "SELECT COUNT(*) FROM Lishi WHERE bolOk <> 0");
+        SQLite::Statement flagged(sqlConnection(*h.store),
+                                  "SELECT COUNT(*) FROM Lishi WHERE bolOk <> 0");
         ASSERT_TRUE(flagged.executeStep());
         EXPECT_EQ(flagged.getColumn(0).getInt(), 0);
     }
@@ -271,7 +273,8 @@ TEST(CombinationSearch, FlagsHitsOutsideTheRangeWithoutListingThem) {
     req.from = 2013003;
     req.to = 2013003;
     EXPECT_EQ(h.hitIssues(runCombinationSearch(*h.store, req, 3)), (Issues{2013003}));
-    SQLite::Statement flagged(h.store->db(), "SELECT COUNT(*) FROM Lishi WHERE bolOk <> 0");
+    SQLite::Statement flagged(sqlConnection(*h.store),
+                              "SELECT COUNT(*) FROM Lishi WHERE bolOk <> 0");
     ASSERT_TRUE(flagged.executeStep());
     EXPECT_EQ(flagged.getColumn(0).getInt(), 3);
 }

@@ -6,13 +6,14 @@
 #include <stdexcept>
 
 #include "acquire/replace_history.h"
+#include "store/sql_connection.h"
 
 namespace arrange5::test {
 
 SearchHistory::SearchHistory(std::vector<HistoryEntry> draws, int base, bool asRebuild)
     : store(std::make_unique<HistoryStore>(dir.path())) {
     // Only the temporary file's durability is lost; hundreds of imports stay fast.
-    store->db().exec("PRAGMA synchronous=OFF");
+    sqlConnection(*store).exec("PRAGMA synchronous=OFF");
     replace(std::move(draws), base, asRebuild);
 }
 
@@ -40,7 +41,7 @@ std::vector<int32_t> SearchHistory::hitIssues(const SearchResult& result) const 
 
 LishiTable LishiTable::read(HistoryStore& store) {
     LishiTable t;
-    SQLite::Statement q(store.db(), "SELECT * FROM Lishi ORDER BY SQQH");
+    SQLite::Statement q(sqlConnection(store), "SELECT * FROM Lishi ORDER BY SQQH");
     for (int c = 0; c < q.getColumnCount(); ++c) t.columns.emplace_back(q.getColumnName(c));
     while (q.executeStep()) {
         std::vector<std::string> row;

@@ -13,6 +13,7 @@
 #include "analysis/memory_search.h"
 #include "analysis/reference.h"
 #include "search_model.h"
+#include "store/sql_connection.h"
 
 namespace arrange5 {
 namespace {
@@ -107,7 +108,7 @@ std::string describe(const SearchRequest& r, int k) {
 
 std::vector<std::pair<int, int64_t>> readCarcu(HistoryStore& store) {
     std::vector<std::pair<int, int64_t>> out;
-    SQLite::Statement q(store.db(), "SELECT Nmb, Count FROM Carcu ORDER BY Nmb");
+    SQLite::Statement q(sqlConnection(store), "SELECT Nmb, Count FROM Carcu ORDER BY Nmb");
     while (q.executeStep()) out.emplace_back(q.getColumn(0).getInt(), q.getColumn(1).getInt64());
     return out;
 }

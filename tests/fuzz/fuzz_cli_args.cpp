@@ -21,6 +21,7 @@
 #include "acquire/replace_history.h"
 #include "cli/cli_context.h"
 #include "store/history_store.h"
+#include "store/sql_connection.h"
 #include "tests/fuzz/fuzz_check.h"
 
 using namespace arrange5;
@@ -79,7 +80,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
         }
         LastTwoDraws sp;
         replaceHistory(store, text, 1, sp, EarlierColumns::LeaveEmpty, "seed");
-        store.db().exec("PRAGMA wal_checkpoint(TRUNCATE)");
+        sqlConnection(store).exec("PRAGMA wal_checkpoint(TRUNCATE)");
     }
     gTemplate = gRoot / "seed" / "Zembric.mdb";
     gSeedDraws = readDraws(gTemplate);

@@ -14,6 +14,7 @@
 #include "acquire/replace_history.h"
 #include "reliability/process_runner.h"
 #include "store/errors.h"
+#include "store/sql_connection.h"
 #include "support/cli_process.h"
 #include "support/test_support.h"
 
@@ -195,9 +196,10 @@ TEST(UnusableDatabase, DatabaseSizeLimitFailsTheImportAndKeepsTheHistory) {
     HistoryText old;
     old.entries = fortyDraws();
     replaceHistory(store, old, 1, sp, EarlierColumns::LeaveEmpty, "setup");
-    SQLite::Statement pages(store.db(), "PRAGMA page_count");
+    SQLite::Statement pages(sqlConnection(store), "PRAGMA page_count");
     ASSERT_TRUE(pages.executeStep());
-    store.db().exec("PRAGMA max_page_count = " + std::to_string(pages.getColumn(0).getInt() + 20));
+    sqlConnection(store).exec("PRAGMA max_page_count = " +
+                              std::to_string(pages.getColumn(0).getInt() + 20));
 
     test::writeFile(dir / "big.txt", test::historyText(test::manyDraws(20000, 5)));
     try {

@@ -7,6 +7,7 @@
 #include "store/draw_appender.h"
 #include "store/errors.h"
 #include "store/schema.h"
+#include "store/sql_connection.h"
 #include "support/test_support.h"
 
 namespace arrange5 {
@@ -16,8 +17,8 @@ using test::TempDir;
 
 void appendDraws(HistoryStore& store, AppendState& state, int firstIssue,
                  const std::vector<Digits>& draws, int base = 1) {
-    SQLite::Transaction tx(store.db());
-    DrawAppender appender(store.db());
+    SQLite::Transaction tx(sqlConnection(store));
+    DrawAppender appender(sqlConnection(store));
     int issue = firstIssue;
     for (const auto& d : draws) {
         appender.append(issue, d, base, state);
@@ -30,12 +31,12 @@ TEST(HistoryStore, CreatesEveryColumnOnFirstOpen) {
     TempDir dir;
     HistoryStore store(dir.path());
     EXPECT_TRUE(store.empty());
-    SQLite::Statement q(store.db(), "SELECT name FROM pragma_table_info('Lishi')");
+    SQLite::Statement q(sqlConnection(store), "SELECT name FROM pragma_table_info('Lishi')");
     std::vector<std::string> names;
     while (q.executeStep()) names.push_back(q.getColumn(0).getString());
     EXPECT_EQ(names, lishiColumns());
     EXPECT_EQ(names.size(), 2u + 60u + 13u);
-    EXPECT_TRUE(store.db().tableExists("Carcu"));
+    EXPECT_TRUE(sqlConnection(store).tableExists("Carcu"));
 }
 
 TEST(HistoryStore, SnapshotSeesAppendedRowsOnlyAfterReopen) {
@@ -62,7 +63,7 @@ TEST(DrawAppender, WritesPredecessorColumnsAndAdvancesState) {
     HistoryStore store(dir.path());
     AppendState state;
     appendDraws(store, state, 2013358, {{1, 2, 3, 4, 5}, {6, 7, 8, 9, 0}, {0, 0, 0, 0, 0}});
-    SQLite::Statement q(store.db(),
+    SQLite::Statement q(sqlConnection(store),
                         "SELECT SQQH, QQH, txtHisLst, txtHisLstHm, L1AS, L5AS, L1AP, L3FS, "
                         "txtHisPreLst FROM Lishi ORDER BY SQQH");
     ASSERT_TRUE(q.executeStep());
@@ -123,7 +124,7 @@ TEST(HistoryStore, WriteCommitsWholeBodiesOnlyAndTellsWhenAFailureCameAfterTheCo
     try {
         store.write("第 2013003 期未能存入", [&] {
             store.execute("DELETE FROM Lishi");
-            store.db().exec("INSERT INTO Lishi (SQQH) VALUES (NULL, NULL)");
+            sqlConnection(store).exec("INSERT INTO Lishi (SQQH) VALUES (NULL, NULL)");
         });
         ADD_FAILURE() << "a failed statement was not reported";
     } catch (const ChangeCommittedError&) {
@@ -139,7 +140,7 @@ TEST(HistoryStore, WriteCommitsWholeBodiesOnlyAndTellsWhenAFailureCameAfterTheCo
     // nobody repeats the command.
     EXPECT_THROW(store.write("y", [&] { store.execute("ALTER TABLE Lishi RENAME TO Moved"); }),
                  ChangeCommittedError);
-    EXPECT_TRUE(store.db().tableExists("Moved"));
+    EXPECT_TRUE(sqlConnection(store).tableExists("Moved"));
 }
 
 TEST(HistoryStore, RefusesFilesItCannotReadAndLeavesThemUntouched) {

@@ -1,11 +1,13 @@
 // The reading cursor is not read again when nothing changed; every kind of change must
-// still show on the next reopen.
+// still show on the next reopen, and the history document tells each change once.
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Transaction.h>
 #include <gtest/gtest.h>
 
 #include "store/draw_appender.h"
+#include "store/history_document.h"
 #include "store/history_store.h"
+#include "store/sql_connection.h"
 #include "support/test_support.h"
 
 namespace arrange5 {
@@ -22,7 +24,7 @@ TEST(ReadingCursor, ShowsEveryChangeWhoeverMadeIt) {
     TempDir dir;
     HistoryStore store(dir.path());
     AppendState state;
-    append(store.db(), state, 2013001, {1, 2, 3, 4, 5});
+    append(sqlConnection(store), state, 2013001, {1, 2, 3, 4, 5});
     store.reopenReadingCursor();
     ASSERT_EQ(store.rows().size(), 1u);
     store.reopenReadingCursor();  // nothing changed
@@ -47,13 +49,66 @@ TEST(ReadingCursor, RowsReadInsideATransactionThatRollsBackAreReadAgain) {
     HistoryStore store(dir.path());
     AppendState state;
     {
-        SQLite::Transaction tx(store.db());
-        append(store.db(), state, 2013001, {1, 2, 3, 4, 5});
+        SQLite::Transaction tx(sqlConnection(store));
+        append(sqlConnection(store), state, 2013001, {1, 2, 3, 4, 5});
         store.reopenReadingCursor();
         EXPECT_EQ(store.rows().size(), 1u);
     }  // rolled back: no count or version moves
     store.reopenReadingCursor();
     EXPECT_TRUE(store.empty());
+}
+
+// Each change reaches the listeners once, with the ends before and after; our own writes and
+// compaction are never taken for another program's, and a deferred command's writes arrive
+// together when it ends.
+TEST(HistoryDocument, TellsEveryChangeOnceAndOnlyOutsideOnesAsOutside) {
+    TempDir dir;
+    HistoryDocument doc(dir.path());
+    std::vector<HistoryChange> heard;
+    doc.subscribe([&](const HistoryChange& c) { heard.push_back(c); });
+    AppendState state;
+    const auto appendOne = [&](int issue) {
+        doc.store().write("test", [&] {
+            doc.store().appender().append(issue, {1, 2, 3, 4, 5}, 1, state);
+        });
+    };
+
+    appendOne(2013001);
+    ASSERT_EQ(heard.size(), 1u);
+    EXPECT_TRUE(heard[0].drawsChanged());
+    EXPECT_FALSE(heard[0].outside);
+    EXPECT_EQ(heard[0].before.count, 0u);
+    EXPECT_EQ(heard[0].after.lastIssue, 2013001);
+    EXPECT_FALSE(doc.followOutsideChanges()) << "our own write taken for another program's";
+
+    doc.store().write(
+        "test", [] {}, WriteScope::WorkingColumns);
+    ASSERT_EQ(heard.size(), 2u);
+    EXPECT_FALSE(heard[1].drawsChanged());
+
+    doc.store().compactDb();
+    EXPECT_FALSE(doc.followOutsideChanges()) << "a compacted file taken for another program's";
+    heard.clear();
+
+    {
+        const auto deferral = doc.deferNotifications();
+        appendOne(2013002);
+        appendOne(2013003);
+        EXPECT_TRUE(heard.empty());
+    }
+    ASSERT_EQ(heard.size(), 1u);
+    EXPECT_EQ(heard[0].before.lastIssue, 2013001);
+    EXPECT_EQ(heard[0].after.count, 3u);
+
+    SQLite::Database other(doc.store().databasePath().string(), SQLite::OPEN_READWRITE);
+    other.setBusyTimeout(3000);
+    other.exec("DELETE FROM Lishi WHERE SQQH = 2013003");
+    EXPECT_TRUE(doc.followOutsideChanges());
+    ASSERT_EQ(heard.size(), 2u);
+    EXPECT_TRUE(heard[1].outside);
+    EXPECT_EQ(heard[1].after.lastIssue, 2013002);
+    EXPECT_EQ(doc.rows().size(), 2u);
+    EXPECT_FALSE(doc.followOutsideChanges());
 }
 
 }  // namespace

@@ -1,0 +1,106 @@
+#include "store/history_document.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "store/errors.h"
+
+namespace arrange5 {
+
+HistoryDocument::HistoryDocument(std::filesystem::path dataFolder, HistoryStore::Cursor cursor)
+    : store_(std::make_unique<HistoryStore>(std::move(dataFolder), cursor)) {
+    told_ = endsOf(store_->rows());
+    rememberStamp();
+    store_->setWriteObserver([this](WriteScope scope) { written(scope); });
+}
+
+HistoryDocument::~HistoryDocument() {
+    store_->setWriteObserver({});
+}
+
+int HistoryDocument::subscribe(Listener listener) {
+    listeners_.emplace_back(nextListener_, std::move(listener));
+    return nextListener_++;
+}
+
+void HistoryDocument::unsubscribe(int id) {
+    std::erase_if(listeners_, [id](const auto& entry) { return entry.first == id; });
+}
+
+void HistoryDocument::rememberStamp() {
+    try {
+        seen_ = store_->changeStamp();
+    } catch (const Error&) {
+        // The next look compares against nothing and takes what it finds as seen.
+        seen_.reset();
+    }
+}
+
+// Our own write committed: what it changed is ours, not another program's.
+void HistoryDocument::written(WriteScope scope) {
+    rememberStamp();
+    HistoryChange change{scope, false, told_, endsOf(store_->rows())};
+    {
+        const std::lock_guard lock(pendingMutex_);
+        if (deferrals_ > 0) {
+            if (pending_) {
+                // Gathered changes keep the earliest "before" and the widest scope.
+                change.before = pending_->before;
+                if (pending_->drawsChanged()) change.scope = WriteScope::Draws;
+            }
+            pending_ = change;
+            return;
+        }
+    }
+    tell(change);
+}
+
+void HistoryDocument::tell(const HistoryChange& change) {
+    told_ = change.after;
+    // A listener may unsubscribe another (a closing trend window); walk a copy.
+    const auto listeners = listeners_;
+    for (const auto& [id, listener] : listeners) listener(change);
+}
+
+bool HistoryDocument::followOutsideChanges() {
+    {
+        const std::lock_guard lock(pendingMutex_);
+        if (deferrals_ > 0) return false;
+    }
+    std::optional<HistoryStore::ChangeStamp> now;
+    try {
+        now = store_->changeStamp();
+    } catch (const Error&) {
+        return false;
+    }
+    if (!seen_ || *seen_ == *now) {
+        seen_ = now;
+        return false;
+    }
+    store_->reopenReadingCursor();
+    rememberStamp();
+    tell({WriteScope::Draws, true, told_, endsOf(store_->rows())});
+    return true;
+}
+
+HistoryDocument::Deferral HistoryDocument::deferNotifications() {
+    const std::lock_guard lock(pendingMutex_);
+    ++deferrals_;
+    return Deferral(this);
+}
+
+HistoryDocument::Deferral::~Deferral() {
+    if (document_) document_->endDeferral();
+}
+
+void HistoryDocument::endDeferral() {
+    std::optional<HistoryChange> change;
+    {
+        const std::lock_guard lock(pendingMutex_);
+        if (--deferrals_ > 0) return;
+        change = std::exchange(pending_, std::nullopt);
+    }
+    if (change) tell(*change);
+}
+
+}  // namespace arrange5
