@@ -65,11 +65,10 @@ void MainWindow::exportHistoryToSpreadsheet() {
 void MainWindow::saveAndOpenSpreadsheet(const fs::path& file, const TextTable& cells,
                                         const std::vector<NamedSheet>& moreSheets) {
     const QString path = QString::fromStdString(file.string());
-    try {
-        BusyCursor busy;
-        writeSpreadsheet(file, cells, moreSheets);
-    } catch (const Error& e) {
-        reportError(QString::fromStdString(e.what()));
+    if (!guarded([&] {
+            BusyCursor busy;
+            writeSpreadsheet(file, cells, moreSheets);
+        })) {
         return;
     }
     showStatus(QStringLiteral("已导出到 %1").arg(path));

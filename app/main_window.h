@@ -201,6 +201,7 @@ class MainWindow : public QMainWindow {
     // Segment codes of another base: a segment-kind search is refused and the window offers
     // to recompute them (main_window_backtest.cpp). True when the search may run.
     bool segmentBaseReady(const SearchRequest& request);
+    bool segmentCodesAgree(const std::function<void()>& check);
     bool offerRecode(const QString& reason);
     void recodeSegmentsNow();
     void segmentBaseChanged();

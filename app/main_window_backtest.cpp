@@ -91,26 +91,29 @@ void MainWindow::startNewStudy() {
             "之前检索得到的想法时，才应开始新的研究。历史号码不受影响。")
             .arg(log.count());
     if (!context_.dialogs->confirm(this, QStringLiteral("开始新的研究"), text)) return;
-    try {
-        StudyLog(context_.dataFolder).reset();
-    } catch (const Error& e) {
-        reportError(QString::fromStdString(e.what()));
-    }
+    guarded([&] { StudyLog(context_.dataFolder).reset(); });
     showStudyCount();
 }
 
 // ---- segment bases ----
 
 bool MainWindow::segmentBaseReady(const SearchRequest& request) {
-    try {
-        requireSegmentBase(document_->store(), request);
-        return true;
-    } catch (const SegmentBaseError& e) {
-        return offerRecode(QString::fromStdString(e.what()));
-    } catch (const Error& e) {
-        reportError(QString::fromStdString(e.what()));
-        return false;
-    }
+    return segmentCodesAgree([&] { requireSegmentBase(document_->store(), request); });
+}
+
+// Codes of another base are a question for the user, not a failure: the window offers to
+// recompute them. True when `check` found the codes usable (or they were recomputed).
+bool MainWindow::segmentCodesAgree(const std::function<void()>& check) {
+    std::optional<QString> otherBase;
+    const bool checked = guarded([&] {
+        try {
+            check();
+        } catch (const SegmentBaseError& e) {
+            otherBase = QString::fromStdString(e.what());
+        }
+    });
+    if (otherBase) return offerRecode(*otherBase);
+    return checked;
 }
 
 bool MainWindow::offerRecode(const QString& reason) {
@@ -136,17 +139,13 @@ void MainWindow::recodeSegmentsNow() {
 
 void MainWindow::segmentBaseChanged() {
     if (!document_) return;
-    try {
+    segmentCodesAgree([&] {
         SearchSettings segments;
         segments.kind = CodeKind::Segment;
         TallySettings tally;
         tally.segmentBase = settings_->segmentBase;
         requireSegmentBase(storedSegmentBases(document_->store()), segments, tally);
-    } catch (const SegmentBaseError& e) {
-        offerRecode(QString::fromStdString(e.what()));
-    } catch (const Error& e) {
-        reportError(QString::fromStdString(e.what()));
-    }
+    });
 }
 
 }  // namespace arrange5

@@ -263,17 +263,16 @@ std::optional<SearchRequest> MainWindow::searchRequest() {
     in.positions = tickedPositions();
     in.source = ReferenceSource::Typed;
     in.typed = reference_;
-    try {
+    std::optional<SearchRequest> request;
+    guarded([&] {
         if (selectedTab() == kVerifyTab) {
             parseIssueField(verifyIssueField_->text().toStdString(), in.names.verify);
         }
         in.from = parseIssueBound(rangeFrom_->text().toStdString(), in.names.from);
         in.to = parseIssueBound(rangeTo_->text().toStdString(), in.names.to);
-        return buildSearchRequest(document_->rows(), in);
-    } catch (const Error& e) {
-        reportError(QString::fromStdString(e.what()));
-        return std::nullopt;
-    }
+        request = buildSearchRequest(document_->rows(), in);
+    });
+    return request;
 }
 
 void MainWindow::runSearch() {
@@ -283,16 +282,14 @@ void MainWindow::runSearch() {
     // A recomputation changed the reference the window shows.
     request = searchRequest();
     if (!request) return;
-    try {
+    guarded([&] {
         BusyCursor busy;
         const SearchResult result = runSingleSearch(document_->store(), *request);
         showSearchResult(result,
                          searchSettingText(*request, SearchShape::single(request->positions)));
         noteImpossibleReference(*request);
         showVerifiedOutcome(result);
-    } catch (const Error& e) {
-        reportError(QString::fromStdString(e.what()));
-    }
+    });
 }
 
 void MainWindow::runCombinationSearch() {
@@ -301,7 +298,7 @@ void MainWindow::runCombinationSearch() {
     if (!segmentBaseReady(*request)) return;
     request = searchRequest();
     if (!request) return;
-    try {
+    guarded([&] {
         BusyCursor busy;
         const SearchResult result =
             arrange5::runCombinationSearch(document_->store(), *request, settings_->combined);
@@ -309,9 +306,7 @@ void MainWindow::runCombinationSearch() {
                          searchSettingText(*request, SearchShape::combined(settings_->combined)));
         noteImpossibleReference(*request);
         showVerifiedOutcome(result);
-    } catch (const Error& e) {
-        reportError(QString::fromStdString(e.what()));
-    }
+    });
 }
 
 // On 验证指定期 the draw that came is shown beside the result: the status line names it and
