@@ -16,7 +16,8 @@
 #include "app/busy_cursor.h"
 #include "app/dialogs.h"
 #include "app/grid_columns.h"
-#include "app/history_table_model.h"
+#include "app/history_panel.h"
+#include "app/status_line.h"
 #include "app/trend_window.h"
 #include "store/data_folder.h"
 #include "store/errors.h"
@@ -26,13 +27,6 @@
 namespace arrange5 {
 
 namespace fs = std::filesystem;
-
-namespace {
-
-// More grid rows than this (header included) and the grid shows its end.
-constexpr int kRowsBeforeScrolling = 39;
-
-}  // namespace
 
 MainWindow::MainWindow(AppContext context, QWidget* parent)
     : QMainWindow(parent), context_(std::move(context)) {
@@ -142,14 +136,13 @@ void MainWindow::historyChanged(const HistoryChange& change) {
     refreshReferenceValues();
     if (!change.outside) return;
     const HistoryEnds& now = change.after;
-    outsideNote_ =
+    statusLine_->setNote(
         now.count == 0
             ? QStringLiteral("历史号码已被另一个程序改动，已重新读入：历史号码为空")
             : QStringLiteral("历史号码已被另一个程序改动，已重新读入：%1 期（%2 期至 %3 期）")
                   .arg(now.count)
                   .arg(now.firstIssue)
-                  .arg(now.lastIssue);
-    showStatus(QString());
+                  .arg(now.lastIssue));
 }
 
 void MainWindow::followOutsideChanges() {
@@ -159,6 +152,11 @@ void MainWindow::followOutsideChanges() {
     } catch (const Error& e) {
         reportError(QString::fromStdString(e.what()));
     }
+}
+
+// What the window found out before the command ran was said with it; the next one starts clean.
+void MainWindow::commandEnded() {
+    statusLine_->clearNote();
 }
 
 bool MainWindow::guarded(const std::function<void()>& command) {
@@ -181,14 +179,8 @@ void MainWindow::changeEvent(QEvent* event) {
 }
 
 void MainWindow::addHaoma() {
-    if (document_) {
-        historyModel_->setRows(document_->rows());
-        followTrendWindows(this, document_->rows());
-    } else {
-        historyModel_->setRows({});
-    }
-    setColumnWidths(historyGrid_, kHistoryColumns);
-    applyHistoryScrollRule();
+    historyPanel_->showRows(document_ ? document_->rows() : HistorySnapshot{});
+    if (document_) followTrendWindows(this, document_->rows());
 }
 
 void MainWindow::qihaoXianshi() {
@@ -216,31 +208,8 @@ void MainWindow::followRangeToHistory() {
     if (now) rangeBounds_ = now;
 }
 
-void MainWindow::applyHistoryScrollRule() {
-    if (historyModel_->rowCount() + 1 <= kRowsBeforeScrolling) return;
-    if (!historyGrid_->isVisible()) {
-        // The scroll range is known only once the grid is laid out.
-        scrollPending_ = true;
-        return;
-    }
-    scrollPending_ = false;
-    historyGrid_->scrollToBottom();
-}
-
-void MainWindow::showEvent(QShowEvent* event) {
-    QMainWindow::showEvent(event);
-    if (scrollPending_) QTimer::singleShot(0, this, [this] { applyHistoryScrollRule(); });
-}
-
 void MainWindow::showStatus(const QString& text, const QString& details) {
-    // What a command found out about the history before it ran stays in front of its own words.
-    QString shown = text;
-    if (!outsideNote_.isEmpty()) {
-        shown = text.isEmpty() ? outsideNote_ : outsideNote_ + QStringLiteral("；") + text;
-    }
-    statusBar()->showMessage(shown);
-    statusDetails_ = details;
-    detailsButton_->setVisible(!details.isEmpty());
+    statusLine_->show(text, details);
 }
 
 // The counts and the first skipped lines fit the status line; every skipped line, with its
@@ -255,11 +224,6 @@ void MainWindow::showReadReport(const ReplaceReport& report) {
     showStatus(
         QString::fromStdString(document_ ? summaryWithDigest(summary, document_->rows()) : summary),
         lines.join('\n'));
-}
-
-void MainWindow::showStatusDetails() {
-    context_.dialogs->showDetails(this, QStringLiteral("跳过的行"), statusBar()->currentMessage(),
-                                  statusDetails_);
 }
 
 bool MainWindow::requireStore() {

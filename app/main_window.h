@@ -41,7 +41,8 @@ class ChancePanel;
 
 class Dialogs;
 struct ReplaceReport;
-class HistoryTableModel;
+class HistoryPanel;
+class StatusLine;
 class TextTableModel;
 class WheelFilter;
 
@@ -104,7 +105,6 @@ class MainWindow : public QMainWindow {
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
   private:
     // The tabs of TabStrip1, in their order.
@@ -147,10 +147,11 @@ class MainWindow : public QMainWindow {
             } else {
                 handler();
             }
-            outsideNote_.clear();
+            commandEnded();
         };
     }
     void commitPendingEdit();
+    void commandEnded();
     // A change made by the command line or another window since the last look: the history,
     // the next issue and the reference are read again and the status line says so. Runs when
     // the window is activated and before every command.
@@ -167,7 +168,6 @@ class MainWindow : public QMainWindow {
     void historyChanged(const HistoryChange& change);
     void setRangeDefaults();
     void followRangeToHistory();
-    void applyHistoryScrollRule();
 
     // Reference and options (main_window_search.cpp).
     SearchSettings searchSettings() const;
@@ -241,7 +241,6 @@ class MainWindow : public QMainWindow {
     // skipped) sit behind a button beside it, shown only while there are details.
     void showStatus(const QString& text, const QString& details = {});
     void showReadReport(const ReplaceReport& report);
-    void showStatusDetails();
     bool requireStore();
     void reportError(const QString& what);
     void changeCommitted(const ChangeCommittedError& e);
@@ -255,25 +254,23 @@ class MainWindow : public QMainWindow {
     ReferenceValues reference_{};
     bool manualReference_ = false;
     bool entryDone_ = false;
-    bool scrollPending_ = false;
     int shownTab_ = kHistoryTab;  // the tab whose frame shows, until tabChanged() moves on
     // How the range follows the changes of the command that is running.
     RangeRule rangeRule_ = RangeRule::FollowUnlessTyped;
     // The history the range fields were last set from; none for an empty history.
     std::optional<HistoryBounds> rangeBounds_;
 
-    HistoryTableModel* historyModel_ = nullptr;
+    HistoryPanel* historyPanel_ = nullptr;
     TextTableModel* hitsModel_ = nullptr;
     TextTableModel* tallyModel_ = nullptr;
     WheelFilter* wheelFilter_ = nullptr;
 
     // Controls; each objectName is the control's traditional name, given beside it.
-    QTableView* historyGrid_ = nullptr;        // MSFlexGrid1
+    QTableView* historyGrid_ = nullptr;        // MSFlexGrid1, in historyPanel_
     QTableView* hitsGrid_ = nullptr;           // MSFlexGrid2
     QTableView* tallyGrid_ = nullptr;          // MSFlexGrid3
-    std::array<QLineEdit*, 5> entryDigits_{};  // MaskEdBox1(1..5)
-    QLabel* entryPrompt_ = nullptr;            // Label12
-    QLineEdit* nextIssueField_ = nullptr;      // Text1
+    std::array<QLineEdit*, 5> entryDigits_{};  // MaskEdBox1(1..5), in historyPanel_
+    QLineEdit* nextIssueField_ = nullptr;      // Text1, in historyPanel_
     QLineEdit* rangeFrom_ = nullptr;           // Text3(0), 起
     QLineEdit* rangeTo_ = nullptr;             // Text3(1), 止
     std::array<QRadioButton*, 2>
@@ -308,8 +305,7 @@ class MainWindow : public QMainWindow {
     ChancePanel* chancePanel_ = nullptr;        // under MSFlexGrid3
     // The last comparison with chance goes into Jieguo.xlsx beside the tally.
     std::optional<ChanceTest> lastChance_;
-    QToolButton* detailsButton_ = nullptr;  // StatusDetails, beside the status line
-    QString statusDetails_;
+    StatusLine* statusLine_ = nullptr;
     QMenu* historyMenu_ = nullptr;                 // mnuLsgl
     QMenu* settingsMenu_ = nullptr;                // mnuSetup
     std::array<QAction*, 2> segmentBaseItems_{};   // mnuDscs(0), mnuDscs(1)
@@ -317,8 +313,7 @@ class MainWindow : public QMainWindow {
 
     std::array<QString, 5> manualTexts_;  // last valid text of Text22(1..5)
     QString lagText_;                     // last valid text of MaskEdBox2
-    QString outsideNote_;   // the outside change found before the command that is running
-    QString combinedText_;  // last valid text of Combo1
+    QString combinedText_;                // last valid text of Combo1
 };
 
 }  // namespace arrange5

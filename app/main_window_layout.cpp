@@ -21,76 +21,17 @@
 
 #include "app/chance_panel.h"
 #include "app/grid_columns.h"
-#include "app/history_table_model.h"
+#include "app/history_panel.h"
 #include "app/main_window.h"
+#include "app/status_line.h"
 #include "app/text_table_model.h"
 #include "app/wheel_filter.h"
+#include "app/widget_parts.h"
 
 namespace arrange5 {
 
-namespace {
-
-const QString kExportTip = QStringLiteral("鼠标双击列表可以将列表导出到EXCEL");
-
-QString indexed(const char* name, int index) {
-    return QStringLiteral("%1(%2)").arg(name).arg(index);
-}
-
-QRadioButton* radio(const char* name, int index, const QString& caption) {
-    auto* button = new QRadioButton(caption);
-    button->setObjectName(indexed(name, index));
-    return button;
-}
-
-QTableView* grid(const char* name, QAbstractItemModel* model) {
-    auto* view = new QTableView;
-    view->setObjectName(name);
-    view->setModel(model);
-    view->verticalHeader()->hide();
-    view->verticalHeader()->setDefaultSectionSize(20);
-    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    view->horizontalHeader()->setHighlightSections(false);
-    view->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
-    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view->setSelectionMode(QAbstractItemView::SingleSelection);
-    view->setAlternatingRowColors(true);
-    view->setWordWrap(false);
-    // Tab moves on to the next control, so the keyboard can leave a long list; the arrow
-    // keys move within it.
-    view->setTabKeyNavigation(false);
-    return view;
-}
-
-// One digit, an empty place shown as "_".
-QLineEdit* digitField(const QString& name) {
-    auto* field = new QLineEdit;
-    field->setObjectName(name);
-    field->setInputMask(QStringLiteral("0;_"));
-    field->setAlignment(Qt::AlignCenter);
-    field->setFixedWidth(34);
-    return field;
-}
-
-QLineEdit* valueField(const QString& name, bool readOnly) {
-    auto* field = new QLineEdit;
-    field->setObjectName(name);
-    field->setAlignment(Qt::AlignCenter);
-    field->setFixedWidth(40);
-    field->setReadOnly(readOnly);
-    return field;
-}
-
-QGroupBox* frame(const QString& caption, const char* name) {
-    auto* box = new QGroupBox(caption);
-    box->setObjectName(name);
-    return box;
-}
-
-}  // namespace
-
 void MainWindow::buildControls() {
     setWindowTitle(QString::fromUtf8(kWindowTitle));
-    historyModel_ = new HistoryTableModel(this);
     hitsModel_ = new TextTableModel(hitsHeader(false), this);
     tallyModel_ = new TextTableModel({"序号", "结果", "出现次数", "百分比"}, this);
 
@@ -102,16 +43,7 @@ void MainWindow::buildControls() {
     columns->addWidget(buildSearchSide());
     columns->addWidget(buildResultSide(), 1);
     setCentralWidget(central);
-    statusBar()->setObjectName("StatusBar");
-    detailsButton_ = new QToolButton;
-    detailsButton_->setObjectName("StatusDetails");
-    detailsButton_->setText(QStringLiteral("跳过的行…"));
-    detailsButton_->setToolTip(QStringLiteral("列出读入时跳过的每一行：行号和原因"));
-    detailsButton_->setAutoRaise(true);
-    // No taller than the text beside it, so the status line keeps its height.
-    detailsButton_->setMaximumHeight(statusBar()->fontMetrics().height());
-    detailsButton_->hide();
-    statusBar()->addPermanentWidget(detailsButton_);
+    statusLine_ = new StatusLine(statusBar(), context_.dialogs);
 
     buildMenus();
     // 1280 x 800, or the screen's free room when it is smaller (1366 x 768 with a task bar).
@@ -119,48 +51,11 @@ void MainWindow::buildControls() {
 }
 
 QWidget* MainWindow::buildHistorySide() {
-    auto* box = frame(QStringLiteral("历史号码"), "FrameHistory");
-    auto* layout = new QVBoxLayout(box);
-
-    historyGrid_ = grid("MSFlexGrid1", historyModel_);
-    historyGrid_->setToolTip(kExportTip);
-    layout->addWidget(historyGrid_, 1);
-
-    // The next issue sits over the number in the prompt, as it always has.
-    entryPrompt_ = new QLabel(QStringLiteral("在下面输入 2007001    期历史号码:"));
-    entryPrompt_->setObjectName("Label12");
-    nextIssueField_ = new QLineEdit(QStringLiteral("2007001"), entryPrompt_);
-    nextIssueField_->setObjectName("Text1");
-    nextIssueField_->setFrame(false);
-    nextIssueField_->setAlignment(Qt::AlignCenter);
-    nextIssueField_->setAutoFillBackground(true);
-    nextIssueField_->setStyleSheet(QStringLiteral(
-        "QLineEdit { background: palette(window); color: #b71c1c; font-weight: bold; }"));
-    const QFontMetrics metrics(entryPrompt_->font());
-    QFont bold = entryPrompt_->font();
-    bold.setBold(true);
-    const int numberWidth = QFontMetrics(bold).horizontalAdvance(QStringLiteral("2007001")) + 8;
-    const int numberLeft = metrics.horizontalAdvance(QStringLiteral("在下面输入")) + 1;
-    entryPrompt_->setMinimumHeight(metrics.height() + 6);
-    nextIssueField_->setGeometry(numberLeft, 0, numberWidth, metrics.height() + 6);
-    layout->addWidget(entryPrompt_);
-
-    auto* digits = new QHBoxLayout;
-    for (int i = 0; i < 5; ++i) {
-        QLineEdit* field = entryDigits_[i] = digitField(indexed("MaskEdBox1", i + 1));
-        field->setToolTip(QStringLiteral("在此补充输入最新历史号码"));
-        QFont big = field->font();
-        big.setPointSize(big.pointSize() + 4);
-        field->setFont(big);
-        digits->addWidget(field);
-    }
-    digits->addStretch();
-    layout->addLayout(digits);
-
-    const int width = columnsWidth(kHistoryColumns);
-    historyGrid_->setMinimumWidth(width + 22);
-    box->setFixedWidth(width + 46);
-    return box;
+    historyPanel_ = new HistoryPanel;
+    historyGrid_ = historyPanel_->grid();
+    nextIssueField_ = historyPanel_->nextIssueField();
+    entryDigits_ = historyPanel_->entryDigits();
+    return historyPanel_;
 }
 
 QWidget* MainWindow::buildReferenceTabs() {
@@ -342,7 +237,7 @@ QWidget* MainWindow::buildResultSide() {
     auto* hits = frame(QStringLiteral("检索结果"), "FrameHits");
     auto* hitsLayout = new QVBoxLayout(hits);
     hitsGrid_ = grid("MSFlexGrid2", hitsModel_);
-    hitsGrid_->setToolTip(kExportTip);
+    hitsGrid_->setToolTip(exportTip());
     hitsLayout->addWidget(hitsGrid_);
     layout->addWidget(hits, 3);
 

@@ -18,6 +18,7 @@
 #include "app/chance_panel.h"
 #include "app/grid_columns.h"
 #include "app/main_window.h"
+#include "app/status_line.h"
 #include "app/text_table_model.h"
 #include "store/errors.h"
 #include "store/limits.h"
@@ -336,8 +337,7 @@ void MainWindow::showVerifiedOutcome(const SearchResult& result) {
         }
     }
     tallyModel_->setMarked(std::move(marked));
-    showStatus(
-        statusBar()->currentMessage() +
+    statusLine_->append(
         QStringLiteral("；第 %1 期开出 %2")
             .arg(issue)
             .arg(QString::fromStdString(digitString(row->digits()))) +

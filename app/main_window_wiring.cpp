@@ -65,8 +65,6 @@ void MainWindow::connectHandlers() {
     connect(settingsButton_, &QPushButton::clicked, this,
             asCommand([this] { settingsMenu_->popup(QCursor::pos()); }));
 
-    connect(detailsButton_, &QToolButton::clicked, this, &MainWindow::showStatusDetails);
-
     for (QTableView* grid : {historyGrid_, hitsGrid_, tallyGrid_}) {
         grid->viewport()->installEventFilter(this);
     }

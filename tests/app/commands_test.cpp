@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -733,6 +734,24 @@ void CommandsTest::changesByTheCommandLineAreFollowed() {
     QCOMPARE(w.store()->rows().size(), 5u);
     QTest::mouseClick(child<QPushButton>(w, "Command1"), Qt::LeftButton);
     QVERIFY(!w.statusBar()->currentMessage().contains(QStringLiteral("另一个程序")));
+
+    // A verification after another outside change says so once, before the draw that came.
+    QCOMPARE(
+        runCliProcess({"--dir", h.dataFolder().string(), "enter", "13579", "--today", "2013-06-01"},
+                      h.dataFolder())
+            .status,
+        0);
+    QEvent activated(QEvent::ActivationChange);  // the user comes back to the window
+    QApplication::sendEvent(&w, &activated);
+    child<QTabBar>(w, "TabStrip1")->setCurrentIndex(2);
+    auto* verify = child<QLineEdit>(w, "Text4");
+    verify->setFocus();
+    verify->selectAll();
+    QTest::keyClicks(verify, "2013005");
+    QTest::mouseClick(child<QPushButton>(w, "Command1"), Qt::LeftButton);
+    const QString shown = w.statusBar()->currentMessage();
+    QCOMPARE(shown.count(QStringLiteral("另一个程序")), 1);
+    QVERIFY2(shown.contains(QStringLiteral("第 2013005 期开出")), qPrintable(shown));
 }
 
 QTEST_MAIN(CommandsTest)
