@@ -25,12 +25,9 @@ void SearchHistory::replace(std::vector<HistoryEntry> draws, int base, bool asRe
         store->reopenReadingCursor();
         return;
     }
-    HistoryText text;
-    text.entries = entries;
     LastTwoDraws sp;
-    replaceHistory(*store, text, base, sp,
-                   asRebuild ? EarlierColumns::FromDrawTwoBefore : EarlierColumns::LeaveEmpty,
-                   "test history");
+    test::seedHistory(*store, entries, sp, base, "test history",
+                      asRebuild ? EarlierColumns::FromDrawTwoBefore : EarlierColumns::LeaveEmpty);
 }
 
 std::vector<int32_t> SearchHistory::hitIssues(const SearchResult& result) const {

@@ -112,11 +112,7 @@ TEST(WorkingColumns, DrawsChangedByAnotherConnectionAreNoticed) {
         // The same number of rows, one draw different: only the content tells.
         auto entries = h.entries;
         entries[8].digits = {3, 5, 3, 0, 9};
-        HistoryStore other(h.dir.path());
-        HistoryText text;
-        text.entries = entries;
-        LastTwoDraws sp;
-        replaceHistory(other, text, 1, sp, EarlierColumns::LeaveEmpty, "changed history");
+        test::seedFolder(h.dir.path(), entries);
         h.entries = entries;
         h.store->reopenReadingCursor();
         EXPECT_EQ(h.store->rows()[8].digits(), entries[8].digits);

@@ -113,13 +113,9 @@ class WindowHarness {
         return *window;
     }
 
-    // The history text of `draws` becomes the data folder's history.
+    // `draws` from `firstIssue` on become the data folder's history.
     void seedHistory(int firstIssue, const std::vector<std::string>& draws) {
-        const auto file = dataDir.path() / "seed.txt";
-        writeFile(file, historyText(entriesFrom(firstIssue, draws)));
-        HistoryStore store(dataDir.path());
-        LastTwoDraws sp;
-        importHistoryFile(store, file, 1, sp);
+        seedFolder(dataDir.path(), entriesFrom(firstIssue, draws));
     }
 
     QString settingsValue(const char* key) const {

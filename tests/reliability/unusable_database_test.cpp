@@ -193,9 +193,7 @@ TEST(UnusableDatabase, DatabaseSizeLimitFailsTheImportAndKeepsTheHistory) {
     TempDir dir;
     HistoryStore store(dir.path());
     LastTwoDraws sp;
-    HistoryText old;
-    old.entries = fortyDraws();
-    replaceHistory(store, old, 1, sp, EarlierColumns::LeaveEmpty, "setup");
+    test::seedHistory(store, fortyDraws(), sp);
     SQLite::Statement pages(sqlConnection(store), "PRAGMA page_count");
     ASSERT_TRUE(pages.executeStep());
     sqlConnection(store).exec("PRAGMA max_page_count = " +

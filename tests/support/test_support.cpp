@@ -99,10 +99,21 @@ std::vector<std::string> dumpLishi(SQLite::Database& db) {
 }
 
 void seedHistory(HistoryStore& store, const std::vector<HistoryEntry>& entries, LastTwoDraws& sp,
-                 int segmentBase, const std::string& description) {
+                 int segmentBase, const std::string& description, EarlierColumns earlier) {
     HistoryText text;
     text.entries = entries;
-    replaceHistory(store, text, segmentBase, sp, EarlierColumns::LeaveEmpty, description);
+    replaceHistory(store, text, segmentBase, sp, earlier, description);
+}
+
+void seedHistory(HistoryStore& store, const std::vector<HistoryEntry>& entries, int segmentBase) {
+    LastTwoDraws sp;
+    seedHistory(store, entries, sp, segmentBase);
+}
+
+void seedFolder(const fs::path& folder, const std::vector<HistoryEntry>& entries,
+                int segmentBase) {
+    HistoryStore store(folder);
+    seedHistory(store, entries, segmentBase);
 }
 
 std::string sha256sumOf(const fs::path& file) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "acquire/history_text.h"
+#include "acquire/replace_history.h"
 #include "store/append_state.h"
 #include "store/history_store.h"
 
@@ -46,9 +47,17 @@ std::vector<std::string> drawLines(const std::vector<HistoryEntry>& entries);
 // table before and after a command.
 std::vector<std::string> dumpLishi(SQLite::Database& db);
 
-// Replaces the history of `store` by the entries, as an import would.
+// The one way a test fills a store: the entries replace its history in one write, as an
+// import does (`earlier` FromDrawTwoBefore: as a rebuild does), and `sp` follows them.
 void seedHistory(HistoryStore& store, const std::vector<HistoryEntry>& entries, LastTwoDraws& sp,
-                 int segmentBase = 1, const std::string& description = "seed");
+                 int segmentBase = 1, const std::string& description = "seed",
+                 EarlierColumns earlier = EarlierColumns::LeaveEmpty);
+// The same for a test that does not follow S/P.
+void seedHistory(HistoryStore& store, const std::vector<HistoryEntry>& entries,
+                 int segmentBase = 1);
+// The same for a data folder whose store the test does not hold open.
+void seedFolder(const std::filesystem::path& folder, const std::vector<HistoryEntry>& entries,
+                int segmentBase = 1);
 
 // The 64 hex digits `sha256sum` prints for the file: an expected digest that does not come
 // from the program under test.
