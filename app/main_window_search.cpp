@@ -35,22 +35,15 @@ std::optional<int16_t> shortValue(const QString& text) {
 
 }  // namespace
 
+// The options as the 设置 and option buttons left them (stored in the settings table).
 SearchSettings MainWindow::searchSettings() const {
-    SearchSettings s;
-    s.kind = static_cast<CodeKind>(settings_->searchKind);
-    s.freePositions = settings_->freePositions;
-    s.previousIssue = settings_->previousIssue;
-    s.lagN = settings_->lagN;
-    return s;
+    return {static_cast<CodeKind>(settings_->searchKind), settings_->freePositions,
+            settings_->previousIssue, settings_->lagN};
 }
 
 TallySettings MainWindow::tallySettings() const {
-    TallySettings t;
-    t.resultKind = static_cast<CodeKind>(settings_->resultKind);
-    t.resultPosition = settings_->resultPosition;
-    t.group = settings_->groupSelection;
-    t.segmentBase = settings_->segmentBase;
-    return t;
+    return {static_cast<CodeKind>(settings_->resultKind), settings_->resultPosition,
+            settings_->groupSelection, settings_->segmentBase};
 }
 
 int MainWindow::selectedTab() const {
