@@ -17,6 +17,7 @@
 #include "analysis/search.h"
 #include "analysis/search_range.h"
 #include "analysis/search_settings.h"
+#include "app/reference_tabs.h"
 #include "app/settings.h"
 #include "store/append_state.h"
 #include "store/history_document.h"
@@ -108,16 +109,9 @@ class MainWindow : public QMainWindow {
 
   private:
     // The tabs of TabStrip1, in their order.
-    static constexpr int kHistoryTab = 0;  // 自动历史位
-    static constexpr int kManualTab = 1;   // 手动输入号
-    static constexpr int kVerifyTab = 2;   // 验证指定期
-
-    // One tab's frame: five position boxes and five value fields, positions 1..5 at 0..4.
-    struct ReferenceTab {
-        QGroupBox* frame = nullptr;
-        std::array<QCheckBox*, 5> ticks{};
-        std::array<QLineEdit*, 5> values{};
-    };
+    static constexpr int kHistoryTab = ReferenceTabs::kHistoryTab;  // 自动历史位
+    static constexpr int kManualTab = ReferenceTabs::kManualTab;    // 手动输入号
+    static constexpr int kVerifyTab = ReferenceTabs::kVerifyTab;    // 验证指定期
 
     // How the search range follows a change of the history.
     enum class RangeRule {
@@ -283,17 +277,14 @@ class MainWindow : public QMainWindow {
     std::array<QRadioButton*, 4> resultKindButtons_{};      // Option4(0..3)
     std::array<QRadioButton*, 5> resultPositionButtons_{};  // Option5(1..5)
     std::array<QRadioButton*, 2>
-        colourButtons_{};                 // [false] 红蓝 Option6(0), [true] 红球 Option6(1)
-    QLineEdit* lagField_ = nullptr;       // MaskEdBox2, N of 前期
-    QTabBar* referenceTabBar_ = nullptr;  // TabStrip1
-    QStackedLayout* referenceFrames_ = nullptr;
-    // 自动历史位: Frame2(0), Check1(1..5), Text2(1..5); 手动输入号: Frame2(1), Check11(1..5),
-    // Text22(1..5); 验证指定期: Frame2(2), Check1(11..15), Text2(11..15).
-    std::array<ReferenceTab, 3> referenceTabs_{};
-    QLineEdit* verifyIssueField_ = nullptr;     // Text4
-    QCheckBox* onlyBeforeBox_ = nullptr;        // Check4, 仅检索该期前
-    QComboBox* combinedBox_ = nullptr;          // Combo1, 组合位数
-    QPushButton* searchButton_ = nullptr;       // Command1
+        colourButtons_{};                     // [false] 红蓝 Option6(0), [true] 红球 Option6(1)
+    QLineEdit* lagField_ = nullptr;           // MaskEdBox2, N of 前期
+    ReferenceTabs* referenceTabs_ = nullptr;  // FrameReference
+    QTabBar* referenceTabBar_ = nullptr;      // TabStrip1, in referenceTabs_
+    QLineEdit* verifyIssueField_ = nullptr;   // Text4, in referenceTabs_
+    QCheckBox* onlyBeforeBox_ = nullptr;      // Check4, 仅检索该期前, in referenceTabs_
+    QComboBox* combinedBox_ = nullptr;        // Combo1, 组合位数
+    QPushButton* searchButton_ = nullptr;     // Command1
     QPushButton* combinationButton_ = nullptr;  // Command2
     QPushButton* importButton_ = nullptr;       // cmdRdLst
     QPushButton* updateButton_ = nullptr;       // Command21

@@ -23,6 +23,7 @@
 #include "app/grid_columns.h"
 #include "app/history_panel.h"
 #include "app/main_window.h"
+#include "app/reference_tabs.h"
 #include "app/status_line.h"
 #include "app/text_table_model.h"
 #include "app/wheel_filter.h"
@@ -59,56 +60,12 @@ QWidget* MainWindow::buildHistorySide() {
 }
 
 QWidget* MainWindow::buildReferenceTabs() {
-    auto* box = frame(QString(), "FrameReference");
-    auto* layout = new QVBoxLayout(box);
-    referenceTabBar_ = new QTabBar;
-    referenceTabBar_->setObjectName("TabStrip1");
-    referenceTabBar_->addTab(QStringLiteral("自动历史位"));
-    referenceTabBar_->addTab(QStringLiteral("手动输入号"));
-    referenceTabBar_->addTab(QStringLiteral("验证指定期"));
-    referenceTabBar_->setExpanding(true);
-    layout->addWidget(referenceTabBar_);
-
-    referenceFrames_ = new QStackedLayout;
-    // Check1 and Text2 are shared by tabs 1 and 3, the verification tab's counted from 11.
-    const std::array<const char*, 3> checkNames = {"Check1", "Check11", "Check1"};
-    const std::array<const char*, 3> valueNames = {"Text2", "Text22", "Text2"};
-    for (int tab = 0; tab < 3; ++tab) {
-        ReferenceTab& controls = referenceTabs_[tab];
-        controls.frame = frame(QString(), "");
-        controls.frame->setObjectName(indexed("Frame2", tab));
-        auto* rows = new QGridLayout(controls.frame);
-        const int firstIndex = tab == kVerifyTab ? 11 : 1;
-        for (int i = 0; i < 5; ++i) {
-            QCheckBox* check = controls.ticks[i] =
-                new QCheckBox(QStringLiteral("第%1位").arg(i + 1));
-            check->setObjectName(indexed(checkNames[tab], firstIndex + i));
-            QLineEdit* value = controls.values[i] =
-                valueField(indexed(valueNames[tab], firstIndex + i), tab != kManualTab);
-            if (tab == kManualTab) {
-                value->setText(QStringLiteral("0"));
-                manualTexts_[i] = value->text();
-            }
-            rows->addWidget(check, 0, i, Qt::AlignHCenter);
-            rows->addWidget(value, 1, i, Qt::AlignHCenter);
-        }
-        if (tab == kVerifyTab) {
-            auto* verify = new QHBoxLayout;
-            verify->addWidget(new QLabel(QStringLiteral("验证期")));
-            verifyIssueField_ = new QLineEdit(QStringLiteral("2013001"));
-            verifyIssueField_->setObjectName("Text4");
-            verifyIssueField_->setFixedWidth(80);
-            verify->addWidget(verifyIssueField_);
-            onlyBeforeBox_ = new QCheckBox(QStringLiteral("仅检索该期前"));
-            onlyBeforeBox_->setObjectName("Check4");
-            verify->addWidget(onlyBeforeBox_);
-            verify->addStretch();
-            rows->addLayout(verify, 2, 0, 1, 5);
-        }
-        referenceFrames_->addWidget(controls.frame);
-    }
-    layout->addLayout(referenceFrames_);
-    return box;
+    referenceTabs_ = new ReferenceTabs;
+    referenceTabBar_ = referenceTabs_->tabBar();
+    verifyIssueField_ = referenceTabs_->verifyIssueField();
+    onlyBeforeBox_ = referenceTabs_->onlyBeforeBox();
+    for (int i = 0; i < 5; ++i) manualTexts_[i] = referenceTabs_->value(kManualTab, i)->text();
+    return referenceTabs_;
 }
 
 QWidget* MainWindow::buildSearchSide() {

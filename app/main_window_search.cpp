@@ -18,6 +18,7 @@
 #include "app/chance_panel.h"
 #include "app/grid_columns.h"
 #include "app/main_window.h"
+#include "app/reference_tabs.h"
 #include "app/status_line.h"
 #include "app/text_table_model.h"
 #include "store/errors.h"
@@ -47,7 +48,7 @@ TallySettings MainWindow::tallySettings() const {
 }
 
 int MainWindow::selectedTab() const {
-    return referenceTabBar_->currentIndex();
+    return referenceTabs_->current();
 }
 
 void MainWindow::refreshReferenceValues() {
@@ -59,7 +60,7 @@ void MainWindow::refreshReferenceValues() {
     if (tab == kManualTab) {
         manualReference_ = true;
         for (int i = 0; i < 5; ++i) {
-            if (const auto v = shortValue(referenceTabs_[kManualTab].values[i]->text())) {
+            if (const auto v = shortValue(referenceTabs_->value(kManualTab, i)->text())) {
                 reference_[i] = *v;
             }
         }
@@ -71,7 +72,7 @@ void MainWindow::refreshReferenceValues() {
     if (!values) return;
     reference_ = *values;
     for (int i = 0; i < 5; ++i) {
-        referenceTabs_[kHistoryTab].values[i]->setText(QString::number(reference_[i]));
+        referenceTabs_->value(kHistoryTab, i)->setText(QString::number(reference_[i]));
     }
 }
 
@@ -98,7 +99,7 @@ void MainWindow::ysjs(bool reportBadIssue) {
     manualReference_ = false;
     reference_ = found->values;
     for (int i = 0; i < 5; ++i) {
-        referenceTabs_[kVerifyTab].values[i]->setText(QString::number(reference_[i]));
+        referenceTabs_->value(kVerifyTab, i)->setText(QString::number(reference_[i]));
     }
     rangeTo_->setText(QString::number(found->rangeEnd));
 }
@@ -155,7 +156,6 @@ void MainWindow::combinationColourClicked(bool redOnly) {
 }
 
 void MainWindow::tabChanged(int tab) {
-    referenceFrames_->setCurrentIndex(tab);
     // The verification's range end belongs to the verification: leaving it with 仅检索该期前
     // ticked gives the other tabs the whole history again, as clearing the box does.
     const bool leftVerification = shownTab_ == kVerifyTab && tab != kVerifyTab;
@@ -175,7 +175,7 @@ void MainWindow::tabChanged(int tab) {
     }
     manualReference_ = tab == kManualTab;
     for (int i = 0; i < 5; ++i) {
-        if (const auto v = shortValue(referenceTabs_[tab].values[i]->text())) reference_[i] = *v;
+        if (const auto v = shortValue(referenceTabs_->value(tab, i)->text())) reference_[i] = *v;
     }
 }
 
@@ -223,7 +223,7 @@ void MainWindow::combinedFieldLeft() {
 }
 
 void MainWindow::manualValueLeft(int position) {
-    QLineEdit* field = referenceTabs_[kManualTab].values[position - 1];
+    QLineEdit* field = referenceTabs_->value(kManualTab, position - 1);
     const auto v = shortValue(field->text());
     if (!v) {
         field->setText(manualTexts_[position - 1]);
@@ -241,10 +241,7 @@ void MainWindow::verifyIssueLeft() {
 // ---- searches ----
 
 std::array<bool, 5> MainWindow::tickedPositions() const {
-    std::array<bool, 5> ticked{};
-    const ReferenceTab& tab = referenceTabs_[selectedTab()];
-    for (int i = 0; i < 5; ++i) ticked[i] = tab.ticks[i]->checkState() != Qt::Unchecked;
-    return ticked;
+    return referenceTabs_->ticked();
 }
 
 // The window searches the reference it shows, whichever tab it came from, and the range in

@@ -13,6 +13,7 @@
 
 #include "app/field_rules.h"
 #include "app/main_window.h"
+#include "app/reference_tabs.h"
 
 namespace arrange5 {
 
@@ -40,7 +41,7 @@ void MainWindow::connectHandlers() {
         connect(entryDigits_[i], &QLineEdit::textChanged, this,
                 [this, position] { entryFieldChanged(position); });
         makeDigitField(entryDigits_[i], [this] { entryDone_ = false; });
-        QLineEdit* manual = referenceTabs_[kManualTab].values[i];
+        QLineEdit* manual = referenceTabs_->value(kManualTab, i);
         acceptSignedNumber(manual);
         whenLeft(manual, [this, position] { manualValueLeft(position); });
     }
@@ -84,7 +85,7 @@ void MainWindow::commitPendingEdit() {
         verifyIssueLeft();
     } else {
         for (int i = 0; i < 5; ++i) {
-            if (focus == referenceTabs_[kManualTab].values[i]) manualValueLeft(i + 1);
+            if (focus == referenceTabs_->value(kManualTab, i)) manualValueLeft(i + 1);
         }
     }
 }
