@@ -17,6 +17,7 @@
 #include "app/dialogs.h"
 #include "app/grid_columns.h"
 #include "app/history_panel.h"
+#include "app/search_panel.h"
 #include "app/status_line.h"
 #include "app/trend_window.h"
 #include "store/data_folder.h"
@@ -44,37 +45,37 @@ void MainWindow::startUp() {
     openStore();
     const WindowSettings& s = *settings_;
 
-    positionModeButtons_[s.freePositions]->setChecked(true);
-    referenceIssueButtons_[s.previousIssue]->setChecked(true);
+    search_->positionMode[s.freePositions]->setChecked(true);
+    search_->referenceIssue[s.previousIssue]->setChecked(true);
     positionModeClicked(s.freePositions);
     referenceIssueClicked(s.previousIssue);
 
-    selectionButtons_[s.groupSelection]->setChecked(true);
+    search_->selection[s.groupSelection]->setChecked(true);
     selectionClicked(s.groupSelection);
 
-    resultPositionButtons_[s.resultPosition - 1]->setChecked(true);
+    search_->resultPosition[s.resultPosition - 1]->setChecked(true);
     resultPositionClicked(s.resultPosition);
 
-    resultKindButtons_[s.resultKind]->setChecked(true);
+    search_->resultKind[s.resultKind]->setChecked(true);
     resultKindClicked(s.resultKind);
 
     for (int base : {0, 1}) segmentBaseItems_[base]->setChecked(base == s.segmentBase);
     chooseUpdateSource(updateSourceFromKey(s.updateSource).value_or(UpdateSource::Official));
 
-    colourButtons_[s.redOnly]->setChecked(true);
+    search_->colour[s.redOnly]->setChecked(true);
     combinationColourClicked(s.redOnly);
 
     lagText_ = QString::number(s.lagN);
-    lagField_->setText(lagText_);
+    search_->lagField->setText(lagText_);
     combinedText_ = QString::number(s.combined);
-    combinedBox_->setEditText(combinedText_);
+    search_->combinedBox->setEditText(combinedText_);
 
     setColumnWidths(tallyGrid_, kTallyColumns);
     setColumnWidths(hitsGrid_, kHitsColumns);
 
     qihaoXianshi();
 
-    searchKindButtons_[s.searchKind]->setChecked(true);
+    search_->searchKind[s.searchKind]->setChecked(true);
     searchKindClicked(s.searchKind);
 
     setRangeDefaults();
@@ -194,17 +195,17 @@ void MainWindow::qihaoXianshi() {
 void MainWindow::setRangeDefaults() {
     if (!document_ || document_->empty()) return;
     updateRangeStart();
-    rangeTo_->setText(QString::number(document_->rows().back().issue));
+    search_->rangeTo->setText(QString::number(document_->rows().back().issue));
 }
 
 void MainWindow::followRangeToHistory() {
     const std::optional<HistoryBounds> now =
         document_ ? historyBounds(document_->rows()) : std::nullopt;
-    const RangeUpdate update =
-        followHistoryChange(rangeFrom_->text().toStdString(), rangeTo_->text().toStdString(),
-                            rangeBounds_, now, searchSettings());
-    if (update.from) rangeFrom_->setText(QString::number(*update.from));
-    if (update.to) rangeTo_->setText(QString::number(*update.to));
+    const RangeUpdate update = followHistoryChange(search_->rangeFrom->text().toStdString(),
+                                                   search_->rangeTo->text().toStdString(),
+                                                   rangeBounds_, now, searchSettings());
+    if (update.from) search_->rangeFrom->setText(QString::number(*update.from));
+    if (update.to) search_->rangeTo->setText(QString::number(*update.to));
     if (now) rangeBounds_ = now;
 }
 

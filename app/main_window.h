@@ -18,6 +18,7 @@
 #include "analysis/search_range.h"
 #include "analysis/search_settings.h"
 #include "app/reference_tabs.h"
+#include "app/search_panel.h"
 #include "app/settings.h"
 #include "store/append_state.h"
 #include "store/history_document.h"
@@ -39,6 +40,7 @@ class QToolButton;
 namespace arrange5 {
 
 class ChancePanel;
+class CommandsPanel;
 
 class Dialogs;
 struct ReplaceReport;
@@ -125,7 +127,6 @@ class MainWindow : public QMainWindow {
     QWidget* buildHistorySide();
     QWidget* buildSearchSide();
     QWidget* buildResultSide();
-    QWidget* buildReferenceTabs();
 
     // Wiring (main_window_wiring.cpp).
     void connectHandlers();
@@ -265,35 +266,13 @@ class MainWindow : public QMainWindow {
     QTableView* tallyGrid_ = nullptr;          // MSFlexGrid3
     std::array<QLineEdit*, 5> entryDigits_{};  // MaskEdBox1(1..5), in historyPanel_
     QLineEdit* nextIssueField_ = nullptr;      // Text1, in historyPanel_
-    QLineEdit* rangeFrom_ = nullptr;           // Text3(0), 起
-    QLineEdit* rangeTo_ = nullptr;             // Text3(1), 止
-    std::array<QRadioButton*, 2>
-        positionModeButtons_{};  // [false] 固定位 Option1(0), [true] 自由位 Option1(1)
-    std::array<QRadioButton*, 2>
-        referenceIssueButtons_{};  // [false] 前期 Option1(2), [true] 上期 Option1(3)
-    std::array<QRadioButton*, 2>
-        selectionButtons_{};  // [false] 直选 Option2(4), [true] 组选 Option2(5)
-    std::array<QRadioButton*, 4> searchKindButtons_{};      // Option3(0..3)
-    std::array<QRadioButton*, 4> resultKindButtons_{};      // Option4(0..3)
-    std::array<QRadioButton*, 5> resultPositionButtons_{};  // Option5(1..5)
-    std::array<QRadioButton*, 2>
-        colourButtons_{};                     // [false] 红蓝 Option6(0), [true] 红球 Option6(1)
-    QLineEdit* lagField_ = nullptr;           // MaskEdBox2, N of 前期
-    ReferenceTabs* referenceTabs_ = nullptr;  // FrameReference
-    QTabBar* referenceTabBar_ = nullptr;      // TabStrip1, in referenceTabs_
-    QLineEdit* verifyIssueField_ = nullptr;   // Text4, in referenceTabs_
-    QCheckBox* onlyBeforeBox_ = nullptr;      // Check4, 仅检索该期前, in referenceTabs_
-    QComboBox* combinedBox_ = nullptr;        // Combo1, 组合位数
-    QPushButton* searchButton_ = nullptr;     // Command1
-    QPushButton* combinationButton_ = nullptr;  // Command2
-    QPushButton* importButton_ = nullptr;       // cmdRdLst
-    QPushButton* updateButton_ = nullptr;       // Command21
-    QPushButton* exportTextButton_ = nullptr;   // Command4
-    QPushButton* deleteLastButton_ = nullptr;   // Command3
-    QPushButton* settingsButton_ = nullptr;     // Command9
-    QPushButton* backtestButton_ = nullptr;     // 滚动验证
-    QPushButton* trendButton_ = nullptr;        // 走势图
-    ChancePanel* chancePanel_ = nullptr;        // under MSFlexGrid3
+    const SearchControls* search_ = nullptr;   // the search side's controls, in their panel
+    ReferenceTabs* referenceTabs_ = nullptr;   // FrameReference
+    QTabBar* referenceTabBar_ = nullptr;       // TabStrip1, in referenceTabs_
+    QLineEdit* verifyIssueField_ = nullptr;    // Text4, in referenceTabs_
+    QCheckBox* onlyBeforeBox_ = nullptr;       // Check4, 仅检索该期前, in referenceTabs_
+    CommandsPanel* commands_ = nullptr;        // FrameCommands, 操作
+    ChancePanel* chancePanel_ = nullptr;       // under MSFlexGrid3
     // The last comparison with chance goes into Jieguo.xlsx beside the tally.
     std::optional<ChanceTest> lastChance_;
     StatusLine* statusLine_ = nullptr;

@@ -10,6 +10,7 @@
 #include "app/chance_panel.h"
 #include "app/dialogs.h"
 #include "app/main_window.h"
+#include "app/search_panel.h"
 #include "store/errors.h"
 
 namespace arrange5 {
@@ -38,9 +39,9 @@ QString MainWindow::settingsText() const {
     const QString issue =
         s.previousIssue ? QStringLiteral("上期") : QStringLiteral("前%1期").arg(s.lagN);
     return QStringLiteral("%1 %2 %3 第%4位；结果 %5 %6 %7")
-        .arg(checkedCaption(searchKindButtons_), checkedCaption(positionModeButtons_), issue,
-             ticked.join(QStringLiteral("、")), checkedCaption(resultKindButtons_),
-             checkedCaption(resultPositionButtons_), checkedCaption(selectionButtons_));
+        .arg(checkedCaption(search_->searchKind), checkedCaption(search_->positionMode), issue,
+             ticked.join(QStringLiteral("、")), checkedCaption(search_->resultKind),
+             checkedCaption(search_->resultPosition), checkedCaption(search_->selection));
 }
 
 void MainWindow::openBacktest() {

@@ -19,6 +19,7 @@
 #include "app/grid_columns.h"
 #include "app/main_window.h"
 #include "app/reference_tabs.h"
+#include "app/search_panel.h"
 #include "app/status_line.h"
 #include "app/text_table_model.h"
 #include "store/errors.h"
@@ -91,7 +92,7 @@ void MainWindow::ysjs(bool reportBadIssue) {
         // A target before the first draw has no reference, so the values stay; 止 still
         // ends the range as for any target: at the target itself or at the last issue.
         if (!document_->empty() && verifyTarget(issue) < document_->rows().front().issue) {
-            rangeTo_->setText(
+            search_->rangeTo->setText(
                 QString::number(onlyBefore ? verifyTarget(issue) : document_->rows().back().issue));
         }
         return;
@@ -101,13 +102,13 @@ void MainWindow::ysjs(bool reportBadIssue) {
     for (int i = 0; i < 5; ++i) {
         referenceTabs_->value(kVerifyTab, i)->setText(QString::number(reference_[i]));
     }
-    rangeTo_->setText(QString::number(found->rangeEnd));
+    search_->rangeTo->setText(QString::number(found->rangeEnd));
 }
 
 void MainWindow::updateRangeStart() {
     if (!document_) return;
     if (const auto start = defaultRangeStart(document_->rows(), searchSettings())) {
-        rangeFrom_->setText(QString::number(*start));
+        search_->rangeFrom->setText(QString::number(*start));
     }
 }
 
@@ -161,7 +162,7 @@ void MainWindow::tabChanged(int tab) {
     const bool leftVerification = shownTab_ == kVerifyTab && tab != kVerifyTab;
     shownTab_ = tab;
     if (leftVerification && onlyBeforeBox_->isChecked() && document_ && !document_->empty()) {
-        rangeTo_->setText(QString::number(document_->rows().back().issue));
+        search_->rangeTo->setText(QString::number(document_->rows().back().issue));
     }
     if (tab == kVerifyTab) {
         ysjs(true);
@@ -182,12 +183,12 @@ void MainWindow::tabChanged(int tab) {
 void MainWindow::onlyBeforeClicked() {
     if (!document_ || document_->empty()) return;
     if (!onlyBeforeBox_->isChecked()) {
-        rangeTo_->setText(QString::number(document_->rows().back().issue));
+        search_->rangeTo->setText(QString::number(document_->rows().back().issue));
         return;
     }
     try {
         const int32_t issue = parseIssueField(verifyIssueField_->text().toStdString(), "验证期");
-        rangeTo_->setText(QString::number(verifyTarget(issue)));
+        search_->rangeTo->setText(QString::number(verifyTarget(issue)));
     } catch (const Error& e) {
         // Without an issue there is nothing to search before: the box stays clear.
         onlyBeforeBox_->setChecked(false);
@@ -198,9 +199,9 @@ void MainWindow::onlyBeforeClicked() {
 // The N of 前期 is one digit 1..9; anything else puts the previous N back.
 void MainWindow::lagFieldLeft() {
     bool ok = false;
-    const int n = lagField_->text().trimmed().toInt(&ok);
+    const int n = search_->lagField->text().trimmed().toInt(&ok);
     if (!ok || n < limits::kMinEarlier || n > limits::kMaxEarlier) {
-        lagField_->setText(lagText_);
+        search_->lagField->setText(lagText_);
         return;
     }
     lagText_ = QString::number(n);
@@ -211,11 +212,11 @@ void MainWindow::lagFieldLeft() {
 
 void MainWindow::combinedFieldLeft() {
     bool ok = false;
-    const int k = combinedBox_->currentText().trimmed().toShort(&ok);
+    const int k = search_->combinedBox->currentText().trimmed().toShort(&ok);
     // A combination of k positions exists for k = 1..5 only; any other number would search
     // nothing.
     if (!ok || k < 1 || k > limits::kPositions) {
-        combinedBox_->setEditText(combinedText_);
+        search_->combinedBox->setEditText(combinedText_);
         return;
     }
     combinedText_ = QString::number(k);
@@ -259,8 +260,8 @@ std::optional<SearchRequest> MainWindow::searchRequest() {
         if (selectedTab() == kVerifyTab) {
             parseIssueField(verifyIssueField_->text().toStdString(), in.names.verify);
         }
-        in.from = parseIssueBound(rangeFrom_->text().toStdString(), in.names.from);
-        in.to = parseIssueBound(rangeTo_->text().toStdString(), in.names.to);
+        in.from = parseIssueBound(search_->rangeFrom->text().toStdString(), in.names.from);
+        in.to = parseIssueBound(search_->rangeTo->text().toStdString(), in.names.to);
         request = buildSearchRequest(document_->rows(), in);
     });
     return request;

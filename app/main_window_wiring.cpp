@@ -11,32 +11,34 @@
 #include <QTableView>
 #include <QToolButton>
 
+#include "app/commands_panel.h"
 #include "app/field_rules.h"
 #include "app/main_window.h"
 #include "app/reference_tabs.h"
+#include "app/search_panel.h"
 
 namespace arrange5 {
 
 void MainWindow::connectHandlers() {
     for (bool value : {false, true}) {
-        connect(positionModeButtons_[value], &QRadioButton::clicked, this,
+        connect(search_->positionMode[value], &QRadioButton::clicked, this,
                 [this, value] { positionModeClicked(value); });
-        connect(referenceIssueButtons_[value], &QRadioButton::clicked, this,
+        connect(search_->referenceIssue[value], &QRadioButton::clicked, this,
                 [this, value] { referenceIssueClicked(value); });
-        connect(selectionButtons_[value], &QRadioButton::clicked, this,
+        connect(search_->selection[value], &QRadioButton::clicked, this,
                 [this, value] { selectionClicked(value); });
-        connect(colourButtons_[value], &QRadioButton::clicked, this,
+        connect(search_->colour[value], &QRadioButton::clicked, this,
                 [this, value] { combinationColourClicked(value); });
     }
     for (int kind = 0; kind < 4; ++kind) {
-        connect(searchKindButtons_[kind], &QRadioButton::clicked, this,
+        connect(search_->searchKind[kind], &QRadioButton::clicked, this,
                 [this, kind] { searchKindClicked(kind); });
-        connect(resultKindButtons_[kind], &QRadioButton::clicked, this,
+        connect(search_->resultKind[kind], &QRadioButton::clicked, this,
                 [this, kind] { resultKindClicked(kind); });
     }
     for (int i = 0; i < 5; ++i) {
         const int position = i + 1;
-        connect(resultPositionButtons_[i], &QRadioButton::clicked, this,
+        connect(search_->resultPosition[i], &QRadioButton::clicked, this,
                 [this, position] { resultPositionClicked(position); });
         connect(entryDigits_[i], &QLineEdit::textChanged, this,
                 [this, position] { entryFieldChanged(position); });
@@ -45,25 +47,29 @@ void MainWindow::connectHandlers() {
         acceptSignedNumber(manual);
         whenLeft(manual, [this, position] { manualValueLeft(position); });
     }
-    makeDigitField(lagField_);
-    whenLeft(lagField_, [this] { lagFieldLeft(); });
-    whenLeft(combinedBox_, [this] { combinedFieldLeft(); });
+    makeDigitField(search_->lagField);
+    whenLeft(search_->lagField, [this] { lagFieldLeft(); });
+    whenLeft(search_->combinedBox, [this] { combinedFieldLeft(); });
     connect(verifyIssueField_, &QLineEdit::editingFinished, this, [this] { verifyIssueLeft(); });
     connect(nextIssueField_, &QLineEdit::editingFinished, this, [this] { nextIssueLeft(); });
 
     connect(referenceTabBar_, &QTabBar::currentChanged, this, &MainWindow::tabChanged);
     connect(onlyBeforeBox_, &QCheckBox::clicked, this, &MainWindow::onlyBeforeClicked);
-    connect(searchButton_, &QPushButton::clicked, this, asCommand(&MainWindow::runSearch));
-    connect(backtestButton_, &QPushButton::clicked, this, asCommand(&MainWindow::openBacktest));
-    connect(trendButton_, &QPushButton::clicked, this, asCommand(&MainWindow::openTrend));
-    connect(combinationButton_, &QPushButton::clicked, this,
+    connect(search_->searchButton, &QPushButton::clicked, this, asCommand(&MainWindow::runSearch));
+    connect(commands_->backtestButton, &QPushButton::clicked, this,
+            asCommand(&MainWindow::openBacktest));
+    connect(commands_->trendButton, &QPushButton::clicked, this, asCommand(&MainWindow::openTrend));
+    connect(search_->combinationButton, &QPushButton::clicked, this,
             asCommand(&MainWindow::runCombinationSearch));
-    connect(importButton_, &QPushButton::clicked, this, asCommand(&MainWindow::importHistory));
-    connect(updateButton_, &QPushButton::clicked, this, asCommand(&MainWindow::onlineUpdate));
-    connect(exportTextButton_, &QPushButton::clicked, this,
+    connect(commands_->importButton, &QPushButton::clicked, this,
+            asCommand(&MainWindow::importHistory));
+    connect(commands_->updateButton, &QPushButton::clicked, this,
+            asCommand(&MainWindow::onlineUpdate));
+    connect(commands_->exportTextButton, &QPushButton::clicked, this,
             asCommand(&MainWindow::exportHistoryText));
-    connect(deleteLastButton_, &QPushButton::clicked, this, asCommand(&MainWindow::deleteLastDraw));
-    connect(settingsButton_, &QPushButton::clicked, this,
+    connect(commands_->deleteLastButton, &QPushButton::clicked, this,
+            asCommand(&MainWindow::deleteLastDraw));
+    connect(commands_->settingsButton, &QPushButton::clicked, this,
             asCommand([this] { settingsMenu_->popup(QCursor::pos()); }));
 
     for (QTableView* grid : {historyGrid_, hitsGrid_, tallyGrid_}) {
@@ -77,9 +83,9 @@ void MainWindow::connectHandlers() {
 void MainWindow::commitPendingEdit() {
     const QWidget* focus = QApplication::focusWidget();
     if (!focus) return;
-    if (focus == lagField_) {
+    if (focus == search_->lagField) {
         lagFieldLeft();
-    } else if (focus == combinedBox_ || combinedBox_->isAncestorOf(focus)) {
+    } else if (focus == search_->combinedBox || search_->combinedBox->isAncestorOf(focus)) {
         combinedFieldLeft();
     } else if (focus == verifyIssueField_) {
         verifyIssueLeft();
