@@ -16,6 +16,7 @@
 #include "analysis/chance.h"
 #include "analysis/search.h"
 #include "analysis/search_range.h"
+#include "analysis/search_rules.h"
 #include "analysis/search_settings.h"
 #include "app/reference_tabs.h"
 #include "app/search_panel.h"
@@ -183,6 +184,8 @@ class MainWindow : public QMainWindow {
     void verifyIssueLeft();
     void nextIssueLeft();
     std::optional<SearchRequest> searchRequest();
+    void runSearchCommand(const std::function<SearchResult(const SearchRequest&)>& search,
+                          const std::function<SearchShape(const SearchRequest&)>& shape);
     std::array<bool, 5> tickedPositions() const;
     int selectedTab() const;
     void noteImpossibleReference(const SearchRequest& request);

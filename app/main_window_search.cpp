@@ -268,23 +268,26 @@ std::optional<SearchRequest> MainWindow::searchRequest() {
 }
 
 void MainWindow::runSearch() {
-    auto request = searchRequest();
-    if (!request) return;
-    if (!segmentBaseReady(*request)) return;
-    // A recomputation changed the reference the window shows.
-    request = searchRequest();
-    if (!request) return;
-    guarded([&] {
-        BusyCursor busy;
-        const SearchResult result = runSingleSearch(document_->store(), *request);
-        showSearchResult(result,
-                         searchSettingText(*request, SearchShape::single(request->positions)));
-        noteImpossibleReference(*request);
-        showVerifiedOutcome(result);
-    });
+    runSearchCommand(
+        [this](const SearchRequest& request) {
+            return runSingleSearch(document_->store(), request);
+        },
+        [](const SearchRequest& request) { return SearchShape::single(request.positions); });
 }
 
 void MainWindow::runCombinationSearch() {
+    runSearchCommand(
+        [this](const SearchRequest& request) {
+            return arrange5::runCombinationSearch(document_->store(), request, settings_->combined);
+        },
+        [this](const SearchRequest&) { return SearchShape::combined(settings_->combined); });
+}
+
+// Both search commands read the fields, settle the segment base, then search and show. The
+// request is read again after the segment question: a recomputation changes the reference
+// the window shows.
+void MainWindow::runSearchCommand(const std::function<SearchResult(const SearchRequest&)>& search,
+                                  const std::function<SearchShape(const SearchRequest&)>& shape) {
     auto request = searchRequest();
     if (!request) return;
     if (!segmentBaseReady(*request)) return;
@@ -292,10 +295,8 @@ void MainWindow::runCombinationSearch() {
     if (!request) return;
     guarded([&] {
         BusyCursor busy;
-        const SearchResult result =
-            arrange5::runCombinationSearch(document_->store(), *request, settings_->combined);
-        showSearchResult(result,
-                         searchSettingText(*request, SearchShape::combined(settings_->combined)));
+        const SearchResult result = search(*request);
+        showSearchResult(result, searchSettingText(*request, shape(*request)));
         noteImpossibleReference(*request);
         showVerifiedOutcome(result);
     });

@@ -8,6 +8,7 @@
 #include "analysis/reference.h"
 #include "analysis/segment_bases.h"
 #include "analysis/study_log.h"
+#include "cli/chance_json.h"
 #include "cli/cli_context.h"
 #include "cli/search_options.h"
 #include "store/errors.h"
@@ -52,7 +53,7 @@ void refuseFixedReference(const SearchOptions& o) {
 nlohmann::ordered_json targetJson(const TargetResult& t) {
     nlohmann::ordered_json out;
     out["issue"] = t.issue;
-    out["reference"] = t.reference ? nlohmann::ordered_json(*t.reference) : nullptr;
+    out["reference"] = orNull(t.reference);
     out["hits"] = t.hits;
     out["ranking"] = t.ranking;
     out["actual"] = t.actual;
@@ -71,11 +72,11 @@ nlohmann::ordered_json summaryJson(const BacktestSummary& s) {
     out["chance"] = s.chance;
     out["low"] = s.low;
     out["high"] = s.high;
-    out["p"] = s.p ? nlohmann::ordered_json(*s.p) : nullptr;
+    out["p"] = orNull(s.p);
     out["searches"] = s.searches;
-    out["p_adjusted"] = s.pAdjusted ? nlohmann::ordered_json(*s.pAdjusted) : nullptr;
+    out["p_adjusted"] = orNull(s.pAdjusted);
     out["baseline"] = {{"hits", s.baselineHits}, {"rate", s.baselineRate}};
-    out["p_baseline"] = s.pBaseline ? nlohmann::ordered_json(*s.pBaseline) : nullptr;
+    out["p_baseline"] = orNull(s.pBaseline);
     out["mean_rank"] = s.meanRank;
     out["chance_mean_rank"] = s.chanceMeanRank;
     out["no_answer"] = s.noAnswer;

@@ -5,14 +5,6 @@
 
 namespace arrange5::cli {
 
-namespace {
-
-nlohmann::ordered_json orNull(const std::optional<double>& value) {
-    return value ? nlohmann::ordered_json(*value) : nullptr;
-}
-
-}  // namespace
-
 void addChanceFields(nlohmann::ordered_json& out, const SearchResult& result, CodeKind kind,
                      int searches) {
     const ChanceTest test = testAgainstChance(result, kind);
