@@ -59,11 +59,12 @@ const char* kindName(CodeKind kind) {
 }  // namespace
 
 std::optional<std::string> impossibleReference(CodeKind kind, const ReferenceValues& reference,
-                                               int segmentBase) {
+                                               int segmentBase,
+                                               const std::array<bool, 5>& takingPart) {
     const int first = kind == CodeKind::Segment ? segmentBase : 0;
     const int last = first + listedOutcomes(kind) - 1;
     for (std::size_t i = 0; i < reference.size(); ++i) {
-        if (reference[i] < first || reference[i] > last) {
+        if (takingPart[i] && (reference[i] < first || reference[i] > last)) {
             return "第 " + std::to_string(i + 1) + " 位的参考值 " + std::to_string(reference[i]) +
                    " 不在" + kindName(kind) + "的取值 " + std::to_string(first) + " 到 " +
                    std::to_string(last) + " 之内，这一位不会有任何一期相符";

@@ -75,10 +75,12 @@ void countOutcomes(const TallySettings& tally, const Values& own, Counters& coun
 }
 
 // The values a reference of the search kind can hold: 0..9, 0..1, or the five segments of
-// the base. A reference outside them matches no draw: the message says so, naming the value
-// and the position; none when every value can occur.
+// the base. A value outside them at a position in `takingPart` matches no draw: the message
+// says so, naming the position, the value and the kind's values; none when every value the
+// search reads can occur.
 std::optional<std::string> impossibleReference(CodeKind kind, const ReferenceValues& reference,
-                                               int segmentBase);
+                                               int segmentBase,
+                                               const std::array<bool, 5>& takingPart);
 
 // The outcomes a draw itself gives under the tally settings: its value of the result kind at
 // the result position (直选), or at positions 1..P (组选), in position order.

@@ -341,7 +341,8 @@ void MainWindow::showVerifiedOutcome(const SearchResult& result) {
 void MainWindow::noteImpossibleReference(const SearchRequest& request) {
     if (selectedTab() != kManualTab) return;
     if (const auto why =
-            impossibleReference(request.settings.kind, request.reference, settings_->segmentBase)) {
+            impossibleReference(request.settings.kind, request.reference, settings_->segmentBase,
+                                {true, true, true, true, true})) {
         chancePanel_->prependNote(QString::fromStdString(*why));
     }
 }

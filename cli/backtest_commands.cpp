@@ -4,15 +4,13 @@
 #include <string>
 
 #include "acquire/history_digest.h"
-#include "analysis/backtest.h"
-#include "analysis/reference.h"
-#include "analysis/segment_bases.h"
-#include "analysis/study_log.h"
+#include "analysis/search_form.h"
 #include "cli/chance_json.h"
 #include "cli/cli_context.h"
 #include "cli/search_options.h"
 #include "store/errors.h"
 #include "store/limits.h"
+#include "store/number_text.h"
 
 namespace arrange5::cli {
 
@@ -25,29 +23,22 @@ struct BacktestOptions {
 };
 
 // "A:B" with both bounds, or one of them left out ("A:" or ":B").
-void parseTargets(const std::string& text, BacktestRequest& request) {
+struct Targets {
+    std::optional<int32_t> first;
+    std::optional<int32_t> last;
+};
+Targets parseTargets(const std::string& text) {
+    Targets targets;
+    if (text.empty()) return targets;
     const auto colon = text.find(':');
     if (colon == std::string::npos) {
         throw InputError("--targets 需要“起期:止期”，例如 2025001:2025150");
     }
     const std::string first = text.substr(0, colon);
     const std::string last = text.substr(colon + 1);
-    if (!first.empty()) request.firstTarget = parseIssueField(first, "--targets 的起期");
-    if (!last.empty()) request.lastTarget = parseIssueField(last, "--targets 的止期");
-}
-
-// The verification builds each target's reference and range itself; a reference or range
-// given by hand would be silently overridden, so it is refused.
-void refuseFixedReference(const SearchOptions& o) {
-    if (!o.reference.empty()) {
-        throw InputError("backtest 不接受 --ref：每个目标期的参考号码取自它之前的开奖号码");
-    }
-    if (!o.verify.empty()) {
-        throw InputError("backtest 不接受 --verify：每个目标期都按验证指定期的规则检索");
-    }
-    if (!o.from.empty() || !o.to.empty()) {
-        throw InputError("backtest 不接受 --from/--to：每个目标期的检索范围是默认起期到它的前一期");
-    }
+    if (!first.empty()) targets.first = parseIssueField(first, "--targets 的起期");
+    if (!last.empty()) targets.last = parseIssueField(last, "--targets 的止期");
+    return targets;
 }
 
 nlohmann::ordered_json targetJson(const TargetResult& t) {
@@ -90,24 +81,14 @@ nlohmann::ordered_json summaryJson(const BacktestSummary& s) {
 }
 
 void runCommand(CliContext& ctx, const BacktestOptions& o, bool combination) {
-    refuseFixedReference(o.search);
-    BacktestRequest request;
-    if (!o.targets.empty()) parseTargets(o.targets, request);
+    const SearchForm form = searchForm(ctx, o.search, combination);
+    form.requireWalkForwardOptions();
+    const Targets targets = parseTargets(o.targets);
     const HistorySnapshot& rows = ctx.readingStore().rows();
-    // The search options are read exactly as search and combo read them.
-    const SearchRequest search = buildRequest(ctx, o.search);
-    request.settings = search.settings;
-    request.tally = search.tally;
-    request.shape =
-        combination ? SearchShape::combined(o.search.k) : SearchShape::single(search.positions);
-    request.top = o.top;
     StudyLog study(ctx.dataFolder());
-    // Counted before the run, which the count corrects; a refused request tested nothing
-    // and is left out.
-    validateBacktestRequest(rows, request);
-    requireSegmentBase(storedSegmentBases(rows), request.settings, request.tally);
-    request.searches = study.record(backtestSettingText(request));
-    const BacktestResult result = runBacktest(rows, request);
+    const PlannedBacktest plan = form.planBacktest(rows, targets.first, targets.last, o.top, study);
+    if (plan.study.warning) ctx.warn(*plan.study.warning);
+    const BacktestResult result = runBacktest(rows, plan.request);
 
     // Written target by target: the whole document for every issue is large.
     std::ostream& out = ctx.out;

@@ -1,13 +1,10 @@
 #include "cli/chance_json.h"
 
-#include "analysis/chance.h"
-#include "analysis/pattern_test.h"
-
 namespace arrange5::cli {
 
-void addChanceFields(nlohmann::ordered_json& out, const SearchResult& result, CodeKind kind,
-                     int searches) {
-    const ChanceTest test = testAgainstChance(result, kind);
+void addChanceFields(nlohmann::ordered_json& out, const AssessedSearch& assessed) {
+    const ChanceTest& test = assessed.chance;
+    const SearchResult& result = assessed.result;
     auto& tally = out["tally"];
     for (std::size_t i = 0; i < test.rows.size() && i < tally.size(); ++i) {
         tally[i]["chance"] = test.rows[i].chance;
@@ -19,7 +16,7 @@ void addChanceFields(nlohmann::ordered_json& out, const SearchResult& result, Co
     }
     out["test"] = {
         {"chi2", test.chi2}, {"df", test.df}, {"p", orNull(test.p)}, {"verdict", test.verdict}};
-    const PatternTest pattern = testAgainstRest(result, searches);
+    const PatternTest& pattern = assessed.pattern;
     out["pattern_test"] = {
         {"chi2", pattern.chi2},         {"df", pattern.df},
         {"p", orNull(pattern.p)},       {"method", pattern.method},

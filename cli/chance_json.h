@@ -3,7 +3,7 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 
-#include "analysis/search.h"
+#include "analysis/search_form.h"
 
 namespace arrange5::cli {
 
@@ -13,12 +13,11 @@ nlohmann::ordered_json orNull(const std::optional<T>& value) {
     return value ? nlohmann::ordered_json(*value) : nlohmann::ordered_json(nullptr);
 }
 
-// Puts the statistics of a search into its JSON object: "chance", "low", "high",
-// "low_joint", "high_joint" and "rest_count" into each row of its "tally" (the rows of
-// `result.tally`, in the same order); "test" {chi2, df, p or null, verdict} against the
+// Puts the assessment of a search into its JSON object: "chance", "low", "high",
+// "low_joint", "high_joint" and "rest_count" into each row of its "tally" (the rows of the
+// result's tally, in the same order); "test" {chi2, df, p or null, verdict} against the
 // chance rate and "pattern_test" {chi2, df, p, method, searches, p_adjusted, verdict}
-// against the rest of the range into the object. `searches` is N of the study.
-void addChanceFields(nlohmann::ordered_json& out, const SearchResult& result, CodeKind kind,
-                     int searches);
+// against the rest of the range into the object. Nothing is computed here.
+void addChanceFields(nlohmann::ordered_json& out, const AssessedSearch& assessed);
 
 }  // namespace arrange5::cli

@@ -1,124 +1,44 @@
 #include <CLI/CLI.hpp>
-#include <charconv>
-#include <limits>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <optional>
-#include <string_view>
-#include <vector>
 
-#include "analysis/reference.h"
-#include "analysis/search.h"
-#include "analysis/search_request.h"
-#include "analysis/search_rules.h"
-#include "analysis/segment_bases.h"
-#include "analysis/study_log.h"
+#include "analysis/search_form.h"
 #include "cli/chance_json.h"
 #include "cli/cli_context.h"
 #include "cli/search_options.h"
 #include "store/errors.h"
 #include "store/limits.h"
+#include "store/number_text.h"
 
 namespace arrange5::cli {
 
-namespace {
+// Fills the form from the options; bad numbers are reported before the store is touched.
+// The form checks the options and completes the request as it does for the window.
+SearchForm searchForm(const CliContext& ctx, const SearchOptions& o, bool combination) {
+    SearchForm form;
+    form.setFieldNames({"--from", "--to", "--verify", "--earlier", "--ref"});
+    form.setSearchKind(parseSearchKind(o.kind, "--kind"));
+    form.setFreePositions(o.match == "free");
+    form.setPreviousIssue(o.earlier == 0);
+    if (o.earlier != 0) form.setLagN(o.earlier);
+    form.positions() = parsePositionList(o.positions, "--positions");
+    form.setResultKind(parseSearchKind(o.resultKind, "--result-kind"));
+    form.setResultPosition(o.resultPosition);
+    form.setGroup(o.group);
+    form.setSegmentBase(ctx.segmentBase);
+    form.combination = combination;
+    if (combination) form.setCombinationSize(o.k);
 
-std::vector<std::string_view> splitList(std::string_view text) {
-    std::vector<std::string_view> items;
-    while (true) {
-        const auto comma = text.find(',');
-        std::string_view item = text.substr(0, comma);
-        while (!item.empty() && item.front() == ' ') item.remove_prefix(1);
-        while (!item.empty() && item.back() == ' ') item.remove_suffix(1);
-        items.push_back(item);
-        if (comma == std::string_view::npos) break;
-        text.remove_prefix(comma + 1);
-    }
-    return items;
-}
-
-std::optional<int> parseInt(std::string_view text) {
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    int value = 0;
-    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || ptr != text.data() + text.size()) return std::nullopt;
-    return value;
-}
-
-CodeKind parseKind(const std::string& text, const std::string& option) {
-    static const std::array<std::string_view, kCodeKindCount> names = {"number", "bigsmall",
-                                                                       "oddeven", "segment"};
-    for (int k = 0; k < kCodeKindCount; ++k) {
-        if (text == names[k] || text == std::to_string(k)) return static_cast<CodeKind>(k);
-    }
-    throw InputError(option + "：“" + text +
-                     "”不是搜索类型（number、bigsmall、oddeven、segment 或 0..3）");
-}
-
-std::array<bool, 5> parsePositions(const std::string& text) {
-    std::array<bool, 5> chosen{};
-    if (text.empty()) return chosen;
-    for (std::string_view item : splitList(text)) {
-        const auto p = parseInt(item);
-        if (!p || *p < 1 || *p > limits::kPositions) {
-            throw InputError("--positions：“" + std::string(item) + "”不是 1 到 5 的位置");
-        }
-        if (chosen[*p - 1])
-            throw InputError("--positions：位置 " + std::string(item) + " 给了两次");
-        chosen[*p - 1] = true;
-    }
-    return chosen;
-}
-
-ReferenceValues parseReference(const std::string& text) {
-    const auto items = splitList(text);
-    if (items.size() != static_cast<std::size_t>(limits::kPositions)) {
-        throw InputError("--ref 需要五个以逗号分隔的值，例如 1,2,3,4,5");
-    }
-    ReferenceValues values{};
-    for (int i = 0; i < limits::kPositions; ++i) {
-        const auto v = parseInt(items[i]);
-        if (!v || *v < std::numeric_limits<int16_t>::min() ||
-            *v > std::numeric_limits<int16_t>::max()) {
-            throw InputError("--ref：“" + std::string(items[i]) + "”不是整数");
-        }
-        values[i] = static_cast<int16_t>(*v);
-    }
-    return values;
-}
-
-}  // namespace
-
-// Reads the options into the request input; bad numbers are reported before the store is
-// touched. The reference and the range defaults come from the library, as in the window.
-SearchRequest buildRequest(CliContext& ctx, const SearchOptions& o) {
-    RequestInput in;
-    in.names = {"--from", "--to", "--verify", "--earlier"};
-    in.settings.kind = parseKind(o.kind, "--kind");
-    in.settings.freePositions = o.match == "free";
-    in.settings.previousIssue = o.earlier == 0;
-    if (o.earlier != 0) in.settings.lagN = o.earlier;
-    in.positions = parsePositions(o.positions);
-    in.tally.resultKind = parseKind(o.resultKind, "--result-kind");
-    in.tally.resultPosition = o.resultPosition;
-    in.tally.group = o.group;
-    in.tally.segmentBase = ctx.segmentBase;
-
-    if (!o.from.empty()) in.from = parseIssueBound(o.from, "--from");
-    if (!o.to.empty()) in.to = parseIssueBound(o.to, "--to");
+    form.setRange(
+        o.from.empty() ? std::nullopt : std::optional<int32_t>(parseIssueBound(o.from, "--from")),
+        o.to.empty() ? std::nullopt : std::optional<int32_t>(parseIssueBound(o.to, "--to")));
     if (!o.verify.empty()) {
-        in.source = ReferenceSource::Verify;
-        in.issueToVerify = parseIssueField(o.verify, "--verify");
-        in.onlyBefore = o.onlyBefore;
+        form.useVerification(parseIssueField(o.verify, "--verify"), o.onlyBefore);
     } else if (!o.reference.empty()) {
-        in.source = ReferenceSource::Typed;
-        in.typed = parseReference(o.reference);
-        if (const auto why = impossibleReference(in.settings.kind, in.typed, ctx.segmentBase)) {
-            throw InputError("--ref：" + *why);
-        }
+        form.useTypedReference(parseReferenceList(o.reference, "--ref"));
     }
-    const RowsNeeded need = rowsNeeded(in);
-    return buildSearchRequest(ctx.readingStore().readEnds(need.count, need.upTo), in);
+    return form;
 }
 
 namespace {
@@ -151,14 +71,14 @@ void writeMembers(std::ostream& out, const ordered_json& object, bool& first) {
 
 // One JSON object, written as it goes: a document of a hundred thousand hits would cost
 // more than the search that found them. The bytes are those of one compact dump.
-void printResult(CliContext& ctx, const SearchRequest& request, const SearchShape& shape,
-                 const SearchResult& result) {
+void printResult(CliContext& ctx, const AssessedSearch& assessed) {
+    const SearchRequest& request = assessed.request;
+    const SearchResult& result = assessed.result;
     const ordered_json head = {
         {"reference", request.reference}, {"from", request.from}, {"to", request.to}};
     ordered_json tail = tallyJson(result);
-    // Counted once the search has run: a refused one tested nothing.
-    const int searches = StudyLog(ctx.dataFolder()).record(searchSettingText(request, shape));
-    addChanceFields(tail, result, request.tally.resultKind, searches);
+    addChanceFields(tail, assessed);
+    if (assessed.study.warning) ctx.warn(*assessed.study.warning);
 
     std::ostream& out = ctx.out;
     bool first = true;
@@ -205,15 +125,15 @@ void addSearchOptions(CLI::App* cmd, SearchOptions& o, bool tickedPositions) {
 }
 
 void addSearchCommands(CLI::App& app, CliContext& ctx) {
+    const auto runForm = [&ctx](const SearchOptions& o, bool combination) {
+        const SearchForm form = searchForm(ctx, o, combination);
+        StudyLog study(ctx.dataFolder());
+        printResult(ctx, form.run(ctx.readingStore(), study));
+    };
     auto single = std::make_shared<SearchOptions>();
     auto* search = app.add_subcommand("search", "检索（跟随形态），输出命中与统计");
     addSearchOptions(search, *single, true);
-    search->callback([&ctx, single] {
-        const SearchRequest request = buildRequest(ctx, *single);
-        requireSegmentBase(ctx.readingStore(), request);
-        printResult(ctx, request, SearchShape::single(request.positions),
-                    runSingleSearch(ctx.readingStore(), request));
-    });
+    search->callback([runForm, single] { runForm(*single, false); });
 
     auto combination = std::make_shared<SearchOptions>();
     auto* combo = app.add_subcommand("combo", "组合检索，输出命中与统计");
@@ -221,12 +141,7 @@ void addSearchCommands(CLI::App& app, CliContext& ctx) {
         ->required()
         ->check(CLI::Range(1, limits::kPositions));
     addSearchOptions(combo, *combination, false);
-    combo->callback([&ctx, combination] {
-        const SearchRequest request = buildRequest(ctx, *combination);
-        requireSegmentBase(ctx.readingStore(), request);
-        printResult(ctx, request, SearchShape::combined(combination->k),
-                    runCombinationSearch(ctx.readingStore(), request, combination->k));
-    });
+    combo->callback([runForm, combination] { runForm(*combination, true); });
 }
 
 }  // namespace arrange5::cli

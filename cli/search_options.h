@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "analysis/search.h"
+#include "analysis/search_form.h"
 #include "cli/cli_context.h"
 
 namespace arrange5::cli {
@@ -26,8 +26,7 @@ struct SearchOptions {
 
 void addSearchOptions(CLI::App* cmd, SearchOptions& o, bool tickedPositions);
 
-// Gathers the request as the window would: reference from the selected source, range from
-// the history unless given.
-SearchRequest buildRequest(CliContext& ctx, const SearchOptions& o);
+// The search form filled from the options; the form checks them as it does for the window.
+SearchForm searchForm(const CliContext& ctx, const SearchOptions& o, bool combination);
 
 }  // namespace arrange5::cli

@@ -160,6 +160,20 @@ TEST_F(SearchCli, EverySearchOfTheStudyCountsOnceAcrossRuns) {
     const CliResult reset = runCliOn(dir, {"study", "--reset"});
     ASSERT_EQ(reset.status, 0) << reset.err;
     EXPECT_EQ(searchesOf({"combo", "--k", "2"}), 1);
+
+    // A study log that cannot be written: the answer is still printed (it used to exit 2
+    // with none), with one warning that the search was not counted.
+    std::filesystem::remove(dir.path() / "study.txt");
+    std::filesystem::create_directory(dir.path() / "study.txt");
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"search", "--positions", "2"},
+          {"backtest", "search", "--positions", "1", "--targets", "2026170:"}}) {
+        const CliResult uncounted = runCliOn(dir, args);
+        EXPECT_EQ(uncounted.status, 0) << uncounted.err;
+        EXPECT_FALSE(json::parse(uncounted.out).empty());
+        EXPECT_EQ(std::count(uncounted.err.begin(), uncounted.err.end(), '\n'), 1) << uncounted.err;
+        EXPECT_NE(uncounted.err.find("没有计入本次研究"), std::string::npos) << uncounted.err;
+    }
 }
 
 TEST_F(SearchCli, ComboWithTypedReferenceAndGroupTally) {
@@ -228,8 +242,10 @@ TEST_F(SearchCli, BadInputExitsWithTwoAndOneLineNamingIt) {
     const std::string before = runCliOn(*dir_, {"history"}).out;
     const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
         {{"search", "--ref", "1,2,10,4,5", "--positions", "3"}, "第 3 位的参考值 10"},
-        {{"search", "--kind", "bigsmall", "--ref", "0,1,2,0,1"}, "0 到 1"},
-        {{"search", "--kind", "segment", "--ref", "0,1,2,3,4"}, "1 到 5"},
+        // Refused only where the value takes part: a ticked position, or any position of
+        // the combination search.
+        {{"search", "--kind", "bigsmall", "--ref", "0,1,2,0,1", "--positions", "3"}, "0 到 1"},
+        {{"combo", "--k", "4", "--kind", "segment", "--ref", "0,1,2,3,4"}, "1 到 5"},
         {{"combo", "--k", "0"}, "--k"},
         {{"combo", "--k", "6"}, "--k"},
         {{"backtest", "combo", "--k", "9"}, "--k"},
@@ -247,6 +263,14 @@ TEST_F(SearchCli, BadInputExitsWithTwoAndOneLineNamingIt) {
         EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
     }
     EXPECT_EQ(runCliOn(*dir_, {"history"}).out, before);
+
+    // A value at a position that takes no part changes nothing and is not refused.
+    const json ignored = search({"search", "--kind", "bigsmall", "--positions", "1,2", "--ref",
+                                 "1,0,7,-3,1", "--from", "2020001", "--to", "2020300"});
+    const json plain = search({"search", "--kind", "bigsmall", "--positions", "1,2", "--ref",
+                               "1,0,0,0,1", "--from", "2020001", "--to", "2020300"});
+    EXPECT_EQ(ignored["hits"], plain["hits"]);
+    EXPECT_FALSE(ignored["hits"].empty());
 }
 
 }  // namespace
