@@ -1,72 +1,47 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <optional>
-#include <string>
 #include <vector>
 
+#include "analysis/trend_zones.h"
 #include "store/history_row.h"
 
 namespace arrange5 {
 
-// The columns of the trend chart come in groups: the five positions (values: the digits 0..9)
-// and the six indicators of a draw. Every group holds exactly one value per draw, so one set of
-// rules gives the counts and omissions of a digit at a position and of an indicator value alike.
-enum class TrendGroup : int {
-    Position1 = 0,
-    Position5 = 4,
-    Sum = 5,    // 和值, 0..45
-    Span = 6,   // 跨度, largest − smallest digit, 0..9
-    Big = 7,    // 大小比: digits 5..9, 0..5
-    Odd = 8,    // 奇偶比: odd digits, 0..5
-    Prime = 9,  // 质合比: digits 2, 3, 5, 7; 0 and 1 count as composite, 0..5
-    Mod3 = 10,  // 012路比: how many digits leave remainder 0, 1, 2 on division by 3, "a:b:c"
-};
-inline constexpr int kTrendGroupCount = 11;
-inline constexpr int kTrendPositionCount = 5;
-
-// The values a group can take, in ascending order ("a:b:c" lexicographically).
-int trendValueCount(TrendGroup group);
-std::string trendValueLabel(TrendGroup group, int valueIndex);
-// The indicator's name in the JSON ("sum", "span", …) and its caption ("和值", …).
-std::string trendGroupKey(TrendGroup group);
-std::string trendGroupCaption(TrendGroup group);
-
-// The value index of each group for one draw.
-using TrendValues = std::array<uint8_t, kTrendGroupCount>;
-TrendValues trendValues(const Digits& draw);
-
-// The exact chance of each value under fair draws, counted over the 100,000 equally likely
-// draws; the probabilities of a group add up to 1.
-const std::vector<double>& trendChances(TrendGroup group);
-
-// The figures of one value of one group over the window.
+// The figures of one value of one group over the rows shown.
 struct TrendCell {
-    int count = 0;        // draws of the window with this value
-    double expected = 0;  // window × its chance
-    double low = 0;       // 95 % Wilson interval of count / window
+    int count = 0;        // rows shown that show it
+    double chance = 0;    // its exact chance for one fair draw
+    double expected = 0;  // rows shown × chance
+    double low = 0;       // 95 % Wilson interval of count / rows shown
     double high = 1;
-    int current = 0;  // draws after its last appearance; the window when none
-    int max = 0;  // longest run without it, the runs before the first and after the last included
-    double average = 0;   // (window − count) / (count + 1): mean length of the runs it cuts
-    double pCurrent = 1;  // how often a fair draw leaves it out at least `current` draws
+    int current = 0;      // its row omission at the newest draw: the same for every window
+    int max = 0;          // the largest row omission among the rows shown
+    double average = 0;   // (rows shown − count) / (count + 1): mean length of the runs it cuts
+    double pCurrent = 1;  // (1 − chance) ^ current: how often a fair draw stays away that long
 };
 
-// The last `window` draws of a history, with each draw's values kept so that a chart can ask
-// for any cell's omission, and each value's positions in the window for the figures.
+// The whole stored history with each draw's values, and the window: the last W draws, which
+// the chart shows and its counts cover. A player reads 遗漏 as "draws since it last came", so a
+// cell's omission is counted over the whole history, whatever part of it is shown.
 class TrendTable {
   public:
-    // `window` none: the whole history; larger than the history: the whole history.
-    // Throws InputError for a window below 1 or an empty history.
+    // `window` none, or larger than the history: the whole history. Throws InputError for a
+    // window below 1 or an empty history, StoreError naming the issue of a stored row whose
+    // digit is outside 0..9 (such a digit is never used as an index).
     TrendTable(const HistorySnapshot& rows, std::optional<int> window);
 
-    int window() const { return static_cast<int>(issues_.size()); }
-    int32_t issue(int row) const { return issues_[row]; }
-    const Digits& digits(int row) const { return digits_[row]; }
-    int value(int row, TrendGroup group) const { return values_[row][static_cast<int>(group)]; }
-    // Draws since the value last came, counting `row` itself (1 when it came in the draw
-    // before); 0 on the row where it came; row + 1 when it has not come since the window began.
+    // Rows are counted within the window: 0 is its oldest draw, window() − 1 the newest.
+    int window() const { return window_; }
+    int32_t issue(int row) const { return issues_[first_ + row]; }
+    const Digits& digits(int row) const { return digits_[first_ + row]; }
+    // The value of a group on a row; kNoTrendValue when the row has none (重号 of the first
+    // stored draw; 号码分布, whose values are asked one by one with shows()).
+    int value(int row, TrendGroup group) const { return values_[first_ + row][groupIndex(group)]; }
+    bool shows(int row, TrendGroup group, int valueIndex) const;
+    // The row omission: 0 where the value came, else 1 + its omission at the draw before; 1 at
+    // the first stored draw when that does not show it. Rows before the window count.
     int omission(int row, TrendGroup group, int valueIndex) const;
 
     TrendCell cell(TrendGroup group, int valueIndex) const;
@@ -76,10 +51,13 @@ class TrendTable {
   private:
     const std::vector<int>& appearances(TrendGroup group, int valueIndex) const;
 
+    int first_ = 0;  // the window's first row in the history
+    int window_ = 0;
     std::vector<int32_t> issues_;
     std::vector<Digits> digits_;
     std::vector<TrendValues> values_;
-    // Per group and value, the rows (ascending) where it came.
+    std::vector<uint16_t> contained_;  // per draw, the digits it contains as bits
+    // Per group and value, the history's rows (ascending) that show it.
     std::array<std::vector<std::vector<int>>, kTrendGroupCount> appearances_;
 };
 

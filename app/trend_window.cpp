@@ -187,7 +187,8 @@ QString TrendWindow::chanceText() const {
     const int largest = table->largestCurrent();
     const double chance = chanceOfLargestOmission(largest);
     return QStringLiteral(
-               "在公平随机的开奖中，50 个格子里至少有一个遗漏达到 %1 期的机会是 %2 %。"
+               "50 个格子里最大的当前遗漏是 %1 期（遗漏按全部历史计）；在公平随机的开奖中，"
+               "至少有一个格子的当前遗漏达到 %1 期的机会是 %2 %。"
                "遗漏只描述过去：每一期每个数字在每个位置上出现的机会都是 1/10，"
                "遗漏再长也不会让一个数字“该出”。本图不作预测。"
                "质合比：2、3、5、7 为质数，0 和 1 按合数计。")

@@ -46,6 +46,8 @@ const Key kKeys[] = {
     {"txtUpdateHost", &UserSettings::updateHost, 0, 0, 0},
     {"txtUpdateSource", &UserSettings::updateSource, 0, 0, 0},
     {"txtOfficialUrl", &UserSettings::officialUrl, 0, 0, 0},
+    {"intTrendWindow", &UserSettings::trendWindow, 0, 0, std::numeric_limits<int>::max()},
+    {"txtTrendHidden", &UserSettings::trendHidden, 0, 0, 0},
 };
 
 std::string trimmed(std::string_view text) {

@@ -26,6 +26,8 @@ struct UserSettings {
     std::string updateHost;       // txtUpdateHost: the results site of the online update
     std::string updateSource;     // txtUpdateSource: "official" (default) or "pages"
     std::string officialUrl;      // txtOfficialUrl: the address of the operator's draw data
+    int trendWindow = 0;          // intTrendWindow: the trend chart's W, 0 for 全部
+    std::string trendHidden;      // txtTrendHidden: the trend chart's hidden zones, by key
 };
 
 inline constexpr const char* kSettingsApplication = "Korvath";
