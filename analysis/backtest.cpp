@@ -63,22 +63,31 @@ std::pair<std::size_t, std::size_t> targetRows(const HistorySnapshot& rows,
 
 std::string backtestVerdict(const BacktestSummary& s) {
     if (s.unlisted > 0) return kMixedSegmentBaseVerdict;
-    if (!s.p || !s.pAdjusted) return kTooFewVerdict;
-    const std::string shown =
-        "（" + pValueText(*s.p) + "，" + correctionText(s.searches, *s.pAdjusted) + "）";
+    if (!s.p) return kTooFewVerdict;
     std::string baseline;
     if (s.pBaseline) {
         baseline = "；不看形态的排名命中 " + std::to_string(s.baselineHits) + " 次，两者相比 " +
                    pValueText(*s.pBaseline);
+        if (s.pBaselineAdjusted) baseline += "（校正后 " + pValueText(*s.pBaselineAdjusted) + "）";
     }
-    if (*s.pAdjusted >= kSignificanceLevel) return "命中率与随机相符" + shown + baseline;
-    return (s.rate > s.chance ? "命中率显著高于随机" : "命中率显著低于随机") + shown + baseline;
+    if (s.rank < 1) {
+        return "命中率与随机比较：" + pValueText(*s.p) + "；" + kNotCounted + "，不作判断" +
+               baseline;
+    }
+    const std::string shown = "（" + studyRuleText(*s.p, s.rank) + "）";
+    if (!s.pAdjusted || *s.pAdjusted >= kSignificanceLevel) {
+        return "命中率与随机相符" + shown + baseline;
+    }
+    return (s.rate > s.chance ? "命中率显著高于随机" : "命中率显著低于随机") + shown + baseline +
+           "；" + kPastOnly;
 }
 
 BacktestSummary summarise(const std::vector<TargetResult>& targets, int outcomes, int top,
-                          int searches) {
+                          const StudyPlace& place) {
     BacktestSummary s;
-    s.searches = std::max(1, searches);
+    s.rank = place.rank;
+    s.searches = place.searches;
+    s.level = judge(std::nullopt, place).level;
     std::map<int, YearSummary> years;
     int64_t rankSum = 0;
     int64_t onlyPattern = 0;  // trials the pattern's ranking hit and the other missed
@@ -124,8 +133,9 @@ BacktestSummary summarise(const std::vector<TargetResult>& targets, int outcomes
     // under another segment base cannot be judged at all.
     if (s.unlisted == 0 && static_cast<double>(s.scored) * s.chance >= kMinExpectedCount) {
         s.p = binomialTwoSided(s.hits, s.scored, s.chance);
-        s.pAdjusted = adjustedP(*s.p, s.searches);
+        s.pAdjusted = judge(s.p, place).pAdjusted;
     }
+    s.pBaselineAdjusted = judge(s.pBaseline, place).pAdjusted;
     s.verdict = backtestVerdict(s);
     return s;
 }
@@ -142,6 +152,13 @@ void validateBacktestRequest(const HistorySnapshot& rows, const BacktestRequest&
     }
     if (rows.empty()) throw InputError("历史号码为空，请先读入历史号码");
     targetRows(rows, request, *defaultRangeStart(rows, request.settings));
+}
+
+std::pair<int32_t, int32_t> targetIssues(const HistorySnapshot& rows,
+                                         const BacktestRequest& request) {
+    validateBacktestRequest(rows, request);
+    const auto [begin, end] = targetRows(rows, request, *defaultRangeStart(rows, request.settings));
+    return {rows[begin].issue, rows[end - 1].issue};
 }
 
 BacktestResult runBacktest(const HistorySnapshot& rows, const BacktestRequest& request,
@@ -193,7 +210,7 @@ BacktestResult runBacktest(const HistorySnapshot& rows, const BacktestRequest& r
             break;
         }
     }
-    result.summary = summarise(result.targets, outcomes, request.top, request.searches);
+    result.summary = summarise(result.targets, outcomes, request.top, request.place);
     return result;
 }
 

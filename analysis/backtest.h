@@ -4,10 +4,12 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "analysis/memory_search.h"
 #include "analysis/search_rules.h"
+#include "analysis/study_rule.h"
 
 namespace arrange5 {
 
@@ -23,7 +25,7 @@ struct BacktestRequest {
     std::optional<int32_t> firstTarget;  // default: every issue after the default range start
     std::optional<int32_t> lastTarget;   // default: the last issue
     int top = 1;                         // m: a hit is the actual outcome among the first m
-    int searches = 1;                    // N of the study, for the correction
+    StudyPlace place;                    // the setting's place in the study
 };
 
 struct TargetResult {
@@ -56,8 +58,10 @@ struct BacktestSummary {
     // The exact binomial test against the chance rate, two-sided; none when the sample is
     // too small.
     std::optional<double> p;
-    int searches = 1;  // N: distinct settings of this study, this one included
-    std::optional<double> pAdjusted;
+    int rank = 0;                     // the setting's place in the study; 0: not counted
+    int searches = 0;                 // the study's distinct settings so far
+    std::optional<double> level;      // 0.05 / (k (k + 1)) when counted
+    std::optional<double> pAdjusted;  // min(1, k (k + 1) p) when counted and tested
     double meanRank = 0;
     double chanceMeanRank = 0;  // (outcomes + 1) / 2
     int64_t noAnswer = 0;       // targets whose search found nothing
@@ -67,6 +71,7 @@ struct BacktestSummary {
     int64_t baselineHits = 0;
     double baselineRate = 0;
     std::optional<double> pBaseline;
+    std::optional<double> pBaselineAdjusted;  // the same rule applied to pBaseline
     std::vector<YearSummary> byYear;
     std::string verdict;
 };
@@ -87,15 +92,21 @@ using BacktestProgress = std::function<bool(std::size_t done, std::size_t total)
 BacktestResult runBacktest(const HistorySnapshot& rows, const BacktestRequest& request,
                            const BacktestProgress& progress = {});
 
+// The first and last stored issue the targets resolve to; throws InputError as runBacktest
+// does when they hold none.
+std::pair<int32_t, int32_t> targetIssues(const HistorySnapshot& rows,
+                                         const BacktestRequest& request);
+
 // The refusals of runBacktest alone, before anything is run or counted.
 void validateBacktestRequest(const HistorySnapshot& rows, const BacktestRequest& request);
 
-// The summary of the given targets (also of a cancelled run's part), corrected for the
-// `searches` settings of the study.
+// The summary of the given targets (also of a cancelled run's part), judged at the
+// setting's place in the study.
 BacktestSummary summarise(const std::vector<TargetResult>& targets, int outcomes, int top,
-                          int searches = 1);
+                          const StudyPlace& place);
 
-// The verdict line: the direction when the rate differs from chance after the correction.
+// The verdict line: the direction when the rate differs from chance after the correction,
+// and that this describes the past.
 std::string backtestVerdict(const BacktestSummary& s);
 
 // One point of the verification chart: after `trials` scored trials, the cumulative hit

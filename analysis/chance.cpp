@@ -1,8 +1,9 @@
 #include "analysis/chance.h"
 
+#include <algorithm>
 #include <boost/math/distributions/binomial.hpp>
 #include <boost/math/distributions/chi_squared.hpp>
-#include <boost/math/distributions/normal.hpp>
+#include <boost/math/special_functions/beta.hpp>
 #include <charconv>
 #include <cmath>
 #include <stdexcept>
@@ -32,6 +33,17 @@ Interval wilsonInterval(int64_t count, int64_t total, double z) {
     const double half = z / (1 + z2 / n) * std::sqrt(share * (1 - share) / n + z2 / (4 * n * n));
     // Rounding must not push the bounds outside the range a share can take.
     return {std::max(0.0, centre - half), std::min(1.0, centre + half)};
+}
+
+Interval clopperPearsonInterval(int64_t count, int64_t total, double alpha) {
+    if (total <= 0) return {0.0, 1.0};
+    const auto n = static_cast<double>(total);
+    const auto x = static_cast<double>(std::clamp<int64_t>(count, 0, total));
+    // The bounds are beta quantiles; at the ends of the range they are exactly 0 and 1.
+    Interval i;
+    i.low = x == 0 ? 0.0 : boost::math::ibeta_inv(x, n - x + 1, alpha / 2);
+    i.high = x == n ? 1.0 : boost::math::ibeta_inv(x + 1, n - x, 1 - alpha / 2);
+    return i;
 }
 
 double binomialUpperTail(int64_t hits, int64_t n, double p0) {
@@ -74,32 +86,23 @@ std::string pValueText(double p) {
     return "p = " + formatPValue(p);
 }
 
-double adjustedP(double p, int tests) {
-    return std::min(1.0, std::max(1, tests) * p);
-}
-
-std::string correctionText(int searches, double adjusted) {
-    if (searches <= 1) return "未作多次检索校正";
-    return "已按 " + std::to_string(searches) + " 次检索校正：" + pValueText(adjusted);
-}
-
-std::string chanceVerdict(std::optional<double> p) {
+std::string chanceVerdict(std::optional<double> p, const StudyPlace& place) {
     if (!p) return kTooFewVerdict;
-    if (*p < kSignificanceLevel) {
-        return kUniformDiffers + "（" + pValueText(*p) + "）；" + kUniformCaveat;
+    if (!place.counted()) {
+        return "与均匀随机比较：" + pValueText(*p) + "；" + kNotCounted + "，不作判断";
     }
-    return kUniformAgrees + "（" + pValueText(*p) + "）";
+    const std::string shown = "（" + studyRuleText(*p, place.rank) + "）";
+    if (judge(p, place).reliable()) return kUniformDiffers + shown + "；" + kUniformCaveat;
+    return kUniformAgrees + shown;
 }
 
-double twoSidedZ(double alpha) {
-    const boost::math::normal_distribution<double> normal;
-    return boost::math::quantile(boost::math::complement(normal, alpha / 2));
-}
-
-ChanceTest testAgainstChance(const std::vector<TallyRow>& tally, int64_t total, double p0) {
+ChanceTest testAgainstChance(const std::vector<TallyRow>& tally, int64_t total, double p0,
+                             const StudyPlace& place) {
     ChanceTest test;
-    const double jointZ =
-        twoSidedZ(kSignificanceLevel / static_cast<double>(std::max<std::size_t>(1, tally.size())));
+    const double jointAlpha =
+        kSignificanceLevel / static_cast<double>(std::max<std::size_t>(1, tally.size()));
+    test.rank = place.rank;
+    test.searches = place.searches;
     test.total = total;
     test.chance = p0;
     test.df = static_cast<int>(tally.size()) - 1;
@@ -114,7 +117,7 @@ ChanceTest testAgainstChance(const std::vector<TallyRow>& tally, int64_t total, 
         out.share = total > 0 ? static_cast<double>(row.count) / static_cast<double>(total) : 0.0;
         out.chance = p0;
         out.interval = wilsonInterval(row.count, total);
-        out.joint = wilsonInterval(row.count, total, jointZ);
+        out.joint = clopperPearsonInterval(row.count, total, jointAlpha);
         test.rows.push_back(std::move(out));
         listed += row.count;
         if (expected > 0) {
@@ -132,13 +135,14 @@ ChanceTest testAgainstChance(const std::vector<TallyRow>& tally, int64_t total, 
     } else {
         test.p = chiSquarePValue(test.chi2, test.df);
         test.status = test.p ? ChanceStatus::Compared : ChanceStatus::TooFewValues;
-        test.verdict = chanceVerdict(test.p);
+        test.pAdjusted = judge(test.p, place).pAdjusted;
+        test.verdict = chanceVerdict(test.p, place);
     }
     return test;
 }
 
-ChanceTest testAgainstChance(const SearchResult& result, CodeKind kind) {
-    ChanceTest test = testAgainstChance(result.tally, result.total, chanceRate(kind));
+ChanceTest testAgainstChance(const SearchResult& result, CodeKind kind, const StudyPlace& place) {
+    ChanceTest test = testAgainstChance(result.tally, result.total, chanceRate(kind), place);
     if (test.status == ChanceStatus::UnlistedValues && kind == CodeKind::Segment) {
         test.status = ChanceStatus::MixedSegmentBases;
         test.verdict = kMixedSegmentBaseVerdict;

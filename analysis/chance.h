@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/search.h"
+#include "analysis/study_rule.h"
 #include "store/draw.h"
 
 namespace arrange5 {
@@ -28,6 +29,10 @@ struct Interval {
 // The Wilson score interval of count/total; with no total the whole range [0, 1].
 Interval wilsonInterval(int64_t count, int64_t total, double z = kWilsonZ95);
 
+// The Clopper–Pearson (exact) interval of count/total at level 1 − alpha; with no total the
+// whole range [0, 1].
+Interval clopperPearsonInterval(int64_t count, int64_t total, double alpha);
+
 // P(X ≥ hits) for X binomial with n trials of success rate p0.
 double binomialUpperTail(int64_t hits, int64_t n, double p0);
 
@@ -43,13 +48,6 @@ std::string formatPValue(double p);
 // "p > 0.99".
 std::string pValueText(double p);
 
-// The Bonferroni correction for N tests: min(1, N × p).
-double adjustedP(double p, int tests);
-
-// What a verdict adds about the correction for N searches: "未作多次检索校正" for N = 1,
-// else "已按 N 次检索校正：p = …" with the adjusted p.
-std::string correctionText(int searches, double adjusted);
-
 inline const std::string kTooFewVerdict = "样本太少，无法与随机比较";
 inline const std::string kUniformDiffers = "过去的统计与均匀随机有差别";
 inline const std::string kUniformCaveat = "这不一定与所选形态有关，也不预示下一期";
@@ -59,8 +57,9 @@ inline const std::string kMixedSegmentBaseVerdict =
 inline const std::string kUnlistedValuesVerdict = "统计中有不属于所列结果的值，无法与随机比较";
 
 // The chance test describes the tally only: a difference from a uniform draw may come from
-// the history as a whole, whatever the pattern. No p: too few values.
-std::string chanceVerdict(std::optional<double> p);
+// the history as a whole, whatever the pattern. It says 有差别 only when the setting was
+// counted in the study and its adjusted p is below 0.05. No p: too few values.
+std::string chanceVerdict(std::optional<double> p, const StudyPlace& place);
 
 enum class ChanceStatus {
     Compared,          // p is given
@@ -87,20 +86,23 @@ struct ChanceTest {
     double chi2 = 0.0;
     int df = 0;
     std::optional<double> p;
+    int rank = 0;                     // the setting's place in the study; 0: not counted
+    int searches = 0;                 // the study's distinct settings so far
+    std::optional<double> pAdjusted;  // min(1, k (k + 1) p) when counted and tested
     std::string verdict;
     int64_t total = 0;
     double chance = 0.0;
     std::vector<ChanceRow> rows;  // in the tally's order
 };
 
-// The normal quantile of a two-sided interval at level 1 − alpha.
-double twoSidedZ(double alpha);
-
-// Every listed outcome has chance p0; `total` is the tally's T (the values counted).
-ChanceTest testAgainstChance(const std::vector<TallyRow>& tally, int64_t total, double p0);
+// Every listed outcome has chance p0; `total` is the tally's T (the values counted). The
+// joint interval is Clopper–Pearson's: exact, it never covers less than it promises, also
+// for the small totals a search on fixed positions often has.
+ChanceTest testAgainstChance(const std::vector<TallyRow>& tally, int64_t total, double p0,
+                             const StudyPlace& place);
 
 // The same for a search's tally of result kind `kind`; for segments unlisted values mean
 // the history mixes the two segment bases, and the verdict says how to recompute them.
-ChanceTest testAgainstChance(const SearchResult& result, CodeKind kind);
+ChanceTest testAgainstChance(const SearchResult& result, CodeKind kind, const StudyPlace& place);
 
 }  // namespace arrange5

@@ -121,13 +121,26 @@ AssessedSearch SearchForm::run(HistoryStore& store, const SearchRequest& request
     AssessedSearch out;
     out.request = request;
     out.shape = shape();
-    out.setting = searchSettingText(request, out.shape);
+    out.setting = searchStudySetting(store.rows(), request, out.shape);
     out.result =
         combination ? runCombinationSearch(store, request, k_) : runSingleSearch(store, request);
-    // Counted once the search has run: a refused one tested nothing.
-    out.study = countInStudy(study, out.setting);
-    out.chance = testAgainstChance(out.result, request.tally.resultKind);
-    out.pattern = testAgainstRest(out.result, out.study.count);
+    // Counted once the search has run: a refused one tested nothing, and one without hits or
+    // without other rows to compare them with tests nothing either.
+    if (comparesWithRest(out.result)) {
+        out.study = countInStudy(study, out.setting);
+    } else {
+        try {
+            out.study.place.searches = static_cast<int>(study.count());
+        } catch (const Error& e) {
+            out.study.warning = studyNotCountedWarning(e.what());
+        }
+    }
+    out.chance = testAgainstChance(out.result, request.tally.resultKind, out.study.place);
+    out.pattern = testAgainstRest(out.result, out.study.place);
+    if (const auto warning = keepOutcome(study, out.study, out.setting.key, out.pattern.p,
+                                         out.pattern.pAdjusted, out.pattern.verdict)) {
+        out.study.warning = warning;
+    }
     return out;
 }
 
@@ -168,8 +181,9 @@ PlannedBacktest SearchForm::planBacktest(const HistorySnapshot& rows,
     // and is left out.
     validateBacktestRequest(rows, request);
     requireSegmentBase(storedSegmentBases(rows), request.settings, request.tally);
-    plan.study = countInStudy(study, backtestSettingText(request));
-    request.searches = plan.study.count;
+    plan.setting = backtestStudySetting(rows, request);
+    plan.study = countInStudy(study, plan.setting);
+    request.place = plan.study.place;
     return plan;
 }
 
@@ -242,26 +256,33 @@ ReferenceValues parseReferenceList(const std::string& text, const std::string& o
     return values;
 }
 
-StudyPlace countInStudy(StudyLog& study, const std::string& setting) {
-    StudyPlace place;
+StudyCount countInStudy(StudyLog& study, const StudySetting& setting) {
+    StudyCount counted;
     try {
-        place.count = study.record(setting);
-        const auto known = study.settings();
-        const auto at = std::find(known.begin(), known.end(), setting);
-        place.rank = at == known.end() ? place.count : static_cast<int>(at - known.begin()) + 1;
+        counted.place = study.record(setting);
     } catch (const Error& e) {
-        // The answer is still given; only the count is missing. What was stored is all the
-        // correction can know of, so it corrects for one search fewer than were made.
-        place.count = std::max<int>(1, static_cast<int>(study.count()));
-        place.rank = place.count;
-        place.warning = studyNotCountedWarning(e.what());
+        // The answer is still given, but a test the study did not count is not judged: its
+        // level would be taken from a share of the 5 % that no setting paid for.
+        counted.warning = studyNotCountedWarning(e.what());
     }
-    return place;
+    return counted;
+}
+
+std::optional<std::string> keepOutcome(StudyLog& study, const StudyCount& counted,
+                                       const std::string& key, std::optional<double> p,
+                                       std::optional<double> pAdjusted,
+                                       const std::string& verdict) {
+    if (!counted.place.counted()) return std::nullopt;
+    try {
+        study.noteOutcome(key, p, pAdjusted, verdict);
+    } catch (const Error& e) {
+        return "这次的结论没有记入研究记录（" + std::string(e.what()) + "）";
+    }
+    return std::nullopt;
 }
 
 std::string studyNotCountedWarning(const std::string& reason) {
-    return "这次检索没有计入本次研究（" + reason +
-           "）；显示的校正因此少算了这一次检索，实际的校正后 p 值会更大";
+    return "这次检索没有计入本次研究（" + reason + "）；它的检验因此不作判断";
 }
 
 }  // namespace arrange5

@@ -6,10 +6,12 @@
 
 #include "analysis/backtest.h"
 #include "analysis/chance.h"
-#include "analysis/pattern_test.h"
+#include "analysis/rest_comparison.h"
 #include "analysis/search_request.h"
 #include "analysis/search_rules.h"
 #include "analysis/study_log.h"
+#include "analysis/study_rule.h"
+#include "analysis/study_setting.h"
 #include "store/settings_table.h"
 
 namespace arrange5 {
@@ -18,13 +20,11 @@ namespace arrange5 {
 // file; the command line, which reads the file but never writes it, saves nothing.
 using SaveOption = std::function<void(const SettingsField& field, int value)>;
 
-// Where a setting stands in the study: its rank (the k-th distinct setting; a repeat keeps
-// its place) and how many settings the study holds. `warning` is set when the study log
-// could not be written: the setting is then not counted, and every correction assumes one
-// search fewer than were made.
-struct StudyPlace {
-    int rank = 1;
-    int count = 1;
+// Where a setting stands in the study (its rank and the study's count of settings), and why
+// it was not counted when the study log could not be read or written: the place then has
+// rank 0, so that no verdict judges a test the study did not pay for.
+struct StudyCount {
+    StudyPlace place;
     std::optional<std::string> warning;
 };
 
@@ -35,17 +35,18 @@ struct StudyPlace {
 struct AssessedSearch {
     SearchRequest request;
     SearchShape shape;
-    std::string setting;  // the line the study counts
+    StudySetting setting;  // what the study counts
     SearchResult result;
     ChanceTest chance;
     PatternTest pattern;
-    StudyPlace study;
+    StudyCount study;  // rank 0 also when the search compared nothing (no hits, no rest)
 };
 
 // A verification checked and counted in the study, ready for runBacktest.
 struct PlannedBacktest {
     BacktestRequest request;
-    StudyPlace study;
+    StudySetting setting;
+    StudyCount study;
 };
 
 // The search form: every option of a search (kind, 自由位/固定位, 上期/前期 with N, ticked
@@ -145,11 +146,16 @@ std::array<bool, 5> parsePositionList(const std::string& text, const std::string
 // "A,B,C,D,E": five signed 16-bit integers.
 ReferenceValues parseReferenceList(const std::string& text, const std::string& option);
 
-// Counts `setting` in the study. A log that cannot be written does not stop the answer:
-// the place then carries the warning, and the count is what the log held.
-StudyPlace countInStudy(StudyLog& study, const std::string& setting);
+// Counts `setting` in the study. A log that cannot be read or written does not stop the
+// answer: the setting is then not counted and the warning says why.
+StudyCount countInStudy(StudyLog& study, const StudySetting& setting);
 
-// The warning when the study log could not be written, the same in both front ends.
+// Keeps a counted setting's latest outcome in the study; the warning when it could not.
+std::optional<std::string> keepOutcome(StudyLog& study, const StudyCount& counted,
+                                       const std::string& key, std::optional<double> p,
+                                       std::optional<double> pAdjusted, const std::string& verdict);
+
+// The warning when the study log could not be read or written, the same in both front ends.
 std::string studyNotCountedWarning(const std::string& reason);
 
 }  // namespace arrange5

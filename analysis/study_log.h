@@ -1,46 +1,74 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "analysis/backtest.h"
-#include "analysis/memory_search.h"
+#include "analysis/study_rule.h"
+#include "analysis/study_setting.h"
+#include "store/errors.h"
 
 namespace arrange5 {
 
+// study.txt cannot be read or does not hold a study: the log is left as it is, and nothing
+// is counted until the user looks at it or starts a new study.
+class StudyLogError : public StoreError {
+  public:
+    using StoreError::StoreError;
+};
+
+// One setting of the study, as the log keeps it.
+struct StudyEntry {
+    int rank = 0;
+    std::string key;
+    std::string commandLine;  // the first run's
+    std::string firstRun;     // UTC, "2026-12-09T22:05:00Z"; empty in a log of an older version
+    std::optional<double> p;  // the latest run's p, adjusted p and verdict
+    std::optional<double> pAdjusted;
+    std::string verdict;
+};
+
 // The settings searched or verified since the user started a study, kept in the data folder
-// so that the window and the command line, before and after a restart, correct for the same
-// number of tries. A setting repeated counts once.
+// so that the window and the command line, before and after a restart, give each setting
+// the same rank. A setting repeated keeps its first rank.
 class StudyLog {
   public:
     static constexpr const char* kFileName = "study.txt";
+    using Clock = std::function<std::chrono::system_clock::time_point()>;
 
-    explicit StudyLog(std::filesystem::path dataFolder);
+    explicit StudyLog(std::filesystem::path dataFolder,
+                      Clock clock = std::chrono::system_clock::now);
 
-    // The settings counted so far, in the order they were first met.
-    std::vector<std::string> settings() const;
-    std::size_t count() const { return settings().size(); }
+    const std::filesystem::path& file() const { return file_; }
 
-    // Counts `setting` unless it is already counted; returns N, this setting included.
-    // Throws StoreError when the file cannot be written.
-    int record(const std::string& setting);
+    // The settings in rank order. No file: a new study. Throws StudyLogError when the file
+    // cannot be read or is not a study log.
+    std::vector<StudyEntry> entries() const;
+    std::size_t count() const { return entries().size(); }
 
-    // Starts a new study: no setting counted.
-    void reset();
+    // Counts `setting` unless it is already counted; returns its place. Throws StudyLogError
+    // (nothing written) for a log it cannot read, StoreError when the file cannot be written.
+    StudyPlace record(const StudySetting& setting);
+
+    // Keeps the latest outcome of a counted setting; a key not in the study is ignored.
+    void noteOutcome(const std::string& key, std::optional<double> p,
+                     std::optional<double> pAdjusted, const std::string& verdict);
+
+    struct Reset {
+        std::optional<std::size_t> before;            // none: the old log was unreadable
+        std::optional<std::filesystem::path> keptAs;  // where an unreadable log was moved
+    };
+    // Starts a new study: no setting counted. An unreadable log is moved aside, not lost.
+    Reset reset();
 
   private:
-    void write(const std::vector<std::string>& settings) const;
+    void write(const std::vector<StudyEntry>& entries) const;
 
     std::filesystem::path file_;
+    Clock clock_;
 };
-
-// One line naming everything that decides a search's answer, e.g.
-// "search kind=number match=free lag=1 positions=1,3 ref=1,5,7,6,6 range=2004010-2026174
-// result=number pos=1 straight base=1".
-std::string searchSettingText(const SearchRequest& request, const SearchShape& shape);
-
-// The same for a verification: its settings, targets and m.
-std::string backtestSettingText(const BacktestRequest& request);
 
 }  // namespace arrange5

@@ -189,7 +189,9 @@ void BacktestDialog::start() {
         // Counted before the run, which the count corrects; a refused request is left out.
         validateBacktestRequest(input_.rows, request);
         requireSegmentBase(storedSegmentBases(input_.rows), request.settings, request.tally);
-        request.searches = StudyLog(input_.dataFolder).record(backtestSettingText(request));
+        const StudySetting setting = backtestStudySetting(input_.rows, request);
+        request.place = StudyLog(input_.dataFolder).record(setting);
+        studyKey_ = setting.key;
     } catch (const Error& e) {
         reportError(QString::fromStdString(e.what()));
         return;
@@ -231,6 +233,7 @@ void BacktestDialog::start() {
                     reportError(error);
                 } else {
                     showResult(std::move(result));
+                    keepOutcomeInStudy();
                 }
                 emit finished();
             },
@@ -246,6 +249,17 @@ void BacktestDialog::cancel() {
 void BacktestDialog::progressed(int done, int total) {
     progress_->setMaximum(total);
     progress_->setValue(done);
+}
+
+// The study list shows each setting's latest verdict; a cancelled run's part is not one.
+void BacktestDialog::keepOutcomeInStudy() {
+    if (result_.cancelled) return;
+    const BacktestSummary& s = result_.summary;
+    try {
+        StudyLog(input_.dataFolder).noteOutcome(studyKey_, s.p, s.pAdjusted, s.verdict);
+    } catch (const Error& e) {
+        reportError(QString::fromStdString(e.what()));
+    }
 }
 
 QString BacktestDialog::summaryText() const {

@@ -59,12 +59,14 @@ class BacktestDialog : public QDialog {
   private:
     void progressed(int done, int total);
     void showResult(BacktestResult result);
+    void keepOutcomeInStudy();
     void fillChart();
     void exportTable();
     void reportError(const QString& text);
 
     BacktestDialogInput input_;
     BacktestResult result_;
+    std::string studyKey_;  // the setting the study counted for this run
     std::atomic<bool> cancelled_{false};
     QThread* worker_ = nullptr;
 

@@ -85,13 +85,14 @@ void ChancePanel::showTally(const SearchResult& result, const ChanceTest& test,
     // Each verdict names what it compared with, so the two lines need no captions.
     verdict_->setText(QString::fromStdString(pattern.verdict) + QStringLiteral("\n") +
                       QString::fromStdString(test.verdict));
-    verdict_->setToolTip(QStringLiteral("与其余各期：%1，χ² = %2，自由度 %3\n与均匀随机：χ² = "
-                                        "%4，自由度 %5")
-                             .arg(QString::fromStdString(pattern.method))
-                             .arg(pattern.chi2, 0, 'f', 2)
-                             .arg(pattern.df)
-                             .arg(test.chi2, 0, 'f', 2)
-                             .arg(test.df));
+    const QString rest = pattern.chi2 ? QStringLiteral("与其余各期：%1，χ² = %2，自由度 %3")
+                                            .arg(QString::fromStdString(pattern.method))
+                                            .arg(*pattern.chi2, 0, 'f', 2)
+                                            .arg(pattern.df)
+                                      : QStringLiteral("与其余各期：无从比较");
+    verdict_->setToolTip(
+        rest +
+        QStringLiteral("\n与均匀随机：χ² = %1，自由度 %2").arg(test.chi2, 0, 'f', 2).arg(test.df));
     rebuildChart(result, test);
 }
 
@@ -99,8 +100,9 @@ void ChancePanel::prependNote(const QString& note) {
     verdict_->setText(note + QStringLiteral("\n") + verdict_->text());
 }
 
-void ChancePanel::showStudyCount(std::size_t settings) {
-    study_->setText(QStringLiteral("本次研究已检索 %1 种设置").arg(settings));
+void ChancePanel::showStudyCount(std::optional<std::size_t> settings) {
+    study_->setText(settings ? QStringLiteral("本次研究已检索 %1 种设置").arg(*settings)
+                             : QStringLiteral("研究记录无法读取"));
 }
 
 void ChancePanel::rebuildChart(const SearchResult& result, const ChanceTest& test) {

@@ -1,9 +1,10 @@
 #pragma once
 
 #include <QWidget>
+#include <optional>
 
 #include "analysis/chance.h"
-#include "analysis/pattern_test.h"
+#include "analysis/rest_comparison.h"
 #include "analysis/search.h"
 
 class QChart;
@@ -28,7 +29,8 @@ class ChancePanel : public QWidget {
     // Shows the comparisons of the search just run.
     void showTally(const SearchResult& result, const ChanceTest& test, const PatternTest& pattern);
     // "本次研究已检索 N 种设置".
-    void showStudyCount(std::size_t settings);
+    // None: the study log cannot be read.
+    void showStudyCount(std::optional<std::size_t> settings);
     // A line above the verdicts that qualifies them (a reference value no draw can hold).
     void prependNote(const QString& note);
     // Back to the state before any search.

@@ -18,6 +18,7 @@
 #include "analysis/search_range.h"
 #include "analysis/search_rules.h"
 #include "analysis/search_settings.h"
+#include "analysis/study_setting.h"
 #include "app/reference_tabs.h"
 #include "app/search_panel.h"
 #include "app/settings.h"
@@ -190,10 +191,12 @@ class MainWindow : public QMainWindow {
     int selectedTab() const;
     void noteImpossibleReference(const SearchRequest& request);
     void showVerifiedOutcome(const SearchResult& result);
-    void showSearchResult(const SearchResult& result, const std::string& setting);
+    void showSearchResult(const SearchResult& result, const StudySetting& setting);
     // The study count (main_window_backtest.cpp): counts a setting searched or verified and
     // returns N; a count that cannot be stored is reported and counted beside the stored ones.
-    int countInStudy(const std::string& setting);
+    StudyPlace countInStudy(const StudySetting& setting);
+    void noteInStudy(const std::string& key, std::optional<double> p,
+                     std::optional<double> pAdjusted, const std::string& verdict);
     void showStudyCount();
     void startNewStudy();
     // Segment codes of another base: a segment-kind search is refused and the window offers

@@ -65,32 +65,42 @@ void MainWindow::openBacktest() {
 
 // ---- the study count ----
 
-int MainWindow::countInStudy(const std::string& setting) {
-    StudyLog log(context_.dataFolder);
-    int searches = 1;
-    try {
-        searches = log.record(setting);
-    } catch (const Error& e) {
-        // Not stored, yet tried: the correction still counts it beside what was stored.
-        searches = static_cast<int>(log.count()) + 1;
-        reportError(QString::fromStdString(e.what()));
-    }
+// A study that cannot be read or written judges nothing: the verdicts then say the search was
+// not counted, and the message box says why.
+StudyPlace MainWindow::countInStudy(const StudySetting& setting) {
+    StudyPlace place;
+    guarded([&] { place = StudyLog(context_.dataFolder).record(setting); });
     showStudyCount();
-    return searches;
+    return place;
+}
+
+void MainWindow::noteInStudy(const std::string& key, std::optional<double> p,
+                             std::optional<double> pAdjusted, const std::string& verdict) {
+    guarded([&] { StudyLog(context_.dataFolder).noteOutcome(key, p, pAdjusted, verdict); });
 }
 
 void MainWindow::showStudyCount() {
-    chancePanel_->showStudyCount(StudyLog(context_.dataFolder).count());
+    try {
+        chancePanel_->showStudyCount(StudyLog(context_.dataFolder).count());
+    } catch (const Error&) {
+        chancePanel_->showStudyCount(std::nullopt);
+    }
 }
 
 void MainWindow::startNewStudy() {
-    const StudyLog log(context_.dataFolder);
+    std::optional<std::size_t> count;
+    try {
+        count = StudyLog(context_.dataFolder).count();
+    } catch (const Error&) {
+    }
+    const QString counted = count
+                                ? QStringLiteral("本次研究已检索或验证 %1 种设置。").arg(*count)
+                                : QStringLiteral("研究记录无法读取；开始新的研究会把它另存一旁。");
     const QString text =
-        QStringLiteral(
-            "本次研究已检索或验证 %1 种设置。开始新的研究会把这个数目归零：此后的 p "
-            "值只按新研究中的检索次数校正。\n\n只有当你换了一个新的问题、不再沿用"
-            "之前检索得到的想法时，才应开始新的研究。历史号码不受影响。")
-            .arg(log.count());
+        counted + QStringLiteral(
+                      "开始新的研究会把这个数目归零：此后的设置从第 1 种重新排起，各按其"
+                      "名次校正。\n\n只有当你换了一个新的问题、不再沿用之前检索得到的想法时，"
+                      "才应开始新的研究。历史号码不受影响。");
     if (!context_.dialogs->confirm(this, QStringLiteral("开始新的研究"), text)) return;
     guarded([&] { StudyLog(context_.dataFolder).reset(); });
     showStudyCount();

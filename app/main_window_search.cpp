@@ -9,8 +9,8 @@
 
 #include "acquire/maintenance.h"
 #include "analysis/memory_search.h"
-#include "analysis/pattern_test.h"
 #include "analysis/reference.h"
+#include "analysis/rest_comparison.h"
 #include "analysis/search_request.h"
 #include "analysis/search_rules.h"
 #include "analysis/study_log.h"
@@ -296,7 +296,7 @@ void MainWindow::runSearchCommand(const std::function<SearchResult(const SearchR
     guarded([&] {
         BusyCursor busy;
         const SearchResult result = search(*request);
-        showSearchResult(result, searchSettingText(*request, shape(*request)));
+        showSearchResult(result, searchStudySetting(document_->rows(), *request, shape(*request)));
         noteImpossibleReference(*request);
         showVerifiedOutcome(result);
     });
@@ -347,7 +347,7 @@ void MainWindow::noteImpossibleReference(const SearchRequest& request) {
     }
 }
 
-void MainWindow::showSearchResult(const SearchResult& result, const std::string& setting) {
+void MainWindow::showSearchResult(const SearchResult& result, const StudySetting& setting) {
     hitsModel_->setHeader(hitsHeader(result.earlierMode));
     std::vector<QStringList> hits;
     hits.reserve(result.hits.size());
@@ -366,8 +366,13 @@ void MainWindow::showSearchResult(const SearchResult& result, const std::string&
                          QString::number(row.count), QString::fromStdString(row.percent)});
     }
     tallyModel_->setRows(std::move(tally));
-    lastChance_ = testAgainstChance(result, tallySettings().resultKind);
-    chancePanel_->showTally(result, *lastChance_, testAgainstRest(result, countInStudy(setting)));
+    // A search that compared nothing is not counted in the study.
+    StudyPlace place;
+    if (comparesWithRest(result)) place = countInStudy(setting);
+    lastChance_ = testAgainstChance(result, tallySettings().resultKind, place);
+    const PatternTest pattern = testAgainstRest(result, place);
+    chancePanel_->showTally(result, *lastChance_, pattern);
+    if (place.counted()) noteInStudy(setting.key, pattern.p, pattern.pAdjusted, pattern.verdict);
     // A new result opens at its first rows, wherever the last one was scrolled to.
     hitsGrid_->scrollToTop();
     tallyGrid_->scrollToTop();

@@ -14,7 +14,7 @@
 
 #include "analysis/chance.h"
 #include "analysis/memory_search.h"
-#include "analysis/pattern_test.h"
+#include "analysis/rest_comparison.h"
 #include "bench/generated_history.h"
 
 namespace {
@@ -87,14 +87,14 @@ struct Shares {
             SearchShape shape;
             const SearchRequest request = randomRequest(engine, rows, shape);
             const SearchResult result = memorySearch(rows, request, shape);
-            const PatternTest t = testAgainstRest(result, 1);
+            const PatternTest t = testAgainstRest(result, {1, 1});
             if (!t.p) {
                 ++untested;
                 continue;
             }
             pattern.add(*t.p);
             byMethod[t.method].add(*t.p);
-            const ChanceTest c = testAgainstChance(result, request.tally.resultKind);
+            const ChanceTest c = testAgainstChance(result, request.tally.resultKind, {1, 1});
             if (c.p) chance.add(*c.p);
         }
     }

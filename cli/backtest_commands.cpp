@@ -64,10 +64,13 @@ nlohmann::ordered_json summaryJson(const BacktestSummary& s) {
     out["low"] = s.low;
     out["high"] = s.high;
     out["p"] = orNull(s.p);
+    out["rank"] = rankJson(s.rank);
     out["searches"] = s.searches;
+    out["level"] = orNull(s.level);
     out["p_adjusted"] = orNull(s.pAdjusted);
     out["baseline"] = {{"hits", s.baselineHits}, {"rate", s.baselineRate}};
     out["p_baseline"] = orNull(s.pBaseline);
+    out["p_baseline_adjusted"] = orNull(s.pBaselineAdjusted);
     out["mean_rank"] = s.meanRank;
     out["chance_mean_rank"] = s.chanceMeanRank;
     out["no_answer"] = s.noAnswer;
@@ -89,6 +92,11 @@ void runCommand(CliContext& ctx, const BacktestOptions& o, bool combination) {
     const PlannedBacktest plan = form.planBacktest(rows, targets.first, targets.last, o.top, study);
     if (plan.study.warning) ctx.warn(*plan.study.warning);
     const BacktestResult result = runBacktest(rows, plan.request);
+    const BacktestSummary& summary = result.summary;
+    if (const auto warning = keepOutcome(study, plan.study, plan.setting.key, summary.p,
+                                         summary.pAdjusted, summary.verdict)) {
+        ctx.warn(*warning);
+    }
 
     // Written target by target: the whole document for every issue is large.
     std::ostream& out = ctx.out;

@@ -133,7 +133,7 @@ TEST(Backtest, SummaryStatisticsAndRefusals) {
         // The ranking without a pattern hits three other trials.
         targets[i].baselineHit = {i >= 10 && i < 13};
     }
-    const BacktestSummary s = summarise(targets, 10, 1);
+    const BacktestSummary s = summarise(targets, 10, 1, {1, 1});
     EXPECT_DOUBLE_EQ(s.rate, 0.2);
     EXPECT_NEAR(s.low, 0.112437, 1e-5);
     EXPECT_NEAR(s.high, 0.330371, 1e-5);
@@ -144,18 +144,38 @@ TEST(Backtest, SummaryStatisticsAndRefusals) {
     ASSERT_TRUE(s.pBaseline.has_value());
     EXPECT_NEAR(*s.pBaseline, 0.09228515625, 1e-12);  // 10 trials against 3
     // The verdict up to the comparison with the ranking without a pattern.
-    const auto head = [](const std::string& v) { return v.substr(0, v.find("；")); };
-    EXPECT_EQ(head(s.verdict), "命中率显著高于随机（p = 0.03，未作多次检索校正）");
-    // The same p after two settings of the study is no longer below 0.05.
-    EXPECT_EQ(head(summarise(targets, 10, 1, 2).verdict),
-              "命中率与随机相符（p = 0.03，已按 2 次检索校正：p = 0.059）");
+    const auto head = [](const std::string& v) {
+        return v.substr(0, v.find("）") + std::string("）").size());
+    };
+    // Judged at the first setting's share, 0.025: p = 0.0297 is not below it.
+    EXPECT_EQ(head(s.verdict),
+              "命中率与随机相符（p = 0.03；这是本研究的第 1 种设置，须 p < 0.025 才算可靠：校正后 "
+              "p = 0.059）");
+    EXPECT_NEAR(*s.pBaselineAdjusted, 2 * 0.09228515625, 1e-12);
+    EXPECT_DOUBLE_EQ(*s.level, 0.025);
     // A rate far below chance is significant too, and the verdict says which way: 1 of 60.
     std::vector<TargetResult> below(60, targets[20]);
     below[0] = targets[0];
-    const BacktestSummary low = summarise(below, 10, 1);
+    const BacktestSummary low = summarise(below, 10, 1, {1, 1});
     ASSERT_TRUE(low.p.has_value());
     EXPECT_NEAR(*low.p, 0.0283617642, 1e-9);
-    EXPECT_EQ(head(low.verdict), "命中率显著低于随机（p = 0.028，未作多次检索校正）");
+    EXPECT_EQ(head(low.verdict),
+              "命中率与随机相符（p = 0.028；这是本研究的第 1 种设置，须 p < 0.025 才算可靠：校正后 "
+              "p = 0.057）");
+    // Clear differences say which way, and that they describe the past: 16 of 50 above
+    // chance, 0 of 60 below.
+    std::vector<TargetResult> many = targets;
+    for (int i = 10; i < 16; ++i) many[i] = targets[0];
+    const std::vector<TargetResult> none(60, targets[20]);
+    const std::vector<std::pair<BacktestSummary, std::string>> clear = {
+        {summarise(many, 10, 1, {1, 1}), "命中率显著高于随机（p = "},
+        {summarise(none, 10, 1, {1, 1}), "命中率显著低于随机（p = "}};
+    for (const auto& [summary, start] : clear) {
+        EXPECT_EQ(summary.verdict.substr(0, start.size()), start);
+        EXPECT_TRUE(summary.verdict.ends_with("；这说的是过去，不预示下一期")) << summary.verdict;
+    }
+    // A setting the study did not count is not judged.
+    EXPECT_EQ(summarise(many, 10, 1, {}).verdict.substr(0, 27), "命中率与随机比较：");
 
     // The chart's band holds at all 50 points together: each point's exact binomial range at
     // 1 − 0.05 / 50, so after 50 trials it runs from 0 to 13 hits (P(X > 13) ≤ 0.0005 < P(X > 12)).

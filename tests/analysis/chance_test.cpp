@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "acquire/manual_entry.h"
 #include "analysis/chance_table.h"
 #include "analysis/exact_tests.h"
-#include "analysis/pattern_test.h"
+#include "analysis/rest_comparison.h"
 #include "analysis/segment_bases.h"
+#include "analysis/study_rule.h"
 #include "analysis/tally.h"
 #include "search_model.h"
 
@@ -85,40 +88,114 @@ TEST(ChanceStatistics, DistributionsIntervalsAndWordingMatchIndependentValues) {
         {0.99, "p = 0.99"},       {0.995, "p > 0.99"},      {1.0, "p > 0.99"}};
     for (const auto& [p, text] : shown) EXPECT_EQ(pValueText(p), text) << p;
 
-    // The chance test describes the tally; it says what a difference does not mean.
-    EXPECT_EQ(chanceVerdict(0.1494947732), "与均匀随机相符（p = 0.15）");
-    EXPECT_EQ(chanceVerdict(0.049588),
-              "过去的统计与均匀随机有差别（p = 0.0496）；这不一定与所选形态有关，也不预示下一期");
-    EXPECT_EQ(chanceVerdict(std::nullopt), "样本太少，无法与随机比较");
-    EXPECT_EQ(correctionText(1, 0.03), "未作多次检索校正");
-    EXPECT_EQ(correctionText(12, adjustedP(0.0031, 12)), "已按 12 次检索校正：p = 0.037");
-    EXPECT_DOUBLE_EQ(adjustedP(0.2, 6), 1.0);
+    // The chance test describes the tally; it says what a difference does not mean, and it
+    // is judged at the setting's place in the study like every other test.
+    EXPECT_EQ(chanceVerdict(0.1494947732, {1, 1}),
+              "与均匀随机相符（p = 0.15；这是本研究的第 1 种设置，须 p < 0.025 才算可靠：校正后 "
+              "p = 0.3）");
+    EXPECT_EQ(chanceVerdict(0.0123, {1, 4}),
+              "过去的统计与均匀随机有差别（p = 0.012；这是本研究的第 1 种设置，须 p < 0.025 "
+              "才算可靠：校正后 p = 0.025）；这不一定与所选形态有关，也不预示下一期");
+    EXPECT_EQ(chanceVerdict(0.0123, {2, 4}).substr(0, 21), "与均匀随机相符");
+    EXPECT_EQ(chanceVerdict(0.001, {0, 3}), "与均匀随机比较：p = 0.001；未计入研究，不作判断");
+    EXPECT_EQ(chanceVerdict(std::nullopt, {1, 1}), "样本太少，无法与随机比较");
+}
+
+// The study's rule: the k-th distinct setting is judged at 0.05 / (k (k + 1)), so the shares
+// of any study add up to less than 0.05; a verdict names the rule with numbers a reader can
+// compare, never rounded to the other side of the level.
+TEST(ChanceStatistics, EachSettingOfAStudyIsJudgedAtItsShare) {
+    struct Case {
+        double p;
+        int rank;
+        double adjusted;
+        bool reliable;
+        std::string text;
+    };
+    const std::vector<Case> cases = {
+        {0.012, 1, 0.024, true,
+         "p = 0.012；这是本研究的第 1 种设置，须 p < 0.025 才算可靠：校正后 p = 0.024"},
+        {0.012, 3, 0.144, false,
+         "p = 0.012；这是本研究的第 3 种设置，须 p < 0.0042 才算可靠：校正后 p = 0.14"},
+        {0.00416, 3, 0.04992, true,
+         "p = 0.00416；这是本研究的第 3 种设置，须 p < 0.00417 才算可靠：校正后 p = 0.0499"},
+        {0.00418, 3, 0.05016, false,
+         "p = 0.00418；这是本研究的第 3 种设置，须 p < 0.00417 才算可靠：校正后 p = 0.05"},
+        {0.0002, 20, 0.084, false,
+         "p = 0.0002；这是本研究的第 20 种设置，须 p < 0.00012 才算可靠：校正后 p = 0.084"},
+        {0.3, 2, 1.0, false,
+         "p = 0.3；这是本研究的第 2 种设置，须 p < 0.0083 才算可靠：校正后 p > 0.99"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_NEAR(studyAdjustedP(c.p, c.rank), c.adjusted, 1e-12) << c.text;
+        EXPECT_EQ(judge(c.p, {c.rank, 20}).reliable(), c.reliable) << c.text;
+        EXPECT_EQ(studyRuleText(c.p, c.rank), c.text);
+    }
+    EXPECT_FALSE(judge(0.0001, {0, 5}).pAdjusted);
+    EXPECT_FALSE(judge(0.0001, {0, 5}).reliable());
+    // However long the study runs, its shares stay within 5 %.
+    double spent = 0;
+    for (int k = 1; k <= 100000; ++k) spent += studyLevel(k);
+    EXPECT_LT(spent, 0.05);
+    EXPECT_GT(spent, 0.0499);
+}
+
+// The joint whiskers are exact: at each total n and true share p the interval at 1 − α
+// covers p with probability at least 1 − α, summed over every count the total can give.
+TEST(ChanceStatistics, ExactIntervalsCoverWhatTheyPromiseOnSmallTotals) {
+    const Interval skewed = clopperPearsonInterval(40, 200, 0.005);
+    EXPECT_NEAR(skewed.low, 0.1274188779, 1e-9);
+    EXPECT_NEAR(skewed.high, 0.2898090610, 1e-9);
+    EXPECT_NEAR(clopperPearsonInterval(3, 7, 0.005).low, 0.0433543909, 1e-9);
+    EXPECT_NEAR(clopperPearsonInterval(0, 7, 0.005).high, 0.5751093795, 1e-9);
+    EXPECT_DOUBLE_EQ(clopperPearsonInterval(0, 7, 0.005).low, 0.0);
+    EXPECT_DOUBLE_EQ(clopperPearsonInterval(7, 7, 0.005).high, 1.0);
+    for (const double alpha : {0.05, 0.005, 0.01}) {
+        for (int n = 1; n <= 30; ++n) {
+            for (const double p : {0.1, 0.2, 0.5, 0.03, 0.37}) {
+                double covered = 0;
+                for (int x = 0; x <= n; ++x) {
+                    const Interval i = clopperPearsonInterval(x, n, alpha);
+                    if (i.low <= p && p <= i.high) {
+                        covered += std::exp(std::lgamma(n + 1.0) - std::lgamma(x + 1.0) -
+                                            std::lgamma(n - x + 1.0) + x * std::log(p) +
+                                            (n - x) * std::log1p(-p));
+                    }
+                }
+                EXPECT_GE(covered, 1 - alpha - 1e-12) << "n " << n << " p " << p;
+            }
+        }
+    }
 }
 
 TEST(ChanceStatistics, TalliesAreComparedWithAFairDrawOrLeftUnjudged) {
+    const StudyPlace first{1, 1};
     // A fair number tally: χ² = 0.28 over 9 degrees of freedom.
     const ChanceTest fair = testAgainstChance(
         result(CodeKind::Number, 0, {103, 102, 101, 100, 100, 100, 100, 99, 98, 97}),
-        CodeKind::Number);
+        CodeKind::Number, first);
     EXPECT_EQ(fair.status, ChanceStatus::Compared);
     EXPECT_NEAR(fair.chi2, 0.28, 1e-12);
     EXPECT_EQ(fair.df, 9);
     ASSERT_TRUE(fair.p);
     EXPECT_NEAR(*fair.p, 0.9999975505, 1e-9);
-    EXPECT_EQ(fair.verdict, "与均匀随机相符（p > 0.99）");
+    EXPECT_EQ(fair.verdict,
+              "与均匀随机相符（p > 0.99；这是本研究的第 1 种设置，须 p < 0.025 才算可靠：校正后 p "
+              "> 0.99）");
     ASSERT_EQ(fair.rows.size(), 10u);
     EXPECT_DOUBLE_EQ(fair.rows[0].chance, 0.1);
     EXPECT_DOUBLE_EQ(fair.rows[0].share, 0.103);
 
     // A skewed one: one outcome twice its due, two at half; χ² = 30, p = 0.000439.
-    const ChanceTest skewed = testAgainstChance(
-        result(CodeKind::Number, 0, {40, 20, 20, 20, 20, 20, 20, 20, 10, 10}), CodeKind::Number);
+    const ChanceTest skewed =
+        testAgainstChance(result(CodeKind::Number, 0, {40, 20, 20, 20, 20, 20, 20, 20, 10, 10}),
+                          CodeKind::Number, first);
     EXPECT_NEAR(skewed.chi2, 30.0, 1e-12);
     ASSERT_TRUE(skewed.p);
     EXPECT_NEAR(*skewed.p, 0.000438721771, 1e-12);
     EXPECT_EQ(skewed.verdict,
-              "过去的统计与均匀随机有差别（p = 0.00044）；这不一定与所选形态有关，"
-              "也不预示下一期");
+              "过去的统计与均匀随机有差别（p = 0.00044；这是本研究的第 1 种设置，须 p < 0.025 "
+              "才算可靠：校正后 p = 0.00088）；这不一定与所选形态有关，也不预示下一期");
     // The sheet of the export: shares and bounds as percentages, the test below them.
     const auto table = chanceTable(skewed);
     ASSERT_EQ(table.size(), 17u);
@@ -127,21 +204,21 @@ TEST(ChanceStatistics, TalliesAreComparedWithAFairDrawOrLeftUnjudged) {
     EXPECT_EQ(table[13], (std::vector<std::string>{"χ²", "30"}));
     EXPECT_EQ(table[15], (std::vector<std::string>{"p", "0.000438722"}));
     EXPECT_EQ(table[16][1], skewed.verdict);
-    // The whiskers hold for all ten outcomes together: Wilson at 1 − 0.05 / 10.
-    EXPECT_NEAR(skewed.rows[0].joint.low, 0.1326696716, 1e-9);
-    EXPECT_NEAR(skewed.rows[0].joint.high, 0.2900726601, 1e-9);
+    // The whiskers hold for all ten outcomes together: Clopper–Pearson at 1 − 0.05 / 10.
+    EXPECT_NEAR(skewed.rows[0].joint.low, 0.1274188779, 1e-9);
+    EXPECT_NEAR(skewed.rows[0].joint.high, 0.2898090610, 1e-9);
 
     // The expected-count limit: T·p0 = 4.9 gives no p, 5.0 does.
     const ChanceTest small = testAgainstChance(
-        result(CodeKind::Number, 0, {13, 9, 5, 5, 5, 4, 4, 2, 1, 1}), CodeKind::Number);
+        result(CodeKind::Number, 0, {13, 9, 5, 5, 5, 4, 4, 2, 1, 1}), CodeKind::Number, first);
     EXPECT_EQ(small.status, ChanceStatus::TooFewValues);
     EXPECT_FALSE(small.p);
     EXPECT_EQ(small.verdict, "样本太少，无法与随机比较");
     EXPECT_TRUE(testAgainstChance(result(CodeKind::Number, 0, {14, 9, 5, 5, 5, 4, 4, 2, 1, 1}),
-                                  CodeKind::Number)
+                                  CodeKind::Number, first)
                     .p);
-    const ChanceTest empty =
-        testAgainstChance(result(CodeKind::Number, 0, std::vector<int64_t>(10)), CodeKind::Number);
+    const ChanceTest empty = testAgainstChance(
+        result(CodeKind::Number, 0, std::vector<int64_t>(10)), CodeKind::Number, first);
     EXPECT_FALSE(empty.p);
     EXPECT_EQ(empty.verdict, "样本太少，无法与随机比较");
     EXPECT_DOUBLE_EQ(empty.rows[0].interval.low, 0.0);
@@ -150,22 +227,24 @@ TEST(ChanceStatistics, TalliesAreComparedWithAFairDrawOrLeftUnjudged) {
     // Both two-outcome kinds use 1/2: 大 60 of 100 (χ² = 4, p = 0.0455); 单 7 of 10
     // (χ² = 1.6, p = 0.206); 单双 with 9 values expects 4.5 each, too few.
     const ChanceTest big =
-        testAgainstChance(result(CodeKind::BigSmall, 0, {60, 40}), CodeKind::BigSmall);
+        testAgainstChance(result(CodeKind::BigSmall, 0, {60, 40}), CodeKind::BigSmall, first);
     EXPECT_EQ(big.df, 1);
     EXPECT_NEAR(big.chi2, 4.0, 1e-12);
+    EXPECT_NEAR(*big.pAdjusted, 2 * 0.0455002639, 1e-9);
     EXPECT_EQ(big.verdict,
-              "过去的统计与均匀随机有差别（p = 0.046）；这不一定与所选形态有关，"
-              "也不预示下一期");
+              "与均匀随机相符（p = 0.046；这是本研究的第 1 种设置，须 p < 0.025 才算可靠：校正后 "
+              "p = 0.091）");
     const ChanceTest odd =
-        testAgainstChance(result(CodeKind::OddEven, 0, {7, 3}), CodeKind::OddEven);
+        testAgainstChance(result(CodeKind::OddEven, 0, {7, 3}), CodeKind::OddEven, first);
     EXPECT_NEAR(odd.chi2, 1.6, 1e-12);
     ASSERT_TRUE(odd.p);
     EXPECT_NEAR(*odd.p, 0.2059032107, 1e-9);
-    EXPECT_FALSE(testAgainstChance(result(CodeKind::OddEven, 0, {5, 4}), CodeKind::OddEven).p);
+    EXPECT_FALSE(
+        testAgainstChance(result(CodeKind::OddEven, 0, {5, 4}), CodeKind::OddEven, first).p);
 
     // Segments use 1/5: 14 12 9 8 7 of 50 give χ² = 3.4, p = 0.493 over 4 degrees of freedom.
-    const ChanceTest seg =
-        testAgainstChance(result(CodeKind::Segment, 1, {14, 12, 9, 8, 7}), CodeKind::Segment);
+    const ChanceTest seg = testAgainstChance(result(CodeKind::Segment, 1, {14, 12, 9, 8, 7}),
+                                             CodeKind::Segment, first);
     EXPECT_EQ(seg.df, 4);
     ASSERT_TRUE(seg.p);
     EXPECT_NEAR(*seg.p, 0.4932455149, 1e-9);
@@ -178,7 +257,7 @@ TEST(ChanceStatistics, HitsAreComparedWithTheRestOfTheRange) {
     struct Case {
         std::vector<int64_t> hits;
         std::vector<int64_t> rest;
-        int searches;
+        int rank;
         std::string method;
         double p;
         double tolerance;
@@ -191,14 +270,16 @@ TEST(ChanceStatistics, HitsAreComparedWithTheRestOfTheRange) {
          "fisher",
          0.4857142857,
          1e-9,
-         "命中各期的结果与其余各期没有可靠的差别（p = 0.49，未作多次检索校正）"},
+         "命中各期的结果与其余各期没有可靠的差别（p = 0.49；这是本研究的第 1 种设置，须 p < 0.025 "
+         "才算可靠：校正后 p = 0.97）"},
         {{2, 7},
          {30, 25},
          1,
          "fisher",
          0.1477164709,
          1e-9,
-         "命中各期的结果与其余各期没有可靠的差别（p = 0.15，未作多次检索校正）"},
+         "命中各期的结果与其余各期没有可靠的差别（p = 0.15；这是本研究的第 1 种设置，须 p < 0.025 "
+         "才算可靠：校正后 p = 0.3）"},
         // Outcomes that occur in neither row are left out: still ten outcomes, df 9.
         {{18, 9, 12, 0, 7, 11, 10, 14, 6, 8, 5},
          {60, 75, 70, 0, 81, 66, 72, 69, 80, 77, 88},
@@ -206,38 +287,48 @@ TEST(ChanceStatistics, HitsAreComparedWithTheRestOfTheRange) {
          "chi2",
          0.0185822638,
          1e-9,
-         "命中各期的结果与其余各期不同（p = 0.019，未作多次检索校正）；这说的是过去，不预示下一期"},
+         "命中各期的结果与其余各期不同（p = 0.019；这是本研究的第 1 种设置，须 p < 0.025 "
+         "才算可靠：校正后 p = 0.037）；这说的是过去，不预示下一期"},
         {{18, 9, 12, 7, 11, 10, 14, 6, 8, 5},
          {60, 75, 70, 81, 66, 72, 69, 80, 77, 88},
          3,
          "chi2",
          0.0185822638,
          1e-9,
-         "命中各期的结果与其余各期没有可靠的差别（p = 0.019，已按 3 次检索校正：p = 0.056）"},
+         "命中各期的结果与其余各期没有可靠的差别（p = 0.019；这是本研究的第 3 种设置，须 p < "
+         "0.0042 才算可靠：校正后 p = 0.22）"},
         // Exact 0.0791737; 20,000 permutations keep within a few thousandths.
         {{3, 0, 1, 0}, {10, 12, 8, 15}, 1, "monte-carlo", 0.0791737, 0.012, ""},
     };
     for (const Case& c : cases) {
-        const PatternTest t = testAgainstRest(c.hits, c.rest, c.searches);
+        const PatternTest t = testAgainstRest(c.hits, c.rest, {c.rank, 5});
         EXPECT_EQ(t.method, c.method) << c.p;
         ASSERT_TRUE(t.p) << c.p;
         EXPECT_NEAR(*t.p, c.p, c.tolerance);
-        EXPECT_EQ(t.searches, c.searches);
-        EXPECT_DOUBLE_EQ(*t.pAdjusted, std::min(1.0, c.searches * *t.p));
+        EXPECT_EQ(t.rank, c.rank);
+        EXPECT_EQ(t.searches, 5);
+        EXPECT_DOUBLE_EQ(*t.level, 0.05 / (c.rank * (c.rank + 1)));
+        EXPECT_DOUBLE_EQ(*t.pAdjusted, std::min(1.0, c.rank * (c.rank + 1) * *t.p));
         if (!c.verdict.empty()) {
             EXPECT_EQ(t.verdict, c.verdict);
         }
     }
     EXPECT_NEAR(testAgainstRest({18, 9, 12, 7, 11, 10, 14, 6, 8, 5},
-                                {60, 75, 70, 81, 66, 72, 69, 80, 77, 88}, 1)
-                    .chi2,
+                                {60, 75, 70, 81, 66, 72, 69, 80, 77, 88}, {1, 1})
+                    .chi2.value(),
                 19.8933256867, 1e-9);
 
-    // No hits: nothing to test, and no p to misread.
-    const PatternTest none = testAgainstRest({0, 0}, {5, 9}, 4);
+    // No hits, or no rest: nothing to test, no statistic and no p to misread.
+    const PatternTest none = testAgainstRest({0, 0}, {5, 9}, {});
     EXPECT_FALSE(none.p);
+    EXPECT_FALSE(none.chi2);
     EXPECT_FALSE(none.pAdjusted);
-    EXPECT_EQ(none.verdict, "没有命中，无从与其余各期比较");
+    EXPECT_EQ(none.verdict, "没有命中，无从与其余各期比较；未计入研究");
+    EXPECT_EQ(testAgainstRest(std::vector<int64_t>(10, 3), std::vector<int64_t>(10), {}).verdict,
+              "范围内没有其余各期，无从比较；未计入研究");
+    // A test of a setting the study could not count gives its p but judges nothing.
+    EXPECT_EQ(testAgainstRest({3, 1}, {1, 3}, {}).verdict,
+              "命中各期的结果与其余各期比较：p = 0.49；未计入研究，不作判断");
 }
 
 TEST(ChanceStatistics, ExactTwoSidedTestsMatchHandComputedValues) {
@@ -262,7 +353,7 @@ TEST(ChanceStatistics, SegmentsStoredUnderTheOtherBaseGiveNoPValue) {
     req.tally.segmentBase = 1;
     const SearchResult r = runSingleSearch(*h.store, req);
     ASSERT_GT(r.total, 25);
-    const ChanceTest mixed = testAgainstChance(r, CodeKind::Segment);
+    const ChanceTest mixed = testAgainstChance(r, CodeKind::Segment, {1, 1});
     EXPECT_EQ(mixed.status, ChanceStatus::MixedSegmentBases);
     EXPECT_FALSE(mixed.p);
     // Every row was coded under the other base: the verdict must not speak of two bases.
@@ -271,7 +362,7 @@ TEST(ChanceStatistics, SegmentsStoredUnderTheOtherBaseGiveNoPValue) {
 
     // Under the base the rows were stored with, the same history is compared.
     req.tally.segmentBase = 0;
-    EXPECT_TRUE(testAgainstChance(runSingleSearch(*h.store, req), CodeKind::Segment).p);
+    EXPECT_TRUE(testAgainstChance(runSingleSearch(*h.store, req), CodeKind::Segment, {1, 1}).p);
 }
 
 // A history imported under base 0 and continued by hand under base 1: segment searches are

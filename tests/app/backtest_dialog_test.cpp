@@ -54,8 +54,9 @@ class BacktestDialogTest : public QObject {
             dialog.summaryText(),
             QStringLiteral("1000 个目标期，计分 1000 次，命中 90 次，命中率 9.00%（随机 "
                            "10.00%，95% 区间 7.38%–10.93%），平均排名 5.70（随机 5.5），无答案 "
-                           "0 期。命中率与随机相符（p = 0.32，未作多次检索校正）；不看形态的"
-                           "排名命中 99 次，两者相比 p = 0.5。本次研究已检索 1 种设置"));
+                           "0 期。命中率与随机相符（p = 0.32；这是本研究的第 1 种设置，须 p < "
+                           "0.025 才算可靠：校正后 p = 0.63）；不看形态的排名命中 99 次，两者相比 "
+                           "p = 0.5（校正后 p > 0.99）。本次研究已检索 1 种设置"));
         QVERIFY(dialogs.messages.isEmpty());
         if (const char* shot = std::getenv("ARRANGE5_BACKTEST_SCREENSHOT")) {
             dialog.grab().save(QString::fromLocal8Bit(shot));

@@ -64,12 +64,13 @@ class ChancePanelTest : public QObject {
                                              {6, 99},
                                              {7, 91}},
                                             1108);
-        const ChanceTest chance = testAgainstChance(worked, CodeKind::Number);
-        panel.showTally(worked, chance, testAgainstRest(worked, 1));
-        QCOMPARE(
-            panel.verdictLabel()->text(),
-            QStringLiteral("命中各期的结果与其余各期没有可靠的差别（p > 0.99，未作多次检索校正）"
-                           "\n与均匀随机相符（p = 0.15）"));
+        const ChanceTest chance = testAgainstChance(worked, CodeKind::Number, {1, 1});
+        panel.showTally(worked, chance, testAgainstRest(worked, {1, 1}));
+        QCOMPARE(panel.verdictLabel()->text(),
+                 QStringLiteral(
+                     "命中各期的结果与其余各期没有可靠的差别（p > 0.99；这是本研究的第 1 种设置，"
+                     "须 p < 0.025 才算可靠：校正后 p > 0.99）\n与均匀随机相符（p = 0.15；"
+                     "这是本研究的第 1 种设置，须 p < 0.025 才算可靠：校正后 p = 0.3）"));
 
         QChart* chart = panel.chartView()->chart();
         QBarSeries* bars = barsOf(chart);
@@ -116,8 +117,9 @@ class ChancePanelTest : public QObject {
 
         // The next search replaces the chart: two outcomes, two bars.
         const SearchResult big = tallyOf(CodeKind::BigSmall, {{1, 60}, {0, 40}}, 100);
-        panel.showTally(big, testAgainstChance(big, CodeKind::BigSmall), testAgainstRest(big, 3));
-        QVERIFY(panel.verdictLabel()->text().contains(QStringLiteral("已按 3 次检索校正")));
+        panel.showTally(big, testAgainstChance(big, CodeKind::BigSmall, {3, 3}),
+                        testAgainstRest(big, {3, 3}));
+        QVERIFY(panel.verdictLabel()->text().contains(QStringLiteral("这是本研究的第 3 种设置")));
         bars = barsOf(panel.chartView()->chart());
         QVERIFY(bars);
         QCOMPARE(bars->barSets()[0]->count(), 2);

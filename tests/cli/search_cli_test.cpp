@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -104,7 +105,10 @@ TEST_F(SearchCli, SearchDefaultsToTheLatestDrawAndTheWholeHistory) {
     EXPECT_NEAR(top["high"].get<double>(), 0.1366504602, 1e-9);
     EXPECT_NEAR(j["test"]["chi2"].get<double>(), 13.3357400722, 1e-9);
     EXPECT_NEAR(j["test"]["p"].get<double>(), 0.1479934991, 1e-9);
-    EXPECT_EQ(j["test"]["verdict"], "与均匀随机相符（p = 0.15）");
+    EXPECT_EQ(
+        j["test"]["verdict"],
+        "与均匀随机相符（p = 0.15；这是本研究的第 1 种设置，须 p < 0.025 才算可靠：校正后 p = "
+        "0.3）");
 
     // The rest of the range: every other row with a draw before it. Hits and rest together
     // are the first digits of every row but the first, counted here from the history file.
@@ -125,55 +129,133 @@ TEST_F(SearchCli, SearchDefaultsToTheLatestDrawAndTheWholeHistory) {
     EXPECT_EQ(pattern["df"], 9);
     EXPECT_NEAR(pattern["chi2"].get<double>(), 11.7518741307, 1e-9);
     EXPECT_NEAR(pattern["p"].get<double>(), 0.2276616462, 1e-9);
+    // The first setting of a study is judged at 0.05 / (1 × 2).
+    EXPECT_EQ(pattern["rank"], 1);
     EXPECT_EQ(pattern["searches"], 1);
-    EXPECT_EQ(pattern["p_adjusted"], pattern["p"]);
+    EXPECT_DOUBLE_EQ(pattern["level"].get<double>(), 0.025);
+    EXPECT_DOUBLE_EQ(pattern["p_adjusted"].get<double>(), 2 * pattern["p"].get<double>());
     EXPECT_EQ(pattern["verdict"],
-              "命中各期的结果与其余各期没有可靠的差别（p = 0.23，未作多次检索校正）");
+              "命中各期的结果与其余各期没有可靠的差别（p = 0.23；这是本研究的第 1 种设置，须 p < "
+              "0.025 才算可靠：校正后 p = 0.46）");
 }
 
-// The count of distinct settings lives in the data folder: each run of the program sees the
-// searches of the runs before it, a repeated setting counts once, and a new study starts at 0.
-TEST_F(SearchCli, EverySearchOfTheStudyCountsOnceAcrossRuns) {
+// The study lives in the data folder: each run of the program sees the settings of the runs
+// before it; two runs that test the same thing on the same rows are one setting and keep its
+// first rank; a search that compares nothing is not counted; a new study starts at 0.
+TEST_F(SearchCli, EverySettingOfTheStudyKeepsItsRankAcrossRuns) {
     const TempDir dir;
     ASSERT_EQ(runCliOn(dir, {"import", test::realHistoryFile().string()}).status, 0);
-    const auto searchesOf = [&](const std::vector<std::string>& args) {
+    const auto testOf = [&](const std::vector<std::string>& args) {
         const CliResult run = runCliOn(dir, args);
         EXPECT_EQ(run.status, 0) << run.err;
-        return json::parse(run.out)["pattern_test"]["searches"].get<int>();
+        return json::parse(run.out)["pattern_test"];
     };
-    EXPECT_EQ(searchesOf({"search", "--positions", "1"}), 1);
-    EXPECT_EQ(searchesOf({"search", "--positions", "1"}), 1);
-    EXPECT_EQ(searchesOf({"combo", "--k", "2"}), 2);
-    EXPECT_EQ(searchesOf({"search", "--positions", "1", "--result-pos", "2"}), 3);
-    const CliResult backtest =
-        runCliOn(dir, {"backtest", "search", "--positions", "1", "--targets", "2026100:"});
-    ASSERT_EQ(backtest.status, 0) << backtest.err;
-    EXPECT_EQ(json::parse(backtest.out)["summary"]["searches"], 4);
+    const auto rankOf = [&](const std::vector<std::string>& args) {
+        const json t = testOf(args);
+        return t["rank"].is_null() ? 0 : t["rank"].get<int>();
+    };
+    // The first no-comparison search of a fresh study leaves it at 0.
+    const json nothing = testOf({"search"});
+    EXPECT_TRUE(nothing["rank"].is_null());
+    EXPECT_EQ(nothing["searches"], 0);
+    EXPECT_TRUE(nothing["chi2"].is_null());
+    EXPECT_TRUE(nothing["df"].is_null());
+    EXPECT_EQ(nothing["verdict"], "范围内没有其余各期，无从比较；未计入研究");
+
+    struct Case {
+        std::vector<std::string> args;
+        int rank;
+    };
+    const std::vector<Case> cases = {
+        {{"search", "--positions", "1"}, 1},
+        {{"search", "--positions", "1"}, 1},
+        {{"combo", "--k", "2"}, 2},
+        // The segment base takes no part in a number search.
+        {{"--segment-base", "0", "search", "--positions", "1"}, 1},
+        // A reference value at a position that is not ticked takes no part (2026174 15766).
+        {{"search", "--positions", "1", "--ref", "1,0,0,0,0"}, 1},
+        // Bounds beyond the stored issues resolve to the same rows; 前期 1 is 上期.
+        {{"search", "--positions", "1", "--from", "2004010", "--to", "2026999"}, 1},
+        {{"search", "--positions", "1", "--earlier", "1"}, 1},
+        {{"search", "--positions", "1", "--result-pos", "2"}, 3},
+        {{"search", "--positions", "1", "--ref", "2,0,0,0,0"}, 4},
+        {{"search"}, 0},
+    };
+    for (const Case& c : cases) EXPECT_EQ(rankOf(c.args), c.rank) << c.args.back();
+    // Targets given open-ended or up to an issue past the last resolve to the same issues.
+    for (const std::string targets : {"2026100:", "2026100:2026999"}) {
+        const CliResult backtest =
+            runCliOn(dir, {"backtest", "search", "--positions", "1", "--targets", targets});
+        ASSERT_EQ(backtest.status, 0) << backtest.err;
+        const json summary = json::parse(backtest.out)["summary"];
+        EXPECT_EQ(summary["rank"], 5);
+        EXPECT_EQ(summary["searches"], 5);
+        EXPECT_DOUBLE_EQ(summary["level"].get<double>(), 0.05 / 30);
+        EXPECT_DOUBLE_EQ(summary["p_baseline_adjusted"].get<double>(),
+                         std::min(1.0, 30 * summary["p_baseline"].get<double>()));
+    }
     // A refused search tests nothing and is not counted.
     EXPECT_EQ(runCliOn(dir, {"search", "--from", "abc"}).status, 2);
 
     const CliResult study = runCliOn(dir, {"study"});
     ASSERT_EQ(study.status, 0) << study.err;
-    EXPECT_EQ(study.out.substr(0, study.out.find('\n')), "本次研究已检索 4 种设置");
-    EXPECT_EQ(std::count(study.out.begin(), study.out.end(), '\n'), 5);
+    const json listed = json::parse(study.out);
+    EXPECT_EQ(listed["searches"], 5);
+    ASSERT_EQ(listed["settings"].size(), 5u);
+    const json& combo = listed["settings"][1];
+    EXPECT_EQ(combo["rank"], 2);
+    EXPECT_EQ(combo["setting"],
+              "arrange5-cli combo --k 2 --kind number --match free --result-kind number "
+              "--result-pos 1 --ref 1,5,7,6,6 --from 2004010 --to 2026174");
+    EXPECT_EQ(combo["first_run"].get<std::string>().size(), 20u);
+    EXPECT_DOUBLE_EQ(combo["p_adjusted"].get<double>(),
+                     std::min(1.0, 6 * combo["p"].get<double>()));
+    EXPECT_EQ(
+        combo["verdict"].get<std::string>().find("这是本研究的第 2 种设置") == std::string::npos,
+        false);
 
     const CliResult reset = runCliOn(dir, {"study", "--reset"});
     ASSERT_EQ(reset.status, 0) << reset.err;
-    EXPECT_EQ(searchesOf({"combo", "--k", "2"}), 1);
+    EXPECT_EQ(json::parse(reset.out)["settings_before"], 5);
+    EXPECT_EQ(rankOf({"combo", "--k", "2"}), 1);
 
-    // A study log that cannot be written: the answer is still printed (it used to exit 2
-    // with none), with one warning that the search was not counted.
-    std::filesystem::remove(dir.path() / "study.txt");
-    std::filesystem::create_directory(dir.path() / "study.txt");
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"search", "--positions", "2"},
-          {"backtest", "search", "--positions", "1", "--targets", "2026170:"}}) {
-        const CliResult uncounted = runCliOn(dir, args);
-        EXPECT_EQ(uncounted.status, 0) << uncounted.err;
-        EXPECT_FALSE(json::parse(uncounted.out).empty());
-        EXPECT_EQ(std::count(uncounted.err.begin(), uncounted.err.end(), '\n'), 1) << uncounted.err;
-        EXPECT_NE(uncounted.err.find("没有计入本次研究"), std::string::npos) << uncounted.err;
-    }
+    // A study log it cannot read is reported and left as it is, never read as an empty study
+    // (3 KB of random bytes, and a folder where the file should be): study refuses; a search
+    // or a verification still answers, with one warning that it was not counted, and judges
+    // nothing.
+    std::string noise(3072, '\0');
+    uint32_t state = 20261209;
+    for (char& c : noise) c = static_cast<char>((state = state * 1664525u + 1013904223u) >> 24);
+    const auto log = dir / "study.txt";
+    test::writeFile(log, noise);
+    const auto unreadable = [&] {
+        const CliResult refused = runCliOn(dir, {"study"});
+        EXPECT_EQ(refused.status, 2);
+        EXPECT_NE(refused.err.find("study.txt"), std::string::npos) << refused.err;
+        for (const std::vector<std::string>& args :
+             {std::vector<std::string>{"search", "--positions", "2"},
+              {"backtest", "search", "--positions", "1", "--targets", "2026170:"}}) {
+            const CliResult uncounted = runCliOn(dir, args);
+            EXPECT_EQ(uncounted.status, 0) << uncounted.err;
+            const json answer = json::parse(uncounted.out);
+            const json& judged =
+                answer.contains("summary") ? answer["summary"] : answer["pattern_test"];
+            EXPECT_TRUE(judged["rank"].is_null());
+            EXPECT_TRUE(judged["p_adjusted"].is_null());
+            EXPECT_EQ(std::count(uncounted.err.begin(), uncounted.err.end(), '\n'), 1)
+                << uncounted.err;
+            EXPECT_NE(uncounted.err.find("没有计入本次研究"), std::string::npos) << uncounted.err;
+        }
+    };
+    unreadable();
+    EXPECT_TRUE(test::readFile(log) == noise);
+    const CliResult fresh = runCliOn(dir, {"study", "--reset"});
+    ASSERT_EQ(fresh.status, 0) << fresh.err;
+    const std::string kept = json::parse(fresh.out)["unreadable_log_kept_as"];
+    EXPECT_TRUE(test::readFile(kept) == noise);
+    std::filesystem::remove(log);
+    std::filesystem::create_directory(log);
+    unreadable();
 }
 
 TEST_F(SearchCli, ComboWithTypedReferenceAndGroupTally) {

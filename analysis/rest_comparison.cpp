@@ -1,4 +1,4 @@
-#include "analysis/pattern_test.h"
+#include "analysis/rest_comparison.h"
 
 #include <algorithm>
 
@@ -10,10 +10,13 @@ namespace arrange5 {
 namespace {
 
 std::string verdictOf(const PatternTest& t) {
-    const std::string shown = pValueText(*t.p) + "，" + correctionText(t.searches, *t.pAdjusted);
+    if (t.rank < 1) {
+        return "命中各期的结果与其余各期比较：" + pValueText(*t.p) + "；" + kNotCounted +
+               "，不作判断";
+    }
+    const std::string shown = studyRuleText(*t.p, t.rank);
     if (*t.pAdjusted < kSignificanceLevel) {
-        return "命中各期的结果" + kDiffersFromRest + "（" + shown +
-               "）；这说的是过去，不预示下一期";
+        return "命中各期的结果" + kDiffersFromRest + "（" + shown + "）；" + kPastOnly;
     }
     return "命中各期的结果与其余各期没有可靠的差别（" + shown + "）";
 }
@@ -21,9 +24,12 @@ std::string verdictOf(const PatternTest& t) {
 }  // namespace
 
 PatternTest testAgainstRest(const std::vector<int64_t>& hits, const std::vector<int64_t>& rest,
-                            int searches) {
+                            const StudyPlace& place) {
     PatternTest t;
-    t.searches = std::max(1, searches);
+    t.rank = place.rank;
+    t.searches = place.searches;
+    const StudyJudgement unjudged = judge(std::nullopt, place);
+    t.level = unjudged.level;
     std::vector<int64_t> a;
     std::vector<int64_t> b;
     int64_t rowA = 0;
@@ -37,19 +43,20 @@ PatternTest testAgainstRest(const std::vector<int64_t>& hits, const std::vector<
     }
     const auto k = static_cast<int>(a.size());
     t.method = "chi2";
-    t.df = std::max(0, k - 1);
+    // Nothing to compare: such a search is not counted, and the verdict says so.
     if (rowA == 0) {
-        t.verdict = "没有命中，无从与其余各期比较";
+        t.verdict = "没有命中，无从与其余各期比较；" + kNotCounted;
         return t;
     }
     if (rowB == 0) {
-        t.verdict = "范围内没有其余各期，无从比较";
+        t.verdict = "范围内没有其余各期，无从比较；" + kNotCounted;
         return t;
     }
     if (k < 2) {
         t.verdict = "命中与其余各期都只有同一个结果，无从比较";
         return t;
     }
+    t.df = k - 1;
     t.chi2 = chiSquareOfRows(a, b);
     const double n = static_cast<double>(rowA + rowB);
     int smallHits = 0;
@@ -68,18 +75,28 @@ PatternTest testAgainstRest(const std::vector<int64_t>& hits, const std::vector<
         t.method = "monte-carlo";
         t.p = permutationChiSquareP(a, b, kPermutations);
     } else {
-        t.p = chiSquarePValue(t.chi2, t.df);
+        t.p = chiSquarePValue(*t.chi2, t.df);
     }
     if (!t.p) {
         t.verdict = kTooFewVerdict;
         return t;
     }
-    t.pAdjusted = adjustedP(*t.p, t.searches);
+    t.pAdjusted = judge(t.p, place).pAdjusted;
     t.verdict = verdictOf(t);
     return t;
 }
 
-PatternTest testAgainstRest(const SearchResult& result, int searches) {
+bool comparesWithRest(const SearchResult& result) {
+    int64_t hits = 0;
+    int64_t rest = 0;
+    for (const TallyRow& row : result.tally) {
+        hits += row.count;
+        rest += row.restCount;
+    }
+    return hits > 0 && rest > 0;
+}
+
+PatternTest testAgainstRest(const SearchResult& result, const StudyPlace& place) {
     // In outcome order, so that the table does not depend on the tally's ranking.
     std::vector<TallyRow> rows = result.tally;
     std::sort(rows.begin(), rows.end(),
@@ -90,7 +107,7 @@ PatternTest testAgainstRest(const SearchResult& result, int searches) {
         hits.push_back(row.count);
         rest.push_back(row.restCount);
     }
-    return testAgainstRest(hits, rest, searches);
+    return testAgainstRest(hits, rest, place);
 }
 
 }  // namespace arrange5

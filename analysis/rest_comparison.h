@@ -1,0 +1,45 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analysis/search.h"
+#include "analysis/study_rule.h"
+
+namespace arrange5 {
+
+// Do the draws that followed the pattern differ from the other draws of the range that
+// could have followed it? The 2 × K table of outcome counts, hits against the rest, with
+// outcomes that occur in neither row left out.
+struct PatternTest {
+    std::string method;          // "chi2", "fisher" or "monte-carlo"
+    std::optional<double> chi2;  // none: nothing compared (no hits, no rest, one outcome)
+    int df = 0;
+    std::optional<double> p;          // none: nothing to test (no hits, no rest, one outcome)
+    int rank = 0;                     // the setting's place in the study; 0: not counted
+    int searches = 0;                 // the study's distinct settings so far
+    std::optional<double> level;      // 0.05 / (k (k + 1)) when counted
+    std::optional<double> pAdjusted;  // min(1, k (k + 1) p) when counted and tested
+    std::string verdict;
+};
+
+// The resampling behind "monte-carlo".
+inline constexpr int kPermutations = 20000;
+
+inline const std::string kDiffersFromRest = "与其余各期不同";
+
+// Pearson's χ² (no continuity correction) with df = K − 1; Fisher's exact test when K = 2
+// and an expected count is below 5; a permutation p when K > 2 and more than a fifth of the
+// expected hit counts are below 5. The verdict calls the pattern different only when the
+// setting was counted in the study and its adjusted p is below 0.05.
+PatternTest testAgainstRest(const std::vector<int64_t>& hits, const std::vector<int64_t>& rest,
+                            const StudyPlace& place);
+
+PatternTest testAgainstRest(const SearchResult& result, const StudyPlace& place);
+
+// Whether a search leaves anything to compare: hits, and rows of the range that are not
+// hits. A search without them tests nothing and is not counted in the study.
+bool comparesWithRest(const SearchResult& result);
+
+}  // namespace arrange5
