@@ -10,6 +10,7 @@
 #include "analysis/study_rule.h"
 #include "analysis/study_setting.h"
 #include "store/errors.h"
+#include "store/file_names.h"
 
 namespace arrange5 {
 
@@ -36,7 +37,7 @@ struct StudyEntry {
 // the same rank. A setting repeated keeps its first rank.
 class StudyLog {
   public:
-    static constexpr const char* kFileName = "study.txt";
+    static constexpr const char* kFileName = file_names::kStudyLog;
     using Clock = std::function<std::chrono::system_clock::time_point()>;
 
     explicit StudyLog(std::filesystem::path dataFolder,

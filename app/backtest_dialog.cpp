@@ -21,11 +21,10 @@
 #include <QValueAxis>
 
 #include "acquire/spreadsheet_export.h"
-#include "analysis/reference.h"
-#include "analysis/segment_bases.h"
-#include "analysis/study_log.h"
 #include "app/dialogs.h"
 #include "store/errors.h"
+#include "store/file_names.h"
+#include "store/number_text.h"
 
 namespace arrange5 {
 
@@ -112,8 +111,9 @@ BacktestDialog::BacktestDialog(BacktestDialogInput input, QWidget* parent)
 
     auto* controls = new QHBoxLayout;
     single_ = new QRadioButton(QStringLiteral("单项检索"), this);
-    combined_ = new QRadioButton(QStringLiteral("组合检索（%1 位）").arg(input_.k), this);
-    (input_.combination ? combined_ : single_)->setChecked(true);
+    combined_ = new QRadioButton(
+        QStringLiteral("组合检索（%1 位）").arg(input_.form.combinationSize()), this);
+    (input_.form.combination ? combined_ : single_)->setChecked(true);
     controls->addWidget(single_);
     controls->addWidget(combined_);
     controls->addSpacing(16);
@@ -133,7 +133,7 @@ BacktestDialog::BacktestDialog(BacktestDialogInput input, QWidget* parent)
     controls->addWidget(lastTarget_);
     controls->addWidget(new QLabel(QStringLiteral("前 m 名算命中"), this));
     top_ = new QSpinBox(this);
-    top_->setRange(1, listedOutcomes(input_.tally.resultKind) - 1);
+    top_->setRange(1, listedOutcomes(input_.form.tally().resultKind) - 1);
     controls->addWidget(top_);
     startButton_ = new QPushButton(QStringLiteral("开始"), this);
     cancelButton_ = new QPushButton(QStringLiteral("取消"), this);
@@ -178,24 +178,23 @@ BacktestDialog::~BacktestDialog() {
 void BacktestDialog::start() {
     if (worker_) return;
     BacktestRequest request;
-    request.settings = input_.settings;
-    request.tally = input_.tally;
-    request.shape = combined_->isChecked() ? SearchShape::combined(input_.k)
-                                           : SearchShape::single(input_.positions);
-    request.top = top_->value();
+    std::optional<std::string> notCounted;
     try {
-        request.firstTarget = parseIssueField(firstTarget_->text().toStdString(), "目标期的起期");
-        request.lastTarget = parseIssueField(lastTarget_->text().toStdString(), "目标期的止期");
-        // Counted before the run, which the count corrects; a refused request is left out.
-        validateBacktestRequest(input_.rows, request);
-        requireSegmentBase(storedSegmentBases(input_.rows), request.settings, request.tally);
-        const StudySetting setting = backtestStudySetting(input_.rows, request);
-        request.place = StudyLog(input_.dataFolder).record(setting);
-        studyKey_ = setting.key;
+        SearchForm form = input_.form;
+        form.combination = combined_->isChecked();
+        StudyLog study(input_.dataFolder);
+        const PlannedBacktest plan = form.planBacktest(
+            input_.rows, parseIssueField(firstTarget_->text().toStdString(), "目标期的起期"),
+            parseIssueField(lastTarget_->text().toStdString(), "目标期的止期"), top_->value(),
+            study);
+        request = plan.request;
+        notCounted = plan.study.warning;
+        studyKey_ = plan.setting.key;
     } catch (const Error& e) {
         reportError(QString::fromStdString(e.what()));
         return;
     }
+    if (notCounted) reportError(QString::fromStdString(*notCounted));
     cancelled_ = false;
     startButton_->setEnabled(false);
     cancelButton_->setEnabled(true);
@@ -268,7 +267,7 @@ QString BacktestDialog::summaryText() const {
 
 void BacktestDialog::showResult(BacktestResult result) {
     result_ = std::move(result);
-    model_->setResult(&result_, input_.tally.resultKind);
+    model_->setResult(&result_, input_.form.tally().resultKind);
     const BacktestSummary& s = result_.summary;
     QString text = QStringLiteral(
                        "%1 个目标期，计分 %2 次，命中 %3 次，命中率 %4%（随机 %5%，95% 区间 "
@@ -352,7 +351,7 @@ void BacktestDialog::exportTable() {
         }
         cells.push_back(std::move(row));
     }
-    const std::filesystem::path file = input_.dataFolder / "Yanzheng.xlsx";
+    const std::filesystem::path file = input_.dataFolder / file_names::kVerificationWorkbook;
     try {
         writeSpreadsheet(file, cells);
     } catch (const Error& e) {

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "analysis/backtest.h"
+#include "analysis/search_form.h"
 
 class QChartView;
 class QLabel;
@@ -26,11 +26,9 @@ class BacktestTableModel;
 // one line of text the dialog shows, and a copy of the history to run on.
 struct BacktestDialogInput {
     HistorySnapshot rows;
-    SearchSettings settings;
-    TallySettings tally;
-    std::array<bool, 5> positions{};  // ticked positions of the single search
-    int k = 2;                        // 组合位数 of the combination search
-    bool combination = false;         // which search the dialog starts on
+    // The options, the ticked positions of the single search and k of the combination
+    // search; `form.combination` chooses the search the dialog starts on.
+    SearchForm form;
     QString settingsText;
     std::filesystem::path dataFolder;  // where Yanzheng.xlsx is written
     Dialogs* dialogs = nullptr;

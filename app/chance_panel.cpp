@@ -96,10 +96,6 @@ void ChancePanel::showTally(const SearchResult& result, const ChanceTest& test,
     rebuildChart(result, test);
 }
 
-void ChancePanel::prependNote(const QString& note) {
-    verdict_->setText(note + QStringLiteral("\n") + verdict_->text());
-}
-
 void ChancePanel::showStudyCount(std::optional<std::size_t> settings) {
     study_->setText(settings ? QStringLiteral("本次研究已检索 %1 种设置").arg(*settings)
                              : QStringLiteral("研究记录无法读取"));

@@ -31,8 +31,6 @@ class ChancePanel : public QWidget {
     // "本次研究已检索 N 种设置".
     // None: the study log cannot be read.
     void showStudyCount(std::optional<std::size_t> settings);
-    // A line above the verdicts that qualifies them (a reference value no draw can hold).
-    void prependNote(const QString& note);
     // Back to the state before any search.
     void clear();
 

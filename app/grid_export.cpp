@@ -1,3 +1,5 @@
+#include "app/grid_export.h"
+
 #include <QAbstractItemModel>
 #include <QTableView>
 #include <QUrl>
@@ -5,8 +7,8 @@
 #include "analysis/chance_table.h"
 #include "app/busy_cursor.h"
 #include "app/dialogs.h"
-#include "app/main_window.h"
 #include "store/errors.h"
+#include "store/file_names.h"
 
 namespace arrange5 {
 
@@ -36,44 +38,53 @@ TextTable gridTexts(const QAbstractItemModel& model) {
 
 }  // namespace
 
-fs::path MainWindow::exportFileFor(const QTableView* grid) const {
-    const char* name = grid == historyGrid_ ? "lishi.xlsx"
-                       : grid == hitsGrid_  ? "Jiansuo.xlsx"
-                                            : "Jieguo.xlsx";
-    return context_.dataFolder / name;
+GridExport::GridExport(WindowServices services, fs::path dataFolder, Grids grids,
+                       std::function<const std::optional<ChanceTest>&()> lastChance)
+    : services_(std::move(services)),
+      dataFolder_(std::move(dataFolder)),
+      grids_(grids),
+      lastChance_(std::move(lastChance)) {}
+
+fs::path GridExport::fileFor(const QTableView* grid) const {
+    const char* name = grid == grids_.history ? file_names::kHistoryWorkbook
+                       : grid == grids_.hits  ? file_names::kHitsWorkbook
+                                              : file_names::kTallyWorkbook;
+    return dataFolder_ / name;
 }
 
-void MainWindow::exportGrid(QTableView* grid) {
+void GridExport::exportGrid(QTableView* grid) {
     std::vector<NamedSheet> more;
-    if (grid == tallyGrid_ && lastChance_)
-        more.push_back({"与随机比较", chanceTable(*lastChance_)});
-    saveAndOpenSpreadsheet(exportFileFor(grid), gridTexts(*grid->model()), more);
+    if (grid == grids_.tally && lastChance_()) {
+        more.push_back({"与随机比较", chanceTable(*lastChance_())});
+    }
+    saveAndOpen(fileFor(grid), gridTexts(*grid->model()), more);
 }
 
 // 导出历史号码: the history grid is hidden while its cells are read, as it always was.
-void MainWindow::exportHistoryToSpreadsheet() {
+void GridExport::exportHistory() {
     TextTable cells;
     {
         BusyCursor busy;
-        historyGrid_->hide();
-        cells = gridTexts(*historyGrid_->model());
-        historyGrid_->show();
+        grids_.history->hide();
+        cells = gridTexts(*grids_.history->model());
+        grids_.history->show();
     }
-    saveAndOpenSpreadsheet(exportFileFor(historyGrid_), cells);
+    saveAndOpen(fileFor(grids_.history), cells);
 }
 
-void MainWindow::saveAndOpenSpreadsheet(const fs::path& file, const TextTable& cells,
-                                        const std::vector<NamedSheet>& moreSheets) {
+void GridExport::saveAndOpen(const fs::path& file, const TextTable& cells,
+                             const std::vector<NamedSheet>& moreSheets) {
     const QString path = QString::fromStdString(file.string());
-    if (!guarded([&] {
+    if (!services_.guarded([&] {
             BusyCursor busy;
             writeSpreadsheet(file, cells, moreSheets);
         })) {
         return;
     }
-    showStatus(QStringLiteral("已导出到 %1").arg(path));
-    if (!context_.dialogs->openUrl(QUrl::fromLocalFile(path))) {
-        reportError(QStringLiteral("表格已保存为 %1，但没有找到可以打开它的程序。").arg(path));
+    services_.showStatus(QStringLiteral("已导出到 %1").arg(path));
+    if (!services_.dialogs->openUrl(QUrl::fromLocalFile(path))) {
+        services_.reportError(
+            QStringLiteral("表格已保存为 %1，但没有找到可以打开它的程序。").arg(path));
     }
 }
 

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "app/field_rules.h"
 #include "app/grid_columns.h"
 #include "app/history_table_model.h"
 #include "app/widget_parts.h"
@@ -57,6 +58,8 @@ HistoryPanel::HistoryPanel(QWidget* parent) : QGroupBox(QStringLiteral("历史�
         big.setPointSize(big.pointSize() + 4);
         field->setFont(big);
         digits->addWidget(field);
+        connect(field, &QLineEdit::textChanged, this, [this, i] { entryFieldChanged(i + 1); });
+        makeDigitField(field, [this] { entryDone_ = false; });
     }
     digits->addStretch();
     layout->addLayout(digits);
@@ -64,6 +67,30 @@ HistoryPanel::HistoryPanel(QWidget* parent) : QGroupBox(QStringLiteral("历史�
     const int width = columnsWidth(kHistoryColumns);
     grid_->setMinimumWidth(width + 22);
     setFixedWidth(width + 46);
+}
+
+void HistoryPanel::entryFieldChanged(int position) {
+    const bool filled = !digits_[position - 1]->text().isEmpty();
+    if (position == 5 && filled && !entryDone_) {
+        if (drawTyped_) drawTyped_();
+        return;
+    }
+    if (!entryDone_ && position < 5 && filled) digits_[position]->setFocus();
+}
+
+Digits HistoryPanel::typedDigits() const {
+    Digits digits{};
+    for (int i = 0; i < 5; ++i) {
+        const QString text = digits_[i]->text();
+        digits[i] = text.isEmpty() ? 0 : static_cast<int16_t>(text.toShort());
+    }
+    return digits;
+}
+
+void HistoryPanel::clearEntry() {
+    entryDone_ = true;
+    for (QLineEdit* field : digits_) field->clear();
+    digits_[0]->setFocus();
 }
 
 void HistoryPanel::showRows(const HistorySnapshot& rows) {

@@ -2,7 +2,9 @@
 
 #include <QGroupBox>
 #include <array>
+#include <functional>
 
+#include "store/draw.h"
 #include "store/history_row.h"
 
 class QLabel;
@@ -14,13 +16,22 @@ namespace arrange5 {
 class HistoryTableModel;
 
 // 历史号码 (FrameHistory): the history grid, the next issue over its prompt and the five
-// fields a new draw is typed into. It shows what the window gives it and decides nothing.
+// fields a new draw is typed into. It shows what the window gives it and hands over a draw
+// once its fifth digit is typed; storing it is the window's command.
 class HistoryPanel : public QGroupBox {
   public:
     explicit HistoryPanel(QWidget* parent = nullptr);
 
     // Shows `rows` in the grid; a history longer than the grid shows its end.
     void showRows(const HistorySnapshot& rows);
+
+    // The fifth digit typed (not the fields emptied after an entry) runs `typed`; any other
+    // filled field moves the cursor on to the next.
+    void onDrawTyped(std::function<void()> typed) { drawTyped_ = std::move(typed); }
+    Digits typedDigits() const;
+    // After an entry, stored or refused: the fields empty and the cursor in the first. The
+    // next key typed starts a new entry.
+    void clearEntry();
 
     QTableView* grid() const { return grid_; }                                // MSFlexGrid1
     QLineEdit* nextIssueField() const { return next_; }                       // Text1
@@ -31,6 +42,7 @@ class HistoryPanel : public QGroupBox {
 
   private:
     void applyScrollRule();
+    void entryFieldChanged(int position);
 
     HistoryTableModel* model_ = nullptr;
     QTableView* grid_ = nullptr;
@@ -38,6 +50,8 @@ class HistoryPanel : public QGroupBox {
     QLineEdit* next_ = nullptr;
     std::array<QLineEdit*, 5> digits_{};
     bool scrollPending_ = false;
+    bool entryDone_ = false;  // the fields were emptied by an entry, not by typing
+    std::function<void()> drawTyped_;
 };
 
 }  // namespace arrange5

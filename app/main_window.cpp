@@ -12,12 +12,13 @@
 #include "acquire/first_start.h"
 #include "acquire/history_digest.h"
 #include "acquire/replace_history.h"
-#include "analysis/reference.h"
 #include "app/busy_cursor.h"
 #include "app/dialogs.h"
-#include "app/grid_columns.h"
+#include "app/grid_export.h"
 #include "app/history_panel.h"
-#include "app/search_panel.h"
+#include "app/search_side.h"
+#include "app/segment_recoding.h"
+#include "app/settings_menu.h"
 #include "app/status_line.h"
 #include "app/trend_window.h"
 #include "store/data_folder.h"
@@ -39,49 +40,17 @@ MainWindow::MainWindow(AppContext context, QWidget* parent)
 MainWindow::~MainWindow() = default;
 
 // The order is the window's traditional one: every option shows its stored setting and runs
-// its click behaviour, then the next issue, the search kind, the range, the reference values
-// and last the history grid. The wheel rule is in place from buildControls() on.
+// its click behaviour, then the next issue, the range, the reference values and last the
+// history grid. The wheel rule is in place from buildControls() on.
 void MainWindow::startUp() {
     openStore();
-    const WindowSettings& s = *settings_;
-
-    search_->positionMode[s.freePositions]->setChecked(true);
-    search_->referenceIssue[s.previousIssue]->setChecked(true);
-    positionModeClicked(s.freePositions);
-    referenceIssueClicked(s.previousIssue);
-
-    search_->selection[s.groupSelection]->setChecked(true);
-    selectionClicked(s.groupSelection);
-
-    search_->resultPosition[s.resultPosition - 1]->setChecked(true);
-    resultPositionClicked(s.resultPosition);
-
-    search_->resultKind[s.resultKind]->setChecked(true);
-    resultKindClicked(s.resultKind);
-
-    for (int base : {0, 1}) segmentBaseItems_[base]->setChecked(base == s.segmentBase);
-    chooseUpdateSource(updateSourceFromKey(s.updateSource).value_or(UpdateSource::Official));
-
-    search_->colour[s.redOnly]->setChecked(true);
-    combinationColourClicked(s.redOnly);
-
-    lagText_ = QString::number(s.lagN);
-    search_->lagField->setText(lagText_);
-    combinedText_ = QString::number(s.combined);
-    search_->combinedBox->setEditText(combinedText_);
-
-    setColumnWidths(tallyGrid_, kTallyColumns);
-    setColumnWidths(hitsGrid_, kHitsColumns);
-
-    qihaoXianshi();
-
-    search_->searchKind[s.searchKind]->setChecked(true);
-    searchKindClicked(s.searchKind);
-
-    setRangeDefaults();
-    refreshReferenceValues();
-    addHaoma();
-    rangeBounds_ = document_ ? historyBounds(document_->rows()) : std::nullopt;
+    searchSide_->setDocument(document_.get());
+    searchSide_->replayStoredOptions(*settings_);
+    settingsItems_->showStored();
+    showNextIssue();
+    searchSide_->setRangeDefaults();
+    searchSide_->showReference();
+    showHistory();
 }
 
 void MainWindow::openStore() {
@@ -124,17 +93,12 @@ void MainWindow::fillFirstStart() {
 // also becomes the issue to verify; last the reference values, which on tab 3 take that issue.
 void MainWindow::historyChanged(const HistoryChange& change) {
     if (!change.drawsChanged()) return;
-    addHaoma();
+    showHistory();
     // A change made elsewhere, or by an update that may have purged years, sets the range to
     // the history as a whole: a typed bound could lie in rows that are gone.
-    if (change.outside || rangeRule_ == RangeRule::Defaults) {
-        setRangeDefaults();
-        rangeBounds_ = document_ ? historyBounds(document_->rows()) : std::nullopt;
-    } else {
-        followRangeToHistory();
-    }
-    qihaoXianshi();
-    refreshReferenceValues();
+    searchSide_->followHistory(change.outside || rangeRule_ == RangeRule::Defaults);
+    showNextIssue();
+    searchSide_->showReference();
     if (!change.outside) return;
     const HistoryEnds& now = change.after;
     statusLine_->setNote(
@@ -179,38 +143,16 @@ void MainWindow::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
 }
 
-void MainWindow::addHaoma() {
+void MainWindow::showHistory() {
     historyPanel_->showRows(document_ ? document_->rows() : HistorySnapshot{});
     if (document_) followTrendWindows(this, document_->rows());
 }
 
-void MainWindow::qihaoXianshi() {
+void MainWindow::showNextIssue() {
     if (!document_ || document_->empty()) return;
-    nextIssueField_->setText(
-        QString::number(nextIssue(document_->rows().back().issue, systemYear())));
-    verifyIssueField_->setText(nextIssueField_->text());
-}
-
-// 起 the first issue with a draw at the required distance before it, 止 the last issue.
-void MainWindow::setRangeDefaults() {
-    if (!document_ || document_->empty()) return;
-    updateRangeStart();
-    search_->rangeTo->setText(QString::number(document_->rows().back().issue));
-}
-
-void MainWindow::followRangeToHistory() {
-    const std::optional<HistoryBounds> now =
-        document_ ? historyBounds(document_->rows()) : std::nullopt;
-    const RangeUpdate update = followHistoryChange(search_->rangeFrom->text().toStdString(),
-                                                   search_->rangeTo->text().toStdString(),
-                                                   rangeBounds_, now, searchSettings());
-    if (update.from) search_->rangeFrom->setText(QString::number(*update.from));
-    if (update.to) search_->rangeTo->setText(QString::number(*update.to));
-    if (now) rangeBounds_ = now;
-}
-
-void MainWindow::showStatus(const QString& text, const QString& details) {
-    statusLine_->show(text, details);
+    QLineEdit* next = historyPanel_->nextIssueField();
+    next->setText(QString::number(nextIssue(document_->rows().back().issue, systemYear())));
+    searchSide_->setIssueToVerify(next->text());
 }
 
 // The counts and the first skipped lines fit the status line; every skipped line, with its
@@ -222,7 +164,7 @@ void MainWindow::showReadReport(const ReplaceReport& report) {
         lines << QString::fromStdString(describeSkippedLine(line));
     }
     const std::string summary = report.summary(kLinesOnStatusLine);
-    showStatus(
+    statusLine_->show(
         QString::fromStdString(document_ ? summaryWithDigest(summary, document_->rows()) : summary),
         lines.join('\n'));
 }
@@ -235,6 +177,12 @@ bool MainWindow::requireStore() {
 
 void MainWindow::reportError(const QString& what) {
     context_.dialogs->inform(this, QString::fromUtf8(kWindowTitle), what);
+}
+
+WindowServices MainWindow::services() {
+    return {this, context_.dialogs, [this](const std::function<void()>& c) { return guarded(c); },
+            [this](const QString& text) { reportError(text); },
+            [this](const QString& text) { statusLine_->show(text); }};
 }
 
 }  // namespace arrange5

@@ -11,10 +11,14 @@
 #include "app/busy_cursor.h"
 #include "app/dialogs.h"
 #include "app/history_check_dialog.h"
+#include "app/history_panel.h"
 #include "app/main_window.h"
+#include "app/search_side.h"
+#include "app/status_line.h"
 #include "store/data_folder.h"
 #include "store/draw.h"
 #include "store/errors.h"
+#include "store/file_names.h"
 #include "store/next_issue.h"
 
 namespace arrange5 {
@@ -45,47 +49,31 @@ QString withWarning(const QString& text, const std::string& warning) {
 // and the message as a warning, not as a command that failed.
 void MainWindow::changeCommitted(const ChangeCommittedError& e) {
     const QString what = QString::fromStdString(e.what());
-    showStatus(QStringLiteral("已保存；") + what);
+    statusLine_->show(QStringLiteral("已保存；") + what);
     context_.dialogs->inform(this, QStringLiteral("警告"), QStringLiteral("修改已保存。") + what);
 }
 
 // ---- manual entry ----
 
-void MainWindow::entryFieldChanged(int position) {
-    const bool filled = !entryDigits_[position - 1]->text().isEmpty();
-    if (position == 5 && filled && !entryDone_) {
-        appendTypedDraw();
-        return;
-    }
-    if (!entryDone_ && position < 5 && filled) entryDigits_[position]->setFocus();
-}
-
 // A corrected next issue is checked as soon as the field is left: only the last issue + 1 and
 // the following year's 001 can follow the history.
 void MainWindow::nextIssueLeft() {
     if (!document_ || document_->empty()) return;
+    QLineEdit* next = historyPanel_->nextIssueField();
     try {
         const int32_t chosen =
-            parseChosenIssue(nextIssueField_->text().toStdString(), document_->rows().back().issue);
-        nextIssueField_->setText(QString::number(chosen));
-        verifyIssueField_->setText(nextIssueField_->text());
+            parseChosenIssue(next->text().toStdString(), document_->rows().back().issue);
+        next->setText(QString::number(chosen));
+        searchSide_->setIssueToVerify(next->text());
     } catch (const InputError& e) {
-        qihaoXianshi();
+        showNextIssue();
         reportError(QString::fromStdString(e.what()));
     }
 }
 
 void MainWindow::appendTypedDraw() {
-    Digits digits{};
-    for (int i = 0; i < 5; ++i) {
-        const QString text = entryDigits_[i]->text();
-        digits[i] = text.isEmpty() ? 0 : static_cast<int16_t>(text.toShort());
-    }
-    auto finish = [this] {
-        entryDone_ = true;
-        for (QLineEdit* field : entryDigits_) field->clear();
-        entryDigits_[0]->setFocus();
-    };
+    const Digits digits = historyPanel_->typedDigits();
+    auto finish = [this] { historyPanel_->clearEntry(); };
     if (!requireStore()) {
         finish();
         return;
@@ -95,11 +83,11 @@ void MainWindow::appendTypedDraw() {
         // Text1 may be corrected to the following year's 001; anything else is refused before
         // the draw is stored, and the proposal goes back into the field.
         try {
-            chosenIssue = parseChosenIssue(nextIssueField_->text().toStdString(),
+            chosenIssue = parseChosenIssue(historyPanel_->nextIssueField()->text().toStdString(),
                                            document_->rows().back().issue);
         } catch (const InputError& e) {
             reportError(QString::fromStdString(e.what()));
-            qihaoXianshi();
+            showNextIssue();
             finish();
             return;
         }
@@ -131,23 +119,23 @@ void MainWindow::appendTypedDraw() {
         })) {
         return;
     }
-    showStatus(QStringLiteral("已存入第 %1 期 %2，共 %3 期")
-                   .arg(stored)
-                   .arg(QString::fromStdString(digitString(digits)))
-                   .arg(document_->rows().size()));
+    statusLine_->show(QStringLiteral("已存入第 %1 期 %2，共 %3 期")
+                          .arg(stored)
+                          .arg(QString::fromStdString(digitString(digits)))
+                          .arg(document_->rows().size()));
 }
 
 // ---- import ----
 
 void MainWindow::importHistory() {
     if (!context_.dialogs->confirm(this, QStringLiteral("读入历史"), kImportQuestion)) return;
-    const fs::path folder = context_.dataFolder / fs::path(kImportFolderName);
+    const fs::path folder = context_.dataFolder / fs::path(file_names::kImportFolder);
     const QString chosen =
         context_.dialogs->openFile(this, fromPath(folder), QStringLiteral("Text(*.txt)"));
     // Every import that reads nothing ends by showing the next issue again, as one that reads
     // a file does through the change it announces; a typed issue to verify goes back to it too.
     if (chosen.isEmpty() || !hasTxtExtension(toPath(chosen))) {
-        qihaoXianshi();
+        showNextIssue();
         return;
     }
     if (!requireStore()) return;
@@ -167,7 +155,7 @@ void MainWindow::importHistory() {
                               });
         showReadReport(report);
     });
-    if (!read) qihaoXianshi();
+    if (!read) showNextIssue();
 }
 
 // ---- deletions and export ----
@@ -185,7 +173,7 @@ void MainWindow::rewriteHistory(Change change) {
                                                        .arg(report->stored)
                                                        .arg(report->firstIssue)
                                                        .arg(report->lastIssue);
-        showStatus(
+        statusLine_->show(
             withWarning(QStringLiteral("已删除 %1 期，").arg(deleted) + kept, report->warning));
     });
 }
@@ -194,12 +182,12 @@ void MainWindow::deleteLastDraw() {
     if (!requireStore()) return;
     guarded([&] {
         const DeletedDraw deleted = arrange5::deleteLastDraw(document_->store());
-        showStatus(withWarning(QStringLiteral("已删除第 %1 期，保留 %2 期")
-                                   .arg(deleted.issue)
-                                   .arg(document_->rows().size()),
-                               deleted.warning));
+        statusLine_->show(withWarning(QStringLiteral("已删除第 %1 期，保留 %2 期")
+                                          .arg(deleted.issue)
+                                          .arg(document_->rows().size()),
+                                      deleted.warning));
     });
-    entryDigits_[0]->setFocus();
+    historyPanel_->entryDigits()[0]->setFocus();
 }
 
 void MainWindow::clearHistory() {
@@ -210,7 +198,7 @@ void MainWindow::clearHistory() {
     if (!requireStore()) return;
     guarded([&] {
         const std::size_t removed = arrange5::clearHistory(document_->store());
-        showStatus(QStringLiteral("已清空 %1 期历史号码").arg(removed));
+        statusLine_->show(QStringLiteral("已清空 %1 期历史号码").arg(removed));
     });
 }
 
@@ -250,7 +238,7 @@ void MainWindow::exportHistoryText() {
     if (!requireStore()) return;
     fs::path written;
     if (!guarded([&] { written = arrange5::exportHistoryText(document_->store()); })) return;
-    showStatus(QStringLiteral("已导出到 %1").arg(fromPath(written)));
+    statusLine_->show(QStringLiteral("已导出到 %1").arg(fromPath(written)));
     if (!context_.dialogs->openUrl(QUrl::fromLocalFile(fromPath(written)))) {
         reportError(QStringLiteral("历史号码已导出到 %1，但没有找到可以打开它的程序。")
                         .arg(fromPath(written)));

@@ -1,115 +1,110 @@
 #include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QScreen>
-#include <QStackedLayout>
 #include <QStatusBar>
-#include <QTabBar>
 #include <QTableView>
-#include <QToolButton>
-#include <QVBoxLayout>
 
 #include "app/chance_panel.h"
-#include "app/commands_panel.h"
-#include "app/grid_columns.h"
+#include "app/grid_export.h"
 #include "app/history_panel.h"
 #include "app/main_window.h"
-#include "app/reference_tabs.h"
+#include "app/result_side.h"
 #include "app/search_panel.h"
+#include "app/search_side.h"
+#include "app/segment_recoding.h"
+#include "app/settings_menu.h"
 #include "app/status_line.h"
-#include "app/text_table_model.h"
 #include "app/wheel_filter.h"
-#include "app/widget_parts.h"
 
 namespace arrange5 {
 
 void MainWindow::buildControls() {
     setWindowTitle(QString::fromUtf8(kWindowTitle));
-    hitsModel_ = new TextTableModel(hitsHeader(false), this);
-    tallyModel_ = new TextTableModel({"序号", "结果", "出现次数", "百分比"}, this);
 
     auto* central = new QWidget;
     auto* columns = new QHBoxLayout(central);
     columns->setContentsMargins(8, 8, 8, 4);
     columns->setSpacing(10);
-    columns->addWidget(buildHistorySide());
-    columns->addWidget(buildSearchSide());
-    columns->addWidget(buildResultSide(), 1);
+    historyPanel_ = new HistoryPanel;
+    columns->addWidget(historyPanel_);
+    auto* searchPanel = new SearchPanel;
+    search_ = &searchPanel->controls();
+    columns->addWidget(searchPanel);
+    resultSide_ = new ResultSide;
+    columns->addWidget(resultSide_, 1);
     setCentralWidget(central);
     statusLine_ = new StatusLine(statusBar(), context_.dialogs);
+    statusBar()->addPermanentWidget(resultSide_->chancePanel()->studyLabel());
+    showStudyCount();
+
+    // The search side saves every option it changes into the settings file at once.
+    const SaveOption save = [this](const SettingsField& field, int value) {
+        if (const auto* flag = std::get_if<bool UserSettings::*>(&field)) {
+            settings_.set(*flag, value != 0);
+        } else if (const auto* number = std::get_if<int UserSettings::*>(&field)) {
+            settings_.set(*number, value);
+        }
+    };
+    searchSide_ = new SearchSide(
+        *search_, *settings_, save, [this](const QString& text) { reportError(text); },
+        [this](bool earlier) { resultSide_->showEarlierMode(earlier); }, this);
+    gridExport_ = std::make_unique<GridExport>(
+        services(), context_.dataFolder,
+        GridExport::Grids{historyPanel_->grid(), resultSide_->hitsGrid(), resultSide_->tallyGrid()},
+        [this]() -> const std::optional<ChanceTest>& { return resultSide_->lastChance(); });
+    segmentRecoding_ = std::make_unique<SegmentRecoding>(services());
+    wheelFilter_ = new WheelFilter(
+        this, {historyPanel_->grid(), resultSide_->hitsGrid(), resultSide_->tallyGrid()});
 
     buildMenus();
     // 1280 x 800, or the screen's free room when it is smaller (1366 x 768 with a task bar).
     resize(QSize(1280, 800).boundedTo(screen()->availableGeometry().size()));
 }
 
-QWidget* MainWindow::buildHistorySide() {
-    historyPanel_ = new HistoryPanel;
-    historyGrid_ = historyPanel_->grid();
-    nextIssueField_ = historyPanel_->nextIssueField();
-    entryDigits_ = historyPanel_->entryDigits();
-    return historyPanel_;
-}
+// 历史管理 and 设置. Each item is connected beside its caption; like every command it first
+// takes a pending edit in (main_window_wiring.cpp).
+void MainWindow::buildMenus() {
+    historyMenu_ = menuBar()->addMenu(QStringLiteral("历史管理"));
+    historyMenu_->setObjectName("mnuLsgl");
+    auto item = [this](QMenu* menu, const char* name, const QString& caption, auto handler) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(name);
+        connect(action, &QAction::triggered, this, asCommand(handler));
+        return action;
+    };
+    item(historyMenu_, "mnuDcls", QStringLiteral("导出历史号码(&O)"),
+         [this] { gridExport_->exportHistory(); });
+    item(historyMenu_, "mnuErase", QStringLiteral("删除最后历史(&E)"), &MainWindow::deleteLastDraw);
+    item(historyMenu_, "mnuClear", QStringLiteral("清空历史号码(&C)"), &MainWindow::clearHistory);
+    item(historyMenu_, "mnuDlzd", QStringLiteral("删除到选定期(&D)"), &MainWindow::cutToIssue);
+    item(historyMenu_, "mnuEszhzd", QStringLiteral("删除最后指定数量期历史(&E)"),
+         &MainWindow::dropLastIssues);
+    item(historyMenu_, "mnuCheck", QStringLiteral("检查历史号码(&K)"),
+         &MainWindow::checkHistoryRows);
+    item(historyMenu_, "mnuTrend", QStringLiteral("走势图(&Z)"), &MainWindow::openTrend);
+    historyMenu_->addSeparator();
+    QAction* quit = item(historyMenu_, "mnuExit", QStringLiteral("退出(&X)"), &MainWindow::close);
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
-QWidget* MainWindow::buildSearchSide() {
-    auto* panel = new SearchPanel;
-    search_ = &panel->controls();
-    referenceTabs_ = search_->referenceTabs;
-    referenceTabBar_ = referenceTabs_->tabBar();
-    verifyIssueField_ = referenceTabs_->verifyIssueField();
-    onlyBeforeBox_ = referenceTabs_->onlyBeforeBox();
-    for (int i = 0; i < 5; ++i) manualTexts_[i] = referenceTabs_->value(kManualTab, i)->text();
-    return panel;
-}
-
-QWidget* MainWindow::buildResultSide() {
-    auto* side = new QWidget;
-    side->setObjectName("ResultSide");
-    auto* layout = new QVBoxLayout(side);
-    layout->setContentsMargins(0, 0, 0, 0);
-
-    auto* hits = frame(QStringLiteral("检索结果"), "FrameHits");
-    auto* hitsLayout = new QVBoxLayout(hits);
-    hitsGrid_ = grid("MSFlexGrid2", hitsModel_);
-    hitsGrid_->setToolTip(exportTip());
-    hitsLayout->addWidget(hitsGrid_);
-    layout->addWidget(hits, 3);
-
-    auto* lower = new QHBoxLayout;
-    auto* tally = frame(QStringLiteral("结果统计"), "FrameTally");
-    auto* tallyLayout = new QVBoxLayout(tally);
-    tallyGrid_ = grid("MSFlexGrid3", tallyModel_);
-    // The tally's columns keep their traditional widths; a slightly smaller face lets
-    // "11.643%" fit into the 百分比 column.
-    QFont compact = tallyGrid_->font();
-    compact.setPointSizeF(compact.pointSizeF() - 1);
-    tallyGrid_->setFont(compact);
-    tallyGrid_->setTextElideMode(Qt::ElideNone);
-    tallyLayout->addWidget(tallyGrid_);
-    chancePanel_ = new ChancePanel;
-    tallyLayout->addWidget(chancePanel_);
-    statusBar()->addPermanentWidget(chancePanel_->studyLabel());
-    showStudyCount();
-    tally->setFixedWidth(columnsWidth(kTallyColumns) + 46);
-    lower->addWidget(tally);
-
-    commands_ = new CommandsPanel;
-    lower->addWidget(commands_, 1);
-    lower->addStretch();
-    layout->addLayout(lower, 2);
-
-    wheelFilter_ = new WheelFilter(this, {historyGrid_, hitsGrid_, tallyGrid_});
-    return side;
+    settingsMenu_ = menuBar()->addMenu(QStringLiteral("设置"));
+    SettingsMenu::Hooks hooks;
+    hooks.segmentBaseChosen = [this](int base) {
+        searchSide_->setSegmentBase(base);
+        if (document_) segmentRecoding_->baseChanged(document_->store(), base);
+    };
+    hooks.recodeNow = [this] {
+        if (requireStore()) segmentRecoding_->recodeNow(document_->store(), settings_->segmentBase);
+    };
+    hooks.studyReset = [this] { showStudyCount(); };
+    settingsItems_ = new SettingsMenu(
+        settingsMenu_, settings_, services(), context_.dataFolder, context_.docFolders,
+        [this](std::function<void()> handler) -> std::function<void()> {
+            return asCommand(std::move(handler));
+        },
+        std::move(hooks));
 }
 
 }  // namespace arrange5

@@ -6,6 +6,8 @@
 #include "acquire/online_update_plan.h"
 #include "app/dialogs.h"
 #include "app/main_window.h"
+#include "app/settings_menu.h"
+#include "app/status_line.h"
 #include "app/update_runner.h"
 #include "store/errors.h"
 
@@ -29,7 +31,7 @@ void MainWindow::onlineUpdate() {
     choices.address = settings_->officialUrl;
     // Only the results pages need a host typed in; the operator's data has its address.
     if (choices.source == UpdateSource::Pages) {
-        if (settings_->updateHost.empty()) setUpdateHost();
+        if (settings_->updateHost.empty()) settingsItems_->askUpdateHost();
         if (settings_->updateHost.empty()) return;
         choices.address = settings_->updateHost;
     }
@@ -63,7 +65,8 @@ void MainWindow::onlineUpdate() {
                 return runOnlineUpdate(document_->store(), options, sp_, fetch, progress);
             });
         }
-        showStatus(QString::fromStdString(summaryWithDigest(report.line(), document_->rows())));
+        statusLine_->show(
+            QString::fromStdString(summaryWithDigest(report.line(), document_->rows())));
         if (!report.warning().empty()) reportError(QString::fromStdString(report.warning()));
     });
 }

@@ -16,6 +16,7 @@
 #include "app/main_window.h"
 #include "app/trend_model.h"
 #include "store/errors.h"
+#include "store/file_names.h"
 
 namespace arrange5 {
 
@@ -214,7 +215,7 @@ void TrendWindow::exportTable() {
         }
         cells.push_back(std::move(row));
     }
-    const std::filesystem::path file = dataFolder_ / "Zoushi.xlsx";
+    const std::filesystem::path file = dataFolder_ / file_names::kTrendWorkbook;
     const QString path = QString::fromStdString(file.string());
     try {
         writeSpreadsheet(file, cells);
@@ -229,7 +230,7 @@ void TrendWindow::exportTable() {
 }
 
 void TrendWindow::savePicture() {
-    const QString path = QString::fromStdString((dataFolder_ / "Zoushi.png").string());
+    const QString path = QString::fromStdString((dataFolder_ / file_names::kTrendChart).string());
     if (!view_->grab().save(path, "PNG")) {
         dialogs_->inform(this, QStringLiteral("走势图"),
                          QStringLiteral("图片没有保存：无法写入 %1").arg(path));

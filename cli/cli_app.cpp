@@ -5,6 +5,7 @@
 #include "cli/parse_messages.h"
 #include "store/data_folder.h"
 #include "store/errors.h"
+#include "store/file_names.h"
 #include "store/limits.h"
 #include "store/store_files.h"
 
@@ -56,7 +57,7 @@ HistoryStore& CliContext::readingStore() {
             document_.reset();
             std::error_code ec;
             for (const char* suffix : {"", "-wal", "-shm"}) {
-                std::filesystem::remove(folder / (std::string("Zembric.mdb") + suffix), ec);
+                std::filesystem::remove(folder / (std::string(file_names::kDatabase) + suffix), ec);
             }
         }
         throw;

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "store/file_names.h"
 #include "store/program_info.h"
 
 namespace arrange5 {
@@ -55,7 +56,7 @@ std::optional<std::filesystem::path> findBundledHistory(
 // The folder of the running executable.
 std::filesystem::path executableFolder();
 
-inline constexpr const char* kImportFolderName = "历史号码";
-inline constexpr const char* kBackupFileName = "lsbf.txt";
+inline constexpr const char* kImportFolderName = file_names::kImportFolder;
+inline constexpr const char* kBackupFileName = file_names::kBackup;
 
 }  // namespace arrange5

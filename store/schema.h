@@ -3,10 +3,12 @@
 #include <string>
 #include <vector>
 
+#include "store/file_names.h"
+
 namespace arrange5 {
 
-inline constexpr const char* kDatabaseFileName = "Zembric.mdb";
-inline constexpr const char* kCompactScratchFileName = "ZembricTmp.mdb";
+inline constexpr const char* kDatabaseFileName = file_names::kDatabase;
+inline constexpr const char* kCompactScratchFileName = file_names::kCompactScratch;
 
 // Every column of Lishi in table order.
 const std::vector<std::string>& lishiColumns();

@@ -3,9 +3,11 @@
 #include <chrono>
 #include <filesystem>
 
+#include "store/file_names.h"
+
 namespace arrange5 {
 
-inline constexpr const char* kWriterLockFileName = "Zembric.mdb.lock";
+inline constexpr const char* kWriterLockFileName = file_names::kWriterLock;
 
 // How long a second writer waits for the first to finish before it gives up.
 inline constexpr std::chrono::milliseconds kDefaultWriterWait{3000};

@@ -12,6 +12,7 @@
 #include "acquire/replace_history.h"
 #include "app/dialogs.h"
 #include "app/main_window.h"
+#include "app/search_side.h"
 #include "support/test_support.h"
 
 namespace arrange5::test {

@@ -22,8 +22,8 @@ BacktestDialogInput inputFor(HistorySnapshot rows, test::FakeDialogs& dialogs,
                              const std::filesystem::path& folder) {
     BacktestDialogInput input;
     input.rows = std::move(rows);
-    input.positions = {true, false, true, false, false};
-    input.k = 2;
+    input.form.positions() = {true, false, true, false, false};
+    input.form.setCombinationSize(2);
     input.settingsText = QStringLiteral("号码 自由位 上期 第1、3位；结果 号码 第1位 直选");
     input.dataFolder = folder;
     input.dialogs = &dialogs;
@@ -72,7 +72,7 @@ class BacktestDialogTest : public QObject {
         test::FakeDialogs dialogs;
         HistorySnapshot rows = realHistory();
         BacktestDialogInput input = inputFor(rows, dialogs, dir.path());
-        input.combination = true;
+        input.form.combination = true;
         BacktestDialog dialog(std::move(input));
         dialog.findChild<QLineEdit*>(QStringLiteral("firstTarget"))
             ->setText(QString::number(rows[2].issue));

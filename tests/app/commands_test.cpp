@@ -119,7 +119,7 @@ void CommandsTest::importAsksFirstAndReplacesTheHistory() {
     QCOMPARE(grid->model()->rowCount(), 3);
     QCOMPARE(cell(grid, 2, 0), QStringLiteral("2014003"));
     QCOMPARE(child<QLineEdit>(w, "Text1")->text(), QStringLiteral("2015001"));
-    QCOMPARE(w.referenceValues(), (ReferenceValues{0, 0, 0, 0, 0}));
+    QCOMPARE(w.searchSide().referenceValues(), (ReferenceValues{0, 0, 0, 0, 0}));
     QVERIFY(w.statusBar()->currentMessage().contains(QStringLiteral("已存入 3 期")));
     QVERIFY(h.dialogs.messages.isEmpty());
 }
@@ -197,7 +197,7 @@ void CommandsTest::manualEntryAppendsOnTheFifthDigit() {
     QCOMPARE(cell(grid, 2, 0), QStringLiteral("2014001"));
     QCOMPARE(cell(grid, 2, 3), QStringLiteral("3"));
     QCOMPARE(child<QLineEdit>(w, "Text1")->text(), QStringLiteral("2015001"));
-    QCOMPARE(w.referenceValues(), (ReferenceValues{1, 2, 3, 4, 5}));
+    QCOMPARE(w.searchSide().referenceValues(), (ReferenceValues{1, 2, 3, 4, 5}));
     QVERIFY(field[1]->hasFocus());
     for (int i = 1; i <= 5; ++i) QVERIFY(field[i]->text().isEmpty());
     QCOMPARE(w.store()->rows().size(), 3u);  // clearing the fields appended nothing more
@@ -453,7 +453,7 @@ void CommandsTest::referenceFieldsOfTab2() {
     MainWindow& w = h.start();
     activate(w);
     child<QTabBar>(w, "TabStrip1")->setCurrentIndex(1);
-    QVERIFY(w.manualReference());
+    QVERIFY(w.searchSide().manualReference());
     auto* value = child<QLineEdit>(w, "Text22(2)");
     value->setFocus();
     QTRY_VERIFY(value->hasFocus());
@@ -461,14 +461,14 @@ void CommandsTest::referenceFieldsOfTab2() {
     QTest::keyClicks(value, "x-7y");
     QCOMPARE(value->text(), QStringLiteral("-7"));
     child<QLineEdit>(w, "Text22(3)")->setFocus();
-    QCOMPARE(w.referenceValues()[1], int16_t(-7));
+    QCOMPARE(w.searchSide().referenceValues()[1], int16_t(-7));
 
     // A lone sign is no number: the value and its text stay as they were.
     value->setFocus();
     value->selectAll();
     QTest::keyClicks(value, "-");
     child<QLineEdit>(w, "Text22(3)")->setFocus();
-    QCOMPARE(w.referenceValues()[1], int16_t(-7));
+    QCOMPARE(w.searchSide().referenceValues()[1], int16_t(-7));
     QCOMPARE(value->text(), QStringLiteral("-7"));
 
     // Combo1 keeps the last valid number.
@@ -488,19 +488,42 @@ void CommandsTest::referenceFieldsOfTab2() {
     value->setFocus();
     QCOMPARE(h.settingsValue("intZhWSetup"), QStringLiteral("3"));
 
-    // -7 is no digit: the search runs as typed, and the verdict line says why it finds nothing.
+    // -7 is no digit. Where it takes no part it is ignored (the search used to add a note);
+    // at a ticked position nothing is searched and a message box names position, value and
+    // the kind's values, in the words of the command line.
     QTest::mouseClick(child<QPushButton>(w, "Command1"), Qt::LeftButton);
-    QVERIFY(w.findChild<QLabel*>("ChanceVerdict")
-                ->text()
-                .startsWith(QStringLiteral("第 2 位的参考值 -7 不在号码的取值 0 到 9 之内")));
+    QVERIFY(h.dialogs.messages.isEmpty());
+    QVERIFY(!w.findChild<QLabel*>("ChanceVerdict")->text().contains(QStringLiteral("-7")));
+    auto* hits = child<QTableView>(w, "MSFlexGrid2");
+    const int hitsBefore = hits->model()->rowCount();
+    QVERIFY(hitsBefore > 0);
+    child<QCheckBox>(w, "Check11(2)")->setChecked(true);
+    QTest::mouseClick(child<QPushButton>(w, "Command1"), Qt::LeftButton);
+    QCOMPARE(h.dialogs.messages.size(), 1);
+    QVERIFY2(h.dialogs.messages[0].contains(
+                 QStringLiteral("第 2 位的参考值 -7 不在号码的取值 0 到 9 之内")),
+             qPrintable(h.dialogs.messages[0]));
+    QCOMPARE(hits->model()->rowCount(), hitsBefore);
+    child<QCheckBox>(w, "Check11(2)")->setChecked(false);
+    h.dialogs.messages.clear();
+
+    // A study log that cannot be written: the result is shown, with one warning.
+    std::filesystem::remove(h.dataFolder() / "study.txt");
+    std::filesystem::create_directory(h.dataFolder() / "study.txt");
+    QTest::mouseClick(child<QPushButton>(w, "Command1"), Qt::LeftButton);
+    QCOMPARE(h.dialogs.messages.size(), 1);
+    QVERIFY(h.dialogs.messages[0].contains(QStringLiteral("没有计入本次研究")));
+    QVERIFY(w.statusBar()->currentMessage().startsWith(QStringLiteral("检索到")));
+    std::filesystem::remove(h.dataFolder() / "study.txt");
+    h.dialogs.messages.clear();
 
     // Tab 3 takes the draw before the issue to verify; 仅检索该期前 ends the range there.
     child<QTabBar>(w, "TabStrip1")->setCurrentIndex(2);
     child<QLineEdit>(w, "Text4")->setText("2013003");
     QTest::mouseClick(child<QCheckBox>(w, "Check4"), Qt::LeftButton);
     QCOMPARE(child<QLineEdit>(w, "Text3(1)")->text(), QStringLiteral("2013002"));
-    w.ysjs(true);
-    QCOMPARE(w.referenceValues(), (ReferenceValues{6, 7, 8, 9, 0}));
+    w.searchSide().showVerificationReference(true);
+    QCOMPARE(w.searchSide().referenceValues(), (ReferenceValues{6, 7, 8, 9, 0}));
     QCOMPARE(child<QLineEdit>(w, "Text2(12)")->text(), QStringLiteral("7"));
     QTest::mouseClick(child<QCheckBox>(w, "Check4"), Qt::LeftButton);
     QCOMPARE(child<QLineEdit>(w, "Text3(1)")->text(), QStringLiteral("2013003"));
@@ -544,7 +567,7 @@ void CommandsTest::settingsMenu() {
     QVERIFY(child<QAction>(w, "mnuDscs(0)")->isChecked());
     QVERIFY(!child<QAction>(w, "mnuDscs(1)")->isChecked());
     QCOMPARE(h.settingsValue("DsIni"), QStringLiteral("0"));
-    QCOMPARE(w.segmentBase(), 0);
+    QCOMPARE(w.settings().segmentBase, 0);
 
     // 17, 1, 0 and text are refused, each time with the unchanged value offered again.
     h.dialogs.inputs = {"17", "1", "0", "abc", "16"};
@@ -556,11 +579,11 @@ void CommandsTest::settingsMenu() {
     }
     QCOMPARE(h.dialogs.messages.size(), 4);
     QVERIFY(h.dialogs.messages[0].startsWith(QStringLiteral("输入有误: 为了保证时效性")));
-    QCOMPARE(w.yearsToKeep(), 16);
+    QCOMPARE(w.settings().yearsToKeep, 16);
     QCOMPARE(h.settingsValue("IniSerchDay"), QStringLiteral("16"));
     h.dialogs.inputs = {FakeDialogs::kCancel};
     child<QAction>(w, "mnuSetDay")->trigger();
-    QCOMPARE(w.yearsToKeep(), 16);
+    QCOMPARE(w.settings().yearsToKeep, 16);
 
     // The web items open the documents found, and say so when one is missing.
     writeFile(h.docsDir.path() / "index.html", "<html></html>");
@@ -585,8 +608,8 @@ void CommandsTest::settingsMenu() {
     MainWindow& again = h.start();
     QVERIFY(child<QAction>(again, "mnuDscs(0)")->isChecked());
     QVERIFY(!child<QAction>(again, "mnuDscs(1)")->isChecked());
-    QCOMPARE(again.segmentBase(), 0);
-    QCOMPARE(again.yearsToKeep(), 16);
+    QCOMPARE(again.settings().segmentBase, 0);
+    QCOMPARE(again.settings().yearsToKeep, 16);
     for (int i = 1; i <= 5; ++i) {
         child<QLineEdit>(again, QStringLiteral("MaskEdBox1(%1)").arg(i))->setText("9");
     }
@@ -724,7 +747,7 @@ void CommandsTest::changesByTheCommandLineAreFollowed() {
     QTest::mouseClick(child<QPushButton>(w, "Command1"), Qt::LeftButton);
     QCOMPARE(w.store()->rows().size(), 6u);
     QCOMPARE(child<QLineEdit>(w, "Text1")->text(), QStringLiteral("2014001"));  // a later year now
-    QCOMPARE(w.referenceValues(), (ReferenceValues{9, 7, 5, 3, 1}));
+    QCOMPARE(w.searchSide().referenceValues(), (ReferenceValues{9, 7, 5, 3, 1}));
     QVERIFY2(
         w.statusBar()->currentMessage().startsWith(QStringLiteral(
             "历史号码已被另一个程序改动，已重新读入：6 期（2013001 期至 2013006 期）；检索到")),

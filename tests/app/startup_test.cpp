@@ -47,8 +47,8 @@ void StartupTest::defaultsWithoutSettings() {
     QVERIFY(!child<QAction>(w, "mnuDscs(0)")->isChecked());
     QCOMPARE(child<QLineEdit>(w, "MaskEdBox2")->text(), QStringLiteral("2"));
     QCOMPARE(child<QComboBox>(w, "Combo1")->currentText(), QStringLiteral("2"));
-    QCOMPARE(w.yearsToKeep(), 6);
-    QCOMPARE(w.segmentBase(), 1);
+    QCOMPARE(w.settings().yearsToKeep, 6);
+    QCOMPARE(w.settings().segmentBase, 1);
     // No bundled history and no database: an empty history, the fields as laid out.
     QVERIFY(w.hasStore());
     QCOMPARE(child<QTableView>(w, "MSFlexGrid1")->model()->rowCount(), 0);
@@ -75,7 +75,7 @@ void StartupTest::firstStartImportsTheBundledHistory() {
         QCOMPARE(child<QLineEdit>(w, QStringLiteral("Text2(%1)").arg(i))->text(),
                  QString(expected[i - 1]));
     }
-    QCOMPARE(w.referenceValues(), (ReferenceValues{1, 5, 7, 6, 6}));
+    QCOMPARE(w.searchSide().referenceValues(), (ReferenceValues{1, 5, 7, 6, 6}));
     QVERIFY(std::filesystem::exists(h.dataFolder() / "Zembric.mdb"));
     QVERIFY(std::filesystem::exists(h.dataFolder() / "历史号码" /
                                     std::filesystem::path(ARRANGE5_REAL_HISTORY).filename()));
@@ -224,7 +224,7 @@ void StartupTest::earlierModeReferenceAndRangeStart() {
     child<QLineEdit>(w, "Text3(0)")->setFocus();
     QCOMPARE(child<QLineEdit>(w, "Text3(0)")->text(), QStringLiteral("2013004"));
     // The third row from the end.
-    QCOMPARE(w.referenceValues(), (ReferenceValues{4, 4, 4, 4, 4}));
+    QCOMPARE(w.searchSide().referenceValues(), (ReferenceValues{4, 4, 4, 4, 4}));
     QCOMPARE(child<QLineEdit>(w, "Text2(1)")->text(), QStringLiteral("4"));
 
     // Not 1..9: the previous N stays.
@@ -245,7 +245,7 @@ void StartupTest::earlierModeReferenceAndRangeStart() {
     tabs->setCurrentIndex(1);
     QTest::mouseClick(child<QRadioButton>(w, "Option1(3)"), Qt::LeftButton);
     tabs->setCurrentIndex(0);
-    QCOMPARE(w.referenceValues(), (ReferenceValues{6, 6, 6, 6, 6}));
+    QCOMPARE(w.searchSide().referenceValues(), (ReferenceValues{6, 6, 6, 6, 6}));
     QCOMPARE(child<QLineEdit>(w, "Text2(1)")->text(), QStringLiteral("6"));
 }
 

@@ -1,0 +1,107 @@
+#include "app/result_side.h"
+
+#include <QHBoxLayout>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "app/chance_panel.h"
+#include "app/commands_panel.h"
+#include "app/grid_columns.h"
+#include "app/text_table_model.h"
+#include "app/widget_parts.h"
+
+namespace arrange5 {
+
+ResultSide::ResultSide(QWidget* parent) : QWidget(parent) {
+    setObjectName("ResultSide");
+    hitsModel_ = new TextTableModel(hitsHeader(false), this);
+    tallyModel_ = new TextTableModel({"序号", "结果", "出现次数", "百分比"}, this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+
+    auto* hits = frame(QStringLiteral("检索结果"), "FrameHits");
+    auto* hitsLayout = new QVBoxLayout(hits);
+    hitsGrid_ = grid("MSFlexGrid2", hitsModel_);
+    hitsGrid_->setToolTip(exportTip());
+    hitsLayout->addWidget(hitsGrid_);
+    layout->addWidget(hits, 3);
+
+    auto* lower = new QHBoxLayout;
+    auto* tally = frame(QStringLiteral("结果统计"), "FrameTally");
+    auto* tallyLayout = new QVBoxLayout(tally);
+    tallyGrid_ = grid("MSFlexGrid3", tallyModel_);
+    // The tally's columns keep their traditional widths; a slightly smaller face lets
+    // "11.643%" fit into the 百分比 column.
+    QFont compact = tallyGrid_->font();
+    compact.setPointSizeF(compact.pointSizeF() - 1);
+    tallyGrid_->setFont(compact);
+    tallyGrid_->setTextElideMode(Qt::ElideNone);
+    tallyLayout->addWidget(tallyGrid_);
+    chancePanel_ = new ChancePanel;
+    tallyLayout->addWidget(chancePanel_);
+    tally->setFixedWidth(columnsWidth(kTallyColumns) + 46);
+    lower->addWidget(tally);
+
+    commands_ = new CommandsPanel;
+    lower->addWidget(commands_, 1);
+    lower->addStretch();
+    layout->addLayout(lower, 2);
+
+    setColumnWidths(tallyGrid_, kTallyColumns);
+    setColumnWidths(hitsGrid_, kHitsColumns);
+}
+
+void ResultSide::showEarlierMode(bool earlier) {
+    if (hitsModel_->rowCount() == 0) hitsModel_->setHeader(hitsHeader(earlier));
+}
+
+void ResultSide::show(const AssessedSearch& assessed) {
+    const SearchResult& result = assessed.result;
+    hitsModel_->setHeader(hitsHeader(result.earlierMode));
+    std::vector<QStringList> hits;
+    hits.reserve(result.hits.size());
+    for (const Hit& hit : result.hits) {
+        QStringList row{QString::number(hit.issue)};
+        for (const int16_t v : hit.values) row << QString::number(v);
+        row << QString::fromStdString(hit.matched);
+        hits.push_back(std::move(row));
+    }
+    hitsModel_->setRows(std::move(hits));
+    setColumnWidths(hitsGrid_, kHitsColumns);
+
+    std::vector<QStringList> tally;
+    for (const TallyRow& row : result.tally) {
+        tally.push_back({QString::number(row.rank), QString::fromStdString(row.outcome),
+                         QString::number(row.count), QString::fromStdString(row.percent)});
+    }
+    tallyModel_->setRows(std::move(tally));
+    lastChance_ = assessed.chance;
+    chancePanel_->showTally(result, assessed.chance, assessed.pattern);
+    // A new result opens at its first rows, wherever the last one was scrolled to.
+    hitsGrid_->scrollToTop();
+    tallyGrid_->scrollToTop();
+}
+
+QString ResultSide::markOutcomesOf(const HistoryRow& verified, const SearchResult& result,
+                                   const TallySettings& tally) {
+    const std::vector<int> came = outcomesOf(verified, tally);
+    std::vector<bool> marked;
+    QStringList ranks;
+    for (const TallyRow& tallyRow : result.tally) {
+        const bool cameHere = std::find(came.begin(), came.end(), tallyRow.value) != came.end();
+        marked.push_back(cameHere);
+        if (cameHere) {
+            ranks << QStringLiteral("%1 排第 %2 位")
+                         .arg(QString::fromStdString(tallyRow.outcome))
+                         .arg(tallyRow.rank);
+        }
+    }
+    tallyModel_->setMarked(std::move(marked));
+    return QStringLiteral("；第 %1 期开出 %2")
+               .arg(verified.issue)
+               .arg(QString::fromStdString(digitString(verified.digits()))) +
+           (ranks.isEmpty() ? QString() : QStringLiteral("，") + ranks.join(QStringLiteral("，")));
+}
+
+}  // namespace arrange5

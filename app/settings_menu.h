@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QObject>
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <vector>
+
+#include "acquire/online_update.h"
+#include "app/settings.h"
+#include "app/window_services.h"
+
+class QAction;
+class QMenu;
+
+namespace arrange5 {
+
+// 设置 (mnuSetup): the segment base, the years the update keeps, the update's source and
+// host, a new study and the documents. Each item saves its setting the moment it is chosen.
+class SettingsMenu : public QObject {
+  public:
+    // How an item runs: the window's command wrapper (a pending edit taken in first).
+    using AsCommand = std::function<std::function<void()>(std::function<void()>)>;
+    struct Hooks {
+        std::function<void(int base)> segmentBaseChosen;
+        std::function<void()> recodeNow;
+        std::function<void()> studyReset;
+    };
+
+    SettingsMenu(QMenu* menu, Settings& settings, WindowServices services,
+                 std::filesystem::path dataFolder, std::vector<std::filesystem::path> docFolders,
+                 const AsCommand& asCommand, Hooks hooks);
+
+    // Start-up: the check marks show the stored segment base and update source.
+    void showStored();
+    // Asks for the results site's address; saves an answer given.
+    void askUpdateHost();
+
+  private:
+    void chooseSegmentBase(int base);
+    void chooseUpdateSource(UpdateSource source);
+    void askYearsToKeep();
+    void startNewStudy();
+    void openDocument(const char* name);
+
+    QMenu* menu_;
+    Settings& settings_;
+    WindowServices services_;
+    std::filesystem::path dataFolder_;
+    std::vector<std::filesystem::path> docFolders_;
+    Hooks hooks_;
+    std::array<QAction*, 2> segmentBaseItems_{};   // mnuDscs(0), mnuDscs(1)
+    std::array<QAction*, 2> updateSourceItems_{};  // mnuSource(0) official, mnuSource(1) pages
+};
+
+}  // namespace arrange5
