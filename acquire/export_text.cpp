@@ -2,6 +2,7 @@
 
 #include "acquire/history_text.h"
 #include "store/errors.h"
+#include "store/row_check.h"
 #include "store/store_files.h"
 
 namespace arrange5 {
@@ -37,6 +38,8 @@ std::filesystem::path exportHistoryText(const HistoryStore& store,
                          " 是数据文件夹自己的文件（历史数据库或它的日志、锁、备份），"
                          "写到那里会毁掉历史号码；请换一个文件名");
     }
+    // The history text holds one digit per position: an unsound row cannot be written.
+    requireSoundRows(store.rows(), "导出");
     writeHistoryFile(target, exportEntries(store.rows()));
     return target;
 }

@@ -1,8 +1,11 @@
 #include "acquire/history_check.h"
 
+#include <algorithm>
+
 #include "acquire/history_digest.h"
 #include "acquire/manual_entry.h"
 #include "store/draw.h"
+#include "store/row_check.h"
 
 namespace arrange5 {
 
@@ -10,19 +13,6 @@ namespace {
 
 // Rows named one by one in a problem before the rest is only counted.
 constexpr std::size_t kNamedRows = 10;
-
-bool codesFollowFromDigits(const HistoryRow& row) {
-    for (const int16_t d : row.digits()) {
-        if (d < 0 || d > 9) return false;
-    }
-    const CodeVectors base0 = deriveCodes(row.digits(), 0);
-    const CodeVectors base1 = deriveCodes(row.digits(), 1);
-    const auto kind = [](CodeKind k) { return static_cast<int>(k); };
-    return row.codes[kind(CodeKind::BigSmall)] == base0[kind(CodeKind::BigSmall)] &&
-           row.codes[kind(CodeKind::OddEven)] == base0[kind(CodeKind::OddEven)] &&
-           (row.codes[kind(CodeKind::Segment)] == base0[kind(CodeKind::Segment)] ||
-            row.codes[kind(CodeKind::Segment)] == base1[kind(CodeKind::Segment)]);
-}
 
 // "第 2016150、2016151 期" or "第 2016150、… 期等 25 期" for a long list.
 std::string issueList(const std::vector<int32_t>& issues) {
@@ -72,9 +62,20 @@ HistoryCheck checkHistory(const HistorySnapshot& rows) {
 
     std::vector<int32_t> notIssues;
     std::vector<int32_t> badCodes;
+    std::vector<std::string> badDigits;
     for (const HistoryRow& row : rows) {
         if (!isValidIssue(row.issue)) notIssues.push_back(row.issue);
-        if (!codesFollowFromDigits(row)) badCodes.push_back(row.issue);
+        if (auto problem = storedRowProblem(row)) {
+            // A digit out of range is its own fault, named with its value; only a row with
+            // sound digits can have codes that disagree with them.
+            const bool digitsSound =
+                std::ranges::all_of(row.digits(), [](int16_t d) { return d >= 0 && d <= 9; });
+            if (digitsSound) {
+                badCodes.push_back(row.issue);
+            } else {
+                badDigits.push_back(std::move(*problem));
+            }
+        }
         const int year = row.issue / 1000;
         if (check.years.empty() || check.years.back().year != year) {
             check.years.push_back({year, 0, row.issue, row.issue, {}});
@@ -106,6 +107,17 @@ HistoryCheck checkHistory(const HistorySnapshot& rows) {
     if (!notIssues.empty()) {
         check.problems.push_back(issueList(notIssues) +
                                  "不是期号（七位数字：年份和当年从 001 起的期数）");
+    }
+    for (std::size_t i = 0; i < badDigits.size() && i < kNamedRows; ++i) {
+        check.problems.push_back(badDigits[i]);
+    }
+    if (badDigits.size() > kNamedRows) {
+        check.problems.push_back("另有 " + std::to_string(badDigits.size() - kNamedRows) +
+                                 " 期存入的号码超出了 0 到 9 的范围");
+    }
+    if (!badDigits.empty()) {
+        check.problems.back() +=
+            "；这样的历史号码不能用于检索、走势图和维护命令，导入一份正确的历史号码文件即可替换";
     }
     if (!badCodes.empty()) {
         check.problems.push_back(

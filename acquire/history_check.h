@@ -37,7 +37,8 @@ inline constexpr std::size_t kMostDrawsInAYear = 366;
 
 // Checks issue-ordered rows: a gap inside a year, a year after the first that does not start
 // at 001, a year with more than kMostDrawsInAYear draws, an issue that is not an issue, and a
-// row whose stored big/small, odd/even or segment values do not follow from its digits (under
+// row whose digit is outside 0..9 (named one by one with its value, see storedRowProblem), and
+// a row whose stored big/small, odd/even or segment values do not follow from its digits (under
 // either segment base: rows keep the base in force when they were written).
 HistoryCheck checkHistory(const HistorySnapshot& rows);
 

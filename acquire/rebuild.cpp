@@ -3,6 +3,7 @@
 #include "acquire/history_text.h"
 #include "store/data_folder.h"
 #include "store/errors.h"
+#include "store/row_check.h"
 
 namespace arrange5 {
 
@@ -12,6 +13,9 @@ std::filesystem::path backupFilePath(const HistoryStore& store) {
 
 ReplaceReport rebuildFromBackup(HistoryStore& store, int segmentBase, LastTwoDraws& sp) {
     const HistoryStore::WriteLock lock = store.lockForWriting();
+    // The rebuild replaces every row: one that is unsound must be looked at, not lost.
+    store.reopenReadingCursor();
+    requireSoundRows(store.rows(), "由 lsbf.txt 重建");
     const std::filesystem::path file = backupFilePath(store);
     const HistoryText text = readHistoryFile(file, LineTrim::Trimmed);
     if (!text.entries.empty() || text.skippedCount > 0) {

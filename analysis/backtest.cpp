@@ -8,6 +8,7 @@
 #include "analysis/exact_tests.h"
 #include "analysis/reference.h"
 #include "store/errors.h"
+#include "store/row_check.h"
 
 namespace arrange5 {
 
@@ -151,6 +152,8 @@ void validateBacktestRequest(const HistorySnapshot& rows, const BacktestRequest&
                          " 之间，而不是 " + std::to_string(request.top));
     }
     if (rows.empty()) throw InputError("历史号码为空，请先读入历史号码");
+    // The counts are indexed by the stored digits and codes.
+    requireSoundRows(rows, "用于滚动验证");
     targetRows(rows, request, *defaultRangeStart(rows, request.settings));
 }
 

@@ -16,6 +16,7 @@
 #include "analysis/working_update.h"
 #include "store/errors.h"
 #include "store/limits.h"
+#include "store/row_check.h"
 #include "store/sql_connection.h"
 
 namespace arrange5 {
@@ -213,6 +214,8 @@ std::string demandCondition(SearchUpdate& u, const SearchSettings& s, const Dema
 // columns only: the draws, and so the reading cursor, stay as they were.
 template <typename Body>
 SearchResult inTransaction(HistoryStore& store, Body body) {
+    // The outcomes are counted by the stored codes: an unsound row is refused by name.
+    requireSoundRows(store.rows(), "用于检索");
     HistoryStore::ChangeStamp before;
     HistoryStore::ChangeStamp after;
     std::map<std::string, std::string> written;

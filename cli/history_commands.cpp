@@ -4,6 +4,7 @@
 #include "acquire/history_text.h"
 #include "acquire/replace_history.h"
 #include "cli/cli_context.h"
+#include "store/row_check.h"
 
 namespace arrange5::cli {
 
@@ -19,8 +20,11 @@ void addHistoryCommands(CLI::App& app, CliContext& ctx) {
 
     auto* history = app.add_subcommand("history", "打印全部历史号码，每行一期");
     history->callback([&ctx] {
+        const HistorySnapshot& rows = ctx.readingStore().rows();
+        // One digit per position is all a history line holds.
+        requireSoundRows(rows, "按历史号码文本的格式列出");
         std::string buffer;
-        for (const auto& row : ctx.readingStore().rows()) {
+        for (const auto& row : rows) {
             buffer += formatHistoryLine(row.issue, row.digits());
             buffer += '\n';
         }

@@ -19,6 +19,7 @@
 
 #include "store/errors.h"
 #include "store/file_problems.h"
+#include "store/row_check.h"
 #include "store/schema.h"
 #include "store/sql_connection.h"
 #include "store/store_files.h"
@@ -257,6 +258,17 @@ constexpr const char* kRowColumns =
     "SQQH, L1A, L2A, L3A, L4A, L5A, L1B, L2B, L3B, L4B, L5B, "
     "L1E, L2E, L3E, L4E, L5E, L1F, L2F, L3F, L4F, L5F";
 
+// A code column as the reading cursor keeps it: a whole number that fits, else
+// kUnreadableCode, which the row check names. Narrowing 65541 would give a sound-looking 5.
+int16_t storedCode(sqlite3_stmt* q, int column) {
+    if (sqlite3_column_type(q, column) != SQLITE_INTEGER) return kUnreadableCode;
+    const sqlite3_int64 value = sqlite3_column_int64(q, column);
+    if (value <= kUnreadableCode || value > std::numeric_limits<int16_t>::max()) {
+        return kUnreadableCode;
+    }
+    return static_cast<int16_t>(value);
+}
+
 // Runs a SELECT of kRowColumns with integer parameters. Straight through the C interface: a
 // million rows of 21 columns each are read here, and the wrapper's per-column objects add up
 // to a tenth.
@@ -282,7 +294,7 @@ HistorySnapshot readRows(sqlite3* handle, const std::string& sql,
         row.issue = sqlite3_column_int(q.get(), 0);
         for (int k = 0; k < kCodeKindCount; ++k) {
             for (int i = 0; i < 5; ++i) {
-                row.codes[k][i] = static_cast<int16_t>(sqlite3_column_int(q.get(), 1 + k * 5 + i));
+                row.codes[k][i] = storedCode(q.get(), 1 + k * 5 + i);
             }
         }
         rows.push_back(row);

@@ -2,11 +2,14 @@
 // still show on the next reopen, and the history document tells each change once.
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Transaction.h>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "store/draw_appender.h"
+#include "store/errors.h"
 #include "store/history_document.h"
 #include "store/history_store.h"
+#include "store/row_check.h"
 #include "store/sql_connection.h"
 #include "support/test_support.h"
 
@@ -56,6 +59,45 @@ TEST(ReadingCursor, RowsReadInsideATransactionThatRollsBackAreReadAgain) {
     }  // rolled back: no count or version moves
     store.reopenReadingCursor();
     EXPECT_TRUE(store.empty());
+}
+
+// Whatever another program wrote into a row, the reading cursor never turns it into a
+// sound-looking draw, and the row check names the row and what is wrong with it.
+TEST(ReadingCursor, EveryStoredValueThatIsNoDigitIsNamedWhereItIsRead) {
+    struct Case {
+        const char* change;
+        const char* says;
+    };
+    const std::vector<Case> cases{
+        {"L1A = 12", "第 2013002 期存入的第 1 位号码是 12，超出了 0 到 9 的范围"},
+        {"L3A = -1", "第 3 位号码是 -1，超出了 0 到 9 的范围"},
+        {"L5A = 99999", "第 5 位号码不是 0 到 9 之间的整数"},
+        {"L2A = 65541", "第 2 位号码不是 0 到 9 之间的整数"},  // 5 once narrowed to 16 bits
+        {"L1A = 'a'", "第 1 位号码不是 0 到 9 之间的整数"},
+        {"L1A = 1.5", "第 1 位号码不是 0 到 9 之间的整数"},
+        {"L1B = 1", "存入的大小、单双或段数与这一期的号码 12345 不符"},
+        {"L2F = 9", "大小、单双或段数"},
+        {"L1F = 0", "大小、单双或段数"},  // base 0 at one position, base 1 at the others
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.change);
+        TempDir dir;
+        HistoryStore store(dir.path());
+        AppendState state;
+        for (int issue : {2013001, 2013002, 2013003}) {
+            append(sqlConnection(store), state, issue, {1, 2, 3, 4, 5});
+        }
+        store.reopenReadingCursor();
+        EXPECT_EQ(firstRowProblem(store.rows()), std::nullopt);
+        sqlConnection(store).exec(std::string("UPDATE Lishi SET ") + c.change +
+                                  " WHERE SQQH = 2013002");
+        store.reopenReadingCursor();
+        const auto problem = firstRowProblem(store.rows());
+        ASSERT_TRUE(problem.has_value());
+        EXPECT_THAT(*problem, ::testing::HasSubstr("第 2013002 期"));
+        EXPECT_THAT(*problem, ::testing::HasSubstr(c.says));
+        EXPECT_THROW(requireSoundRows(store.rows(), "检索"), StoreError);
+    }
 }
 
 // Each change reaches the listeners once, with the ends before and after; our own writes and
