@@ -1,5 +1,8 @@
 #include "acquire/history_text.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -189,29 +192,78 @@ std::string historyTextOf(const std::vector<HistoryEntry>& entries) {
     return text;
 }
 
+namespace {
+
+// What is at `file` when it is something a rename would replace by a plain file (a link, a
+// pipe, a device, a socket, a folder); empty when nothing is there or a regular file is.
+std::string notAFileToReplace(const fs::path& file) {
+    std::error_code ec;
+    const fs::file_status status = fs::symlink_status(file, ec);
+    switch (status.type()) {
+        case fs::file_type::not_found:
+        case fs::file_type::regular:
+            return {};
+        case fs::file_type::symlink:
+            return "这是一个符号链接，不是普通文件";
+        default: {
+            const std::string what = describeNotARegularFile(file);
+            return what.empty() ? "这不是一个普通文件" : what;
+        }
+    }
+}
+
+// Creates the scratch file anew, never through a link or onto a pipe left at its name. A
+// regular file left by a write that died is taken away first.
+int createScratch(const fs::path& file, const fs::path& temp) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const int fd =
+            ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (fd >= 0) return fd;
+        const int error = errno;
+        if (error != EEXIST || attempt > 0 || !notAFileToReplace(temp).empty()) {
+            throw HistoryFileError(
+                "无法写入 " + file.string() + "：临时文件 " + temp.string() + " " +
+                (error == EEXIST ? notAFileToReplace(temp) : describeFileProblem(temp, error)));
+        }
+        std::error_code ec;
+        fs::remove(temp, ec);
+    }
+    throw HistoryFileError("无法写入 " + file.string() + "：临时文件 " + temp.string() +
+                           " 已经存在");
+}
+
+bool writeAll(int fd, std::string_view text) {
+    while (!text.empty()) {
+        const ssize_t written = ::write(fd, text.data(), text.size());
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        text.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+}  // namespace
+
 void writeHistoryFile(const fs::path& file, const std::vector<HistoryEntry>& entries) {
+    // The text goes to a scratch name and is renamed over the file, so a failure never leaves
+    // half a file. A rename replaces whatever has the name, so only a regular file (or a new
+    // name) is written: a link, a pipe or a device keeps what it is.
+    if (const std::string what = notAFileToReplace(file); !what.empty()) {
+        throw HistoryFileError("无法写入 " + file.string() + "：" + what +
+                               "，没有写入也没有替换它；请换一个文件名");
+    }
     const fs::path temp = fs::path(file.string() + ".part");
     std::error_code ec;
-    if (fs::is_directory(file, ec)) {
+    const int fd = createScratch(file, temp);
+    errno = 0;
+    const bool written = writeAll(fd, historyTextOf(entries));
+    const int writeError = errno;
+    const bool closed = ::close(fd) == 0;
+    const int error = written ? errno : writeError;
+    if (!written || !closed) {
+        fs::remove(temp, ec);
         throw HistoryFileError("无法写入 " + file.string() + "：" +
-                               describeFileProblem(file, EISDIR));
-    }
-    {
-        errno = 0;
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            const int error = errno;  // read before the message is built
-            throw HistoryFileError("无法写入 " + file.string() + "：" +
-                                   describeFileProblem(temp, error));
-        }
-        out << historyTextOf(entries);
-        out.flush();
-        if (!out) {
-            const int error = errno;
-            fs::remove(temp, ec);
-            throw HistoryFileError("无法写入 " + file.string() + "：" +
-                                   describeFileProblem(temp, error == 0 ? ENOSPC : error));
-        }
+                               describeFileProblem(temp, error == 0 ? ENOSPC : error));
     }
     fs::rename(temp, file, ec);
     if (ec) {

@@ -7,6 +7,7 @@
 #include "analysis/search_form.h"
 #include "cli/chance_json.h"
 #include "cli/cli_context.h"
+#include "cli/parse_messages.h"
 #include "cli/search_options.h"
 #include "store/errors.h"
 #include "store/limits.h"
@@ -112,7 +113,8 @@ void runCommand(CliContext& ctx, const BacktestOptions& o, bool combination) {
 void addOptions(CLI::App* cmd, BacktestOptions& o, bool tickedPositions) {
     addSearchOptions(cmd, o.search, tickedPositions);
     cmd->add_option("--targets", o.targets, "目标期数范围 A:B（默认：默认起期之后的每一期）");
-    cmd->add_option("--top", o.top, "前 m 名算命中（默认 1）");
+    // The backtest narrows the range to the outcomes of the result kind.
+    cmd->add_option("--top", o.top, "前 m 名算命中（默认 1）")->transform(decimalNumber(1, 9));
 }
 
 }  // namespace
@@ -130,7 +132,7 @@ void addBacktestCommands(CLI::App& app, CliContext& ctx) {
     auto* combo = backtest->add_subcommand("combo", "按组合检索逐期验证");
     combo->add_option("--k", combination->search.k, "组合位数（1 到 5）")
         ->required()
-        ->check(CLI::Range(1, limits::kPositions));
+        ->transform(decimalNumber(1, limits::kPositions));
     addOptions(combo, *combination, false);
     combo->callback([&ctx, combination] { runCommand(ctx, *combination, true); });
 }

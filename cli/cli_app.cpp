@@ -16,53 +16,56 @@ std::filesystem::path CliContext::dataFolder() const {
 }
 
 HistoryStore& CliContext::store() {
-    return open();
-}
-
-// The one way every command opens its store: the data folder's database with its reading
-// cursor read, so that no command can start on an empty history.
-HistoryStore& CliContext::open() {
-    if (!document_) {
-        const DataFolder folder = resolveDataFolder(dir);
-        if (folder.source == DataFolderSource::PerUser) {
-            // The per-user folder is the program's own to make, as the window does; a folder
-            // the user chose must exist.
-            std::error_code ec;
-            std::filesystem::create_directories(folder.path, ec);
-        }
-        document_ = std::make_unique<HistoryDocument>(folder.path);
-    }
-    return document_->store();
+    return open(false);
 }
 
 HistoryStore& CliContext::readingStore() {
+    return open(true);
+}
+
+// The one way every command opens its store: the data folder's database with its reading
+// cursor read. A folder without a database is filled from the history that ships with the
+// program before any command runs (the update included, which would otherwise start a new
+// folder with a few years and never read the bundled draws later). Without a bundled
+// history a command that changes the history starts on an empty one, and a reading command
+// is refused and creates nothing.
+HistoryStore& CliContext::open(bool reading) {
     if (document_) return document_->store();
-    const std::filesystem::path folder = dataFolder();
-    if (hasDatabaseFile(folder)) return open();
-    const auto bundled = findBundledHistory(executableFolder());
-    if (!bundled) {
-        throw StoreError("数据文件夹 " + folder.string() +
+    const DataFolder folder = resolveDataFolder(dir);
+    const bool fresh = !hasDatabaseFile(folder.path);
+    const auto bundled = fresh ? findBundledHistory(executableFolder()) : std::nullopt;
+    if (fresh && !bundled && reading) {
+        throw StoreError("数据文件夹 " + folder.path.string() +
                          " 里没有历史号码（没有 Zembric.mdb，也没有随程序附带的历史号码），"
                          "没有建立任何文件；请先用 import 读入历史号码文件");
     }
-    HistoryStore& fresh = store();
+    if (folder.source == DataFolderSource::PerUser) {
+        // The per-user folder is the program's own to make, as the window does; a folder
+        // the user chose must exist.
+        std::error_code ec;
+        std::filesystem::create_directories(folder.path, ec);
+    }
+    document_ = std::make_unique<HistoryDocument>(folder.path);
+    HistoryStore& store = document_->store();
+    if (!bundled || !store.empty()) return store;
     try {
-        const ReplaceReport report = fillFromBundledHistory(fresh, *bundled, segmentBase, sp);
-        err << "arrange5-cli: 数据文件夹 " << folder.string()
+        const ReplaceReport report = fillFromBundledHistory(store, *bundled, segmentBase, sp);
+        err << "arrange5-cli: 数据文件夹 " << folder.path.string()
             << " 里还没有历史号码，已读入随程序附带的历史号码：" << report.summary() << "\n";
     } catch (const Error&) {
         // The database this command made holds nothing: take it away again, so that a
-        // refused reading command leaves the folder as it found it.
-        if (fresh.empty()) {
+        // refused command leaves the folder as it found it.
+        if (store.empty()) {
             document_.reset();
             std::error_code ec;
             for (const char* suffix : {"", "-wal", "-shm"}) {
-                std::filesystem::remove(folder / (std::string(file_names::kDatabase) + suffix), ec);
+                std::filesystem::remove(folder.path / (std::string(file_names::kDatabase) + suffix),
+                                        ec);
             }
         }
         throw;
     }
-    return fresh;
+    return store;
 }
 
 void CliContext::warn(const std::string& warning) const {
@@ -83,7 +86,7 @@ int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
            "存放 Zembric.mdb 的数据文件夹（也可用环境变量 ARRANGE5_DATA_DIR 指定）")
         ->check(nonEmptyFolder());
     app.add_option("--segment-base", ctx.segmentBase, "段数参数：数字 0、1 所在段的编号")
-        ->check(CLI::IsMember({limits::kSegmentBaseZero, limits::kSegmentBaseOne}));
+        ->transform(decimalNumber(limits::kSegmentBaseZero, limits::kSegmentBaseOne));
     addHistoryCommands(app, ctx);
     addCheckCommand(app, ctx);
     addMaintenanceCommands(app, ctx);

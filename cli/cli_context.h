@@ -32,19 +32,18 @@ struct CliContext {
     CliContext(std::ostream& o, std::ostream& e) : out(o), err(e) {}
 
     std::filesystem::path dataFolder() const;
-    // The store for a command that changes the history: a folder without Zembric.mdb gets
-    // a new, empty database.
+    // The store for a command that changes the history. A folder without Zembric.mdb is
+    // filled with the history that ships with the program first (stderr says so), or gets a
+    // new, empty database when the program has none.
     HistoryStore& store();
-    // The store for a command that only reads (history, export, the searches, ...): it never
-    // creates an empty database. On a folder without Zembric.mdb the history that ships with
-    // the program fills a new one, as the window's first start does, and stderr says so;
-    // without a bundled history it throws StoreError and creates nothing.
+    // The store for a command that only reads (history, export, the searches, ...): the
+    // same, except that without a bundled history it throws StoreError and creates nothing.
     HistoryStore& readingStore();
     // Prints a warning of a command that was done (exit status stays 0).
     void warn(const std::string& warning) const;
 
   private:
-    HistoryStore& open();
+    HistoryStore& open(bool reading);
 
     std::unique_ptr<HistoryDocument> document_;
 };

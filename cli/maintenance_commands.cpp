@@ -1,9 +1,11 @@
 #include <CLI/CLI.hpp>
+#include <limits>
 
 #include "acquire/deletion.h"
 #include "acquire/manual_entry.h"
 #include "acquire/rebuild.h"
 #include "cli/cli_context.h"
+#include "cli/parse_messages.h"
 #include "store/errors.h"
 #include "store/next_issue.h"
 
@@ -44,7 +46,9 @@ struct DeletionThroughBackup {
 void addDeletionThroughBackup(CLI::App& app, CliContext& ctx, const DeletionThroughBackup& d) {
     auto* command = app.add_subcommand(d.name, d.description);
     auto text = std::make_shared<std::string>();
-    command->add_option(d.argument, *text, d.argumentHelp)->required();
+    command->add_option(d.argument, *text, d.argumentHelp)
+        ->required()
+        ->transform(decimalNumber(0, std::numeric_limits<int32_t>::max()));
     command->callback([&ctx, text, d] {
         const int64_t n = parseNumberArgument(*text, d.what);
         HistoryStore& store = ctx.store();
@@ -63,8 +67,10 @@ void addMaintenanceCommands(CLI::App& app, CliContext& ctx) {
     auto issue = std::make_shared<std::string>();
     auto today = std::make_shared<std::string>();
     enter->add_option("DIGITS", *draw, "这一期的五个数字，例如 01234")->required();
-    enter->add_option("--issue", *issue,
-                      "这一期的期号：最后一期 + 1 或下一年的第一期；历史号码为空时任一期号");
+    enter
+        ->add_option("--issue", *issue,
+                     "这一期的期号：最后一期 + 1 或下一年的第一期；历史号码为空时任一期号")
+        ->transform(decimalNumber(0, kLargestIssue));
     enter->add_option("--today", *today, "当前日期，YYYY-MM-DD（决定建议的下一期）");
     enter->callback([&ctx, draw, issue, today] {
         const Digits digits = parseDraw(*draw);

@@ -2,6 +2,8 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <charconv>
+#include <string_view>
 
 namespace arrange5::cli {
 
@@ -41,6 +43,37 @@ CLI::Validator nonEmptyFolder() {
             return "数据文件夹不能是空的（也许脚本里的变量没有设置）；没有改动任何文件";
         },
         "DIR");
+}
+
+CLI::Validator decimalNumber(int64_t least, int64_t most) {
+    const std::string range = std::to_string(least) + " 到 " + std::to_string(most);
+    return CLI::Validator(
+        [least, most, range](std::string& value) -> std::string {
+            std::string_view digits = value;
+            const bool negative = least < 0 && !digits.empty() && digits.front() == '-';
+            if (negative) digits.remove_prefix(1);
+            const bool allDigits =
+                !digits.empty() && std::all_of(digits.begin(), digits.end(),
+                                               [](char c) { return c >= '0' && c <= '9'; });
+            if (!allDigits) {
+                return "“" + value + "”不是数字（只能由 0–9 组成，不带符号、空格或 0x），应在 " +
+                       range + " 之间；没有改动任何文件";
+            }
+            const std::size_t firstNonZero = digits.find_first_not_of('0');
+            digits = firstNonZero == std::string_view::npos ? std::string_view("0")
+                                                            : digits.substr(firstNonZero);
+            int64_t number = 0;
+            const auto [end, ec] =
+                std::from_chars(digits.data(), digits.data() + digits.size(), number);
+            if (negative) number = -number;
+            if (ec != std::errc() || end != digits.data() + digits.size() || number < least ||
+                number > most) {
+                return "“" + value + "”不在 " + range + " 之间；没有改动任何文件";
+            }
+            value = std::to_string(number);
+            return {};
+        },
+        "INT in [" + std::to_string(least) + " - " + std::to_string(most) + "]");
 }
 
 }  // namespace arrange5::cli

@@ -6,6 +6,7 @@
 #include "analysis/search_form.h"
 #include "cli/chance_json.h"
 #include "cli/cli_context.h"
+#include "cli/parse_messages.h"
 #include "cli/search_options.h"
 #include "store/errors.h"
 #include "store/limits.h"
@@ -108,19 +109,21 @@ void addSearchOptions(CLI::App* cmd, SearchOptions& o, bool tickedPositions) {
     cmd->add_option("--match", o.match, "free（自由位）或 fixed（固定位）")
         ->check(CLI::IsMember({"free", "fixed"}));
     cmd->add_option("--earlier", o.earlier, "前期模式，N = 1..9")
-        ->check(CLI::Range(limits::kMinEarlier, limits::kMaxEarlier));
+        ->transform(decimalNumber(limits::kMinEarlier, limits::kMaxEarlier));
     if (tickedPositions) {
         cmd->add_option("--positions", o.positions, "勾选的位置，例如 1,3");
     }
     auto* ref = cmd->add_option("--ref", o.reference, "手动输入的参考号码：A,B,C,D,E");
-    auto* verify = cmd->add_option("--verify", o.verify, "参考号码取自验证期");
+    auto* verify = cmd->add_option("--verify", o.verify, "参考号码取自验证期")
+                       ->transform(decimalNumber(0, kLargestIssue));
     verify->excludes(ref);
     cmd->add_flag("--only-before", o.onlyBefore, "仅检索验证期之前的历史号码")->needs(verify);
-    cmd->add_option("--from", o.from, "检索范围的第一期");
-    cmd->add_option("--to", o.to, "检索范围的最后一期");
+    cmd->add_option("--from", o.from, "检索范围的第一期")
+        ->transform(decimalNumber(0, kLargestIssue));
+    cmd->add_option("--to", o.to, "检索范围的最后一期")->transform(decimalNumber(0, kLargestIssue));
     cmd->add_option("--result-kind", o.resultKind, "统计的结果类型");
     cmd->add_option("--result-pos", o.resultPosition, "结果统计位 1..5")
-        ->check(CLI::Range(1, limits::kPositions));
+        ->transform(decimalNumber(1, limits::kPositions));
     cmd->add_flag("--group", o.group, "组选：统计第 1 位到结果统计位");
 }
 
@@ -139,7 +142,7 @@ void addSearchCommands(CLI::App& app, CliContext& ctx) {
     auto* combo = app.add_subcommand("combo", "组合检索，输出命中与统计");
     combo->add_option("--k", combination->k, "组合位数（1 到 5）")
         ->required()
-        ->check(CLI::Range(1, limits::kPositions));
+        ->transform(decimalNumber(1, limits::kPositions));
     addSearchOptions(combo, *combination, false);
     combo->callback([runForm, combination] { runForm(*combination, true); });
 }

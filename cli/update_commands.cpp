@@ -3,6 +3,7 @@
 #include "acquire/online_update.h"
 #include "acquire/online_update_plan.h"
 #include "cli/cli_context.h"
+#include "cli/parse_messages.h"
 #include "store/errors.h"
 #include "store/limits.h"
 
@@ -34,7 +35,7 @@ void addUpdateCommand(CLI::App& app, CliContext& ctx) {
                      ->add_option("--years-to-keep", args->yearsToKeep,
                                   "保留多少年的历史号码（2 到 16）；给出时删除更早年份的历史号码"
                                   "并重新读取保留的年份，不给出时从不删除")
-                     ->check(CLI::Range(limits::kMinYearsToKeep, limits::kMaxYearsToKeep));
+                     ->transform(decimalNumber(limits::kMinYearsToKeep, limits::kMaxYearsToKeep));
     update->add_option("--today", args->today, "当前日期，YYYY-MM-DD");
     update->callback([&ctx, args, keep] {
         // What the command line does not say, the window's settings say.

@@ -40,7 +40,7 @@ bool isFile(const fs::path& path) {
 
 DataFolderEnvironment DataFolderEnvironment::current() {
     DataFolderEnvironment env;
-    env.dataDir = variable("ARRANGE5_DATA_DIR");
+    if (const char* dataDir = std::getenv("ARRANGE5_DATA_DIR")) env.dataDir = dataDir;
     env.xdgDataHome = variable("XDG_DATA_HOME");
     env.home = variable("HOME");
     if (env.home.empty()) env.home = passwordHome();
@@ -59,8 +59,13 @@ DataFolder resolveDataFolder(const std::optional<std::string>& given,
         if (given->empty()) throw InputError("数据文件夹的名字是空的，请给出一个目录");
         return {fs::path(*given), DataFolderSource::Given};
     }
-    if (!environment.dataDir.empty()) {
-        return {fs::path(environment.dataDir), DataFolderSource::Environment};
+    if (environment.dataDir) {
+        if (environment.dataDir->empty()) {
+            throw InputError(
+                "环境变量 ARRANGE5_DATA_DIR 是空的（也许脚本里的变量没有设置）；"
+                "请给出一个目录，或者取消这个变量。没有改动任何文件");
+        }
+        return {fs::path(*environment.dataDir), DataFolderSource::Environment};
     }
     if (isBuildTree(executableFolder)) return {executableFolder, DataFolderSource::BuildTree};
 

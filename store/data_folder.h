@@ -22,11 +22,12 @@ struct DataFolder {
     DataFolderSource source;
 };
 
-// What the rule reads from the environment; an unset variable and an empty one are alike.
+// What the rule reads from the environment. An empty XDG_DATA_HOME or HOME counts as unset,
+// as the XDG rule has it; an empty ARRANGE5_DATA_DIR does not (see resolveDataFolder).
 struct DataFolderEnvironment {
-    std::string dataDir;      // ARRANGE5_DATA_DIR
-    std::string xdgDataHome;  // XDG_DATA_HOME; only an absolute path counts
-    std::string home;         // HOME, else the user's entry in the password database
+    std::optional<std::string> dataDir;  // ARRANGE5_DATA_DIR, when it is set
+    std::string xdgDataHome;             // XDG_DATA_HOME; only an absolute path counts
+    std::string home;                    // HOME, else the user's entry in the password database
 
     static DataFolderEnvironment current();
 };
@@ -34,8 +35,10 @@ struct DataFolderEnvironment {
 // The one rule for the window and the command line: the folder the user gave, else
 // ARRANGE5_DATA_DIR, else the executable's own folder when it runs from its build tree, else
 // the per-user folder. An installed program never keeps its data beside itself, whether or not
-// its bin folder is writable. A given folder that is empty throws InputError; a per-user folder
-// without a home throws StoreError. Creates nothing.
+// its bin folder is writable. A given folder that is empty throws InputError, and so does an
+// ARRANGE5_DATA_DIR that is set but empty (a script whose variable went missing must not
+// reach the per-user history); a per-user folder without a home throws StoreError. Creates
+// nothing.
 DataFolder resolveDataFolder(const std::optional<std::string>& given,
                              const std::filesystem::path& executableFolder,
                              const DataFolderEnvironment& environment);

@@ -30,6 +30,7 @@ void expectRefused(const CliResult& run, const std::string& mentions) {
 
 TEST(MaintenanceCli, EnterDeleteLastAndClear) {
     TempDir dir;
+    test::emptyHistoryIn(dir.path());
     expectRefused(runCliOn(dir, {"enter", "12345"}), "历史号码为空");
     EXPECT_EQ(history(dir), "");
 
@@ -58,6 +59,7 @@ TEST(MaintenanceCli, EnterDeleteLastAndClear) {
 
 TEST(MaintenanceCli, EnterFollowsTheCalendarAndTakesEitherPossibleIssue) {
     TempDir dir;
+    test::emptyHistoryIn(dir.path());
     ASSERT_EQ(runCliOn(dir, {"enter", "11111", "--issue", "2025351"}).status, 0);
     CliResult newYear = runCliOn(dir, {"enter", "12345", "--today", "2026-01-01"});
     EXPECT_EQ(newYear.status, 0) << newYear.err;
@@ -65,6 +67,7 @@ TEST(MaintenanceCli, EnterFollowsTheCalendarAndTakesEitherPossibleIssue) {
     expectRefused(runCliOn(dir, {"enter", "12345", "--today", "2026-02-30"}), "--today");
 
     TempDir leap;
+    test::emptyHistoryIn(leap.path());
     ASSERT_EQ(runCliOn(leap, {"enter", "11111", "--issue", "2008358"}).status, 0);
     expectRefused(runCliOn(leap, {"enter", "22222", "--issue", "2008360"}), "2008359");
     EXPECT_EQ(history(leap), "2008358 11111\n");
@@ -93,12 +96,10 @@ TEST(MaintenanceCli, CutToDropLastAndRebuild) {
               "2014006 55555\n2014007 66666\n2014008 77777\n2014009 88888\n2014010 99999\n"
               "2014011 00000\n2014012 11111\n2014013 22222\n");
 
-    for (const std::string n : {"0", "-2"}) {
-        CliResult none = runCliOn(dir, {"drop-last", n});
-        EXPECT_EQ(none.status, 0) << none.err;
-        EXPECT_EQ(none.out.rfind("没有删除任何一期", 0), 0u) << none.out;
-        EXPECT_EQ(test::readFile(dir / "lsbf.txt"), "");
-    }
+    CliResult none = runCliOn(dir, {"drop-last", "0"});
+    EXPECT_EQ(none.status, 0) << none.err;
+    EXPECT_EQ(none.out.rfind("没有删除任何一期", 0), 0u) << none.out;
+    EXPECT_EQ(test::readFile(dir / "lsbf.txt"), "");
     expectRefused(runCliOn(dir, {"cut-to", "abc"}), "abc");
     expectRefused(runCliOn(dir, {"drop-last"}), "N");
     EXPECT_EQ(history(dir), kept);

@@ -33,6 +33,7 @@ CliResult cli(const TempDir& dir, std::vector<std::string> args) {
 // file, number or option the user gave, and never in an English sentence that slipped back.
 TEST(CliMessages, RefusalsNameTheProblemInChinese) {
     TempDir dir;
+    test::emptyHistoryIn(dir.path());
     test::writeFile(dir / "notes.csv", "2013001 12345\r\n");
     std::filesystem::create_directories(dir / "folder.txt");
     std::filesystem::create_directories(dir / "lsbf.txt");

@@ -33,7 +33,7 @@ struct Layouts {
         fs::create_directories(prefixBin);
         fs::create_directories(home);
     }
-    DataFolderEnvironment env() const { return {"", "", home.string()}; }
+    DataFolderEnvironment env() const { return {std::nullopt, "", home.string()}; }
 };
 
 TEST(DataFolder, GivenFolderThenEnvironmentThenBuildTreeThenPerUser) {
@@ -59,8 +59,12 @@ TEST(DataFolder, GivenFolderThenEnvironmentThenBuildTreeThenPerUser) {
     EXPECT_EQ(given.source, DataFolderSource::Given);
     EXPECT_EQ(given.path, l.root / "given");
 
-    // A given folder that is empty is refused, not read as "unset" or as the current folder.
+    // A given folder that is empty is refused, not read as "unset" or as the current folder;
+    // so is an empty variable, which would otherwise reach the per-user history.
     EXPECT_THROW(resolveDataFolder(std::string(), l.prefixBin, env), InputError);
+    env.dataDir = "";
+    EXPECT_THROW(resolveDataFolder(std::nullopt, l.prefixBin, env), InputError);
+    EXPECT_THROW(resolveDataFolder(std::nullopt, l.buildBin, env), InputError);
 }
 
 TEST(DataFolder, BuildTreeNeedsBothItsHistoryAndItsCache) {

@@ -110,8 +110,7 @@ void seedHistory(HistoryStore& store, const std::vector<HistoryEntry>& entries, 
     seedHistory(store, entries, sp, segmentBase);
 }
 
-void seedFolder(const fs::path& folder, const std::vector<HistoryEntry>& entries,
-                int segmentBase) {
+void seedFolder(const fs::path& folder, const std::vector<HistoryEntry>& entries, int segmentBase) {
     HistoryStore store(folder);
     seedHistory(store, entries, segmentBase);
 }
@@ -130,6 +129,10 @@ fs::path realHistoryFile() {
 }
 fs::path testDataFolder() {
     return ARRANGE5_TEST_DATA;
+}
+
+void emptyHistoryIn(const std::filesystem::path& folder) {
+    const HistoryStore created(folder);
 }
 
 }  // namespace arrange5::test

@@ -59,6 +59,10 @@ void seedHistory(HistoryStore& store, const std::vector<HistoryEntry>& entries,
 void seedFolder(const std::filesystem::path& folder, const std::vector<HistoryEntry>& entries,
                 int segmentBase = 1);
 
+// A data folder with an empty history: the first command on a folder without a database
+// fills it with the bundled history, so a test of an empty history makes it first.
+void emptyHistoryIn(const std::filesystem::path& folder);
+
 // The 64 hex digits `sha256sum` prints for the file: an expected digest that does not come
 // from the program under test.
 std::string sha256sumOf(const std::filesystem::path& file);
