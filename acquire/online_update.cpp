@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cctype>
 
+#include "acquire/history_digest.h"
 #include "acquire/online_update_plan.h"
 #include "acquire/results_page.h"
 #include "store/draw_appender.h"
-#include "store/history_ends.h"
 #include "store/limits.h"
 
 namespace arrange5 {
@@ -193,27 +193,46 @@ void checkPurge(const UpdatePlan& plan, const NewDraws& found, const std::string
     }
 }
 
-// The history must still be the one the pages were read against; another command may have
-// changed it while the pages were on their way.
-void checkHistoryUnchanged(HistoryStore& store, const HistorySnapshot& rows) {
-    if (readHistoryEnds(store) != endsOf(rows)) {
-        throw Error("读取页面期间历史号码被另一个命令改动了；没有存入任何一期，请重新进行在线更新");
+// The history as the update read it: the store's change stamp then and the digest of every
+// draw (issue and digits).
+struct HistoryAsRead {
+    int64_t othersVersion = 0;
+    std::string digest;
+};
+
+HistoryAsRead historyAsRead(HistoryStore& store) {
+    return {store.changeStamp().othersVersion, historyDigest(store.rows())};
+}
+
+// The history must still be the one the pages were read against: another program may have
+// imported, entered or deleted draws while the pages were on their way, and a purge would
+// otherwise put the source's draws over them. Checked inside the write, so nobody can commit
+// between the check and the update's own rows.
+void checkHistoryUnchanged(HistoryStore& store, const HistoryAsRead& read) {
+    // No other connection committed: nothing can have changed.
+    if (store.changeStamp().othersVersion == read.othersVersion) return;
+    // Something was committed (perhaps only a search's working columns): the draws decide.
+    store.reopenReadingCursor();
+    if (historyDigest(store.rows()) != read.digest) {
+        throw Error(
+            "读取页面期间另一个程序改动了历史号码；在线更新没有存入任何一期，"
+            "另一个程序的改动保持原样。请重新进行在线更新");
     }
 }
 
 // The update's only write to the store, in one transaction: the purge (when due) and the new
 // draws commit together or not at all. `sp` advances only after the commit.
-void commitUpdate(HistoryStore& store, const HistorySnapshot& before, bool purge,
+void commitUpdate(HistoryStore& store, const HistoryAsRead& read, bool purge,
                   const std::vector<HistoryEntry>& draws, int segmentBase, LastTwoDraws& sp) {
     AppendState state{sp, {}};
     // The lock is taken only for the writing: the pages may take minutes, and other writers
     // meanwhile are caught by checkHistoryUnchanged.
     store.write("新的开奖号码未能存入", [&] {
-        checkHistoryUnchanged(store, before);
+        checkHistoryUnchanged(store, read);
         if (purge) {
             store.delrec();
         } else {
-            state.primeFrom(before);
+            state.primeFrom(store.rows());
         }
         DrawAppender appender = store.appender();
         for (const HistoryEntry& e : draws) appender.append(e.issue, e.digits, segmentBase, state);
@@ -231,6 +250,7 @@ UpdateReport runOnlineUpdate(HistoryStore& store, const UpdateOptions& options, 
                          " 中的历史数据库不能写入，在线更新没有进行，历史号码没有改变");
     }
     store.reopenReadingCursor();
+    const HistoryAsRead asRead = historyAsRead(store);
     const HistorySnapshot& rows = store.rows();
     const std::optional<PurgeProposal> proposal = proposePurge(rows, options);
     UpdatePlan plan = planUpdate(rows, options, proposal && options.purgeAllowed);
@@ -278,7 +298,7 @@ UpdateReport runOnlineUpdate(HistoryStore& store, const UpdateOptions& options, 
     }
 
     if (!found.draws.empty()) {
-        commitUpdate(store, rows, plan.purge, found.draws, options.segmentBase, sp);
+        commitUpdate(store, asRead, plan.purge, found.draws, options.segmentBase, sp);
     }
 
     report.source = options.source;

@@ -222,5 +222,55 @@ TEST_F(OnlineUpdateGuard, GapStoresTheDrawsBeforeItAndTheUpdateContinuesOnceItIs
     expectChained(100, 100);
 }
 
+// Another program changes a stored draw (same count, same ends, same last digits) while the
+// update waits on its pages: the update must not put the source's digits over it.
+TEST_F(OnlineUpdateGuard, AChangeByAnotherProgramWhileThePagesAreReadIsNeverOverwritten) {
+    for (const bool purge : {true, false}) {
+        SCOPED_TRACE(purge ? "purging" : "appending");
+        storeHistory(2012001, 2016100);
+        ResultsServer site(realBetween(2012001, 2016359));
+        UpdateOptions o = options(site.baseUrl(), 2016, 2);
+        o.purgeAllowed = purge;
+        const PageFetcher curl = makeCurlFetcher();
+        bool changed = false;
+        const PageFetcher racing = [&](const std::string& url, const KeepGoing& keepGoing) {
+            if (!changed) {
+                changed = true;
+                SQLite::Database other(store.databasePath().string(), SQLite::OPEN_READWRITE);
+                other.setBusyTimeout(3000);
+                other.exec("UPDATE Lishi SET L1A = (L1A + 1) % 10 WHERE SQQH = 2015100");
+            }
+            return curl(url, keepGoing);
+        };
+        try {
+            runOnlineUpdate(store, o, sp, racing);
+            ADD_FAILURE() << "the update wrote over another program's change";
+        } catch (const Error& e) {
+            EXPECT_THAT(e.what(), HasSubstr("另一个程序改动了历史号码"));
+        }
+        store.reopenReadingCursor();
+        const auto row = std::find_if(store.rows().begin(), store.rows().end(),
+                                      [](const HistoryRow& r) { return r.issue == 2015100; });
+        ASSERT_NE(row, store.rows().end());
+        EXPECT_EQ(row->digits()[0], (realBetween(2015100, 2015100).front().digits[0] + 1) % 10);
+        EXPECT_EQ(store.rows().size(), realBetween(2012001, 2016100).size());
+
+        // A commit that changes no draw is no reason to refuse.
+        storeHistory(2012001, 2016100);
+        SQLite::Database other(store.databasePath().string(), SQLite::OPEN_READWRITE);
+        other.setBusyTimeout(3000);
+        changed = false;
+        const PageFetcher harmless = [&](const std::string& url, const KeepGoing& keepGoing) {
+            if (!changed) {
+                changed = true;
+                other.exec("UPDATE Lishi SET intTh = intTh + 1");
+            }
+            return curl(url, keepGoing);
+        };
+        EXPECT_NO_THROW(runOnlineUpdate(store, o, sp, harmless));
+        EXPECT_EQ(lines(storedEntries()), lines(realBetween(purge ? 2014001 : 2012001, 2016359)));
+    }
+}
+
 }  // namespace
 }  // namespace arrange5::test
