@@ -186,8 +186,8 @@ BacktestResult runBacktest(const HistorySnapshot& rows, const BacktestRequest& r
         TargetResult target;
         target.issue = rows[t].issue;
         target.actual = outcomesOf(rows[t], request.tally);
-        // YSJS with 仅检索该期前: the last row up to the issue before T ends the range; the
-        // reference lies N − 1 rows before it in 前期 mode.
+        // The verification reference with 仅检索该期前: the last row up to the issue before T ends
+        // the range; the reference lies N − 1 rows before it in 前期 mode.
         const int32_t before = verifyTarget(target.issue);
         while (reached < rows.size() && rows[reached].issue <= before) ++reached;
         if (reached >= lag) {

@@ -31,11 +31,11 @@ int32_t rangeStartAfter(int32_t firstIssue, const SearchSettings& settings);
 // The issue before the issue to verify: T − 1, or the previous year's 359 after "001".
 int32_t verifyTarget(int32_t issueToVerify);
 
-// YSJS: the reference for the verification tab.
+// The reference for the verification tab (验证指定期).
 struct VerifyReference {
     ReferenceValues values{};
     int32_t referenceIssue = 0;
-    int32_t rangeEnd = 0;  // Text3(1) after YSJS
+    int32_t rangeEnd = 0;  // Text3(1) after the verification reference
 };
 // None when the target lies before the first row (the reference stays unchanged).
 std::optional<VerifyReference> verifyReference(const HistorySnapshot& rows, int32_t issueToVerify,

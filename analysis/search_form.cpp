@@ -281,6 +281,13 @@ std::optional<std::string> keepOutcome(StudyLog& study, const StudyCount& counte
     return std::nullopt;
 }
 
+std::optional<std::string> keepBacktestOutcome(StudyLog& study, const PlannedBacktest& plan,
+                                               const BacktestResult& result) {
+    if (result.cancelled) return std::nullopt;
+    const BacktestSummary& s = result.summary;
+    return keepOutcome(study, plan.study, plan.setting.key, s.p, s.pAdjusted, s.verdict);
+}
+
 std::string studyNotCountedWarning(const std::string& reason) {
     return "这次检索没有计入本次研究（" + reason + "）；它的检验因此不作判断";
 }

@@ -155,6 +155,11 @@ std::optional<std::string> keepOutcome(StudyLog& study, const StudyCount& counte
                                        const std::string& key, std::optional<double> p,
                                        std::optional<double> pAdjusted, const std::string& verdict);
 
+// Keeps a finished verification's outcome for its setting; a cancelled run's part is none.
+// The warning when it could not be kept.
+std::optional<std::string> keepBacktestOutcome(StudyLog& study, const PlannedBacktest& plan,
+                                               const BacktestResult& result);
+
 // The warning when the study log could not be read or written, the same in both front ends.
 std::string studyNotCountedWarning(const std::string& reason);
 

@@ -78,8 +78,8 @@ std::optional<ReferenceValues> historyReference(const HistorySnapshot& rows,
                                                 const SearchSettings& settings);
 
 // The window keeps its range fields with the pieces of reference.h: 起 = defaultRangeStart,
-// 止 = the last issue, or VerifyReference::rangeEnd after YSJS, or verifyTarget of the issue
-// to verify when 仅检索该期前 is ticked. buildSearchRequest gives the same range when the
-// fields are left at those defaults.
+// 止 = the last issue, or VerifyReference::rangeEnd after the verification reference, or
+// verifyTarget of the issue to verify when 仅检索该期前 is ticked. buildSearchRequest gives the
+// same range when the fields are left at those defaults.
 
 }  // namespace arrange5

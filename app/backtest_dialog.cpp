@@ -189,7 +189,7 @@ void BacktestDialog::start() {
             study);
         request = plan.request;
         notCounted = plan.study.warning;
-        studyKey_ = plan.setting.key;
+        plan_ = plan;
     } catch (const Error& e) {
         reportError(QString::fromStdString(e.what()));
         return;
@@ -252,12 +252,9 @@ void BacktestDialog::progressed(int done, int total) {
 
 // The study list shows each setting's latest verdict; a cancelled run's part is not one.
 void BacktestDialog::keepOutcomeInStudy() {
-    if (result_.cancelled) return;
-    const BacktestSummary& s = result_.summary;
-    try {
-        StudyLog(input_.dataFolder).noteOutcome(studyKey_, s.p, s.pAdjusted, s.verdict);
-    } catch (const Error& e) {
-        reportError(QString::fromStdString(e.what()));
+    StudyLog study(input_.dataFolder);
+    if (const auto warning = keepBacktestOutcome(study, plan_, result_)) {
+        reportError(QString::fromStdString(*warning));
     }
 }
 

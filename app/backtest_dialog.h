@@ -64,7 +64,7 @@ class BacktestDialog : public QDialog {
 
     BacktestDialogInput input_;
     BacktestResult result_;
-    std::string studyKey_;  // the setting the study counted for this run
+    PlannedBacktest plan_;  // the run as the form checked and counted it
     std::atomic<bool> cancelled_{false};
     QThread* worker_ = nullptr;
 

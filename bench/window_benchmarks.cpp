@@ -40,7 +40,7 @@ void registerWindowBenchmarks(const MeasuredHistory& history, BenchResults& resu
     HistoryFixture* fixture = history.fixture;
     const std::string& h = fixture->name();
 
-    // AddHaoma as the window runs it after every change of the history: reopen the reading
+    // showHistory() as the window runs it after every change of the history: reopen the reading
     // cursor, give the rows to the grid's model, and let the grid draw itself.
     registerTimed("grid-fill/" + h, history.repetitions, [=, &results](benchmark::State& state) {
         const MeasureKey key{"grid-fill", h, ""};

@@ -93,11 +93,7 @@ void runCommand(CliContext& ctx, const BacktestOptions& o, bool combination) {
     const PlannedBacktest plan = form.planBacktest(rows, targets.first, targets.last, o.top, study);
     if (plan.study.warning) ctx.warn(*plan.study.warning);
     const BacktestResult result = runBacktest(rows, plan.request);
-    const BacktestSummary& summary = result.summary;
-    if (const auto warning = keepOutcome(study, plan.study, plan.setting.key, summary.p,
-                                         summary.pAdjusted, summary.verdict)) {
-        ctx.warn(*warning);
-    }
+    if (const auto warning = keepBacktestOutcome(study, plan, result)) ctx.warn(*warning);
 
     // Written target by target: the whole document for every issue is large.
     std::ostream& out = ctx.out;
