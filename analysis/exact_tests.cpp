@@ -44,6 +44,20 @@ double binomialTwoSided(int64_t hits, int64_t n, double p0) {
     return sumNotMoreLikely(pmf, hits, 0, n);
 }
 
+double poissonBinomialTwoSided(int64_t hits, const std::vector<double>& rates) {
+    if (rates.empty()) return 1.0;
+    // pmf[k] after each trial: the chance of k successes so far.
+    std::vector<double> pmf(rates.size() + 1, 0.0);
+    pmf[0] = 1.0;
+    for (std::size_t i = 0; i < rates.size(); ++i) {
+        const double r = rates[i];
+        for (std::size_t k = i + 1; k > 0; --k) pmf[k] = pmf[k] * (1 - r) + pmf[k - 1] * r;
+        pmf[0] *= 1 - r;
+    }
+    const auto at = [&pmf](int64_t x) { return pmf[static_cast<std::size_t>(x)]; };
+    return sumNotMoreLikely(at, hits, 0, static_cast<int64_t>(rates.size()));
+}
+
 double mcnemarExact(int64_t onlyFirst, int64_t onlySecond) {
     const int64_t n = onlyFirst + onlySecond;
     if (n == 0) return 1.0;

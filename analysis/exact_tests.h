@@ -16,6 +16,10 @@ double fisherExactTwoSided(int64_t a, int64_t b, int64_t c, int64_t d);
 // The exact binomial test of `hits` successes in `n` trials against the rate p0, two-sided.
 double binomialTwoSided(int64_t hits, int64_t n, double p0);
 
+// The exact test of `hits` successes in independent trials of differing success rates (the
+// Poisson-binomial distribution), two-sided by the same rule; 1 without trials.
+double poissonBinomialTwoSided(int64_t hits, const std::vector<double>& rates);
+
 // The exact McNemar test: of the pairs where exactly one of two methods succeeded, `onlyFirst`
 // went to the first and `onlySecond` to the second; two-sided, 1 when there are none.
 double mcnemarExact(int64_t onlyFirst, int64_t onlySecond);
