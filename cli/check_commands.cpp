@@ -2,6 +2,8 @@
 #include <nlohmann/json.hpp>
 
 #include "acquire/history_check.h"
+#include "cli/chance_json.h"
+#include "store/pick_journal.h"
 #include "cli/cli_context.h"
 
 namespace arrange5::cli {
@@ -40,9 +42,18 @@ void addCheckCommand(CLI::App& app, CliContext& ctx) {
     check->callback([&ctx] {
         // Only reads: a folder without a database is refused or filled from the bundled
         // history, never given an empty one.
-        const HistoryCheck result = checkHistory(ctx.readingStore().rows());
-        ctx.out << toJson(result).dump() << "\n";
+        HistoryStore& store = ctx.readingStore();
+        const HistoryCheck result = checkHistory(store.rows());
+        nlohmann::ordered_json out = toJson(result);
+        // The pick journal lives in the same file: the check says whether its chain holds.
+        const auto journal = readPickJournal(store);
+        const PickChain chain = checkPickChain(store, journal);
+        out["picks"] = {{"entries", journal.size()},
+                        {"intact", chain.intact},
+                        {"broken_at", orNull(chain.brokenAt)}};
+        ctx.out << out.dump() << "\n";
         if (!result.sound()) ctx.warn(result.verdict());
+        if (!chain.intact) ctx.warn(chain.problem);
     });
 }
 

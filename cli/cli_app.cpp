@@ -95,6 +95,8 @@ int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     addBacktestCommands(app, ctx);
     addStudyCommand(app, ctx);
     addTrendCommand(app, ctx);
+    addFilterCommand(app, ctx);
+    addPickCommands(app, ctx);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {

@@ -57,6 +57,8 @@ void addCheckCommand(CLI::App& app, CliContext& ctx);         // check
 void addBacktestCommands(CLI::App& app, CliContext& ctx);     // backtest search|combo
 void addStudyCommand(CLI::App& app, CliContext& ctx);         // study [--reset], recode
 void addTrendCommand(CLI::App& app, CliContext& ctx);         // trend
+void addFilterCommand(CLI::App& app, CliContext& ctx);        // filter
+void addPickCommands(CLI::App& app, CliContext& ctx);         // pick add|withdraw|list|check
 
 // Parses the arguments and runs one command. Returns the exit status: 0 on success,
 // 2 on any failure, with one line naming the problem on `err`.
