@@ -94,10 +94,29 @@ TEST_F(EveryCommand, OnTheBundledHistory) {
     run({"recode"});
     EXPECT_EQ(history(), bundled);
 
+    // The filter, its list and its verification; then picks sealed for the next issue.
+    const json filter = runJson({"filter", "--pos1", "13579", "--sum", "10:35", "--repeat", "0:1"});
+    EXPECT_EQ(filter["previous_issue"], 2026174);
+    const json verified = runJson({"filter", "--game", "p3", "--form", "组六", "--verify", ":"});
+    EXPECT_EQ(verified["verification"]["targets"], 7641);
+    EXPECT_EQ(verified["verification"]["rank"], 11);
+    EXPECT_EQ(
+        run({"filter", "--game", "p3", "--kill", "0123456", "--list", "--format", "text"}).out,
+        "777\n778\n779\n787\n788\n789\n797\n798\n799\n877\n878\n879\n887\n888\n889\n897\n"
+        "898\n899\n977\n978\n979\n987\n988\n989\n997\n998\n999\n");
+    EXPECT_EQ(runJson({"pick", "add", "12345", "--today", "2026-12-31"})["issue"], 2026175);
+    EXPECT_EQ(runJson({"pick", "add", "678", "--play", "p3"})["id"], 2);
+    EXPECT_EQ(runJson({"pick", "withdraw", "2"})["withdraws"], 2);
+    EXPECT_EQ(runJson({"pick", "list"})["entries"].size(), 3u);
+
     // Entries across a year's end, then the deletions and the rebuild.
     EXPECT_EQ(run({"enter", "12345", "--today", "2026-12-31"}).out, "已存入第 2026175 期：12345\n");
     EXPECT_EQ(run({"enter", "67890", "--today", "2027-01-02"}).out, "已存入第 2027001 期：67890\n");
     EXPECT_EQ(history(), bundled + "2026175 12345\n2027001 67890\n");
+    const json picks = runJson({"pick", "check"});
+    EXPECT_EQ(picks["entries"][0]["status"], "won");
+    EXPECT_EQ(picks["entries"][1]["status"], "withdrawn");
+    EXPECT_EQ(picks["totals"]["prize"], 100000);
     run({"delete-last"});
     EXPECT_EQ(history(), bundled + "2026175 12345\n");
     run({"cut-to", "2026100"});
