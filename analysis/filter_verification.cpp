@@ -173,10 +173,11 @@ FilterVerification verifyFilter(const NumberFilter& filter, const HistorySnapsho
     }
     double sum = 0;
     for (double s : shares) sum += s;
-    v.expected = sum / static_cast<double>(v.targets);
     v.rate = static_cast<double>(v.passes) / static_cast<double>(v.targets);
     v.sameShare =
         std::all_of(shares.begin(), shares.end(), [&](double s) { return s == shares[0]; });
+    // One share for every target is its own mean, without the sum's rounding.
+    v.expected = v.sameShare ? shares[0] : sum / static_cast<double>(v.targets);
     v.p = v.sameShare ? binomialTwoSided(v.passes, v.targets, shares[0])
                       : poissonBinomialTwoSided(v.passes, shares);
     for (std::size_t c = 0; c < filter.conditions.size(); ++c) {
