@@ -7,6 +7,7 @@
 
 #include "analysis/chance.h"
 #include "analysis/exact_tests.h"
+#include "analysis/search_form.h"
 #include "analysis/study_log.h"
 #include "store/errors.h"
 #include "store/number_text.h"
@@ -186,8 +187,18 @@ FilterVerification verifyFilter(const NumberFilter& filter, const HistorySnapsho
                                 static_cast<double>(total - alone[c]) / total});
     }
     v.setting = filterSettingText(filter, v);
-    judgeFilter(v, 1, 1);
+    v.commandLine = filterCommandLine(filter, v);
+    judgeFilter(v, StudyPlace{});
     return v;
+}
+
+std::string filterCommandLine(const NumberFilter& filter, const FilterVerification& v) {
+    std::string out = std::string("filter --game ") + gameKey(filter.game);
+    for (const FilterCondition& c : filter.conditions) {
+        out += " --" + c.name + " " + c.value;
+        if (c.kind == ConditionKind::Must) out += " --must-count " + std::to_string(c.mustCount);
+    }
+    return out + " --verify " + std::to_string(v.first) + ":" + std::to_string(v.last);
 }
 
 std::string filterSettingText(const NumberFilter& filter, const FilterVerification& v) {
@@ -199,12 +210,12 @@ std::string filterSettingText(const NumberFilter& filter, const FilterVerificati
     return out + " targets=" + std::to_string(v.first) + "-" + std::to_string(v.last);
 }
 
-void judgeFilter(FilterVerification& v, int rank, int searches) {
-    v.rank = std::max(1, rank);
-    v.searches = std::max(v.rank, searches);
-    const double factor = static_cast<double>(v.rank) * (v.rank + 1);
-    v.level = kSignificanceLevel / factor;
-    v.pAdjusted = std::min(1.0, factor * v.p);
+void judgeFilter(FilterVerification& v, const StudyPlace& place) {
+    v.rank = place.rank;
+    v.searches = place.searches;
+    const StudyJudgement judged = judge(v.p, place);
+    v.level = judged.level;
+    v.pAdjusted = judged.pAdjusted;
     const std::string range = std::to_string(v.first) + "–" + std::to_string(v.last);
     std::string words = "在 " + range + " 的 " + std::to_string(v.targets) +
                         " 个目标期中，开奖号码有 " + std::to_string(v.passes) + " 期落在大底里（" +
@@ -218,23 +229,13 @@ void judgeFilter(FilterVerification& v, int rank, int searches) {
     } else {
         words += "与份额相同";
     }
-    const std::string shown = "（" + pValueText(v.p) + "；研究中第 " + std::to_string(v.rank) +
-                              " 个设置，按 k(k+1) 校正后 " + pValueText(v.pAdjusted) + "）";
-    words +=
-        v.pAdjusted < kSignificanceLevel ? "，差别超出了偶然" + shown : "，差别在偶然之内" + shown;
-    v.verdict = words + "。过去留住开奖号码的多少不预示下一期；" + kShareIsChance + "。";
-}
-
-// The study's place of a setting. Kept in this one function so that the study's own answer
-// (rank and count) replaces the lookup here alone.
-static std::pair<int, int> countInStudy(const std::filesystem::path& folder,
-                                        const std::string& setting) {
-    StudyLog study(folder);
-    const int searches = study.record(setting);
-    const auto known = study.settings();
-    const auto at = std::find(known.begin(), known.end(), setting);
-    const int rank = at == known.end() ? searches : static_cast<int>(at - known.begin()) + 1;
-    return {rank, searches};
+    if (!place.counted()) {
+        words += "（" + pValueText(v.p) + "，" + kNotCounted + "）";
+    } else {
+        words += (judged.reliable() ? "，差别超出了偶然（" : "，差别在偶然之内（") +
+                 studyRuleText(v.p, v.rank) + "）";
+    }
+    v.verdict = words + "。" + kPastOnly + "；" + kShareIsChance + "。";
 }
 
 FilterVerification verifyFilterInStudy(const NumberFilter& filter, const HistorySnapshot& rows,
@@ -242,8 +243,13 @@ FilterVerification verifyFilterInStudy(const NumberFilter& filter, const History
                                        const std::filesystem::path& dataFolder) {
     // Refusals come first: a verification that could not run tested nothing.
     FilterVerification v = verifyFilter(filter, rows, first, last);
-    const auto [rank, searches] = countInStudy(dataFolder, v.setting);
-    judgeFilter(v, rank, searches);
+    StudyLog study(dataFolder);
+    const StudyCount counted = countInStudy(study, StudySetting{v.setting, v.commandLine});
+    judgeFilter(v, counted.place);
+    v.warning = counted.warning;
+    if (const auto kept = keepOutcome(study, counted, v.setting, v.p, v.pAdjusted, v.verdict)) {
+        v.warning = kept;
+    }
     return v;
 }
 

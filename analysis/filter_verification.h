@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "analysis/number_filter.h"
+#include "analysis/study_rule.h"
 
 namespace arrange5 {
 
@@ -31,13 +32,16 @@ struct FilterVerification {
     bool sameShare = true;  // binomial test; else the exact Poisson-binomial
     double p = 1;
     std::vector<ConditionKills> conditions;
-    // The study's correction: the k-th distinct setting is judged at 0.05 / (k (k + 1)).
-    int rank = 1;
-    int searches = 1;
-    double level = 0.025;
-    double pAdjusted = 1;
-    std::string setting;
+    // The study's rule: the k-th distinct setting is judged at 0.05 / (k (k + 1)); rank 0
+    // (not counted: the study log could not be read) leaves level and p_adjusted out.
+    int rank = 0;
+    int searches = 0;
+    std::optional<double> level;
+    std::optional<double> pAdjusted;
+    std::string setting;      // the study's key
+    std::string commandLine;  // the run as arrange5-cli's options repeat it
     std::string verdict;
+    std::optional<std::string> warning;  // the study could not count or keep it
 };
 
 // Every stored issue in [first, last] (open ends: the history's) is a target, except one
@@ -49,10 +53,11 @@ FilterVerification verifyFilter(const NumberFilter& filter, const HistorySnapsho
 // The line that names this verification in the study: the game, every condition and the
 // resolved targets. Two verifications are one setting when their lines are equal.
 std::string filterSettingText(const NumberFilter& filter, const FilterVerification& v);
+// The same run as the command line would repeat it.
+std::string filterCommandLine(const NumberFilter& filter, const FilterVerification& v);
 
-// Sets rank, searches, level, p_adjusted and the verdict for the k-th setting of a study
-// of `searches`.
-void judgeFilter(FilterVerification& v, int rank, int searches);
+// Sets rank, searches, level, p_adjusted and the verdict for the setting's place in the study.
+void judgeFilter(FilterVerification& v, const StudyPlace& place);
 
 // verifyFilter, counted in the study kept in `dataFolder` and judged by its rule.
 FilterVerification verifyFilterInStudy(const NumberFilter& filter, const HistorySnapshot& rows,

@@ -6,6 +6,7 @@
 
 #include "analysis/filter_verification.h"
 #include "analysis/number_filter.h"
+#include "cli/chance_json.h"
 #include "cli/cli_context.h"
 #include "cli/output_format.h"
 
@@ -42,8 +43,8 @@ nlohmann::ordered_json verificationJson(const FilterVerification& v) {
     out["conditions"] = std::move(conditions);
     out["rank"] = v.rank;
     out["searches"] = v.searches;
-    out["level"] = v.level;
-    out["p_adjusted"] = v.pAdjusted;
+    out["level"] = orNull(v.level);
+    out["p_adjusted"] = orNull(v.pAdjusted);
     out["verdict"] = v.verdict;
     return out;
 }
@@ -100,6 +101,7 @@ void run(CliContext& ctx, const FilterOptions& o) {
         verification =
             verifyFilterInStudy(filter, rows, targets->first, targets->second, ctx.dataFolder());
     }
+    if (verification && verification->warning) ctx.warn(*verification->warning);
     if (isTextFormat(o.format)) {
         printText(ctx.out, result, o, verification);
         return;

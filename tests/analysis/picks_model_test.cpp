@@ -301,16 +301,19 @@ TEST(PicksModel, TheStudyRuleAndTheVerdictWords) {
     v.rate = 2.0 / 12;
     v.expected = 0.5;
     v.p = 0.0386;
-    judgeFilter(v, 1, 1);  // 0.0386 × 2 = 0.0772: not below 0.05
-    EXPECT_DOUBLE_EQ(v.pAdjusted, 0.0772);
-    EXPECT_DOUBLE_EQ(v.level, 0.025);
+    judgeFilter(v, StudyPlace{1, 1});  // 0.0386 × 2 = 0.0772: not below 0.05
+    EXPECT_DOUBLE_EQ(*v.pAdjusted, 0.0772);
+    EXPECT_DOUBLE_EQ(*v.level, 0.025);
     EXPECT_NE(v.verdict.find("比份额少，差别在偶然之内"), std::string::npos) << v.verdict;
     EXPECT_NE(v.verdict.find("不能提高一注的中奖机会"), std::string::npos);
     v.p = 0.004;
-    judgeFilter(v, 3, 5);  // 0.004 × 12
-    EXPECT_DOUBLE_EQ(v.pAdjusted, 0.048);
+    judgeFilter(v, StudyPlace{3, 5});  // 0.004 × 12
+    EXPECT_DOUBLE_EQ(*v.pAdjusted, 0.048);
     EXPECT_NE(v.verdict.find("差别超出了偶然"), std::string::npos) << v.verdict;
     EXPECT_EQ(v.searches, 5);
+    judgeFilter(v, StudyPlace{});  // the study log could not be read: nothing is judged
+    EXPECT_FALSE(v.pAdjusted.has_value());
+    EXPECT_NE(v.verdict.find(kNotCounted), std::string::npos) << v.verdict;
 }
 
 TEST(PicksModel, RefusalsNameTheCondition) {
