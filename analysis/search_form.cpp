@@ -90,6 +90,25 @@ void SearchForm::setRange(std::optional<int32_t> from, std::optional<int32_t> to
     input_.to = to;
 }
 
+RangeUpdate SearchForm::rangeDefaults(const HistorySnapshot& rows) {
+    rangeBounds_ = historyBounds(rows);
+    RangeUpdate update;
+    if (rows.empty()) return update;
+    update.from = defaultRangeStart(rows, input_.settings);
+    update.to = rows.back().issue;
+    return update;
+}
+
+RangeUpdate SearchForm::followHistory(const std::string& fromText, const std::string& toText,
+                                      const HistorySnapshot& rows, bool toDefaults) {
+    if (toDefaults) return rangeDefaults(rows);
+    const std::optional<HistoryBounds> now = historyBounds(rows);
+    const RangeUpdate update =
+        followHistoryChange(fromText, toText, rangeBounds_, now, input_.settings);
+    if (now) rangeBounds_ = now;
+    return update;
+}
+
 std::array<bool, 5> SearchForm::positionsTakingPart() const {
     if (combination) return {true, true, true, true, true};
     return input_.positions;

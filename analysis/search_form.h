@@ -7,6 +7,7 @@
 #include "analysis/backtest.h"
 #include "analysis/chance.h"
 #include "analysis/rest_comparison.h"
+#include "analysis/search_range.h"
 #include "analysis/search_request.h"
 #include "analysis/search_rules.h"
 #include "analysis/study_log.h"
@@ -93,6 +94,16 @@ class SearchForm {
     void useVerification(int32_t issue, bool onlyBefore);
     ReferenceSource referenceSource() const { return input_.source; }
     void setRange(std::optional<int32_t> from, std::optional<int32_t> to);
+    // ---- the range fields and the history ----
+    // The defaults of 起 and 止 for these rows (none when the history is empty, or 起 when no
+    // row lies far enough back); the form remembers the history they were set from.
+    RangeUpdate rangeDefaults(const HistorySnapshot& rows);
+    // After a change of the history: a bound still at its default follows the new history, a
+    // typed one stays; `toDefaults` (a change made elsewhere, or one that may have purged
+    // years) gives both the new history's defaults.
+    RangeUpdate followHistory(const std::string& fromText, const std::string& toText,
+                              const HistorySnapshot& rows, bool toDefaults);
+
     // How the messages name the fields: the window's captions, or the command line's options.
     void setFieldNames(RequestFieldNames names) { input_.names = std::move(names); }
     const RequestFieldNames& fieldNames() const { return input_.names; }
@@ -135,6 +146,8 @@ class SearchForm {
 
     RequestInput input_;
     int k_ = 2;
+    // The history the range fields were last set from; none for an empty history.
+    std::optional<HistoryBounds> rangeBounds_;
     SaveOption save_;
 };
 

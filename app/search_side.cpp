@@ -310,26 +310,19 @@ void SearchSide::setRangeEnd(int32_t issue) {
     c_.rangeTo->setText(QString::number(issue));
 }
 
+void SearchSide::showRange(const RangeUpdate& update) {
+    if (update.from) c_.rangeFrom->setText(QString::number(*update.from));
+    if (update.to) setRangeEnd(*update.to);
+}
+
 void SearchSide::setRangeDefaults() {
-    rangeBounds_ = document_ ? historyBounds(document_->rows()) : std::nullopt;
-    if (!document_ || document_->empty()) return;
-    updateRangeStart();
-    setRangeEnd(document_->rows().back().issue);
+    showRange(form_.rangeDefaults(document_ ? document_->rows() : HistorySnapshot{}));
 }
 
 void SearchSide::followHistory(bool toDefaults) {
-    if (toDefaults) {
-        setRangeDefaults();
-        return;
-    }
-    const std::optional<HistoryBounds> now =
-        document_ ? historyBounds(document_->rows()) : std::nullopt;
-    const RangeUpdate update =
-        followHistoryChange(c_.rangeFrom->text().toStdString(), c_.rangeTo->text().toStdString(),
-                            rangeBounds_, now, form_.settings());
-    if (update.from) c_.rangeFrom->setText(QString::number(*update.from));
-    if (update.to) setRangeEnd(*update.to);
-    if (now) rangeBounds_ = now;
+    showRange(form_.followHistory(c_.rangeFrom->text().toStdString(),
+                                  c_.rangeTo->text().toStdString(),
+                                  document_ ? document_->rows() : HistorySnapshot{}, toDefaults));
 }
 
 // ---- the request ----

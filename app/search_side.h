@@ -83,6 +83,7 @@ class SearchSide : public QObject {
     void manualValueLeft(int position);
     void updateRangeStart();
     void setRangeEnd(int32_t issue);
+    void showRange(const RangeUpdate& update);
 
     const SearchControls& c_;
     ReferenceTabs* tabs_;
@@ -94,9 +95,7 @@ class SearchSide : public QObject {
 
     ReferenceValues reference_{};
     bool manualReference_ = false;
-    int shownTab_ = 0;  // the tab whose frame shows, until tabChanged() moves on
-    // The history the range fields were last set from; none for an empty history.
-    std::optional<HistoryBounds> rangeBounds_;
+    int shownTab_ = 0;                    // the tab whose frame shows, until tabChanged() moves on
     std::array<QString, 5> manualTexts_;  // last valid text of Text22(1..5)
     QString lagText_;                     // last valid text of MaskEdBox2
     QString combinedText_;                // last valid text of Combo1

@@ -14,6 +14,7 @@
 #include <QTableView>
 #include <QToolButton>
 #include <QtTest>
+#include <nlohmann/json.hpp>
 
 #include "app/backtest_dialog.h"
 #include "app/chance_panel.h"
@@ -347,6 +348,17 @@ void CommandsTest::searchesFillBothGrids() {
     QCOMPARE(cell(tally, 0, 0), QStringLiteral("1"));
     QCOMPARE(w.statusBar()->currentMessage(),
              QStringLiteral("检索到 %1 期").arg(hits->model()->rowCount()));
+    // The command line, given the same setting, answers with the same tally and verdict.
+    const CliResult cli = runCliOn(h.dataDir, {"search", "--positions", "1,3"});
+    QCOMPARE(cli.status, 0);
+    const auto answer = nlohmann::json::parse(cli.out);
+    QCOMPARE(static_cast<int>(answer["hits"].size()), hits->model()->rowCount());
+    for (int r = 0; r < 10; ++r) {
+        QCOMPARE(QString::fromStdString(answer["tally"][r]["percent"].get<std::string>()),
+                 cell(tally, r, 3));
+    }
+    QVERIFY(chance->verdictLabel()->text().contains(
+        QString::fromStdString(answer["pattern_test"]["verdict"].get<std::string>())));
     hits->scrollToBottom();
     QVERIFY(hits->verticalScrollBar()->value() > 0);
 
