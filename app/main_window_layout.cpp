@@ -8,9 +8,11 @@
 #include <QTableView>
 
 #include "app/chance_panel.h"
+#include "app/filter_dialog.h"
 #include "app/grid_export.h"
 #include "app/history_panel.h"
 #include "app/main_window.h"
+#include "app/pick_dialog.h"
 #include "app/result_side.h"
 #include "app/search_panel.h"
 #include "app/search_side.h"
@@ -85,6 +87,12 @@ void MainWindow::buildMenus() {
     item(historyMenu_, "mnuCheck", QStringLiteral("检查历史号码(&K)"),
          &MainWindow::checkHistoryRows);
     item(historyMenu_, "mnuTrend", QStringLiteral("走势图(&Z)"), &MainWindow::openTrend);
+    item(historyMenu_, "mnuFilter", QStringLiteral("缩水(&F)"), [this] {
+        if (requireStore()) FilterDialog::open(*document_, context_.dialogs, this);
+    });
+    item(historyMenu_, "mnuPicks", QStringLiteral("预选记录(&J)"), [this] {
+        if (requireStore()) PickDialog::open(*document_, context_.dialogs, this);
+    });
     historyMenu_->addSeparator();
     QAction* quit = item(historyMenu_, "mnuExit", QStringLiteral("退出(&X)"), &MainWindow::close);
     quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
