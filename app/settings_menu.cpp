@@ -6,6 +6,7 @@
 
 #include "analysis/study_log.h"
 #include "app/dialogs.h"
+#include "app/study_dialog.h"
 #include "store/errors.h"
 #include "store/limits.h"
 #include "store/program_info.h"
@@ -74,6 +75,7 @@ SettingsMenu::SettingsMenu(QMenu* menu, Settings& settings, WindowServices servi
     }
     item(menu_, "mnuUpdateHost", QStringLiteral("开奖结果网址设置(&U)"),
          [this] { askUpdateHost(); });
+    item(menu_, "mnuStudy", QStringLiteral("研究记录(&L)"), [this] { showStudy(); });
     item(menu_, "mnuNewStudy", QStringLiteral("开始新的研究(&N)"), [this] { startNewStudy(); });
     item(menu_, "mnuFrontPage", QStringLiteral("软件介绍服务主页(&P)"),
          [this] { openDocument("index.html"); });
@@ -130,6 +132,13 @@ void SettingsMenu::askUpdateHost() {
         QString::fromStdString(settings_->updateHost));
     if (!answer) return;
     settings_.set(&WindowSettings::updateHost, answer->trimmed().toStdString());
+}
+
+void SettingsMenu::showStudy() {
+    std::vector<StudyEntry> entries;
+    if (!services_.guarded([&] { entries = StudyLog(dataFolder_).entries(); })) return;
+    StudyDialog dialog(entries, services_.window);
+    dialog.exec();
 }
 
 void SettingsMenu::startNewStudy() {

@@ -16,7 +16,8 @@ class QMenu;
 namespace arrange5 {
 
 // 设置 (mnuSetup): the segment base, the years the update keeps, the update's source and
-// host, a new study and the documents. Each item saves its setting the moment it is chosen.
+// host, the study's list (研究记录) and a new study, and the documents. Each item saves its setting
+// the moment it is chosen.
 class SettingsMenu : public QObject {
   public:
     // How an item runs: the window's command wrapper (a pending edit taken in first).
@@ -40,6 +41,7 @@ class SettingsMenu : public QObject {
     void chooseSegmentBase(int base);
     void chooseUpdateSource(UpdateSource source);
     void askYearsToKeep();
+    void showStudy();
     void startNewStudy();
     void openDocument(const char* name);
 

@@ -5,9 +5,14 @@
 // p-values below 0.05, overall and by method, with a 95 % interval, as markdown for
 // docs/performance.md. With a history file, the same random settings are also run on that
 // history, where the draws are real: the chance test then also answers for the uneven
-// digits of the whole history, the pattern test does not. A measurement, not a test.
+// digits of the whole history, the pattern test does not. Last, 200 fair studies of 20
+// settings each, ranked by the study log and judged by the study's rule: the share of studies
+// with any "different" verdict. A measurement, not a test.
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <random>
 #include <string>
@@ -15,6 +20,8 @@
 #include "analysis/chance.h"
 #include "analysis/memory_search.h"
 #include "analysis/rest_comparison.h"
+#include "analysis/study_log.h"
+#include "analysis/study_setting.h"
 #include "bench/generated_history.h"
 
 namespace {
@@ -111,6 +118,64 @@ struct Shares {
     }
 };
 
+// Whole studies on fair histories: each a new study of `settings` random settings, counted and
+// ranked by the program's own study log, every test judged at its setting's share. The rule
+// promises that the share of studies with any "different" verdict of one kind stays under 5 %
+// however many settings a study holds.
+struct StudyRates {
+    Share pattern;  // a study with at least one 命中各期的结果与其余各期不同
+    Share chance;   // … with at least one 过去的统计与均匀随机有差别
+    Share either;
+    int64_t uncounted = 0;  // searches that compared nothing, not counted
+
+    void run(std::mt19937& engine, const HistorySnapshot& rows, int settings) {
+        char folder[] = "/tmp/arrange5-study-XXXXXX";
+        if (!::mkdtemp(folder)) {
+            std::perror("mkdtemp");
+            std::exit(2);
+        }
+        StudyLog study{std::filesystem::path(folder)};
+        bool patternSaid = false;
+        bool chanceSaid = false;
+        for (int s = 0; s < settings; ++s) {
+            SearchShape shape;
+            const SearchRequest request = randomRequest(engine, rows, shape);
+            const SearchResult result = memorySearch(rows, request, shape);
+            if (!comparesWithRest(result)) {
+                ++uncounted;
+                continue;
+            }
+            const StudyPlace place = study.record(searchStudySetting(rows, request, shape));
+            patternSaid = patternSaid || judge(testAgainstRest(result, place).p, place).reliable();
+            chanceSaid = chanceSaid ||
+                         judge(testAgainstChance(result, request.tally.resultKind, place).p, place)
+                             .reliable();
+        }
+        std::filesystem::remove_all(folder);
+        // Share::add counts a study as "below" when given 0.
+        pattern.add(patternSaid ? 0 : 1);
+        chance.add(chanceSaid ? 0 : 1);
+        either.add(patternSaid || chanceSaid ? 0 : 1);
+    }
+
+    void print(const std::string& title) const {
+        std::printf("| %s | |\n|---|---|\n", title.c_str());
+        std::printf("| studies with a pattern_test \"不同\" | %s |\n", pattern.text().c_str());
+        std::printf("| studies with a chance test \"有差别\" | %s |\n", chance.text().c_str());
+        std::printf("| studies with either | %s |\n", either.text().c_str());
+        std::printf("| searches that compared nothing (not counted) | %lld |\n\n",
+                    static_cast<long long>(uncounted));
+    }
+};
+
+HistorySnapshot fairHistory(std::size_t draws, uint32_t seed) {
+    HistorySnapshot rows;
+    for (const HistoryEntry& e : bench::generatedHistory(draws, seed)) {
+        rows.push_back({e.issue, deriveCodes(e.digits, 1)});
+    }
+    return rows;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -139,5 +204,17 @@ int main(int argc, char** argv) {
         real.print("the history " + std::string(argv[3]) + " × " +
                    std::to_string(histories * settings) + " random settings");
     }
+
+    // Studies: their own seeds, so that the figures above stay as they were.
+    constexpr int kStudies = 200;
+    constexpr int kStudySettings = 20;
+    std::mt19937 studyEngine(20261210);
+    StudyRates studies;
+    for (int h = 0; h < kStudies; ++h) {
+        studies.run(studyEngine, fairHistory(kDraws, 5000u + static_cast<uint32_t>(h)),
+                    kStudySettings);
+    }
+    studies.print(std::to_string(kStudies) + " fair studies of " + std::to_string(kStudySettings) +
+                  " settings, each on its own history of " + std::to_string(kDraws) + " draws");
     return 0;
 }

@@ -4,6 +4,8 @@
 #include <QTableView>
 #include <QtTest>
 
+#include "app/study_dialog.h"
+#include "app/text_table_model.h"
 #include "app_test_support.h"
 
 namespace arrange5 {
@@ -58,6 +60,18 @@ class BacktestDialogTest : public QObject {
                            "0.025 才算可靠：校正后 p = 0.63）；不看形态的排名命中 99 次，两者相比 "
                            "p = 0.5（校正后 p > 0.99）。本次研究已检索 1 种设置"));
         QVERIFY(dialogs.messages.isEmpty());
+        // 研究记录 lists the verification with its latest outcome, as the command line would.
+        StudyDialog study(StudyLog(dir.path()).entries());
+        QCOMPARE(study.settings().rows().size(), std::size_t(1));
+        const QStringList& row = study.settings().rows()[0];
+        QCOMPARE(row[0], QStringLiteral("1"));
+        QVERIFY(row[1].startsWith(QStringLiteral("arrange5-cli backtest search --kind number")));
+        QCOMPARE(row[4], QStringLiteral("0.025"));
+        QCOMPARE(row[5], QStringLiteral("0.63"));
+        QVERIFY(row[6].startsWith(QStringLiteral("命中率与随机相符（p = 0.32；")));
+        if (const char* shot = std::getenv("ARRANGE5_STUDY_SCREENSHOT")) {
+            study.grab().save(QString::fromLocal8Bit(shot));
+        }
         if (const char* shot = std::getenv("ARRANGE5_BACKTEST_SCREENSHOT")) {
             dialog.grab().save(QString::fromLocal8Bit(shot));
         }

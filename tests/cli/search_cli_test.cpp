@@ -219,6 +219,19 @@ TEST_F(SearchCli, EverySettingOfTheStudyKeepsItsRankAcrossRuns) {
     EXPECT_EQ(json::parse(reset.out)["settings_before"], 5);
     EXPECT_EQ(rankOf({"combo", "--k", "2"}), 1);
 
+    // A log of the older kind (one setting a line) is read on: its settings keep their ranks.
+    const auto log = dir / "study.txt";
+    test::writeFile(log,
+                    "search kind=number match=free lag=1 positions=1 ref=1,5,7,6,6 "
+                    "range=2004010-2026174 result=number pos=1 straight base=1\n"
+                    "combo k=2 kind=number match=free lag=1 ref=1,5,7,6,6 range=2004010-2026174 "
+                    "result=number pos=1 straight base=1\n");
+    EXPECT_EQ(rankOf({"search", "--positions", "3"}), 3);
+    const json older = json::parse(runCliOn(dir, {"study"}).out);
+    ASSERT_EQ(older["settings"].size(), 3u);
+    EXPECT_TRUE(older["settings"][1]["first_run"].is_null());
+    EXPECT_EQ(older["settings"][1]["setting"].get<std::string>().substr(0, 10), "combo k=2 ");
+
     // A study log it cannot read is reported and left as it is, never read as an empty study
     // (3 KB of random bytes, and a folder where the file should be): study refuses; a search
     // or a verification still answers, with one warning that it was not counted, and judges
@@ -226,7 +239,6 @@ TEST_F(SearchCli, EverySettingOfTheStudyKeepsItsRankAcrossRuns) {
     std::string noise(3072, '\0');
     uint32_t state = 20261209;
     for (char& c : noise) c = static_cast<char>((state = state * 1664525u + 1013904223u) >> 24);
-    const auto log = dir / "study.txt";
     test::writeFile(log, noise);
     const auto unreadable = [&] {
         const CliResult refused = runCliOn(dir, {"study"});
