@@ -110,4 +110,11 @@ PatternTest testAgainstRest(const SearchResult& result, const StudyPlace& place)
     return testAgainstRest(hits, rest, place);
 }
 
+std::string patternMethodText(const PatternTest& test) {
+    if (!test.p) return {};
+    if (test.method == "fisher") return "Fisher 精确检验";
+    if (test.method == "monte-carlo") return "置换检验";
+    return "χ² 检验";
+}
+
 }  // namespace arrange5

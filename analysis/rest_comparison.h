@@ -42,4 +42,8 @@ PatternTest testAgainstRest(const SearchResult& result, const StudyPlace& place)
 // hits. A search without them tests nothing and is not counted in the study.
 bool comparesWithRest(const SearchResult& result);
 
+// The method as a reader names it: "χ² 检验", "Fisher 精确检验", "置换检验"; empty when
+// nothing was tested.
+std::string patternMethodText(const PatternTest& test);
+
 }  // namespace arrange5

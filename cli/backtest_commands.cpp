@@ -7,6 +7,7 @@
 #include "analysis/search_form.h"
 #include "cli/chance_json.h"
 #include "cli/cli_context.h"
+#include "cli/output.h"
 #include "cli/parse_messages.h"
 #include "cli/search_options.h"
 #include "store/errors.h"
@@ -84,6 +85,40 @@ nlohmann::ordered_json summaryJson(const BacktestSummary& s) {
     return out;
 }
 
+std::string pText(const nlohmann::ordered_json& p) {
+    return p.is_number() ? formatPValue(p.get<double>()) : "—";
+}
+
+// The verification for a reader: its setting, the hit rate beside chance and beside the
+// ranking without a pattern, the years, the verdict. The targets one by one are the JSON's.
+void writeText(std::ostream& out, const std::string& setting, const BacktestResult& result,
+               const nlohmann::ordered_json& s) {
+    out << setting << "\n";
+    const std::size_t targets = result.targets.size();
+    out << "目标 " << targets << " 期";
+    if (targets > 0) {
+        out << "（" << result.targets.front().issue << " 至 " << result.targets.back().issue
+            << " 期）";
+    }
+    out << "，计分 " << s["scored"] << " 次（检索没有命中的 " << s["no_answer"] << " 期不计分）\n";
+    out << "命中 " << s["hits"] << " 次，命中率 " << percentText(s["rate"].get<double>())
+        << "（95% 区间 " << percentText(s["low"].get<double>()) << "–"
+        << percentText(s["high"].get<double>()) << "），随机机会 "
+        << percentText(s["chance"].get<double>()) << "，p = " << pText(s["p"])
+        << "，校正后 p = " << pText(s["p_adjusted"]) << "\n";
+    out << "不看形态的排名命中 " << s["baseline"]["hits"] << " 次（"
+        << percentText(s["baseline"]["rate"].get<double>())
+        << "），两者相比 p = " << pText(s["p_baseline"]) << "\n";
+    out << "平均名次 " << fixed(s["mean_rank"].get<double>(), 2) << "，随机时 "
+        << fixed(s["chance_mean_rank"].get<double>(), 1) << "\n";
+    TextTable years({"年份", "计分", "命中"});
+    for (const auto& y : s["by_year"]) {
+        years.add({y["year"].dump(), y["scored"].dump(), y["hits"].dump()});
+    }
+    years.print(out);
+    out << s["verdict"].get<std::string>() << "\n";
+}
+
 void runCommand(CliContext& ctx, const BacktestOptions& o, bool combination) {
     const SearchForm form = searchForm(ctx, o.search, combination);
     form.requireWalkForwardOptions();
@@ -95,19 +130,27 @@ void runCommand(CliContext& ctx, const BacktestOptions& o, bool combination) {
     const BacktestResult result = runBacktest(rows, plan.request);
     if (const auto warning = keepBacktestOutcome(study, plan, result)) ctx.warn(*warning);
 
+    const nlohmann::ordered_json summaryObject = summaryJson(result.summary);
+    if (ctx.format == OutputFormat::Text) {
+        writeText(ctx.out, plan.setting.commandLine, result, summaryObject);
+        return;
+    }
     // Written target by target: the whole document for every issue is large.
     std::ostream& out = ctx.out;
-    out << "{\"targets\":[";
+    out << "{\"setting\":" << nlohmann::json(plan.setting.commandLine).dump() << ",\"targets\":[";
     for (std::size_t i = 0; i < result.targets.size(); ++i) {
         if (i > 0) out << ',';
         out << targetJson(result.targets[i]).dump();
     }
-    out << "],\"summary\":" << summaryJson(result.summary).dump()
+    out << "],\"summary\":" << summaryObject.dump()
         << ",\"sha256\":" << nlohmann::json(historyDigest(rows)).dump() << "}\n";
 }
 
+// No --ref, --verify or --from/--to: each target's reference is the draw before it and its
+// range runs from the default start to the issue before it.
 void addOptions(CLI::App* cmd, BacktestOptions& o, bool tickedPositions) {
-    addSearchOptions(cmd, o.search, tickedPositions);
+    addSearchOptions(cmd, o.search,
+                     {.tickedPositions = tickedPositions, .referenceAndRange = false});
     cmd->add_option("--targets", o.targets, "目标期数范围 A:B（默认：默认起期之后的每一期）");
     // The backtest narrows the range to the outcomes of the result kind.
     cmd->add_option("--top", o.top, "前 m 名算命中（默认 1）")->transform(decimalNumber(1, 9));
@@ -118,10 +161,17 @@ void addOptions(CLI::App* cmd, BacktestOptions& o, bool tickedPositions) {
 void addBacktestCommands(CLI::App& app, CliContext& ctx) {
     auto* backtest = app.add_subcommand("backtest", "滚动验证：逐期检验一个检索设置的排名第一");
     backtest->require_subcommand(1);
+    backtest->footer(
+        "每个目标期的参考号码取自它之前的开奖号码，检索范围是默认起期到它的前一期，"
+        "所以没有 --ref、--verify、--from、--to。\n"
+        "例：\n  arrange5-cli backtest search --positions 1 --targets 2025001:2025350 "
+        "--format text\n\n");
 
     auto single = std::make_shared<BacktestOptions>();
     auto* search = backtest->add_subcommand("search", "按检索（跟随形态）逐期验证");
     addOptions(search, *single, true);
+    setExamples(search, {"arrange5-cli backtest search --positions 1 --targets 2025001:2025350 "
+                         "--format text"});
     search->callback([&ctx, single] { runCommand(ctx, *single, false); });
 
     auto combination = std::make_shared<BacktestOptions>();
@@ -130,6 +180,8 @@ void addBacktestCommands(CLI::App& app, CliContext& ctx) {
         ->required()
         ->transform(decimalNumber(1, limits::kPositions));
     addOptions(combo, *combination, false);
+    setExamples(combo,
+                {"arrange5-cli backtest combo --k 2 --top 3 --targets 2026001: --format text"});
     combo->callback([&ctx, combination] { runCommand(ctx, *combination, true); });
 }
 

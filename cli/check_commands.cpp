@@ -3,8 +3,9 @@
 
 #include "acquire/history_check.h"
 #include "cli/chance_json.h"
-#include "store/pick_journal.h"
 #include "cli/cli_context.h"
+#include "cli/output.h"
+#include "store/pick_journal.h"
 
 namespace arrange5::cli {
 
@@ -34,11 +35,33 @@ nlohmann::ordered_json toJson(const HistoryCheck& check) {
     return out;
 }
 
+// The check for a reader: the span, one line a year with its missing issues, the problems and
+// the digest.
+void writeText(std::ostream& out, const HistoryCheck& check) {
+    out << check.verdict() << "\n";
+    if (check.draws > 0) {
+        out << "共 " << check.draws << " 期，第 " << check.first << " 至 " << check.last << " 期\n";
+    }
+    TextTable years({"年份", "期数", "第一期", "最后一期", "缺少的期号"});
+    for (const CheckedYear& y : check.years) {
+        std::string missing;
+        for (const int32_t issue : y.missing) {
+            missing += (missing.empty() ? "" : " ") + std::to_string(issue);
+        }
+        years.add({std::to_string(y.year), std::to_string(y.draws), std::to_string(y.first),
+                   std::to_string(y.last), missing.empty() ? "—" : missing});
+    }
+    years.print(out);
+    for (const auto& problem : check.problems) out << "问题：" << problem << "\n";
+    out << "SHA-256：" << check.sha256 << "\n";
+}
+
 }  // namespace
 
 void addCheckCommand(CLI::App& app, CliContext& ctx) {
     auto* check =
         app.add_subcommand("check", "检查历史号码：每年的期数、缺少的期号、问题和 SHA-256 校验值");
+    setExamples(check, {"arrange5-cli check --format text"});
     check->callback([&ctx] {
         // Only reads: a folder without a database is refused or filled from the bundled
         // history, never given an empty one.
@@ -51,7 +74,11 @@ void addCheckCommand(CLI::App& app, CliContext& ctx) {
         out["picks"] = {{"entries", journal.size()},
                         {"intact", chain.intact},
                         {"broken_at", orNull(chain.brokenAt)}};
-        ctx.out << out.dump() << "\n";
+        printFigures(ctx, out, [&](std::ostream& text) {
+            writeText(text, result);
+            text << "选号记录 " << journal.size() << " 条，"
+                 << (chain.intact ? "校验链完整" : "校验链断开：" + chain.problem) << "\n";
+        });
         if (!result.sound()) ctx.warn(result.verdict());
         if (!chain.intact) ctx.warn(chain.problem);
     });

@@ -97,6 +97,7 @@ int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     addTrendCommand(app, ctx);
     addFilterCommand(app, ctx);
     addPickCommands(app, ctx);
+    addFormatOptions(app, ctx);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {

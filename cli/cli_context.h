@@ -6,12 +6,17 @@
 #include <ostream>
 #include <string>
 
+#include "cli/output.h"
 #include "store/append_state.h"
 #include "store/history_document.h"
 #include "store/settings_table.h"
 
 namespace CLI {
 class App;
+}
+
+namespace arrange5 {
+struct ReplaceReport;
 }
 
 namespace arrange5::cli {
@@ -28,6 +33,7 @@ struct CliContext {
     UserSettings settings = readUserSettingsFile(userSettingsFile());
     int segmentBase = settings.segmentBase;
     LastTwoDraws sp;
+    OutputFormat format = OutputFormat::Default;  // --format of the command
 
     CliContext(std::ostream& o, std::ostream& e) : out(o), err(e) {}
 
@@ -59,6 +65,10 @@ void addStudyCommand(CLI::App& app, CliContext& ctx);         // study [--reset]
 void addTrendCommand(CLI::App& app, CliContext& ctx);         // trend
 void addFilterCommand(CLI::App& app, CliContext& ctx);        // filter
 void addPickCommands(CLI::App& app, CliContext& ctx);         // pick add|withdraw|list|check
+
+// The figures of a replaced history for --format json: stored, skipped, first, last and the
+// skipped line numbers.
+nlohmann::ordered_json replaceJson(const ReplaceReport& report);
 
 // Parses the arguments and runs one command. Returns the exit status: 0 on success,
 // 2 on any failure, with one line naming the problem on `err`.

@@ -8,6 +8,7 @@
 #include "analysis/number_filter.h"
 #include "cli/chance_json.h"
 #include "cli/cli_context.h"
+#include "cli/output.h"
 #include "cli/output_format.h"
 
 namespace arrange5::cli {
@@ -148,6 +149,8 @@ void addFilterCommand(CLI::App& app, CliContext& ctx) {
     filter->add_option("--verify", o->verify,
                        "滚动验证：目标期范围 A:B，每期按它之前的条件检查开奖号码是否在大底里");
     addFormatOption(filter, o->format);
+    setExamples(filter, {"arrange5-cli filter --sum 10:30 --kill 4 --format text",
+                         "arrange5-cli filter --game p3 --form 组六 --verify 2026001:"});
     filter->callback([&ctx, o] { run(ctx, *o); });
 }
 

@@ -1,12 +1,24 @@
 #include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
 
 #include "acquire/export_text.h"
 #include "acquire/history_text.h"
 #include "acquire/replace_history.h"
 #include "cli/cli_context.h"
+#include "cli/output.h"
 #include "store/row_check.h"
 
 namespace arrange5::cli {
+
+nlohmann::ordered_json replaceJson(const ReplaceReport& report) {
+    auto skipped = nlohmann::ordered_json::array();
+    for (const SkippedLine& line : report.skippedLines) skipped.push_back(line.lineNumber);
+    return {{"stored", report.stored},
+            {"skipped", report.skipped},
+            {"first", report.firstIssue},
+            {"last", report.lastIssue},
+            {"skipped_lines", std::move(skipped)}};
+}
 
 void addHistoryCommands(CLI::App& app, CliContext& ctx) {
     auto* importCmd = app.add_subcommand("import", "用历史号码文本文件替换全部历史号码");
@@ -15,14 +27,25 @@ void addHistoryCommands(CLI::App& app, CliContext& ctx) {
     importCmd->callback([&ctx, importFile] {
         const ReplaceReport report =
             importHistoryFile(ctx.store(), *importFile, ctx.segmentBase, ctx.sp);
-        ctx.out << report.summary() << "\n";
+        printSummary(ctx, report.summary(), replaceJson(report));
     });
+    setExamples(importCmd, {"arrange5-cli import 历史号码/更新至2026174期历史号码.txt"});
 
     auto* history = app.add_subcommand("history", "打印全部历史号码，每行一期");
+    setExamples(history,
+                {"arrange5-cli history | tail -n 5", "arrange5-cli history --format json"});
     history->callback([&ctx] {
         const HistorySnapshot& rows = ctx.readingStore().rows();
         // One digit per position is all a history line holds.
         requireSoundRows(rows, "按历史号码文本的格式列出");
+        if (ctx.format == OutputFormat::Json) {
+            auto draws = nlohmann::ordered_json::array();
+            for (const auto& row : rows) {
+                draws.push_back({{"issue", row.issue}, {"digits", digitString(row.digits())}});
+            }
+            ctx.out << nlohmann::ordered_json{{"draws", std::move(draws)}}.dump() << "\n";
+            return;
+        }
         std::string buffer;
         for (const auto& row : rows) {
             buffer += formatHistoryLine(row.issue, row.digits());
@@ -39,8 +62,11 @@ void addHistoryCommands(CLI::App& app, CliContext& ctx) {
         if (!exportFile->empty()) target = *exportFile;
         HistoryStore& store = ctx.readingStore();
         const auto written = exportHistoryText(store, target);
-        ctx.out << "已把 " << store.rows().size() << " 期写入 " << written.string() << "\n";
+        printSummary(ctx,
+                     "已把 " + std::to_string(store.rows().size()) + " 期写入 " + written.string(),
+                     {{"draws", store.rows().size()}, {"file", written.string()}});
     });
+    setExamples(exportCmd, {"arrange5-cli export", "arrange5-cli export ~/历史号码.txt"});
 }
 
 }  // namespace arrange5::cli

@@ -9,6 +9,7 @@
 #include "analysis/plays.h"
 #include "cli/chance_json.h"
 #include "cli/cli_context.h"
+#include "cli/output.h"
 #include "cli/output_format.h"
 #include "store/errors.h"
 #include "store/next_issue.h"
@@ -116,6 +117,8 @@ void addPickCommands(CLI::App& app, CliContext& ctx) {
     add->add_option("--multiple", o->multiple, "倍数，1 到 99（默认 1）");
     add->add_option("--today", o->today, "当前日期，YYYY-MM-DD（决定下一期）");
     addFormatOption(add, *format);
+    setExamples(add, {"arrange5-cli pick add 12345 67890 --multiple 2",
+                      "arrange5-cli pick add 123 --play p3-group"});
     add->callback([&ctx, o, format] {
         PickRequest request;
         request.numbers = o->numbers;
@@ -141,6 +144,7 @@ void addPickCommands(CLI::App& app, CliContext& ctx) {
     auto* withdraw = pick->add_subcommand("withdraw", "开奖前撤回一条预选（记为新的一条）");
     withdraw->add_option("ID", *id, "预选的编号")->required();
     addFormatOption(withdraw, *format);
+    setExamples(withdraw, {"arrange5-cli pick withdraw 3"});
     withdraw->callback([&ctx, id, format] {
         const int64_t which = parseNumberArgument(*id, "预选的编号");
         const PickEntry e =
@@ -157,10 +161,12 @@ void addPickCommands(CLI::App& app, CliContext& ctx) {
 
     auto* list = pick->add_subcommand("list", "列出全部预选及其状态");
     addFormatOption(list, *format);
+    setExamples(list, {"arrange5-cli pick list --format text"});
     list->callback([&ctx, format] { report(ctx, *format, false); });
 
     auto* check = pick->add_subcommand("check", "核对封记链、开奖号码、奖金和花费");
     addFormatOption(check, *format);
+    setExamples(check, {"arrange5-cli pick check --format text"});
     check->callback([&ctx, format] { report(ctx, *format, true); });
 }
 

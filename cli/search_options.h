@@ -22,9 +22,17 @@ struct SearchOptions {
     int resultPosition = 1;
     bool group = false;
     int k = 2;
+    bool noHits = false;
 };
 
-void addSearchOptions(CLI::App* cmd, SearchOptions& o, bool tickedPositions);
+// Which search options a command takes: backtest chooses each target's reference and range
+// itself, so it offers neither.
+struct SearchOptionSet {
+    bool tickedPositions = true;
+    bool referenceAndRange = true;
+};
+
+void addSearchOptions(CLI::App* cmd, SearchOptions& o, SearchOptionSet set);
 
 // The search form filled from the options; the form checks them as it does for the window.
 SearchForm searchForm(const CliContext& ctx, const SearchOptions& o, bool combination);

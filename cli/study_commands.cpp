@@ -2,10 +2,12 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 
+#include "analysis/chance.h"
 #include "analysis/segment_bases.h"
 #include "analysis/study_log.h"
 #include "cli/chance_json.h"
 #include "cli/cli_context.h"
+#include "cli/output.h"
 
 namespace arrange5::cli {
 
@@ -21,7 +23,12 @@ void addStudyCommand(CLI::App& app, CliContext& ctx) {
             out["reset"] = true;
             out["settings_before"] = orNull(done.before);
             if (done.keptAs) out["unreadable_log_kept_as"] = done.keptAs->string();
-            ctx.out << out.dump() << '\n';
+            printFigures(ctx, out, [&done](std::ostream& text) {
+                text << "已开始新的研究";
+                if (done.before) text << "：此前计入的 " << *done.before << " 种设置不再计入";
+                if (done.keptAs) text << "；读不懂的研究记录已另存为 " << done.keptAs->string();
+                text << "\n";
+            });
             return;
         }
         // An unreadable log is an error (exit 2), never shown as an empty study.
@@ -39,15 +46,29 @@ void addStudyCommand(CLI::App& app, CliContext& ctx) {
                  {"p_adjusted", orNull(e.pAdjusted)},
                  {"verdict", e.verdict}});
         }
-        ctx.out << out.dump() << '\n';
+        printFigures(ctx, out, [&entries](std::ostream& text) {
+            text << "本次研究已检索 " << entries.size() << " 种设置\n";
+            if (entries.empty()) return;
+            TextTable table({"名次", "p", "校正后 p", "结论", "设置"});
+            for (const StudyEntry& e : entries) {
+                table.add({std::to_string(e.rank), e.p ? formatPValue(*e.p) : "—",
+                           e.pAdjusted ? formatPValue(*e.pAdjusted) : "—",
+                           e.verdict.empty() ? "—" : e.verdict, e.commandLine});
+            }
+            table.print(text);
+        });
     });
+    setExamples(study, {"arrange5-cli study --format text", "arrange5-cli study --reset"});
 
     auto* recode = app.add_subcommand("recode", "按当前段数参数重算所有历史号码的段数");
     recode->callback([&ctx] {
         const int64_t rows = recodeSegments(ctx.store(), ctx.segmentBase);
-        ctx.out << "已按段数参数 " << (ctx.segmentBase == 0 ? "0~4" : "1~5") << " 重算 " << rows
-                << " 期的段数\n";
+        printSummary(ctx,
+                     std::string("已按段数参数 ") + (ctx.segmentBase == 0 ? "0~4" : "1~5") +
+                         " 重算 " + std::to_string(rows) + " 期的段数",
+                     {{"rows", rows}, {"segment_base", ctx.segmentBase}});
     });
+    setExamples(recode, {"arrange5-cli --segment-base 0 recode"});
 }
 
 }  // namespace arrange5::cli

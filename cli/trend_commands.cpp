@@ -8,6 +8,7 @@
 
 #include "analysis/trend.h"
 #include "cli/cli_context.h"
+#include "cli/output.h"
 #include "store/errors.h"
 
 namespace arrange5::cli {
@@ -132,13 +133,79 @@ class RowWriter {
     std::array<std::vector<std::string>, kTrendGroupCount> labels_;
 };
 
+std::string trendCommandLine(const TrendOptions& o) {
+    return "arrange5-cli trend --window " + o.window + (o.rows ? " --rows" : "");
+}
+
+// "和值：7 有 1 次，15 有 1 次": the values a group took in the window.
+std::string groupCounts(const TrendTable& table, TrendGroup group) {
+    std::string line = trendGroupCaption(group) + "：";
+    bool first = true;
+    for (int v = 0; v < trendValueCount(group); ++v) {
+        const TrendCell c = table.cell(group, v);
+        if (c.count == 0) continue;
+        line += (first ? "" : "，") + trendValueLabel(group, v) + " 有 " + std::to_string(c.count) +
+                " 次";
+        first = false;
+    }
+    return line;
+}
+
+// The trend for a reader: per position each digit's count and current omission, the
+// largest omission with its chance, what each indicator and zone took; the rows (with their
+// indicators) when asked for.
+void writeText(std::ostream& out, const TrendOptions& o, const TrendTable& table, int largest) {
+    out << trendCommandLine(o) << "\n";
+    out << "最近 " << table.window() << " 期（" << table.issue(0) << " 至 "
+        << table.issue(table.window() - 1) << " 期），每格：出现次数/当前遗漏\n";
+    std::vector<std::string> header = {"位置"};
+    for (int d = 0; d < 10; ++d) header.push_back(std::to_string(d));
+    TextTable digits(header);
+    for (int p = 0; p < kTrendPositionCount; ++p) {
+        std::vector<std::string> line = {trendGroupCaption(trendGroup(p))};
+        for (int d = 0; d < 10; ++d) {
+            const TrendCell c = table.cell(trendGroup(p), d);
+            line.push_back(std::to_string(c.count) + "/" + std::to_string(c.current));
+        }
+        digits.add(std::move(line));
+    }
+    digits.print(out);
+    out << "最大的当前遗漏 " << largest << " 期；公平开奖时 50 格中至少一格遗漏这么久的机会 "
+        << percentText(chanceOfLargestOmission(largest)) << "\n";
+    for (int g = kTrendPositionCount; g < kTrendGroupCount; ++g) {
+        out << groupCounts(table, trendGroup(g)) << "\n";
+    }
+    if (!o.rows) return;
+    constexpr int indicatorsEnd = kTrendPositionCount + kTrendIndicatorCount;
+    std::vector<std::string> rowHeader = {"期号", "号码"};
+    for (int g = kTrendPositionCount; g < indicatorsEnd; ++g) {
+        rowHeader.push_back(trendGroupCaption(trendGroup(g)));
+    }
+    TextTable rows(rowHeader);
+    for (int row = 0; row < table.window(); ++row) {
+        std::vector<std::string> line = {std::to_string(table.issue(row)),
+                                         digitString(table.digits(row))};
+        for (int g = kTrendPositionCount; g < indicatorsEnd; ++g) {
+            const int value = table.value(row, trendGroup(g));
+            line.push_back(value == kNoTrendValue ? "—" : trendValueLabel(trendGroup(g), value));
+        }
+        rows.add(std::move(line));
+    }
+    rows.print(out);
+}
+
 void runTrend(CliContext& ctx, const TrendOptions& o) {
     const std::optional<int> window = parseWindow(o.window);
     const TrendTable table(ctx.readingStore().rows(), window);
     const int largest = table.largestCurrent();
     constexpr int indicatorsEnd = kTrendPositionCount + kTrendIndicatorCount;
+    if (ctx.format == OutputFormat::Text) {
+        writeText(ctx.out, o, table, largest);
+        return;
+    }
 
     nlohmann::ordered_json head;
+    head["setting"] = trendCommandLine(o);
     head["window"] = table.window();
     head["from"] = table.issue(0);
     head["to"] = table.issue(table.window() - 1);
@@ -179,6 +246,8 @@ void addTrendCommand(CLI::App& app, CliContext& ctx) {
     trend->add_option("--window", options->window, "期数 W（正整数）或 all（默认：全部）");
     trend->add_flag("--rows", options->rows,
                     "同时列出窗口内每一期的号码、指标、各区的值与 5×10 遗漏");
+    setExamples(trend, {"arrange5-cli trend --window 30 --format text",
+                        "arrange5-cli trend --window 100 --rows"});
     trend->callback([&ctx, options] { runTrend(ctx, *options); });
 }
 

@@ -3,6 +3,7 @@
 #include "acquire/online_update.h"
 #include "acquire/online_update_plan.h"
 #include "cli/cli_context.h"
+#include "cli/output.h"
 #include "cli/parse_messages.h"
 #include "store/errors.h"
 #include "store/limits.h"
@@ -37,6 +38,9 @@ void addUpdateCommand(CLI::App& app, CliContext& ctx) {
                                   "并重新读取保留的年份，不给出时从不删除")
                      ->transform(decimalNumber(limits::kMinYearsToKeep, limits::kMaxYearsToKeep));
     update->add_option("--today", args->today, "当前日期，YYYY-MM-DD");
+    setExamples(update, {"arrange5-cli update",
+                         "arrange5-cli update --source pages --url https://example.org",
+                         "arrange5-cli update --years-to-keep 3"});
     update->callback([&ctx, args, keep] {
         // What the command line does not say, the window's settings say.
         const UserSettings& saved = ctx.settings;
@@ -62,7 +66,7 @@ void addUpdateCommand(CLI::App& app, CliContext& ctx) {
         const UpdateOptions options = updateOptionsFor(choices);
         const UpdateReport report =
             runOnlineUpdate(ctx.store(), options, ctx.sp, makeUpdateFetcher(options.source));
-        ctx.out << report.line() << "\n";
+        printSummary(ctx, report.line());
         ctx.warn(report.warning());
         if (report.purgeDeclined) {
             ctx.warn(report.purgeDeclined->keptNotice() + "（要删除它们，请给出 --years-to-keep）");

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -46,8 +47,8 @@ std::unique_ptr<TempDir> SearchCli::dir_;
 void expectConsistentShape(const json& j, std::size_t outcomes) {
     std::vector<std::string> keys;
     for (const auto& item : j.items()) keys.push_back(item.key());
-    EXPECT_EQ(keys, (std::vector<std::string>{"reference", "from", "to", "hits", "tally", "total",
-                                              "test", "pattern_test"}));
+    EXPECT_EQ(keys, (std::vector<std::string>{"setting", "reference", "from", "to", "hits", "tally",
+                                              "total", "test", "pattern_test"}));
     ASSERT_EQ(j["reference"].size(), 5u);
     int32_t previous = 0;
     for (const auto& hit : j["hits"]) {
@@ -67,10 +68,12 @@ void expectConsistentShape(const json& j, std::size_t outcomes) {
         const std::string percent = row["percent"];
         if (j["total"] == 0) {
             EXPECT_EQ(percent, "");
+            EXPECT_TRUE(row["share"].is_null());
         } else {
             EXPECT_EQ(percent.back(), '%') << percent;
             // The share lies inside its own 95 % interval.
             const double share = row["count"].get<double>() / j["total"].get<double>();
+            EXPECT_DOUBLE_EQ(row["share"].get<double>(), share);
             EXPECT_LE(row["low"].get<double>(), share);
             EXPECT_GE(row["high"].get<double>(), share);
             // The joint interval holds for every outcome at once, so it is the wider one.
@@ -304,6 +307,114 @@ TEST_F(SearchCli, VerifyTakesTheDrawBeforeTheIssueAndEndsTheRangeThere) {
     EXPECT_EQ(j["reference"], json::parse("[9,8,8,0,2]"));  // 2013358 98802
     EXPECT_EQ(j["to"], 2013358);
     EXPECT_EQ(j["hits"].back()["issue"].get<int32_t>() <= 2013358, true);
+}
+
+// The setting printed with an answer is a command line that gives the same answer, however
+// the reference and the range were chosen.
+TEST_F(SearchCli, TheSettingIsACommandLineThatGivesTheSameAnswer) {
+    const std::vector<std::vector<std::string>> asked = {
+        {"search", "--verify", "2014001", "--only-before", "--positions", "2"},
+        {"--segment-base", "1", "combo", "--k", "2", "--kind", "segment", "--earlier", "3",
+         "--result-kind", "bigsmall", "--group", "--result-pos", "2"},
+    };
+    for (const auto& args : asked) {
+        const json first = search(args);
+        const std::string setting = first["setting"];
+        SCOPED_TRACE(setting);
+        std::vector<std::string> words;
+        std::istringstream split(setting);
+        for (std::string word; split >> word;) words.push_back(word);
+        ASSERT_EQ(words.front(), "arrange5-cli");
+        words.erase(words.begin());
+        const json again = search(words);
+        EXPECT_EQ(again["setting"], setting);
+        for (const char* key : {"reference", "from", "to", "hits", "tally", "total"}) {
+            EXPECT_EQ(again[key], first[key]) << key;
+        }
+    }
+    EXPECT_EQ(search({"search", "--positions", "1,3"})["setting"],
+              "arrange5-cli search --kind number --match free --positions 1,3 --result-kind number "
+              "--result-pos 1 --ref 1,5,7,6,6 --from 2004010 --to 2026174");
+}
+
+// Every command a user can type answers in both formats on the real history: JSON that
+// parses, or lines for a reader (no hits listed), and --help shows an example and the exit
+// status rule.
+TEST_F(SearchCli, EveryCommandAnswersInTextOrJson) {
+    const struct {
+        std::vector<std::string> args;
+        std::string says;  // a piece of the text answer
+    } commands[] = {
+        {{"check"}, "SHA-256："},
+        {{"history"}, "2026174 15766"},
+        {{"search", "--positions", "1,3"}, "与其余各期比较"},
+        {{"combo", "--k", "2"}, "arrange5-cli combo --k 2 --kind number"},
+        {{"backtest", "search", "--positions", "1", "--targets", "2026150:"}, "目标 25 期"},
+        {{"backtest", "combo", "--k", "2", "--targets", "2026150:"}, "平均名次"},
+        {{"trend", "--window", "30", "--rows"}, "2026174  15766"},
+        {{"study"}, "种设置"},
+    };
+    for (const auto& c : commands) {
+        SCOPED_TRACE(c.args[0]);
+        auto args = c.args;
+        args.insert(args.end(), {"--format", "text"});
+        const CliResult text = runCliOn(*dir_, args);
+        EXPECT_EQ(text.status, 0) << text.err;
+        EXPECT_NE(text.out.front(), '{');
+        EXPECT_NE(text.out.find(c.says), std::string::npos) << text.out;
+        EXPECT_LT(std::count(text.out.begin(), text.out.end(), '\n'),
+                  c.args[0] == "history" ? 8000 : 100)
+            << "the hits or targets are the JSON's";
+        args.back() = "json";
+        const CliResult asJson = runCliOn(*dir_, args);
+        EXPECT_EQ(asJson.status, 0) << asJson.err;
+        EXPECT_FALSE(json::parse(asJson.out, nullptr, false).is_discarded());
+    }
+    const json without = search({"combo", "--k", "2", "--no-hits"});
+    EXPECT_FALSE(without.contains("hits"));
+    EXPECT_GT(without["total"], 0);
+
+    const TempDir changed;
+    CliResult import =
+        runCliOn(changed, {"import", test::realHistoryFile().string(), "--format", "json"});
+    ASSERT_EQ(import.status, 0) << import.err;
+    EXPECT_EQ(json::parse(import.out)["stored"], 7641);
+    import = runCliOn(changed, {"drop-last", "2", "--format", "json"});
+    EXPECT_EQ(json::parse(import.out)["deleted"], 2);
+    EXPECT_EQ(runCliOn(changed, {"delete-last", "--format", "text"}).out,
+              "已删除第 2026172 期，还剩 7638 期\n");
+
+    // Every command the top help lists, and the commands under a command that has some.
+    std::vector<std::vector<std::string>> helps;
+    const auto listed = [](const std::string& help) {
+        std::vector<std::string> names;
+        const auto at = help.find("Subcommands:");
+        if (at == std::string::npos) return names;
+        std::istringstream lines(help.substr(at));
+        for (std::string line; std::getline(lines, line);) {
+            if (line.rfind("  ", 0) == 0) names.push_back(line.substr(2, line.find(' ', 2) - 2));
+        }
+        return names;
+    };
+    for (const auto& name : listed(runCliOn(*dir_, {"--help"}).out)) {
+        const auto under = listed(runCliOn(*dir_, {name, "--help"}).out);
+        if (under.empty()) helps.push_back({name, "--help"});
+        for (const auto& sub : under) helps.push_back({name, sub, "--help"});
+    }
+    EXPECT_GE(helps.size(), 20u);
+    for (const auto& args : helps) {
+        SCOPED_TRACE(args[0] + " " + args[1]);
+        const CliResult help = runCliOn(*dir_, args);
+        EXPECT_EQ(help.status, 0);
+        EXPECT_NE(help.out.find("例：\n  arrange5-cli "), std::string::npos) << help.out;
+        EXPECT_NE(help.out.find("退出状态：0 完成"), std::string::npos) << help.out;
+        EXPECT_NE(help.out.find("--format"), std::string::npos) << help.out;
+        if (args[0] == "backtest") {
+            for (const char* refused : {"--ref", "--verify", "--only-before", "--from", "--to"}) {
+                EXPECT_EQ(help.out.find(std::string(refused) + " "), std::string::npos) << refused;
+            }
+        }
+    }
 }
 
 TEST_F(SearchCli, BadInputExitsWithTwoAndOneLineNamingIt) {
