@@ -126,6 +126,11 @@ RowsNeeded SearchForm::rowsNeeded() const {
 }
 
 SearchRequest SearchForm::request(const HistorySnapshot& rows) const {
+    // A k outside 1..5 (a stored setting can hold any number) would search nothing.
+    if (combination && (k_ < 1 || k_ > limits::kPositions)) {
+        throw InputError(input_.names.k + "：组合位数 " + std::to_string(k_) +
+                         " 不在 1 到 5 之间，没有这样的组合");
+    }
     if (input_.source == ReferenceSource::Typed) checkReference(input_.typed);
     return buildSearchRequest(rows, input_);
 }

@@ -22,6 +22,7 @@ struct RequestFieldNames {
     std::string verify = "验证期";
     std::string lag = "前期模式";
     std::string reference = "手动输入号";
+    std::string k = "组合位数";
 };
 
 // The history holds no draw the reference could come from: too few rows for the reference

@@ -19,7 +19,7 @@ namespace arrange5::cli {
 // The form checks the options and completes the request as it does for the window.
 SearchForm searchForm(const CliContext& ctx, const SearchOptions& o, bool combination) {
     SearchForm form;
-    form.setFieldNames({"--from", "--to", "--verify", "--earlier", "--ref"});
+    form.setFieldNames({"--from", "--to", "--verify", "--earlier", "--ref", "--k"});
     form.setSearchKind(parseSearchKind(o.kind, "--kind"));
     form.setFreePositions(o.match == "free");
     form.setPreviousIssue(o.earlier == 0);

@@ -457,6 +457,16 @@ void CommandsTest::badFieldsStopTheSearch() {
     QCOMPARE(h.dialogs.messages.size(), 2);
     QVERIFY(h.dialogs.messages[1].contains(QStringLiteral("验证期")));
     QCOMPARE(hits->model()->rowCount(), 0);
+
+    // A stored k no combination has is refused, not searched for nothing.
+    QSettings(QSettings::IniFormat, QSettings::UserScope, "Korvath")
+        .setValue("IniSetting/intZhWSetup", "9");
+    MainWindow& again = h.start();
+    QTest::mouseClick(child<QPushButton>(again, "Command2"), Qt::LeftButton);
+    QCOMPARE(h.dialogs.messages.size(), 3);
+    QVERIFY2(h.dialogs.messages[2].contains(QStringLiteral("组合位数 9")),
+             qPrintable(h.dialogs.messages[2]));
+    QCOMPARE(child<QTableView>(again, "MSFlexGrid2")->model()->rowCount(), 0);
 }
 
 void CommandsTest::referenceFieldsOfTab2() {
