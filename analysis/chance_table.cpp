@@ -43,4 +43,36 @@ std::vector<std::vector<std::string>> chanceTable(const ChanceTest& test) {
     return cells;
 }
 
+ComparisonWords comparisonWords(const AssessedSearch& assessed) {
+    return {assessed.setting.commandLine,
+            "命中 " + std::to_string(assessed.result.hits.size()) + " 期，统计 " +
+                std::to_string(assessed.chance.total) + " 个值",
+            assessed.pattern.verdict, assessed.chance.verdict};
+}
+
+std::vector<std::vector<std::string>> comparisonSheet(const AssessedSearch& assessed) {
+    const ComparisonWords words = comparisonWords(assessed);
+    std::vector<std::vector<std::string>> cells = {{"设置", words.setting},
+                                                   {"检索", words.counts},
+                                                   {"与其余各期比较", words.rest},
+                                                   {"与均匀随机比较", words.uniform},
+                                                   {}};
+    for (auto& row : chanceTable(assessed.chance)) cells.push_back(std::move(row));
+
+    const PatternTest& rest = assessed.pattern;
+    const auto orNone = [](const std::optional<double>& v) {
+        return v ? numberText(*v) : std::string("无");
+    };
+    cells.push_back({});
+    cells.push_back({"与其余各期比较", patternMethodText(rest)});
+    cells.push_back({"χ²", orNone(rest.chi2)});
+    cells.push_back({"自由度", rest.chi2 ? std::to_string(rest.df) : "无"});
+    cells.push_back({"p", orNone(rest.p)});
+    cells.push_back({"本研究的第几种设置", rest.rank > 0 ? std::to_string(rest.rank) : "未计入"});
+    cells.push_back({"可靠所须 p 小于", orNone(rest.level)});
+    cells.push_back({"校正后 p", orNone(rest.pAdjusted)});
+    cells.push_back({"结论", rest.verdict});
+    return cells;
+}
+
 }  // namespace arrange5

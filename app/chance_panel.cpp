@@ -15,6 +15,8 @@
 #include <QValueAxis>
 #include <algorithm>
 
+#include "analysis/chance_table.h"
+
 namespace arrange5 {
 
 namespace {
@@ -26,6 +28,23 @@ constexpr int kVerdictLines = 4;
 
 // Half the width of a whisker's caps, in category units (a bar is 0.75 wide).
 constexpr double kCapHalfWidth = 0.12;
+
+// The command line of a setting in lines of at most `width` characters, broken at spaces
+// (before an option where it can), so that a chart title keeps every word.
+QStringList wrapAtSpaces(const QString& text, int width = 90) {
+    QStringList lines;
+    QString line;
+    for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const bool option = word.startsWith(QStringLiteral("--"));
+        if (!line.isEmpty() && option && line.size() + 1 + word.size() > width) {
+            lines << line;
+            line.clear();
+        }
+        line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + word;
+    }
+    if (!line.isEmpty()) lines << line;
+    return lines;
+}
 
 }  // namespace
 
@@ -75,25 +94,37 @@ ChancePanel::ChancePanel(QWidget* parent) : QWidget(parent) {
 void ChancePanel::clear() {
     verdict_->setText(kNoSearch);
     verdict_->setToolTip({});
-    SearchResult none;
-    ChanceTest test;
-    rebuildChart(none, test);
+    rebuildChart(ChanceTest{}, QStringLiteral("尚未检索"));
 }
 
-void ChancePanel::showTally(const SearchResult& result, const ChanceTest& test,
-                            const PatternTest& pattern) {
+void ChancePanel::showTally(const AssessedSearch& assessed) {
+    const ChanceTest& test = assessed.chance;
+    const PatternTest& pattern = assessed.pattern;
+    const ComparisonWords words = comparisonWords(assessed);
     // Each verdict names what it compared with, so the two lines need no captions.
-    verdict_->setText(QString::fromStdString(pattern.verdict) + QStringLiteral("\n") +
-                      QString::fromStdString(test.verdict));
+    verdict_->setText(QString::fromStdString(words.rest) + QStringLiteral("\n") +
+                      QString::fromStdString(words.uniform));
     const QString rest = pattern.chi2 ? QStringLiteral("与其余各期：%1，χ² = %2，自由度 %3")
-                                            .arg(QString::fromStdString(pattern.method))
+                                            .arg(QString::fromStdString(patternMethodText(pattern)))
                                             .arg(*pattern.chi2, 0, 'f', 2)
                                             .arg(pattern.df)
                                       : QStringLiteral("与其余各期：无从比较");
-    verdict_->setToolTip(
-        rest +
-        QStringLiteral("\n与均匀随机：χ² = %1，自由度 %2").arg(test.chi2, 0, 'f', 2).arg(test.df));
-    rebuildChart(result, test);
+    const QString uniform = test.p ? QStringLiteral("与均匀随机：χ² 检验，χ² = %1，自由度 %2")
+                                         .arg(test.chi2, 0, 'f', 2)
+                                         .arg(test.df)
+                                   : QStringLiteral("与均匀随机：样本太少，未检验");
+    verdict_->setToolTip(rest + QStringLiteral("\n") + uniform);
+
+    // The picture may be passed on alone: its title says what was searched and both
+    // verdicts with their correction, as the file export does.
+    QStringList title;
+    for (const QString& line : wrapAtSpaces(QString::fromStdString(words.setting))) {
+        title << line.toHtmlEscaped();
+    }
+    title << QString::fromStdString(words.counts).toHtmlEscaped()
+          << QString::fromStdString(words.rest).toHtmlEscaped()
+          << QString::fromStdString(words.uniform).toHtmlEscaped();
+    rebuildChart(test, title.join(QStringLiteral("<br>")));
 }
 
 void ChancePanel::showStudyCount(std::optional<std::size_t> settings) {
@@ -101,37 +132,36 @@ void ChancePanel::showStudyCount(std::optional<std::size_t> settings) {
                              : QStringLiteral("研究记录无法读取"));
 }
 
-void ChancePanel::rebuildChart(const SearchResult& result, const ChanceTest& test) {
+void ChancePanel::rebuildChart(const ChanceTest& test, const QString& title) {
     // A new chart per search: the view deletes the one it showed.
     auto* chart = new QChart;
     chart->legend()->setVisible(true);
     chart->legend()->setAlignment(Qt::AlignBottom);
     chart->setMargins(QMargins(4, 4, 4, 4));
-    if (test.rows.empty()) {
-        chart->setTitle(QStringLiteral("尚未检索"));
+    chart->setTitle(title);
+    // Without values there is no share to draw and no interval worth a whisker.
+    if (test.rows.empty() || test.total == 0) {
+        if (!test.rows.empty()) {
+            chart->setTitle(title + QStringLiteral("<br><br>没有命中，没有可画的统计"));
+        }
         view_->setChart(chart);
         return;
     }
-    chart->setTitle(QStringLiteral("命中 n = %1 期，统计 T = %2 个值<br>%3")
-                        .arg(result.hits.size())
-                        .arg(test.total)
-                        .arg(QString::fromStdString(test.verdict).toHtmlEscaped()));
 
     auto* shares = new QBarSet(QStringLiteral("百分比"));
     QStringList outcomes;
     double top = test.chance;
     for (const auto& row : test.rows) {
         *shares << row.share * 100.0;
-        outcomes << QString::fromStdString(row.outcome);
+        // Each bar's share under its outcome with one decimal: the bars' own labels give
+        // significant digits only ("10%" beside "9.59%").
+        outcomes << QStringLiteral("%1<br>%2%")
+                        .arg(QString::fromStdString(row.outcome).toHtmlEscaped())
+                        .arg(row.share * 100.0, 0, 'f', 1);
         top = std::max(top, row.joint.high);
     }
     auto* bars = new QBarSeries;
     bars->append(shares);
-    bars->setLabelsVisible(true);
-    // At the foot of the bars, clear of the whiskers at their tops.
-    bars->setLabelsPosition(QAbstractBarSeries::LabelsInsideBase);
-    bars->setLabelsFormat(QStringLiteral("@value%"));
-    bars->setLabelsPrecision(3);
     bars->setBarWidth(0.75);
     chart->addSeries(bars);
 
@@ -161,7 +191,7 @@ void ChancePanel::rebuildChart(const SearchResult& result, const ChanceTest& tes
     };
 
     auto* chance = new QLineSeries;
-    chance->setName(QStringLiteral("随机时 %1%").arg(test.chance * 100.0, 0, 'g', 3));
+    chance->setName(QStringLiteral("随机时 %1%").arg(test.chance * 100.0, 0, 'f', 1));
     chance->setPen(QPen(QColor(200, 30, 30), 2, Qt::DashLine));
     chance->append(-0.5, test.chance * 100.0);
     chance->append(n - 0.5, test.chance * 100.0);

@@ -6,6 +6,7 @@
 #include "analysis/chance.h"
 #include "analysis/rest_comparison.h"
 #include "analysis/search.h"
+#include "analysis/search_form.h"
 
 class QChart;
 class QChartView;
@@ -27,7 +28,7 @@ class ChancePanel : public QWidget {
     explicit ChancePanel(QWidget* parent = nullptr);
 
     // Shows the comparisons of the search just run.
-    void showTally(const SearchResult& result, const ChanceTest& test, const PatternTest& pattern);
+    void showTally(const AssessedSearch& assessed);
     // "本次研究已检索 N 种设置".
     // None: the study log cannot be read.
     void showStudyCount(std::optional<std::size_t> settings);
@@ -42,7 +43,8 @@ class ChancePanel : public QWidget {
     QDialog* chartWindow() const { return window_; }
 
   private:
-    void rebuildChart(const SearchResult& result, const ChanceTest& test);
+    // `title` in lines of HTML; no bars without a tally to draw.
+    void rebuildChart(const ChanceTest& test, const QString& title);
 
     QLabel* verdict_;
     QLabel* study_;

@@ -39,11 +39,11 @@ TextTable gridTexts(const QAbstractItemModel& model) {
 }  // namespace
 
 GridExport::GridExport(WindowServices services, fs::path dataFolder, Grids grids,
-                       std::function<const std::optional<ChanceTest>&()> lastChance)
+                       std::function<const std::optional<TextTable>&()> lastComparison)
     : services_(std::move(services)),
       dataFolder_(std::move(dataFolder)),
       grids_(grids),
-      lastChance_(std::move(lastChance)) {}
+      lastComparison_(std::move(lastComparison)) {}
 
 fs::path GridExport::fileFor(const QTableView* grid) const {
     const char* name = grid == grids_.history ? file_names::kHistoryWorkbook
@@ -54,8 +54,8 @@ fs::path GridExport::fileFor(const QTableView* grid) const {
 
 void GridExport::exportGrid(QTableView* grid) {
     std::vector<NamedSheet> more;
-    if (grid == grids_.tally && lastChance_()) {
-        more.push_back({"与随机比较", chanceTable(*lastChance_())});
+    if (grid == grids_.tally && lastComparison_()) {
+        more.push_back({"与随机比较", *lastComparison_()});
     }
     saveAndOpen(fileFor(grid), gridTexts(*grid->model()), more);
 }

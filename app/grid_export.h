@@ -23,9 +23,9 @@ class GridExport {
         QTableView* hits = nullptr;
         QTableView* tally = nullptr;
     };
-    // `lastChance` gives the comparison shown beside the tally, if any.
+    // `lastComparison` gives the sheet of the comparison shown beside the tally, if any.
     GridExport(WindowServices services, std::filesystem::path dataFolder, Grids grids,
-               std::function<const std::optional<ChanceTest>&()> lastChance);
+               std::function<const std::optional<TextTable>&()> lastComparison);
 
     std::filesystem::path fileFor(const QTableView* grid) const;
     // A double click on a grid.
@@ -40,7 +40,7 @@ class GridExport {
     WindowServices services_;
     std::filesystem::path dataFolder_;
     Grids grids_;
-    std::function<const std::optional<ChanceTest>&()> lastChance_;
+    std::function<const std::optional<TextTable>&()> lastComparison_;
 };
 
 }  // namespace arrange5

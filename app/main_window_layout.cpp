@@ -56,7 +56,7 @@ void MainWindow::buildControls() {
     gridExport_ = std::make_unique<GridExport>(
         services(), context_.dataFolder,
         GridExport::Grids{historyPanel_->grid(), resultSide_->hitsGrid(), resultSide_->tallyGrid()},
-        [this]() -> const std::optional<ChanceTest>& { return resultSide_->lastChance(); });
+        [this]() -> const std::optional<TextTable>& { return resultSide_->lastComparison(); });
     segmentRecoding_ = std::make_unique<SegmentRecoding>(services());
     wheelFilter_ = new WheelFilter(
         this, {historyPanel_->grid(), resultSide_->hitsGrid(), resultSide_->tallyGrid()});

@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "analysis/chance_table.h"
 #include "app/chance_panel.h"
 #include "app/commands_panel.h"
 #include "app/grid_columns.h"
@@ -76,8 +77,8 @@ void ResultSide::show(const AssessedSearch& assessed) {
                          QString::number(row.count), QString::fromStdString(row.percent)});
     }
     tallyModel_->setRows(std::move(tally));
-    lastChance_ = assessed.chance;
-    chancePanel_->showTally(result, assessed.chance, assessed.pattern);
+    lastComparison_ = comparisonSheet(assessed);
+    chancePanel_->showTally(assessed);
     // A new result opens at its first rows, wherever the last one was scrolled to.
     hitsGrid_->scrollToTop();
     tallyGrid_->scrollToTop();

@@ -34,8 +34,11 @@ class ResultSide : public QWidget {
     QTableView* tallyGrid() const { return tallyGrid_; }
     ChancePanel* chancePanel() const { return chancePanel_; }
     CommandsPanel* commands() const { return commands_; }
-    // The last comparison with chance goes into Jieguo.xlsx beside the tally.
-    const std::optional<ChanceTest>& lastChance() const { return lastChance_; }
+    // The last search's comparison (its setting, both tests and their corrections) goes into
+    // Jieguo.xlsx beside the tally.
+    const std::optional<std::vector<std::vector<std::string>>>& lastComparison() const {
+        return lastComparison_;
+    }
 
   private:
     TextTableModel* hitsModel_ = nullptr;
@@ -44,7 +47,7 @@ class ResultSide : public QWidget {
     QTableView* tallyGrid_ = nullptr;
     ChancePanel* chancePanel_ = nullptr;
     CommandsPanel* commands_ = nullptr;
-    std::optional<ChanceTest> lastChance_;
+    std::optional<std::vector<std::vector<std::string>>> lastComparison_;
 };
 
 }  // namespace arrange5

@@ -33,6 +33,16 @@ SearchResult tallyOf(CodeKind kind, const std::vector<std::pair<int, int64_t>>& 
     return r;
 }
 
+AssessedSearch assessed(const SearchResult& result, CodeKind kind, StudyPlace place,
+                        const std::string& setting) {
+    AssessedSearch a;
+    a.result = result;
+    a.chance = testAgainstChance(result, kind, place);
+    a.pattern = testAgainstRest(result, place);
+    a.setting.commandLine = setting;
+    return a;
+}
+
 QBarSeries* barsOf(QChart* chart) {
     QBarSeries* found = nullptr;
     for (auto* series : chart->series()) {
@@ -64,8 +74,12 @@ class ChancePanelTest : public QObject {
                                              {6, 99},
                                              {7, 91}},
                                             1108);
-        const ChanceTest chance = testAgainstChance(worked, CodeKind::Number, {1, 1});
-        panel.showTally(worked, chance, testAgainstRest(worked, {1, 1}));
+        const std::string setting =
+            "arrange5-cli search --kind number --match free --positions 1,3 --result-kind "
+            "number --result-pos 1 --ref 1,5,7,6,6 --from 2004010 --to 2026174";
+        const AssessedSearch first = assessed(worked, CodeKind::Number, {1, 1}, setting);
+        const ChanceTest& chance = first.chance;
+        panel.showTally(first);
         QCOMPARE(panel.verdictLabel()->text(),
                  QStringLiteral(
                      "命中各期的结果与其余各期没有可靠的差别（p > 0.99；这是本研究的第 1 种设置，"
@@ -80,9 +94,18 @@ class ChancePanelTest : public QObject {
         QVERIFY(qAbs(bars->barSets()[0]->at(0) - 11.643) < 0.001);
         auto* categories = qobject_cast<QBarCategoryAxis*>(bars->attachedAxes().value(0));
         QVERIFY(categories);
-        QCOMPARE(categories->categories().first(), QStringLiteral("2"));
-        QCOMPARE(categories->categories().last(), QStringLiteral("7"));
-        QVERIFY(chart->title().contains(QStringLiteral("1108")));
+        // Each outcome with its share to one decimal, whatever its digits.
+        QCOMPARE(categories->categories().first(), QStringLiteral("2<br>11.6%"));
+        QCOMPARE(categories->categories().last(), QStringLiteral("7<br>8.2%"));
+        // The picture passed on alone still says what was searched, how it compares with
+        // the rest (with its correction) and with uniform chance.
+        QString title = chart->title();
+        title.remove(QStringLiteral("<br>"));
+        QVERIFY(title.contains(QStringLiteral("--from 2004010 --to 2026174")));
+        QVERIFY(title.contains(QStringLiteral("命中 1108 期")));
+        QVERIFY(title.contains(QString::fromStdString(first.pattern.verdict).toHtmlEscaped()));
+        QVERIFY(title.contains(QString::fromStdString(chance.verdict).toHtmlEscaped()));
+        QVERIFY(!panel.verdictLabel()->toolTip().contains(QStringLiteral("chi2")));
         // The chance line spans every bar at 10 %, and each bar has its whisker, the interval
         // that holds for all ten outcomes together.
         int lines = 0;
@@ -117,12 +140,18 @@ class ChancePanelTest : public QObject {
 
         // The next search replaces the chart: two outcomes, two bars.
         const SearchResult big = tallyOf(CodeKind::BigSmall, {{1, 60}, {0, 40}}, 100);
-        panel.showTally(big, testAgainstChance(big, CodeKind::BigSmall, {3, 3}),
-                        testAgainstRest(big, {3, 3}));
+        panel.showTally(assessed(big, CodeKind::BigSmall, {3, 3}, "arrange5-cli combo --k 2"));
         QVERIFY(panel.verdictLabel()->text().contains(QStringLiteral("这是本研究的第 3 种设置")));
         bars = barsOf(panel.chartView()->chart());
         QVERIFY(bars);
         QCOMPARE(bars->barSets()[0]->count(), 2);
+
+        // No hits: nothing to draw, and no whisker pretends there is.
+        const SearchResult none = tallyOf(CodeKind::Number, {{0, 0}, {1, 0}, {2, 0}}, 0);
+        panel.showTally(assessed(none, CodeKind::Number, {4, 4}, "arrange5-cli search"));
+        QVERIFY(!barsOf(panel.chartView()->chart()));
+        QVERIFY(panel.chartView()->chart()->series().isEmpty());
+        QVERIFY(panel.chartView()->chart()->title().contains(QStringLiteral("没有命中")));
 
         panel.clear();
         QVERIFY(!panel.verdictLabel()->text().contains(QStringLiteral("p =")));

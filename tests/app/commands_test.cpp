@@ -671,8 +671,18 @@ void CommandsTest::gridExportWritesAWorkbook() {
     const QString tally = sheetXml(h.dataFolder() / "Jieguo.xlsx");
     QVERIFY(tally.contains(R"(r="D11")"));
     QVERIFY(!tally.contains(R"(r="E1")"));
-    // ...and the comparison with chance of that search follows on a sheet of its own.
-    QVERIFY(sheetXml(h.dataFolder() / "Jieguo.xlsx", 2).contains(R"(r="F2")"));
+    // ...and the comparison of that search follows on a sheet of its own, saying what was
+    // searched and both tests with their correction, so that the file claims no more alone.
+    QVERIFY(sheetXml(h.dataFolder() / "Jieguo.xlsx", 2).contains(R"(r="F7")"));
+    QProcess unzip;
+    unzip.start("unzip", {"-p", QString::fromStdString((h.dataFolder() / "Jieguo.xlsx").string()),
+                          "xl/sharedStrings.xml"});
+    unzip.waitForFinished();
+    const QString strings = QString::fromUtf8(unzip.readAllStandardOutput());
+    QVERIFY(strings.contains(QStringLiteral("arrange5-cli search --kind number")));
+    QVERIFY(strings.contains(QStringLiteral("与其余各期比较")));
+    QVERIFY(strings.contains(QStringLiteral("与均匀随机")));
+    QVERIFY(strings.contains(QStringLiteral("可靠所须 p 小于")));
 
     // A save that fails is reported.
     std::filesystem::create_directory(h.dataFolder() / "Jiansuo.xlsx");
