@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <map>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <thread>
 
 #include "store/errors.h"
@@ -49,6 +50,31 @@ std::string valueText(const json& v) {
 // The service's answers nest four levels; a much deeper one is no answer of it, and reading
 // or quoting it would take as much stack as it has levels.
 constexpr int kDeepestAnswer = 64;
+
+// An entry of the real service holds a handful of objects and arrays (its prize levels); the
+// document of a flood of "{}," costs about a hundred bytes each, so an answer holding far
+// more than its page's entries can need is refused before it is parsed.
+constexpr std::size_t kContainersPerEntry = 64;
+
+std::size_t containersIn(std::string_view body) {
+    std::size_t count = 0;
+    bool inString = false;
+    for (std::size_t i = 0; i < body.size(); ++i) {
+        const char c = body[i];
+        if (inString) {
+            if (c == '\\') {
+                ++i;
+            } else if (c == '"') {
+                inString = false;
+            }
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            ++count;
+        }
+    }
+    return count;
+}
 
 bool nestedDeeperThan(std::string_view body, int levels) {
     int depth = 0;
@@ -162,6 +188,19 @@ std::string fetchPage(const PageFetcher& fetch, const std::string& url, int page
     }
 }
 
+// Whether the issues run on from `lastIssue` without a missing one (a year may end at any
+// sequence; the next one starts at 001).
+bool followsWithoutHole(const std::set<int32_t>& issues, int32_t lastIssue) {
+    int32_t expected = lastIssue + 1;
+    for (const int32_t issue : issues) {
+        if (issue != expected && !(issue / 1000 > expected / 1000 && issue % 1000 == 1)) {
+            return false;
+        }
+        expected = issue + 1;
+    }
+    return true;
+}
+
 }  // namespace
 
 RequestHeaders officialRequestHeaders() {
@@ -174,16 +213,25 @@ RequestHeaders officialRequestHeaders() {
     return headers;
 }
 
-std::string officialPageUrl(const std::string& address, int pageSize, int pageNo) {
+std::string officialPageUrl(const std::string& given, int pageSize, int pageNo) {
+    const std::string address = withoutFragment(given);
     const char joint = address.find('?') == std::string::npos ? '?' : '&';
     return address + joint + "pageSize=" + std::to_string(pageSize) +
            "&pageNo=" + std::to_string(pageNo);
 }
 
-OfficialAnswer readOfficialAnswer(std::string_view body, int pageNo) {
+OfficialAnswer readOfficialAnswer(std::string_view body, int pageNo, int pageSize) {
     if (nestedDeeperThan(body, kDeepestAnswer)) {
         throw FetchError(updateRefusal(pageName(pageNo) + "的答复嵌套超过 " +
                                        std::to_string(kDeepestAnswer) + " 层，不是开奖号码的列表"));
+    }
+    const std::size_t most =
+        (static_cast<std::size_t>(std::max(pageSize, 1)) + 1) * kContainersPerEntry;
+    if (const std::size_t containers = containersIn(body); containers > most) {
+        throw FetchError(updateRefusal(pageName(pageNo) + "的答复有 " + std::to_string(containers) +
+                                       " 个对象和数组，每页 " + std::to_string(pageSize) +
+                                       " 期的列表最多需要 " + std::to_string(most) +
+                                       " 个；不是开奖号码的列表"));
     }
     const json doc = json::parse(body.begin(), body.end(), nullptr, false);
     if (doc.is_discarded()) {
@@ -254,6 +302,9 @@ std::vector<YearListing> readOfficialListings(const PageFetcher& fetch,
         byYear[year].year = year;
     }
     const int anchor = options.anchorYear ? options.anchorYear : options.currentYear;
+    std::map<int32_t, Digits> seen;
+    std::set<int32_t> conflicted;
+    std::set<int32_t> newIssues;
     UpdateProgressInfo at{options.currentYear, 0, 0};
     const auto report = [&](int secondsToWait) {
         at.secondsToWait = secondsToWait;
@@ -268,12 +319,25 @@ std::vector<YearListing> readOfficialListings(const PageFetcher& fetch,
         const std::string body =
             fetchPage(fetch, officialPageUrl(options.address, options.pageSize, pageNo), pageNo,
                       options.busyPauses, report);
-        const OfficialAnswer answer = readOfficialAnswer(body, pageNo);
+        const OfficialAnswer answer = readOfficialAnswer(body, pageNo, options.pageSize);
+        // Reading stops at a page that reaches the stored history (or a year before the start
+        // year) once the new draws read follow it without a hole: rows may come in any order,
+        // and a later page may still list a draw missing so far. A page without any new draw
+        // ends the reading in any case.
         bool reached = false;
+        bool newOnPage = false;
+        bool unseenOnPage = false;
         for (const OfficialDraw& d : answer.draws) {
             const int year = yearNear(d.fiveDigitIssue / 1000, anchor);
             const int32_t issue = year * 1000 + d.fiveDigitIssue % 1000;
             if (newestSeen && issue > *newestSeen) *newestSeen = issue;
+            // Each issue is kept once (and once more with other digits, which the update
+            // refuses by name): a service that repeats its pages cannot fill the memory.
+            const auto [known, unseen] = seen.emplace(issue, d.digits);
+            if (!unseen && (known->second == d.digits || !conflicted.insert(issue).second)) {
+                continue;
+            }
+            unseenOnPage = unseenOnPage || unseen;
             if (year > options.currentYear) {
                 throw InputError("体彩官方数据中有第 " + std::to_string(issue) + " 期，晚于" +
                                  options.today + "；电脑的日期大概不对，请改正后再在线更新。" +
@@ -288,16 +352,26 @@ std::vector<YearListing> readOfficialListings(const PageFetcher& fetch,
                 listing.unreadableIssues.push_back(std::to_string(d.fiveDigitIssue));
                 continue;
             }
-            if (options.lastIssue != 0 && issue <= options.lastIssue) {
-                reached = true;
-            } else {
+            if (options.lastIssue == 0 || issue > options.lastIssue) {
+                newOnPage = true;
+                newIssues.insert(issue);
                 ++at.draws;
+            } else {
+                reached = true;
             }
             at.year = year;
             listing.draws.push_back({issue, d.digits, d.resultText});
         }
         if (!report(0)) throw updateCancelled();
-        if (reached || answer.draws.empty() || (answer.pages && pageNo >= *answer.pages)) break;
+        if (!answer.draws.empty() && !unseenOnPage) {
+            throw FetchError(
+                updateRefusal(pageName(pageNo) + "列出的各期都已在前面的页上：服务没有按页码翻页"));
+        }
+        if (!newOnPage || (answer.pages && pageNo >= *answer.pages)) break;
+        if (reached &&
+            (options.lastIssue == 0 || followsWithoutHole(newIssues, options.lastIssue))) {
+            break;
+        }
     }
     std::vector<YearListing> out;
     for (auto& [year, listing] : byYear) out.push_back(std::move(listing));

@@ -48,7 +48,10 @@ struct OfficialAnswer {
 // value for JSON that is refused: `success` not true, no list, an issue that is not five
 // digits, a result that is not five digits separated by blanks, one issue twice with
 // different digits.
-OfficialAnswer readOfficialAnswer(std::string_view body, int pageNo);
+// An answer with far more objects and arrays than `pageSize` entries can hold is refused
+// before it is parsed.
+OfficialAnswer readOfficialAnswer(std::string_view body, int pageNo,
+                                  int pageSize = kOfficialPageSize);
 
 // The four-digit year of a two-digit year (26 → 2026): the one nearest `anchorYear`.
 int yearNear(int twoDigitYear, int anchorYear);

@@ -101,7 +101,12 @@ std::vector<YearListing> readPages(const UpdateOptions& options, const UpdatePla
                                    const std::string& host) {
     std::vector<YearListing> years;
     std::size_t found = 0;
+    // Only years that can exist are asked for: none after the year following the newest draw
+    // listed or stored (or the start year). A clock set to 9999 would otherwise ask for
+    // thousands of pages.
+    int newestYear = std::max(plan.storedLastIssue / 1000, plan.startYear);
     for (int year = plan.startYear; year <= options.currentYear; ++year) {
+        if (year > newestYear + 1) break;
         const std::string what = host + " 上 " + std::to_string(year) + " 年的开奖结果页面";
         const KeepGoing keepGoing = [&] { return !progress || progress({year, found, 0}); };
         if (!keepGoing()) throw updateCancelled();
@@ -113,10 +118,16 @@ std::vector<YearListing> readPages(const UpdateOptions& options, const UpdatePla
         } catch (const FetchError& e) {
             throw UnreadableListing{what, e.what()};
         }
-        const auto rows = readTableRows(page, kTableId);
+        std::optional<std::vector<TableRow>> rows;
+        try {
+            rows = readTableRows(page, kTableId);
+        } catch (const FetchError& e) {
+            throw FetchError(updateRefusal(what + "：" + e.what()));
+        }
         if (!rows) throw UnreadableListing{what, "页面中没有表格“draw_list”"};
         if (rows->empty()) throw UnreadableListing{what, "表格“draw_list”中没有任何行"};
         years.push_back(readYearTable(*rows, year));
+        if (!years.back().draws.empty()) newestYear = std::max(newestYear, year);
         found += newDrawsIn(years.back(), plan.lastIssue);
         if (!keepGoing()) throw updateCancelled();
     }
@@ -285,6 +296,11 @@ UpdateReport runOnlineUpdate(HistoryStore& store, const UpdateOptions& options, 
                 report.firstDisagreement = describeDisagreement(d);
             }
         }
+    }
+    if (rows.empty() && found.draws.empty() && !found.gap) {
+        throw FetchError(updateRefusal(sourceName + "中 " + std::to_string(plan.startYear) +
+                                       " 年至 " + std::to_string(plan.currentYear) +
+                                       " 年没有列出任何一期开奖号码，历史号码仍是空的"));
     }
     if (found.gap && found.draws.empty()) {
         throw MissingDrawsError(updateGapMessage(*found.gap, 0), {*found.gap});

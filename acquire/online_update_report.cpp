@@ -25,7 +25,7 @@ std::vector<std::chrono::milliseconds> defaultBusyPauses() {
 }
 
 std::string resultsPageUrl(const std::string& baseUrl, int year) {
-    std::string base = baseUrl;
+    std::string base = withoutFragment(baseUrl);
     while (!base.empty() && base.back() == '/') base.pop_back();
     return base + "/lottery/draw/list/4?d=" + std::to_string(year) + "-01-01";
 }
@@ -87,7 +87,9 @@ std::optional<PurgeProposal> proposePurge(const HistorySnapshot& rows,
     p.yearsToKeep = options.yearsToKeep;
     p.firstYear = oldest;
     p.keptFrom = options.currentYear - options.yearsToKeep;
-    p.lastYear = p.keptFrom - 1;
+    // The years named are years of stored draws: a clock set far ahead must not name years
+    // that never had one.
+    p.lastYear = std::min(p.keptFrom - 1, rows.back().issue / 1000);
     p.draws =
         static_cast<std::size_t>(std::count_if(rows.begin(), rows.end(), [&](const HistoryRow& r) {
             return r.issue / 1000 < p.keptFrom;

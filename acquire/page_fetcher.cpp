@@ -171,6 +171,10 @@ std::string fetchPage(const std::string& url, const FetchLimits& limits,
 
 }  // namespace
 
+std::string withoutFragment(const std::string& url) {
+    return url.substr(0, url.find('#'));
+}
+
 std::string hostOfUrl(const std::string& url) {
     const std::size_t scheme = url.find("://");
     const std::size_t begin = scheme == std::string::npos ? 0 : scheme + 3;

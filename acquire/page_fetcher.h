@@ -46,6 +46,10 @@ class HttpStatusError : public FetchError {
     long status_;
 };
 
+// The address without its "#fragment": a fragment is never sent to the site, and a query
+// appended after it (a page number, a year) would become part of the fragment.
+std::string withoutFragment(const std::string& url);
+
 // "h.example:8080" of "https://h.example:8080/path?q", for messages.
 std::string hostOfUrl(const std::string& url);
 

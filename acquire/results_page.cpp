@@ -7,6 +7,8 @@
 #include <set>
 #include <string>
 
+#include "store/errors.h"
+
 namespace arrange5 {
 
 namespace {
@@ -294,10 +296,29 @@ bool nestedTooDeeply(std::string_view html) {
     return false;
 }
 
+// The parser's tree costs a few hundred bytes a node: a 5 MiB page of "<p>a" or "<br>" made
+// half a gigabyte of them. A year's results page has a few thousand elements.
+constexpr std::size_t kMostElements = 100'000;
+
+std::size_t startTagsIn(std::string_view html) {
+    std::size_t count = 0;
+    for (std::size_t i = html.find('<'); i != std::string_view::npos && i + 1 < html.size();
+         i = html.find('<', i + 1)) {
+        const char c = html[i + 1];
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) ++count;
+    }
+    return count;
+}
+
 }  // namespace
 
 std::optional<std::vector<TableRow>> readTableRows(std::string_view html, std::string_view id) {
     if (nestedTooDeeply(html)) return std::nullopt;
+    if (const std::size_t tags = startTagsIn(html); tags > kMostElements) {
+        throw FetchError("页面有 " + std::to_string(tags) + " 个元素，超过 " +
+                         std::to_string(kMostElements) +
+                         " 个，不是开奖结果页面（一年的开奖结果只有几千个元素）；没有读取它");
+    }
     const GumboPtr doc = parseHtml(html);
     const GumboNode* table = findById(doc->document, id);
     if (!table || !isElement(table, GUMBO_TAG_TABLE)) return std::nullopt;

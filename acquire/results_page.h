@@ -18,7 +18,8 @@ using TableRow = std::vector<std::string>;
 // directly in the table or in tbody, then rows of tfoot; rows of nested tables are not
 // included. Nothing when no element has that id or the element is not a table, and nothing
 // for markup nested more than 512 elements deep, which no results page is and which would
-// keep the parser busy for minutes.
+// keep the parser busy for minutes. Throws FetchError for a page of more than 100,000
+// elements, whose document alone would take hundreds of megabytes.
 std::optional<std::vector<TableRow>> readTableRows(std::string_view html, std::string_view id);
 
 // The issue cell in its five-digit form (two-digit year, three-digit sequence). A seven-digit

@@ -103,14 +103,17 @@ std::string quotedForMessage(std::string_view text, std::size_t maxBytes,
 YearListing readYearTable(const std::vector<TableRow>& rows, int year) {
     YearListing listing;
     listing.year = year;
-    for (std::size_t r = 1; r < rows.size(); ++r) {
+    for (std::size_t r = 0; r < rows.size(); ++r) {
         const TableRow& row = rows[r];
+        const bool first = r == 0;
         if (row.size() < 3) {
-            ++listing.otherRows;
+            if (!first) ++listing.otherRows;
             continue;
         }
         const std::optional<int32_t> n = readIssueCell(row[1]);
         const std::optional<Digits> digits = readDigitsCell(row[2]);
+        // The first row is the header, unless the page left it out and starts with a draw.
+        if (first && !(n && digits)) continue;
         if (!n || *n % 1000 == 0) {
             // A header or a note has no number where the issue goes; a row that has digits
             // there, or a draw's five digits beside it, is a draw whose issue cannot be read.
@@ -147,9 +150,10 @@ NewDraws collectNewDraws(const std::vector<YearListing>& years, const UpdatePlan
         int first = 1;
         if (plan.lastIssue / 1000 == y.year) {
             first = plan.lastIssue % 1000 + 1;
-        } else if (plan.lastIssue == 0 && out.draws.empty() && y.year > plan.startYear) {
-            // The years before listed nothing: the history begins with this year's first
-            // listed draw (2004 began at its ninth).
+        } else if (plan.lastIssue == 0 && out.draws.empty() &&
+                   (y.year > plan.startYear || y.year <= kFirstYearOfDraws)) {
+            // The years before listed nothing, or there were none: the history begins with
+            // this year's first listed draw (2004 began at its ninth).
             first = listed.begin()->first;
         }
         for (int k = first;; ++k) {

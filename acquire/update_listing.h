@@ -48,7 +48,8 @@ struct YearListing {
     std::vector<std::string> unreadableIssues;
 };
 
-// Reads the rows of one year's draw table (row 0 is the header and is skipped). Every row is
+// Reads the rows of one year's draw table (row 0 is the header and is skipped, unless it is a
+// draw: a page without a header row keeps its first draw). Every row is
 // read, whatever the order; rows without an issue number are counted, rows whose issue cell
 // holds something that is not a number ("26174x", "第16001期") are kept by name.
 YearListing readYearTable(const std::vector<TableRow>& rows, int year);

@@ -5,6 +5,7 @@
 #include <SQLiteCpp/Transaction.h>
 #include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -56,6 +57,15 @@ namespace {
 // false on a read-only mount, which stops even root.
 bool canWrite(const fs::path& file, const fs::path& folder) {
     return ::access(file.c_str(), W_OK) == 0 && ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+// Whether the folder's disk has no room left for this process (root may use the blocks
+// kept back for it).
+bool diskIsFull(const fs::path& folder) {
+    struct statvfs disk {};
+    if (::statvfs(folder.c_str(), &disk) != 0) return false;
+    const auto blocks = ::geteuid() == 0 ? disk.f_bfree : disk.f_bavail;
+    return static_cast<unsigned long long>(blocks) * disk.f_frsize < 64u * 1024u;
 }
 
 // A path as the file: URI form needs it: the characters that end or escape a path there
@@ -165,7 +175,7 @@ void HistoryStore::open() {
                                 "这个文件没有被改动。");
     }
     readOnly_ = !canWrite(file, file.parent_path()) || !canWrite(folder_, folder_);
-    readOnlyReason_ = "文件或其所在文件夹不能写入";
+    readOnlyReason_ = "是只读的（文件或其所在文件夹不能写入）";
     try {
         try {
             openConnection(file, readOnly_, false);
@@ -181,7 +191,11 @@ void HistoryStore::open() {
             // reads the log without the shared-memory file.
             db_.reset();
             readOnly_ = true;
-            readOnlyReason_ = std::string("无法以写入方式打开：") + e.what();
+            // SQLite names a full disk "disk I/O error" here: the words say what is true.
+            readOnlyReason_ =
+                diskIsFull(folder_)
+                    ? std::string("现在不能写入：磁盘已满（数据库报告：") + e.what() + "）"
+                    : std::string("是只读的（无法以写入方式打开：") + e.what() + "）";
             openConnection(file, true, true);
         }
     } catch (const NotADatabaseError&) {
@@ -207,7 +221,7 @@ HistoryStore::WriteLock::~WriteLock() {
 
 HistoryStore::WriteLock HistoryStore::lockForWriting() {
     if (readOnly_) {
-        throw StoreError(databasePath().string() + " 是只读的（" + readOnlyReason_ +
+        throw StoreError(databasePath().string() + " " + readOnlyReason_ +
                          "），历史号码可以查看，但不能改动");
     }
     if (writeDepth_ == 0) writerLock_ = std::make_unique<WriterLock>(folder_, writerWait_);

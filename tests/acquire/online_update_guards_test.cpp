@@ -272,5 +272,26 @@ TEST_F(OnlineUpdateGuard, AChangeByAnotherProgramWhileThePagesAreReadIsNeverOver
     }
 }
 
+// An empty history and a source without any draw is no success; an empty history read from
+// 2004 begins where the lottery began (2004009), not at a 2004001 that never existed.
+TEST_F(OnlineUpdateGuard, AnEmptyHistoryIsNeverReportedAsUpToDateAndBeginsWhere2004Began) {
+    ResultsServer empty({});
+    EXPECT_THAT(expectRefused<FetchError>(options(empty.baseUrl(), 2016, 2), makeCurlFetcher()),
+                HasSubstr("历史号码仍是空的"));
+
+    YearListing y2004;
+    y2004.year = 2004;
+    for (const HistoryEntry& e : realBetween(2004009, 2004044)) {
+        y2004.draws.push_back({e.issue, e.digits, digitString(e.digits)});
+    }
+    UpdatePlan plan;
+    plan.startYear = 2004;
+    plan.currentYear = 2004;
+    const NewDraws found =
+        collectNewDraws({y2004}, plan, [](int year) { return std::to_string(year); });
+    EXPECT_FALSE(found.gap);
+    EXPECT_EQ(lines(found.draws), lines(realBetween(2004009, 2004044)));
+}
+
 }  // namespace
 }  // namespace arrange5::test

@@ -242,6 +242,12 @@ TEST(UnusableDatabase, FullDiskFailsImportAndExportAndKeepsTheHistory) {
         const std::string name = entry.path().filename().string();
         EXPECT_TRUE(name == "filler" || name.starts_with("Zembric.mdb")) << name << " was left";
     }
+    // A command that writes is told the disk is full, not that the file is read-only.
+    const auto entered =
+        test::runCliProcess({"--dir", folder.string(), "enter", "12345"}, dir.path());
+    EXPECT_EQ(entered.status, 2);
+    EXPECT_THAT(entered.err, HasSubstr("磁盘已满"));
+    EXPECT_THAT(entered.err, ::testing::Not(HasSubstr("只读")));
     const auto history = test::runCliProcess({"--dir", folder.string(), "history"}, dir.path());
     EXPECT_EQ(history.status, 0) << history.err;
     EXPECT_EQ(history.out.size(), before.size() * 14);
