@@ -45,6 +45,15 @@ CLI::Validator nonEmptyFolder() {
         "DIR");
 }
 
+CLI::Validator nonEmptyAddress() {
+    return CLI::Validator(
+        [](std::string& value) -> std::string {
+            if (!value.empty()) return {};
+            return "地址是空的（也许脚本里的变量没有设置）；在线更新没有进行，历史号码没有改变";
+        },
+        "URL");
+}
+
 CLI::Validator decimalNumber(int64_t least, int64_t most) {
     const std::string range = std::to_string(least) + " 到 " + std::to_string(most);
     return CLI::Validator(

@@ -18,6 +18,9 @@ std::string describeParseError(const CLI::ParseError& e);
 // program's own folder".
 CLI::Validator nonEmptyFolder();
 
+// Refuses an empty --url: an unset shell variable must not mean "the default address".
+CLI::Validator nonEmptyAddress();
+
 // The largest number an issue option takes: seven digits.
 inline constexpr int64_t kLargestIssue = 9999999;
 

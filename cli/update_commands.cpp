@@ -5,6 +5,7 @@
 #include "cli/cli_context.h"
 #include "cli/output.h"
 #include "cli/parse_messages.h"
+#include "cli/update_progress.h"
 #include "store/errors.h"
 #include "store/limits.h"
 
@@ -29,9 +30,11 @@ void addUpdateCommand(CLI::App& app, CliContext& ctx) {
                      "开奖结果来源：official（体彩官方数据）或 pages（开奖结果网页）；"
                      "默认取窗口的设置，没有设置时为 official")
         ->check(CLI::IsMember({"official", "pages"}));
-    update->add_option("--url", args->url,
-                       "official：代替默认的体彩官方数据地址；pages：开奖结果网站的地址，"
-                       "例如 https://example.org");
+    update
+        ->add_option("--url", args->url,
+                     "official：代替默认的体彩官方数据地址；pages：开奖结果网站的地址，"
+                     "例如 https://example.org")
+        ->check(nonEmptyAddress());
     auto* keep = update
                      ->add_option("--years-to-keep", args->yearsToKeep,
                                   "保留多少年的历史号码（2 到 16）；给出时删除更早年份的历史号码"
@@ -65,7 +68,8 @@ void addUpdateCommand(CLI::App& app, CliContext& ctx) {
         choices.segmentBase = ctx.segmentBase;
         const UpdateOptions options = updateOptionsFor(choices);
         const UpdateReport report =
-            runOnlineUpdate(ctx.store(), options, ctx.sp, makeUpdateFetcher(options.source));
+            runOnlineUpdate(ctx.store(), options, ctx.sp, makeUpdateFetcher(options.source),
+                            progressLines(ctx.err));
         printSummary(ctx, report.line());
         ctx.warn(report.warning());
         if (report.purgeDeclined) {

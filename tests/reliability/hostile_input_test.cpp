@@ -125,6 +125,7 @@ TEST(HostileInput, IntegersAreDecimalDigitsOnlyAndEveryOptionChecksItsRange) {
         {"update", "--years-to-keep", "0x6"},
         {"update", "--years-to-keep", "017"},
     };
+    expectRefusedUnchanged(dir, {"update", "--url", ""}, "地址是空的");
     for (const auto& args : refused) {
         std::string line;
         for (const std::string& a : args) line += a + " ";
