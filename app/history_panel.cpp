@@ -6,6 +6,7 @@
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/field_rules.h"
 #include "app/grid_columns.h"
@@ -60,6 +61,11 @@ HistoryPanel::HistoryPanel(QWidget* parent) : QGroupBox(QStringLiteral("历史�
         digits->addWidget(field);
         connect(field, &QLineEdit::textChanged, this, [this, i] { entryFieldChanged(i + 1); });
         makeDigitField(field, [this] { entryDone_ = false; });
+        connect(field, &QLineEdit::returnPressed, this, [this] {
+            const bool complete = std::all_of(digits_.begin(), digits_.end(),
+                                              [](QLineEdit* f) { return !f->text().isEmpty(); });
+            if (complete && drawTyped_) drawTyped_();
+        });
     }
     digits->addStretch();
     layout->addLayout(digits);
@@ -91,6 +97,12 @@ void HistoryPanel::clearEntry() {
     entryDone_ = true;
     for (QLineEdit* field : digits_) field->clear();
     digits_[0]->setFocus();
+}
+
+void HistoryPanel::keepEntry() {
+    entryDone_ = false;
+    digits_[4]->setFocus();
+    digits_[4]->selectAll();
 }
 
 void HistoryPanel::showRows(const HistorySnapshot& rows) {

@@ -32,6 +32,9 @@ class HistoryPanel : public QGroupBox {
     // After an entry, stored or refused: the fields empty and the cursor in the first. The
     // next key typed starts a new entry.
     void clearEntry();
+    // After an entry refused for its issue number: the five digits stay, with the cursor in
+    // the last; Enter in a digit field enters them once the issue is put right.
+    void keepEntry();
 
     QTableView* grid() const { return grid_; }                                // MSFlexGrid1
     QLineEdit* nextIssueField() const { return next_; }                       // Text1

@@ -16,6 +16,7 @@
 #include "app/dialogs.h"
 #include "app/grid_export.h"
 #include "app/history_panel.h"
+#include "app/result_side.h"
 #include "app/search_side.h"
 #include "app/segment_recoding.h"
 #include "app/settings_menu.h"
@@ -93,6 +94,7 @@ void MainWindow::fillFirstStart() {
 // also becomes the issue to verify; last the reference values, which on tab 3 take that issue.
 void MainWindow::historyChanged(const HistoryChange& change) {
     if (!change.drawsChanged()) return;
+    resultSide_->markStale();
     showHistory();
     // A change made elsewhere, or by an update that may have purged years, sets the range to
     // the history as a whole: a typed bound could lie in rows that are gone.

@@ -88,7 +88,8 @@ void MainWindow::appendTypedDraw() {
         } catch (const InputError& e) {
             reportError(QString::fromStdString(e.what()));
             showNextIssue();
-            finish();
+            // The draw typed is not the fault: it stays for another try.
+            historyPanel_->keepEntry();
             return;
         }
     } else {
@@ -106,7 +107,7 @@ void MainWindow::appendTypedDraw() {
             reportError(QStringLiteral("“%1”不是期号（七位数字：年份和当年的期数，例如 %2），"
                                        "号码没有保存。")
                             .arg(*answer, suggested));
-            finish();
+            historyPanel_->keepEntry();
             return;
         }
         chosenIssue = static_cast<int32_t>(*number);

@@ -53,6 +53,8 @@ void MainWindow::buildControls() {
     searchSide_ = new SearchSide(
         *search_, *settings_, save, [this](const QString& text) { reportError(text); },
         [this](bool earlier) { resultSide_->showEarlierMode(earlier); }, this);
+    searchSide_->setReferenceFollower(
+        [this](const ReferenceValues& now) { resultSide_->followReference(now); });
     gridExport_ = std::make_unique<GridExport>(
         services(), context_.dataFolder,
         GridExport::Grids{historyPanel_->grid(), resultSide_->hitsGrid(), resultSide_->tallyGrid()},
@@ -82,7 +84,7 @@ void MainWindow::buildMenus() {
     item(historyMenu_, "mnuErase", QStringLiteral("删除最后历史(&E)"), &MainWindow::deleteLastDraw);
     item(historyMenu_, "mnuClear", QStringLiteral("清空历史号码(&C)"), &MainWindow::clearHistory);
     item(historyMenu_, "mnuDlzd", QStringLiteral("删除到选定期(&D)"), &MainWindow::cutToIssue);
-    item(historyMenu_, "mnuEszhzd", QStringLiteral("删除最后指定数量期历史(&E)"),
+    item(historyMenu_, "mnuEszhzd", QStringLiteral("删除最后指定数量期历史(&N)"),
          &MainWindow::dropLastIssues);
     item(historyMenu_, "mnuCheck", QStringLiteral("检查历史号码(&K)"),
          &MainWindow::checkHistoryRows);

@@ -1,6 +1,7 @@
 #include "app/result_side.h"
 
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -23,6 +24,11 @@ ResultSide::ResultSide(QWidget* parent) : QWidget(parent) {
 
     auto* hits = frame(QStringLiteral("检索结果"), "FrameHits");
     auto* hitsLayout = new QVBoxLayout(hits);
+    staleNote_ = new QLabel(QStringLiteral("历史已变，请重新检索"));
+    staleNote_->setObjectName("StaleNote");
+    staleNote_->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
+    staleNote_->hide();
+    hitsLayout->addWidget(staleNote_);
     hitsGrid_ = grid("MSFlexGrid2", hitsModel_);
     hitsGrid_->setToolTip(exportTip());
     hitsLayout->addWidget(hitsGrid_);
@@ -57,7 +63,28 @@ void ResultSide::showEarlierMode(bool earlier) {
     if (hitsModel_->rowCount() == 0) hitsModel_->setHeader(hitsHeader(earlier));
 }
 
+void ResultSide::markStale() {
+    if (!shownReference_ || stale_) return;
+    stale_ = true;
+    staleNote_->show();
+    // Grey, as a disabled view is, but still scrollable and exportable.
+    const QString grey = QStringLiteral("QTableView { color: #9a9a9a; }");
+    hitsGrid_->setStyleSheet(grey);
+    tallyGrid_->setStyleSheet(grey);
+    chancePanel_->verdictLabel()->setEnabled(false);
+}
+
+void ResultSide::followReference(const ReferenceValues& now) {
+    if (shownReference_ && now != *shownReference_) markStale();
+}
+
 void ResultSide::show(const AssessedSearch& assessed) {
+    shownReference_ = assessed.request.reference;
+    stale_ = false;
+    staleNote_->hide();
+    hitsGrid_->setStyleSheet({});
+    tallyGrid_->setStyleSheet({});
+    chancePanel_->verdictLabel()->setEnabled(true);
     const SearchResult& result = assessed.result;
     hitsModel_->setHeader(hitsHeader(result.earlierMode));
     std::vector<QStringList> hits;

@@ -6,6 +6,7 @@
 #include "analysis/search_form.h"
 #include "store/history_row.h"
 
+class QLabel;
 class QTableView;
 
 namespace arrange5 {
@@ -22,6 +23,12 @@ class ResultSide : public QWidget {
     explicit ResultSide(QWidget* parent = nullptr);
 
     void show(const AssessedSearch& assessed);
+    // The result shown no longer answers the question: the history or the reference changed
+    // since it was searched. Its grids grey and a note asks for a new search, until show().
+    void markStale();
+    // Marks the result stale when `now` is not the reference it was searched with.
+    void followReference(const ReferenceValues& now);
+    bool stale() const { return stale_; }
     // An empty hits list names its last column after the mode in force; a list of hits keeps
     // the name of the mode it was found in.
     void showEarlierMode(bool earlier);
@@ -47,6 +54,9 @@ class ResultSide : public QWidget {
     QTableView* tallyGrid_ = nullptr;
     ChancePanel* chancePanel_ = nullptr;
     CommandsPanel* commands_ = nullptr;
+    QLabel* staleNote_ = nullptr;
+    std::optional<ReferenceValues> shownReference_;  // none: nothing searched yet
+    bool stale_ = false;
     std::optional<std::vector<std::vector<std::string>>> lastComparison_;
 };
 

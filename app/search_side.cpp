@@ -132,6 +132,7 @@ void SearchSide::showReference() {
         for (int i = 0; i < 5; ++i) {
             if (const auto v = shortValue(tabs_->value(kManualTab, i)->text())) reference_[i] = *v;
         }
+        referenceShown();
         return;
     }
     manualReference_ = false;
@@ -142,6 +143,11 @@ void SearchSide::showReference() {
     for (int i = 0; i < 5; ++i) {
         tabs_->value(kHistoryTab, i)->setText(QString::number(reference_[i]));
     }
+    referenceShown();
+}
+
+void SearchSide::referenceShown() const {
+    if (referenceFollower_) referenceFollower_(reference_);
 }
 
 void SearchSide::showVerificationReference(bool reportBadIssue) {
@@ -170,10 +176,14 @@ void SearchSide::showVerificationReference(bool reportBadIssue) {
         tabs_->value(kVerifyTab, i)->setText(QString::number(reference_[i]));
     }
     setRangeEnd(found->rangeEnd);
+    referenceShown();
 }
 
 void SearchSide::setIssueToVerify(const QString& issue) {
-    tabs_->verifyIssueField()->setText(issue);
+    QLineEdit* field = tabs_->verifyIssueField();
+    const bool typed = !proposedVerifyIssue_.isNull() && field->text() != proposedVerifyIssue_;
+    proposedVerifyIssue_ = issue;
+    if (!typed) field->setText(issue);
 }
 
 std::optional<int32_t> SearchSide::verifiedIssue() const {
@@ -209,6 +219,7 @@ void SearchSide::tabChanged(int tab) {
     for (int i = 0; i < 5; ++i) {
         if (const auto v = shortValue(tabs_->value(tab, i)->text())) reference_[i] = *v;
     }
+    referenceShown();
 }
 
 void SearchSide::onlyBeforeClicked() {
@@ -281,6 +292,7 @@ void SearchSide::manualValueLeft(int position) {
     }
     manualTexts_[position - 1] = field->text();
     reference_[position - 1] = *v;
+    referenceShown();
 }
 
 void SearchSide::commitPendingEdit(const QWidget* focus) {

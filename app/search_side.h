@@ -35,6 +35,12 @@ class SearchSide : public QObject {
     void setDocument(HistoryDocument* document) { document_ = document; }
     void setSegmentBase(int base) { form_.setSegmentBase(base); }
 
+    // Told with the reference in force whenever it may have changed (a tab, a typed value, a
+    // mode, the history), so that a result searched with another one can be marked stale.
+    void setReferenceFollower(std::function<void(const ReferenceValues&)> follower) {
+        referenceFollower_ = std::move(follower);
+    }
+
     // Start-up: every option shows its stored setting and runs its click behaviour.
     void replayStoredOptions(const UserSettings& stored);
 
@@ -44,6 +50,8 @@ class SearchSide : public QObject {
     // 验证指定期: the draw before the issue in Text4, and 止 where the verification ends it.
     // A bad issue is reported only when `reportBadIssue`.
     void showVerificationReference(bool reportBadIssue);
+    // The next issue, as the issue to verify; an issue the user typed into Text4 stays, as
+    // typed bounds of the range do.
     void setIssueToVerify(const QString& issue);
 
     // 起 the first issue with a draw at the required distance before it, 止 the last issue.
@@ -84,6 +92,7 @@ class SearchSide : public QObject {
     void updateRangeStart();
     void setRangeEnd(int32_t issue);
     void showRange(const RangeUpdate& update);
+    void referenceShown() const;
 
     const SearchControls& c_;
     ReferenceTabs* tabs_;
@@ -92,6 +101,7 @@ class SearchSide : public QObject {
     ReportError report_;
     EarlierModeChosen earlierMode_;
     HistoryDocument* document_ = nullptr;
+    std::function<void(const ReferenceValues&)> referenceFollower_;
 
     ReferenceValues reference_{};
     bool manualReference_ = false;
@@ -99,6 +109,7 @@ class SearchSide : public QObject {
     std::array<QString, 5> manualTexts_;  // last valid text of Text22(1..5)
     QString lagText_;                     // last valid text of MaskEdBox2
     QString combinedText_;                // last valid text of Combo1
+    QString proposedVerifyIssue_;         // what setIssueToVerify last put into Text4
 };
 
 }  // namespace arrange5

@@ -248,8 +248,11 @@ void CommandsTest::manualEntryIntoAnEmptyHistoryAsksForTheIssue() {
     QVERIFY(h.dialogs.prompts[0].endsWith("|" + suggested));
     QCOMPARE(h.dialogs.messages.size(), 1);  // "abc" is no issue
     QVERIFY(w.store()->empty());
-
-    type("98765");
+    // The draw typed is kept for another try, which Enter makes.
+    auto* last = child<QLineEdit>(w, "MaskEdBox1(5)");
+    QCOMPARE(child<QLineEdit>(w, "MaskEdBox1(1)")->text() + last->text(), QStringLiteral("95"));
+    QVERIFY(last->hasFocus());
+    QTest::keyClick(last, Qt::Key_Return);
     QCOMPARE(w.store()->rows().size(), 1u);
     QCOMPARE(w.store()->rows()[0].issue, 2020005);
     QCOMPARE(child<QLineEdit>(w, "Text1")->text(), QStringLiteral("2021001"));
@@ -362,13 +365,27 @@ void CommandsTest::searchesFillBothGrids() {
     hits->scrollToBottom();
     QVERIFY(hits->verticalScrollBar()->value() > 0);
 
-    // 前期 mode names column 6 so; the combination search fills the same grids.
+    // 前期 mode names column 6 so; the combination search fills the same grids. Its other
+    // reference marks the result shown as stale until the search runs.
+    auto* stale = w.findChild<QLabel*>("StaleNote");
+    QVERIFY(stale && !stale->isVisible());
     QTest::mouseClick(child<QRadioButton>(w, "Option1(2)"), Qt::LeftButton);
+    QVERIFY(stale->isVisible());
+    QCOMPARE(stale->text(), QStringLiteral("历史已变，请重新检索"));
     QTest::mouseClick(child<QPushButton>(w, "Command2"), Qt::LeftButton);
     QVERIFY(h.dialogs.messages.isEmpty());
+    QVERIFY(!stale->isVisible());
     QCOMPARE(hits->model()->headerData(6, Qt::Horizontal).toString(), QStringLiteral("前期开奖"));
     QVERIFY(hits->model()->rowCount() > 0);
     QCOMPARE(hits->verticalScrollBar()->value(), 0);  // the new result from its first hit
+
+    // A change of the history marks it too; an issue to verify typed by the user stays, as
+    // typed bounds of the range do.
+    child<QLineEdit>(w, "Text4")->setText(QStringLiteral("2026100"));
+    QTest::mouseClick(child<QPushButton>(w, "Command3"), Qt::LeftButton);
+    QCOMPARE(w.store()->rows().back().issue, 2026173);
+    QVERIFY(stale->isVisible());
+    QCOMPARE(child<QLineEdit>(w, "Text4")->text(), QStringLiteral("2026100"));
 }
 
 void CommandsTest::accessKeysSearchWhatTheFieldsShow() {

@@ -118,19 +118,38 @@ void StartupTest::everyControlHasItsCaptionAndName() {
     QCOMPARE(tabs->tabText(2), QStringLiteral("验证指定期"));
     QCOMPARE(child<QMenu>(w, "mnuLsgl")->title(), QStringLiteral("历史管理"));
     QCOMPARE(child<QMenu>(w, "mnuSetup")->title(), QStringLiteral("设置"));
-    QCOMPARE(child<QAction>(w, "mnuEszhzd")->text(), QStringLiteral("删除最后指定数量期历史(&E)"));
+    QCOMPARE(child<QAction>(w, "mnuEszhzd")->text(), QStringLiteral("删除最后指定数量期历史(&N)"));
     QCOMPARE(child<QAction>(w, "mnuSetDay")->text(), QStringLiteral("历史号码更新检索年(&Y)"));
     QCOMPARE(child<QAction>(w, "numYanshiDown")->text(),
              QStringLiteral("软件演示说明录像下载(&D)"));
     QCOMPARE(child<QComboBox>(w, "Combo1")->count(), 6);
     QCOMPARE(child<QLineEdit>(w, "MaskEdBox1(1)")->displayText(), QStringLiteral("_"));
-    // Every menu item can be reached from the keyboard; Ctrl+Q closes the window.
+    // Every menu item can be reached from the keyboard, by a letter no other item of its
+    // menu uses; the buttons of the window each have a letter of their own too (Alt+letter
+    // would otherwise only move the focus between the two).
+    const auto accessKey = [](const QString& text) {
+        const auto at = text.indexOf(QLatin1Char('&'));
+        return at < 0 || at + 1 >= text.size() ? QChar() : text.at(at + 1).toUpper();
+    };
     for (QMenu* menu : w.findChildren<QMenu*>()) {
+        QMap<QChar, QString> taken;
         for (QAction* action : menu->actions()) {
             if (action->isSeparator() || !action->isEnabled()) continue;
-            QVERIFY2(action->text().contains('&'), qPrintable(action->text()));
+            const QChar key = accessKey(action->text());
+            QVERIFY2(!key.isNull(), qPrintable(action->text()));
+            QVERIFY2(!taken.contains(key), qPrintable(taken.value(key) + " / " + action->text()));
+            taken.insert(key, action->text());
         }
     }
+    QMap<QChar, QString> buttons;
+    for (QAbstractButton* button : w.findChildren<QPushButton*>()) {
+        if (button->window() != &w) continue;  // the buttons of dialogs are their own
+        const QChar key = accessKey(button->text());
+        if (key.isNull()) continue;
+        QVERIFY2(!buttons.contains(key), qPrintable(buttons.value(key) + " / " + button->text()));
+        buttons.insert(key, button->text());
+    }
+    QVERIFY(buttons.size() >= 10);
     QCOMPARE(child<QAction>(w, "mnuExit")->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
     // The window fits a 1366 x 768 screen with its task bar.
     qInfo() << "minimum size" << w.minimumSizeHint();
