@@ -72,8 +72,6 @@ class MainWindow : public QMainWindow {
 
     // Commands, public so a test or a start-up option can run them as a click would.
     void importHistory();
-    void runSearch();
-    void runCombinationSearch();
 
     SearchSide& searchSide() { return *searchSide_; }
     bool hasStore() const { return document_ != nullptr; }
@@ -130,8 +128,8 @@ class MainWindow : public QMainWindow {
     void historyChanged(const HistoryChange& change);
 
     // The searches and the verification (main_window_search.cpp).
+    // 检索 (false) or 组合检索 (true).
     void runSearchCommand(bool combination);
-    void showStudyCount();
     void openBacktest();
     void openTrend();  // trend_window.cpp
 

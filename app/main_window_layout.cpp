@@ -40,7 +40,7 @@ void MainWindow::buildControls() {
     setCentralWidget(central);
     statusLine_ = new StatusLine(statusBar(), context_.dialogs);
     statusBar()->addPermanentWidget(resultSide_->chancePanel()->studyLabel());
-    showStudyCount();
+    resultSide_->showStudyCount(context_.dataFolder);
 
     // The search side saves every option it changes into the settings file at once.
     const SaveOption save = [this](const SettingsField& field, int value) {
@@ -108,7 +108,7 @@ void MainWindow::buildMenus() {
     hooks.recodeNow = [this] {
         if (requireStore()) segmentRecoding_->recodeNow(document_->store(), settings_->segmentBase);
     };
-    hooks.studyReset = [this] { showStudyCount(); };
+    hooks.studyReset = [this] { resultSide_->showStudyCount(context_.dataFolder); };
     settingsItems_ = new SettingsMenu(
         settingsMenu_, settings_, services(), context_.dataFolder, context_.docFolders,
         [this](std::function<void()> handler) -> std::function<void()> {

@@ -14,14 +14,6 @@
 
 namespace arrange5 {
 
-void MainWindow::runSearch() {
-    runSearchCommand(false);
-}
-
-void MainWindow::runCombinationSearch() {
-    runSearchCommand(true);
-}
-
 // Both search commands read the fields (the form checks them), settle the segment base, then
 // run the form and show its assessed result. The request is read again after the segment
 // question: a recomputation changes the reference the window shows.
@@ -37,7 +29,7 @@ void MainWindow::runSearchCommand(bool combination) {
         const AssessedSearch assessed =
             searchSide_->form().run(document_->store(), *request, study);
         resultSide_->show(assessed);
-        showStudyCount();
+        resultSide_->showStudyCount(context_.dataFolder);
         statusLine_->show(QStringLiteral("检索到 %1 期").arg(assessed.result.hits.size()));
         // On 验证指定期 the draw that came is shown beside the result: the status line names
         // it and the tally grid marks its outcome, so the user sees at once where the ranking
@@ -55,14 +47,6 @@ void MainWindow::runSearchCommand(bool combination) {
     });
 }
 
-void MainWindow::showStudyCount() {
-    try {
-        resultSide_->chancePanel()->showStudyCount(StudyLog(context_.dataFolder).count());
-    } catch (const Error&) {
-        resultSide_->chancePanel()->showStudyCount(std::nullopt);
-    }
-}
-
 void MainWindow::openBacktest() {
     if (!requireStore()) return;
     BacktestDialogInput input;
@@ -75,7 +59,8 @@ void MainWindow::openBacktest() {
     auto* dialog = new BacktestDialog(std::move(input), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     // A verification counts towards the study.
-    connect(dialog, &BacktestDialog::finished, this, &MainWindow::showStudyCount);
+    connect(dialog, &BacktestDialog::finished, this,
+            [this] { resultSide_->showStudyCount(context_.dataFolder); });
     dialog->show();
 }
 

@@ -29,12 +29,13 @@ void MainWindow::connectHandlers() {
             [this] { nextIssueLeft(); });
 
     CommandsPanel* commands = resultSide_->commands();
-    connect(search_->searchButton, &QPushButton::clicked, this, asCommand(&MainWindow::runSearch));
+    connect(search_->searchButton, &QPushButton::clicked, this,
+            asCommand([this] { runSearchCommand(false); }));
     connect(commands->backtestButton, &QPushButton::clicked, this,
             asCommand(&MainWindow::openBacktest));
     connect(commands->trendButton, &QPushButton::clicked, this, asCommand(&MainWindow::openTrend));
     connect(search_->combinationButton, &QPushButton::clicked, this,
-            asCommand(&MainWindow::runCombinationSearch));
+            asCommand([this] { runSearchCommand(true); }));
     connect(commands->importButton, &QPushButton::clicked, this,
             asCommand(&MainWindow::importHistory));
     connect(commands->updateButton, &QPushButton::clicked, this,

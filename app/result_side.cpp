@@ -12,6 +12,7 @@
 #include "app/grid_columns.h"
 #include "app/text_table_model.h"
 #include "app/widget_parts.h"
+#include "store/errors.h"
 
 namespace arrange5 {
 
@@ -109,6 +110,14 @@ void ResultSide::show(const AssessedSearch& assessed) {
     // A new result opens at its first rows, wherever the last one was scrolled to.
     hitsGrid_->scrollToTop();
     tallyGrid_->scrollToTop();
+}
+
+void ResultSide::showStudyCount(const std::filesystem::path& dataFolder) {
+    try {
+        chancePanel_->showStudyCount(StudyLog(dataFolder).count());
+    } catch (const Error&) {
+        chancePanel_->showStudyCount(std::nullopt);
+    }
 }
 
 QString ResultSide::markOutcomesOf(const HistoryRow& verified, const SearchResult& result,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <filesystem>
 #include <optional>
 
 #include "analysis/search_form.h"
@@ -36,6 +37,9 @@ class ResultSide : public QWidget {
     // grid; returns the words for the status line ("；第 N 期开出 …，X 排第 R 位").
     QString markOutcomesOf(const HistoryRow& verified, const SearchResult& result,
                            const TallySettings& tally);
+
+    // "本次研究已检索 N 种设置" of the study kept in `dataFolder`.
+    void showStudyCount(const std::filesystem::path& dataFolder);
 
     QTableView* hitsGrid() const { return hitsGrid_; }
     QTableView* tallyGrid() const { return tallyGrid_; }
