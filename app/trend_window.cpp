@@ -1,20 +1,30 @@
 #include "app/trend_window.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QPushButton>
-#include <QStyledItemDelegate>
+#include <QScreen>
+#include <QScrollBar>
+#include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 
-#include "acquire/spreadsheet_export.h"
+#include "app/busy_cursor.h"
 #include "app/dialogs.h"
 #include "app/main_window.h"
-#include "app/trend_model.h"
+#include "app/trend_export.h"
+#include "app/trend_view.h"
 #include "store/errors.h"
 #include "store/file_names.h"
 
@@ -22,133 +32,72 @@ namespace arrange5 {
 
 namespace {
 
-const QColor kPositionColours[kTrendPositionCount] = {QColor(200, 40, 40), QColor(30, 110, 200),
-                                                      QColor(200, 120, 0), QColor(40, 150, 60),
-                                                      QColor(140, 60, 170)};
-const QColor kIndicatorColour(70, 70, 70);
-
-QColor groupColour(int group) {
-    return group < kTrendPositionCount ? kPositionColours[group] : kIndicatorColour;
-}
-
-// Paints a drawn value as a marked cell and the others as their omission (or blank).
-class TrendDelegate : public QStyledItemDelegate {
-  public:
-    TrendDelegate(const QCheckBox* omission, QObject* parent)
-        : QStyledItemDelegate(parent), omission_(omission) {}
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override {
-        const auto* model = static_cast<const TrendModel*>(index.model());
-        const int group = index.data(TrendModel::GroupRole).toInt();
-        painter->save();
-        painter->fillRect(option.rect,
-                          group % 2 == 0 ? QColor(250, 250, 244) : QColor(240, 244, 250));
-        painter->setPen(QColor(225, 225, 225));
-        painter->drawRect(option.rect.adjusted(0, 0, -1, -1));
-        const QString text = index.data().toString();
-        if (index.row() >= model->drawRows()) {
-            painter->setPen(Qt::black);
-            painter->drawText(option.rect, Qt::AlignCenter, text);
-        } else if (index.data(TrendModel::DrawnRole).toBool()) {
-            painter->setRenderHint(QPainter::Antialiasing);
-            painter->setPen(Qt::NoPen);
-            painter->setBrush(groupColour(group));
-            const QRect mark = option.rect.adjusted(2, 2, -2, -2);
-            if (group < kTrendPositionCount) {
-                const int side = std::min(mark.width(), mark.height());
-                painter->drawEllipse(
-                    QRect(0, 0, side, side).translated(mark.center() - QPoint(side / 2, side / 2)));
-            } else {
-                painter->drawRoundedRect(mark, 3, 3);
-            }
-            painter->setPen(Qt::white);
-            painter->drawText(option.rect, Qt::AlignCenter, text);
-        } else if (omission_->isChecked()) {
-            painter->setPen(QColor(160, 160, 160));
-            painter->drawText(option.rect, Qt::AlignCenter, text);
-        }
-        painter->restore();
-    }
-
-  private:
-    const QCheckBox* omission_;
-};
+const QString kAll = QStringLiteral("全部");
+// Rows per picture: a long W is saved as several pictures, each a size viewers open.
+constexpr int kPictureRows = 200;
+// Light compression: a chart of flat colours packs well at once, and the finest compression
+// would take seconds a picture.
+constexpr int kPictureQuality = 90;
+constexpr int kPicturesWithoutAsking = 3;
 
 }  // namespace
-
-void TrendView::setLinesShown(bool shown) {
-    lines_ = shown;
-    viewport()->update();
-}
-
-// The lines join the centres of each position's drawn cells from one draw to the next; only
-// the rows in sight (and one either side) are visited, so scrolling stays cheap.
-void TrendView::paintEvent(QPaintEvent* event) {
-    QTableView::paintEvent(event);
-    const auto* trend = qobject_cast<const TrendModel*>(model());
-    if (!lines_ || !trend || !trend->table()) return;
-    const TrendTable& table = *trend->table();
-    const int top = std::max(0, rowAt(0) - 1);
-    const int bottomRow = rowAt(viewport()->height());
-    const int bottom =
-        std::min(table.window() - 1, bottomRow < 0 ? table.window() - 1 : bottomRow + 1);
-    QPainter painter(viewport());
-    painter.setRenderHint(QPainter::Antialiasing);
-    for (int p = 0; p < kTrendPositionCount; ++p) {
-        const auto group = static_cast<TrendGroup>(p);
-        QPen pen(kPositionColours[p]);
-        pen.setWidthF(1.2);
-        painter.setPen(pen);
-        for (int row = top; row < bottom; ++row) {
-            const QRect from =
-                visualRect(trend->index(row, trend->columnOf(group, table.value(row, group))));
-            const QRect to = visualRect(
-                trend->index(row + 1, trend->columnOf(group, table.value(row + 1, group))));
-            painter.drawLine(from.center(), to.center());
-        }
-    }
-}
 
 TrendWindow::TrendWindow(std::filesystem::path dataFolder, Dialogs* dialogs, QWidget* parent)
     : QWidget(parent, Qt::Window), dataFolder_(std::move(dataFolder)), dialogs_(dialogs) {
     setObjectName("frmTrend");
     setWindowTitle(QStringLiteral("走势图"));
-    resize(1500, 900);
+    if (settings_->trendWindow > 0) window_ = settings_->trendWindow;
 
     windowBox_ = new QComboBox;
     windowBox_->setObjectName("cboTrendWindow");
-    windowBox_->addItems({"30", "50", "100", "200", QStringLiteral("全部")});
-    windowBox_->setCurrentIndex(windowBox_->count() - 1);
+    windowBox_->setEditable(true);
+    windowBox_->setInsertPolicy(QComboBox::NoInsert);
+    windowBox_->addItems({"30", "50", "100", "200", kAll});
+    windowBox_->setMinimumContentsLength(5);
+    windowBox_->setToolTip(
+        QStringLiteral("显示最近多少期：1 到历史的期数之间的任何整数，或者“全部”"));
     omissionBox_ = new QCheckBox(QStringLiteral("显示遗漏"));
     omissionBox_->setChecked(true);
     linesBox_ = new QCheckBox(QStringLiteral("连线"));
     linesBox_->setChecked(true);
+    auto* zones = new QToolButton;
+    zones->setObjectName("cmdTrendZones");
+    zones->setText(QStringLiteral("显示的区"));
+    zones->setPopupMode(QToolButton::InstantPopup);
+    auto* zoneMenu = new QMenu(zones);
+    for (int z = 0; z < kTrendZoneCount; ++z) {
+        const auto zone = static_cast<TrendZone>(z);
+        zoneActions_[z] = zoneMenu->addAction(trendZoneName(zone));
+        zoneActions_[z]->setCheckable(true);
+        zoneActions_[z]->setChecked(!QString::fromStdString(settings_->trendHidden)
+                                         .split(' ', Qt::SkipEmptyParts)
+                                         .contains(trendZoneKey(zone)));
+        connect(zoneActions_[z], &QAction::toggled, this,
+                [this, zone](bool shown) { setZoneShown(zone, shown); });
+    }
+    zones->setMenu(zoneMenu);
     auto* save = new QPushButton(QStringLiteral("保存图片"));
     save->setObjectName("cmdTrendPicture");
+    auto* sheet = new QPushButton(QStringLiteral("导出表格"));
+    sheet->setObjectName("cmdTrendSheet");
+    saved_ = new QLabel;
+    saved_->setObjectName("lblTrendSaved");
+    saved_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto* bar = new QHBoxLayout;
     bar->addWidget(new QLabel(QStringLiteral("期数")));
     bar->addWidget(windowBox_);
+    bar->addWidget(zones);
     bar->addWidget(omissionBox_);
     bar->addWidget(linesBox_);
     bar->addWidget(save);
-    bar->addStretch();
+    bar->addWidget(sheet);
+    bar->addWidget(saved_, 1);
 
     model_ = new TrendModel(this);
     view_ = new TrendView;
     view_->setObjectName("grdTrend");
-    view_->setModel(model_);
-    view_->setItemDelegate(new TrendDelegate(omissionBox_, view_));
-    view_->setSelectionMode(QAbstractItemView::NoSelection);
-    view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view_->horizontalHeader()->setDefaultSectionSize(30);
-    view_->horizontalHeader()->setMinimumSectionSize(16);
-    view_->verticalHeader()->setDefaultSectionSize(20);
-    view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    for (int v = 0; v < trendValueCount(TrendGroup::Mod3); ++v) {
-        view_->setColumnWidth(model_->columnOf(TrendGroup::Mod3, v), 40);
-    }
+    view_->setTrendModel(model_);
 
     chance_ = new QLabel;
     chance_->setObjectName("lblTrendChance");
@@ -158,17 +107,83 @@ TrendWindow::TrendWindow(std::filesystem::path dataFolder, Dialogs* dialogs, QWi
     layout->addWidget(view_, 1);
     layout->addWidget(chance_);
 
-    connect(windowBox_, &QComboBox::currentIndexChanged, this, [this] { rebuild(); });
-    connect(omissionBox_, &QCheckBox::toggled, view_->viewport(), qOverload<>(&QWidget::update));
+    windowBox_->setCurrentText(windowText());
+    connect(windowBox_, &QComboBox::textActivated, this, &TrendWindow::chooseWindow);
+    connect(windowBox_->lineEdit(), &QLineEdit::returnPressed, this,
+            [this] { chooseWindow(windowBox_->currentText()); });
+    connect(omissionBox_, &QCheckBox::toggled, view_, &TrendView::setOmissionShown);
     connect(linesBox_, &QCheckBox::toggled, view_, &TrendView::setLinesShown);
     connect(view_, &QTableView::doubleClicked, this, &TrendWindow::exportTable);
+    connect(sheet, &QPushButton::clicked, this, &TrendWindow::exportTable);
     connect(save, &QPushButton::clicked, this, &TrendWindow::savePicture);
+
+    // Within the screen's available area, whatever its size.
+    const QRect screen =
+        (parent ? parent->screen() : QGuiApplication::primaryScreen())->availableGeometry();
+    const QSize size(std::min(1500, screen.width() * 96 / 100),
+                     std::min(900, screen.height() * 92 / 100));
+    resize(size);
+    move(screen.center() - QPoint(size.width() / 2, size.height() / 2));
 }
 
-std::optional<int> TrendWindow::chosenWindow() const {
+QString TrendWindow::windowText() const {
+    return window_ ? QString::number(*window_) : kAll;
+}
+
+bool TrendWindow::chooseWindow(const QString& text) {
+    const QString typed = text.trimmed();
     bool number = false;
-    const int window = windowBox_->currentText().toInt(&number);
-    return number ? std::optional<int>(window) : std::nullopt;
+    const int w = typed.toInt(&number);
+    const int length = static_cast<int>(rows_.size());
+    const bool digitsOnly =
+        !typed.isEmpty() && std::all_of(typed.begin(), typed.end(), [](QChar c) {
+            return c.unicode() >= '0' && c.unicode() <= '9';
+        });
+    if (typed != kAll && !(number && digitsOnly && w >= 1 && w <= std::max(length, 1))) {
+        windowBox_->setCurrentText(windowText());
+        dialogs_->inform(this, QStringLiteral("走势图"),
+                         QStringLiteral("期数须是 1 到 %1 之间的整数，或者“全部”，不是“%2”。")
+                             .arg(std::max(length, 1))
+                             .arg(text));
+        return false;
+    }
+    window_ = typed == kAll ? std::nullopt : std::optional<int>(w);
+    settings_.set(&WindowSettings::trendWindow, window_.value_or(0));
+    windowBox_->setCurrentText(windowText());
+    rebuild();
+    return true;
+}
+
+// Esc closes the chart, as it closes the program's other windows; the controls inside leave
+// the key to it.
+void TrendWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+bool TrendWindow::zoneShown(TrendZone zone) const {
+    return zoneActions_[static_cast<int>(zone)]->isChecked();
+}
+
+void TrendWindow::setZoneShown(TrendZone zone, bool shown) {
+    QAction* action = zoneActions_[static_cast<int>(zone)];
+    if (action->isChecked() != shown) action->setChecked(shown);  // comes back here
+    QStringList hidden;
+    for (int z = 0; z < kTrendZoneCount; ++z) {
+        if (!zoneActions_[z]->isChecked()) hidden << trendZoneKey(static_cast<TrendZone>(z));
+    }
+    settings_.set(&WindowSettings::trendHidden, hidden.join(' ').toStdString());
+    applyZones();
+}
+
+void TrendWindow::applyZones() {
+    for (int c = 2; c < model_->columnCount(); ++c) {
+        view_->setColumnHidden(c, !zoneShown(model_->column(c).zone));
+    }
+    view_->viewport()->update();
 }
 
 void TrendWindow::setHistory(const HistorySnapshot& rows) {
@@ -177,8 +192,14 @@ void TrendWindow::setHistory(const HistorySnapshot& rows) {
 }
 
 void TrendWindow::rebuild() {
-    model_->setHistory(rows_, chosenWindow());
-    chance_->setText(chanceText());
+    try {
+        model_->setHistory(rows_, window_);
+        chance_->setText(chanceText());
+    } catch (const Error& e) {
+        // A history the chart cannot use (a stored digit out of range) is named, not drawn.
+        chance_->setText(QString::fromStdString(e.what()));
+    }
+    applyZones();
     view_->scrollToBottom();
 }
 
@@ -192,37 +213,36 @@ QString TrendWindow::chanceText() const {
                "至少有一个格子的当前遗漏达到 %1 期的机会是 %2 %。"
                "遗漏只描述过去：每一期每个数字在每个位置上出现的机会都是 1/10，"
                "遗漏再长也不会让一个数字“该出”。本图不作预测。"
-               "质合比：2、3、5、7 为质数，0 和 1 按合数计。")
+               "各区每个值的机会见表头和页脚的提示。")
         .arg(largest)
         .arg(QString::number(chance * 100, 'g', 3));
 }
 
+QString TrendWindow::titleText() const {
+    const TrendTable* table = model_->table();
+    return QStringLiteral("排列五 走势图  第 %1 期至第 %2 期  期数 W = %3")
+        .arg(table->issue(0))
+        .arg(table->issue(table->window() - 1))
+        .arg(window_ ? QString::number(table->window())
+                     : QStringLiteral("%1（全部）").arg(table->window()));
+}
+
 void TrendWindow::exportTable() {
-    TextTable cells;
-    std::vector<std::string> header{"期号"};
-    for (int k = 0; k < model_->columnCount(); ++k) {
-        header.push_back(model_->headerData(k, Qt::Horizontal, Qt::DisplayRole)
-                             .toString()
-                             .replace('\n', ' ')
-                             .toStdString());
-    }
-    cells.push_back(std::move(header));
-    for (int r = 0; r < model_->rowCount(); ++r) {
-        std::vector<std::string> row{
-            model_->headerData(r, Qt::Vertical, Qt::DisplayRole).toString().toStdString()};
-        for (int k = 0; k < model_->columnCount(); ++k) {
-            row.push_back(model_->index(r, k).data().toString().toStdString());
-        }
-        cells.push_back(std::move(row));
-    }
+    if (!model_->table()) return;
     const std::filesystem::path file = dataFolder_ / file_names::kTrendWorkbook;
     const QString path = QString::fromStdString(file.string());
     try {
-        writeSpreadsheet(file, cells);
+        BusyCursor busy;
+        std::vector<int> columns;
+        for (int c = 0; c < model_->columnCount(); ++c) {
+            if (!view_->isColumnHidden(c)) columns.push_back(c);
+        }
+        writeTrendSheet(file, *model_, columns, titleText());
     } catch (const Error& e) {
         dialogs_->inform(this, QStringLiteral("走势图"), QString::fromStdString(e.what()));
         return;
     }
+    saved_->setText(QStringLiteral("表格已保存：%1").arg(path));
     if (!dialogs_->openUrl(QUrl::fromLocalFile(path))) {
         dialogs_->inform(this, QStringLiteral("走势图"),
                          QStringLiteral("表格已保存为 %1，但没有找到可以打开它的程序。").arg(path));
@@ -230,13 +250,88 @@ void TrendWindow::exportTable() {
 }
 
 void TrendWindow::savePicture() {
-    const QString path = QString::fromStdString((dataFolder_ / file_names::kTrendChart).string());
-    if (!view_->grab().save(path, "PNG")) {
-        dialogs_->inform(this, QStringLiteral("走势图"),
-                         QStringLiteral("图片没有保存：无法写入 %1").arg(path));
+    const TrendTable* table = model_->table();
+    if (!table) return;
+    const int draws = table->window();
+    const int pages = (draws + kPictureRows - 1) / kPictureRows;
+    // Each picture takes a second or two to write: a long W is saved only when the user agrees.
+    if (pages > kPicturesWithoutAsking &&
+        !dialogs_->confirm(this, QStringLiteral("走势图"),
+                           QStringLiteral("%1 期的走势图要存成 %2 张图片（每张 %3 期），"
+                                          "大约需要 %4 秒。继续吗？")
+                               .arg(draws)
+                               .arg(pages)
+                               .arg(kPictureRows)
+                               .arg(pages * 2))) {
         return;
     }
-    dialogs_->openUrl(QUrl::fromLocalFile(path));
+    BusyCursor busy;
+    // A view of its own, as tall as a page and as wide as every shown column, rendered off
+    // screen: what is on screen may be scrolled or cut.
+    TrendView shot;
+    shot.setTrendModel(model_);
+    shot.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    shot.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    shot.setOmissionShown(omissionBox_->isChecked());
+    shot.setLinesShown(linesBox_->isChecked());
+    shot.fitColumns();
+    // Shown, though never on screen, so that each resize lays its rows out at once.
+    shot.setAttribute(Qt::WA_DontShowOnScreen);
+    shot.show();
+    int width = 2 * shot.frameWidth();
+    for (int c = 0; c < model_->columnCount(); ++c) {
+        shot.setColumnHidden(c, view_->isColumnHidden(c));
+        if (!view_->isColumnHidden(c)) width += shot.columnWidth(c);
+    }
+    const int rowHeight = shot.verticalHeader()->defaultSectionSize();
+    const int header = shot.horizontalHeader()->height();
+    const int titleHeight = fontMetrics().height() * 2 + 8;
+    QStringList written;
+    for (int page = 0; page < pages; ++page) {
+        const int first = page * kPictureRows;
+        const int rows = std::min(kPictureRows, draws - first) +
+                         (page == pages - 1 ? TrendModel::kFooterRows : 0);
+        shot.resize(width, header + rows * rowHeight + 2 * shot.frameWidth());
+        shot.verticalScrollBar()->setValue(first);
+        QImage image(width, titleHeight + shot.height(), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        QFont big = font();
+        big.setPointSizeF(big.pointSizeF() * 1.3);
+        big.setBold(true);
+        painter.setFont(big);
+        QString title = titleText();
+        if (pages > 1) title += QStringLiteral("  第 %1/%2 张").arg(page + 1).arg(pages);
+        painter.drawText(QRect(8, 0, width - 16, titleHeight), Qt::AlignVCenter | Qt::AlignLeft,
+                         title);
+        shot.render(&painter, QPoint(0, titleHeight));
+        painter.end();
+        // Zoushi.png, or Zoushi-01.png … for a chart on several pictures.
+        const std::filesystem::path chart(file_names::kTrendChart);
+        const QString name = pages == 1
+                                 ? QString::fromUtf8(file_names::kTrendChart)
+                                 : QStringLiteral("%1-%2%3")
+                                       .arg(QString::fromStdString(chart.stem().string()))
+                                       .arg(page + 1, 2, 10, QLatin1Char('0'))
+                                       .arg(QString::fromStdString(chart.extension().string()));
+        const QString path = QString::fromStdString((dataFolder_ / name.toStdString()).string());
+        if (!image.save(path, "PNG", kPictureQuality)) {
+            dialogs_->inform(this, QStringLiteral("走势图"),
+                             QStringLiteral("图片没有保存：无法写入 %1").arg(path));
+            return;
+        }
+        written << path;
+    }
+    const QString where = written.size() == 1 ? written.front()
+                                              : QStringLiteral("%1 至 %2（共 %3 张）")
+                                                    .arg(written.front(), written.back())
+                                                    .arg(written.size());
+    saved_->setText(QStringLiteral("图片已保存：%1").arg(where));
+    if (!dialogs_->openUrl(QUrl::fromLocalFile(written.front()))) {
+        dialogs_->inform(
+            this, QStringLiteral("走势图"),
+            QStringLiteral("图片已保存为 %1，但没有找到可以打开它的程序。").arg(where));
+    }
 }
 
 void followTrendWindows(QWidget* mainWindow, const HistorySnapshot& rows) {

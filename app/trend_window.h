@@ -1,12 +1,14 @@
 #pragma once
 
-#include <QTableView>
 #include <QWidget>
 #include <filesystem>
 #include <optional>
 
+#include "app/settings.h"
+#include "app/trend_model.h"
 #include "store/history_row.h"
 
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -14,23 +16,10 @@ class QLabel;
 namespace arrange5 {
 
 class Dialogs;
-class TrendModel;
+class TrendView;
 
-// The chart's table: draws the lines joining each position's drawn digits over the cells.
-class TrendView : public QTableView {
-    Q_OBJECT
-  public:
-    using QTableView::QTableView;
-    void setLinesShown(bool shown);
-
-  protected:
-    void paintEvent(QPaintEvent* event) override;
-
-  private:
-    bool lines_ = true;
-};
-
-// 走势图: the trend and omission chart of the last W draws, with what fair draws would give.
+// 走势图: the trend and omission chart of the last W draws, every zone a player looks up, with
+// what fair draws would give. W and the zones shown are kept between openings.
 class TrendWindow : public QWidget {
     Q_OBJECT
   public:
@@ -42,23 +31,39 @@ class TrendWindow : public QWidget {
     TrendView* view() const { return view_; }
     // The chance sentence under the chart.
     QString chanceText() const;
+    // Takes a W typed or chosen in the field: 1 to the history's length, or 全部. Anything else
+    // is refused with a message and the field shows the W in force.
+    bool chooseWindow(const QString& text);
+    void setZoneShown(TrendZone zone, bool shown);
+    bool zoneShown(TrendZone zone) const;
 
+    // Zoushi.xlsx: the chart of W with the zones shown, opened in the spreadsheet program.
     void exportTable();
+    // Zoushi.png (Zoushi-01.png … for a long W): every row and column of the chart of W.
     void savePicture();
 
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
   private:
-    std::optional<int> chosenWindow() const;
     void rebuild();
+    void applyZones();
+    QString windowText() const;
+    QString titleText() const;
 
     std::filesystem::path dataFolder_;
     Dialogs* dialogs_;
+    Settings settings_;
     HistorySnapshot rows_;
+    std::optional<int> window_;  // none: 全部
     TrendModel* model_ = nullptr;
     TrendView* view_ = nullptr;
     QComboBox* windowBox_ = nullptr;
     QCheckBox* omissionBox_ = nullptr;
     QCheckBox* linesBox_ = nullptr;
+    QAction* zoneActions_[kTrendZoneCount] = {};
     QLabel* chance_ = nullptr;
+    QLabel* saved_ = nullptr;
 };
 
 // The main window's refresh hook: every open trend window follows the new history.

@@ -1,12 +1,15 @@
-// arrange5-window-probe --data-dir DIR --settings-dir DIR
+// arrange5-window-probe --data-dir DIR --settings-dir DIR [--trend]
 // Starts the window on DIR as the program does, waits until the window is shown and its
 // event loop has nothing left to do, then prints the time since the process started and
-// quits. window_figures.sh runs it under /usr/bin/time for the peak memory.
+// quits. window_figures.sh runs it under /usr/bin/time for the peak memory. With --trend it
+// then presses 走势图 and also prints the time until the chart is shown and the loop idle again
+// (trend_figures.sh).
 #include <unistd.h>
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QPushButton>
 #include <QSettings>
 #include <QTimer>
 #include <cstdio>
@@ -46,6 +49,8 @@ int main(int argc, char* argv[]) {
     QCommandLineOption settingsDir("settings-dir", "Where the settings file goes.", "DIR");
     parser.addOption(dataDir);
     parser.addOption(settingsDir);
+    QCommandLineOption trend("trend", "Also time the trend chart's opening.");
+    parser.addOption(trend);
     parser.process(app);
     if (!parser.isSet(dataDir) || !parser.isSet(settingsDir)) {
         std::fprintf(stderr, "usage: arrange5-window-probe --data-dir DIR --settings-dir DIR\n");
@@ -62,6 +67,8 @@ int main(int argc, char* argv[]) {
     arrange5::MainWindow window(context);
     window.show();
     double idleAfter = 0;
+    double trendPressed = 0;
+    double trendShown = 0;
     // Queued after everything showing the window posted; from there the first moment the
     // event loop is about to wait for input is "idle".
     QTimer::singleShot(0, &window, [&] {
@@ -69,6 +76,14 @@ int main(int argc, char* argv[]) {
                          &QAbstractEventDispatcher::aboutToBlock, &app, [&] {
                              if (idleAfter == 0) {
                                  idleAfter = secondsSinceProcessStart();
+                                 if (!parser.isSet(trend)) {
+                                     app.quit();
+                                     return;
+                                 }
+                                 trendPressed = secondsSinceProcessStart();
+                                 window.findChild<QPushButton*>("CommandTrend")->click();
+                             } else if (trendPressed > 0 && trendShown == 0) {
+                                 trendShown = secondsSinceProcessStart();
                                  app.quit();
                              }
                          });
@@ -76,6 +91,7 @@ int main(int argc, char* argv[]) {
     const int status = app.exec();
     std::printf("rows %d\nstart-to-idle %.3f\n",
                 window.store() ? static_cast<int>(window.store()->rows().size()) : 0, idleAfter);
+    if (trendShown > 0) std::printf("trend-open %.3f\n", trendShown - trendPressed);
     for (const QString& m : dialogs.messages) {
         std::fprintf(stderr, "the window reported: %s\n", m.toLocal8Bit().constData());
     }
