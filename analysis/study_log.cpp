@@ -25,14 +25,13 @@ bool startsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
 }
 
-bool printableAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7f; });
-}
+bool cleanText(std::string_view text);
 
-// What this program has ever written as a setting: an ASCII line naming the command.
+// What this program has ever written as a setting: a line naming the command. A filter's
+// forms are named in Chinese (--form 一对), so a setting is clean text, not only ASCII.
 bool looksLikeSetting(std::string_view text) {
-    return printableAscii(text) && (startsWith(text, "search ") || startsWith(text, "combo k=") ||
-                                    startsWith(text, "backtest "));
+    return cleanText(text) && (startsWith(text, "search ") || startsWith(text, "combo k=") ||
+                               startsWith(text, "backtest ") || startsWith(text, "filter "));
 }
 
 // Well-formed UTF-8 without control characters: a verdict as the program wrote it.
@@ -151,7 +150,7 @@ std::vector<StudyEntry> parseLog(const std::string& content, const std::filesyst
             e.commandLine = f[1];
             e.firstRun = f[2];
             e.verdict = f[5];
-            if (!looksLikeSetting(e.key) || !printableAscii(e.commandLine)) refuse("不是检索设置");
+            if (!looksLikeSetting(e.key) || !cleanText(e.commandLine)) refuse("不是检索设置");
             if (!timeText(e.firstRun)) refuse("的首次检索时间无法识别");
             if (!readProbability(f[3], e.p) || !readProbability(f[4], e.pAdjusted)) {
                 refuse("的 p 值无法识别");

@@ -100,6 +100,7 @@ TEST_F(EveryCommand, OnTheBundledHistory) {
     const json verified = runJson({"filter", "--game", "p3", "--form", "组六", "--verify", ":"});
     EXPECT_EQ(verified["verification"]["targets"], 7641);
     EXPECT_EQ(verified["verification"]["rank"], 10);
+    EXPECT_EQ(runJson({"study"})["searches"], 10);  // the log reads back with the filter in it
     EXPECT_EQ(
         run({"filter", "--game", "p3", "--kill", "0123456", "--list", "--format", "text"}).out,
         "777\n778\n779\n787\n788\n789\n797\n798\n799\n877\n878\n879\n887\n888\n889\n897\n"
