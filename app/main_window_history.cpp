@@ -4,10 +4,10 @@
 #include <QUrl>
 
 #include "acquire/export_text.h"
-#include "acquire/history_check.h"
 #include "acquire/history_digest.h"
 #include "acquire/maintenance.h"
 #include "acquire/replace_history.h"
+#include "acquire/store_check.h"
 #include "app/busy_cursor.h"
 #include "app/dialogs.h"
 #include "app/history_check_dialog.h"
@@ -231,7 +231,7 @@ void MainWindow::dropLastIssues() {
 
 void MainWindow::checkHistoryRows() {
     if (!requireStore()) return;
-    HistoryCheckDialog dlg(checkHistory(document_->rows()), this);
+    HistoryCheckDialog dlg(checkStore(document_->store()).history, this);
     dlg.exec();
 }
 

@@ -1,11 +1,10 @@
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
-#include "acquire/history_check.h"
+#include "acquire/store_check.h"
 #include "cli/chance_json.h"
 #include "cli/cli_context.h"
 #include "cli/output.h"
-#include "store/pick_journal.h"
 
 namespace arrange5::cli {
 
@@ -65,22 +64,19 @@ void addCheckCommand(CLI::App& app, CliContext& ctx) {
     check->callback([&ctx] {
         // Only reads: a folder without a database is refused or filled from the bundled
         // history, never given an empty one.
-        HistoryStore& store = ctx.readingStore();
-        const HistoryCheck result = checkHistory(store.rows());
-        nlohmann::ordered_json out = toJson(result);
+        const StoreCheck result = checkStore(ctx.readingStore());
+        nlohmann::ordered_json out = toJson(result.history);
         // The pick journal lives in the same file: the check says whether its chain holds.
-        const auto journal = readPickJournal(store);
-        const PickChain chain = checkPickChain(store, journal);
-        out["picks"] = {{"entries", journal.size()},
-                        {"intact", chain.intact},
-                        {"broken_at", orNull(chain.brokenAt)}};
+        out["picks"] = {{"entries", result.pickEntries},
+                        {"intact", result.picks.intact},
+                        {"broken_at", orNull(result.picks.brokenAt)}};
         printFigures(ctx, out, [&](std::ostream& text) {
-            writeText(text, result);
-            text << "选号记录 " << journal.size() << " 条，"
-                 << (chain.intact ? "校验链完整" : "校验链断开：" + chain.problem) << "\n";
+            writeText(text, result.history);
+            text << "选号记录 " << result.pickEntries << " 条，"
+                 << (result.picks.intact ? "校验链完整" : "校验链断开：" + result.picks.problem)
+                 << "\n";
         });
-        if (!result.sound()) ctx.warn(result.verdict());
-        if (!chain.intact) ctx.warn(chain.problem);
+        if (!result.history.sound()) ctx.warn(result.history.verdict());
     });
 }
 
