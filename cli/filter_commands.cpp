@@ -9,7 +9,6 @@
 #include "cli/chance_json.h"
 #include "cli/cli_context.h"
 #include "cli/output.h"
-#include "cli/output_format.h"
 
 namespace arrange5::cli {
 
@@ -20,7 +19,6 @@ struct FilterOptions {
     std::vector<ConditionInput> conditions;
     bool list = false;
     std::string verify;
-    std::string format = "json";
 };
 
 nlohmann::ordered_json verificationJson(const FilterVerification& v) {
@@ -103,7 +101,7 @@ void run(CliContext& ctx, const FilterOptions& o) {
             verifyFilterInStudy(filter, rows, targets->first, targets->second, ctx.dataFolder());
     }
     if (verification && verification->warning) ctx.warn(*verification->warning);
-    if (isTextFormat(o.format)) {
+    if (ctx.format == OutputFormat::Text) {
         printText(ctx.out, result, o, verification);
         return;
     }
@@ -148,7 +146,6 @@ void addFilterCommand(CLI::App& app, CliContext& ctx) {
     filter->add_flag("--list", o->list, "列出全部号码");
     filter->add_option("--verify", o->verify,
                        "滚动验证：目标期范围 A:B，每期按它之前的条件检查开奖号码是否在大底里");
-    addFormatOption(filter, o->format);
     setExamples(filter, {"arrange5-cli filter --sum 10:30 --kill 4 --format text",
                          "arrange5-cli filter --game p3 --form 组六 --verify 2026001:"});
     filter->callback([&ctx, o] { run(ctx, *o); });

@@ -50,7 +50,7 @@ std::size_t displayWidth(const std::string& text) {
 void addToCommands(CLI::App* cmd, CliContext& ctx) {
     const auto subcommands = cmd->get_subcommands([](CLI::App*) { return true; });
     cmd->footer(cmd->get_footer() + kExitRule);
-    // A command that reads --format itself (filter, pick) keeps its own.
+    // Every leaf command gets the one --format; a command that reads it itself keeps its own.
     if (subcommands.empty() && cmd->get_option_no_throw("--format") == nullptr) {
         cmd->add_option_function<std::string>(
                "--format",

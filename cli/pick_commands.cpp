@@ -10,7 +10,6 @@
 #include "cli/chance_json.h"
 #include "cli/cli_context.h"
 #include "cli/output.h"
-#include "cli/output_format.h"
 #include "store/errors.h"
 #include "store/next_issue.h"
 #include "store/number_text.h"
@@ -80,12 +79,12 @@ void printEntryText(std::ostream& out, const CheckedPick& c) {
 }
 
 // The journal with its prizes; a broken chain is also the command's failure.
-void report(CliContext& ctx, const std::string& format, bool withTotals) {
+void report(CliContext& ctx, bool withTotals) {
     HistoryStore& store = ctx.readingStore();
     const auto journal = readPickJournal(store);
     const PickChain chain = checkPickChain(store, journal);
     const PickReport r = checkPicks(journal, chain, store.rows());
-    if (isTextFormat(format)) {
+    if (ctx.format == OutputFormat::Text) {
         for (const CheckedPick& c : r.entries) printEntryText(ctx.out, c);
         if (withTotals) ctx.out << r.verdict << "\n";
     } else {
@@ -107,7 +106,6 @@ std::optional<int> todayYear(const std::string& today) {
 void addPickCommands(CLI::App& app, CliContext& ctx) {
     auto* pick = app.add_subcommand("pick", "预选记录：开奖前封存的预选号码，开奖后核对奖金");
     pick->require_subcommand(1);
-    auto format = std::make_shared<std::string>("json");
 
     auto o = std::make_shared<AddOptions>();
     auto* add = pick->add_subcommand("add", "记下一注或几注预选（只能记在尚未开奖的期）");
@@ -116,10 +114,9 @@ void addPickCommands(CLI::App& app, CliContext& ctx) {
     add->add_option("--issue", o->issue, "期号（默认：按日历推算的下一期）");
     add->add_option("--multiple", o->multiple, "倍数，1 到 99（默认 1）");
     add->add_option("--today", o->today, "当前日期，YYYY-MM-DD（决定下一期）");
-    addFormatOption(add, *format);
     setExamples(add, {"arrange5-cli pick add 12345 67890 --multiple 2",
                       "arrange5-cli pick add 123 --play p3-group"});
-    add->callback([&ctx, o, format] {
+    add->callback([&ctx, o] {
         PickRequest request;
         request.numbers = o->numbers;
         request.play = o->play;
@@ -128,7 +125,7 @@ void addPickCommands(CLI::App& app, CliContext& ctx) {
         if (!o->issue.empty()) request.issue = parseIssueField(o->issue, "--issue");
         HistoryStore& store = ctx.readingStore();
         const PickEntry e = addPick(store, request, std::chrono::system_clock::now());
-        if (isTextFormat(*format)) {
+        if (ctx.format == OutputFormat::Text) {
             ctx.out << "已记下预选第 " << e.id << " 条：第 " << e.issue << " 期 " << e.play << "\n";
         } else {
             CheckedPick c;
@@ -143,13 +140,12 @@ void addPickCommands(CLI::App& app, CliContext& ctx) {
     auto id = std::make_shared<std::string>();
     auto* withdraw = pick->add_subcommand("withdraw", "开奖前撤回一条预选（记为新的一条）");
     withdraw->add_option("ID", *id, "预选的编号")->required();
-    addFormatOption(withdraw, *format);
     setExamples(withdraw, {"arrange5-cli pick withdraw 3"});
-    withdraw->callback([&ctx, id, format] {
+    withdraw->callback([&ctx, id] {
         const int64_t which = parseNumberArgument(*id, "预选的编号");
         const PickEntry e =
             withdrawPick(ctx.readingStore(), which, std::chrono::system_clock::now());
-        if (isTextFormat(*format)) {
+        if (ctx.format == OutputFormat::Text) {
             ctx.out << "已撤回预选第 " << which << " 条（第 " << e.id << " 条记录）\n";
         } else {
             CheckedPick c;
@@ -160,14 +156,12 @@ void addPickCommands(CLI::App& app, CliContext& ctx) {
     });
 
     auto* list = pick->add_subcommand("list", "列出全部预选及其状态");
-    addFormatOption(list, *format);
     setExamples(list, {"arrange5-cli pick list --format text"});
-    list->callback([&ctx, format] { report(ctx, *format, false); });
+    list->callback([&ctx] { report(ctx, false); });
 
     auto* check = pick->add_subcommand("check", "核对封记链、开奖号码、奖金和花费");
-    addFormatOption(check, *format);
     setExamples(check, {"arrange5-cli pick check --format text"});
-    check->callback([&ctx, format] { report(ctx, *format, true); });
+    check->callback([&ctx] { report(ctx, true); });
 }
 
 }  // namespace arrange5::cli
