@@ -3,29 +3,15 @@
 #include <algorithm>
 #include <boost/math/special_functions/binomial.hpp>
 #include <cmath>
-#include <string>
 
 #include "analysis/chance.h"
 #include "store/errors.h"
+#include "store/row_check.h"
 
 namespace arrange5 {
 namespace {
 
 constexpr double kDigitAbsence = 0.9;  // a digit stays away from one position in a fair draw
-
-// A stored digit outside 0..9 would index past every table below: such a history is refused,
-// naming the row, instead of being charted with a hole in it.
-void requireDigits(const HistoryRow& row) {
-    for (int p = 0; p < kTrendPositionCount; ++p) {
-        const int d = row.digits()[p];
-        if (d < 0 || d > 9) {
-            throw StoreError("第 " + std::to_string(row.issue) + " 期存储的第 " +
-                             std::to_string(p + 1) + " 位号码是 " + std::to_string(d) +
-                             "，不在 0–9 之内，无法画走势图；请用“历史号码检查”找出它，"
-                             "改正或删除这一期");
-        }
-    }
-}
 
 }  // namespace
 
@@ -34,7 +20,9 @@ TrendTable::TrendTable(const HistorySnapshot& rows, std::optional<int> window) {
         throw InputError("走势图的期数须是正整数，或者“全部”");
     }
     if (rows.empty()) throw InputError("没有历史号码，无法画走势图");
-    for (const HistoryRow& row : rows) requireDigits(row);
+    // A stored digit outside 0..9 would index past every table below: such a history is
+    // refused, naming the row, instead of being charted with a hole in it.
+    requireSoundRows(rows, "画走势图");
     const int size = static_cast<int>(rows.size());
     window_ = window ? std::min(*window, size) : size;
     first_ = size - window_;

@@ -19,7 +19,9 @@ HistorySnapshot snapshotOf(const std::vector<std::string>& draws) {
     for (const std::string& draw : draws) {
         HistoryRow row;
         row.issue = 2020001 + static_cast<int32_t>(rows.size());
-        for (int p = 0; p < 5; ++p) row.codes[0][p] = static_cast<int16_t>(draw[p] - '0');
+        Digits digits{};
+        for (int p = 0; p < 5; ++p) digits[p] = static_cast<int16_t>(draw[p] - '0');
+        row.codes = deriveCodes(digits, 1);
         rows.push_back(row);
     }
     return rows;
