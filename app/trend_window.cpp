@@ -76,6 +76,8 @@ TrendWindow::TrendWindow(std::filesystem::path dataFolder, Dialogs* dialogs, QWi
                 [this, zone](bool shown) { setZoneShown(zone, shown); });
     }
     zones->setMenu(zoneMenu);
+    // Room for the menu's arrow beside the caption, which the style otherwise draws over it.
+    zones->setMinimumWidth(zones->sizeHint().width() + zones->fontMetrics().height());
     auto* save = new QPushButton(QStringLiteral("保存图片"));
     save->setObjectName("cmdTrendPicture");
     auto* sheet = new QPushButton(QStringLiteral("导出表格"));
