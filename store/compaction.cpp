@@ -69,14 +69,15 @@ void HistoryStore::compactDb() {
         throw StoreError("压缩 " + file.string() + " 失败（" + why + "：" + e.what() + "）");
     }
     // The compacted copy goes in under a temporary name first; only the final rename,
-    // which is atomic, replaces Zembric.mdb.
+    // which is atomic, replaces Zembric.mdb. Once copied, the scratch file has served: a
+    // second copy of the whole history would only fill the data folder.
     fs::copy_file(scratch, incoming, fs::copy_options::overwrite_existing, ec);
-    if (ec || !syncToDisk(incoming)) {
-        const bool full = ec.value() == ENOSPC || ec.value() == EDQUOT;
+    const bool copied = !ec && syncToDisk(incoming);
+    removeScratch();
+    if (!copied) {
         const std::string why =
             ec ? describeFileProblem(incoming, ec) : std::string("无法写入磁盘");
         fs::remove(incoming, ec);
-        if (full) removeScratch();
         throw StoreError("压缩时无法复制 " + scratch.string() + "：" + why);
     }
     db_.reset();

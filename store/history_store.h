@@ -129,7 +129,8 @@ class HistoryStore {
     DrawAppender appender();
 
     // Checks the file, compacts it into ZembricTmp.mdb and puts the compacted copy in
-    // place of Zembric.mdb without ever deleting Zembric.mdb first. ZembricTmp.mdb stays.
+    // place of Zembric.mdb without ever deleting Zembric.mdb first. ZembricTmp.mdb is
+    // removed once it was copied.
     void compactDb();
 
   private:

@@ -47,7 +47,7 @@ TEST(MaintenanceCli, EnterDeleteLastAndClear) {
     CliResult del = runCliOn(dir, {"delete-last"});
     EXPECT_EQ(del.status, 0) << del.err;
     EXPECT_EQ(del.out, "已删除第 2014001 期，还剩 1 期\n");
-    EXPECT_TRUE(fs::exists(dir / "ZembricTmp.mdb")) << "delete-last compacts";
+    EXPECT_FALSE(fs::exists(dir / "ZembricTmp.mdb")) << "the compaction's scratch file goes";
     EXPECT_EQ(history(dir), "2013358 12345\n");
 
     CliResult clear = runCliOn(dir, {"clear"});

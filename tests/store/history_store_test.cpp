@@ -86,7 +86,7 @@ TEST(DrawAppender, WritesPredecessorColumnsAndAdvancesState) {
     EXPECT_EQ(state.previous.digits, "00000");
 }
 
-TEST(HistoryStore, CompactionKeepsBothFilesWithTheSameData) {
+TEST(HistoryStore, CompactionKeepsTheDataAndRemovesItsScratchFile) {
     TempDir dir;
     test::writeFile(dir / kCompactScratchFileName, "left over from an earlier run");
     HistoryStore store(dir.path());
@@ -95,11 +95,10 @@ TEST(HistoryStore, CompactionKeepsBothFilesWithTheSameData) {
     store.compactDb();
     ASSERT_EQ(store.rows().size(), 2u);
     EXPECT_EQ(store.rows()[1].digits(), (Digits{5, 4, 3, 2, 1}));
-    EXPECT_TRUE(std::filesystem::exists(dir / kDatabaseFileName));
-    ASSERT_TRUE(std::filesystem::exists(dir / kCompactScratchFileName));
-    EXPECT_TRUE(looksLikeSqliteFile(dir / kCompactScratchFileName));
-    SQLite::Database scratch((dir / kCompactScratchFileName).string());
-    EXPECT_EQ(scratch.execAndGet("SELECT COUNT(*) FROM Lishi").getInt(), 2);
+    EXPECT_TRUE(looksLikeSqliteFile(dir / kDatabaseFileName));
+    EXPECT_FALSE(std::filesystem::exists(dir / kCompactScratchFileName));
+    SQLite::Database file((dir / kDatabaseFileName).string());
+    EXPECT_EQ(file.execAndGet("SELECT COUNT(*) FROM Lishi").getInt(), 2);
 }
 
 TEST(HistoryStore, WriteCommitsWholeBodiesOnlyAndTellsWhenAFailureCameAfterTheCommit) {
