@@ -355,7 +355,12 @@ std::vector<YearListing> readOfficialListings(const PageFetcher& fetch,
             if (options.lastIssue == 0 || issue > options.lastIssue) {
                 newOnPage = true;
                 newIssues.insert(issue);
-                ++at.draws;
+                // A purge reads the stored draws of the kept years again: they are no new draws.
+                if (issue <= options.storedLastIssue) {
+                    ++at.reread;
+                } else {
+                    ++at.draws;
+                }
             } else {
                 reached = true;
             }

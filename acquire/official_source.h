@@ -65,7 +65,10 @@ struct OfficialReadOptions {
     int startYear = 0;
     int currentYear = 0;
     int32_t lastIssue = 0;  // pages are read until one reaches it (0: until the start year)
-    std::string today;      // "今天的日期 2020-06-01", for the message on a wrong clock
+    // The last stored issue, also when a purge reads the kept years again: the draws up to it
+    // are counted as read again, not as new.
+    int32_t storedLastIssue = 0;
+    std::string today;  // "今天的日期 2020-06-01", for the message on a wrong clock
     // The year a listed issue's two-digit year is read near: the last stored draw's year, or
     // the current year for an empty history. The clock's century never renumbers a draw.
     int anchorYear = 0;

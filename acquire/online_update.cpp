@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
+#include <set>
 
 #include "acquire/history_digest.h"
 #include "acquire/online_update_plan.h"
@@ -79,7 +81,7 @@ UpdatePlan planUpdate(const HistorySnapshot& rows, const UpdateOptions& options,
         }
     }
     plan.purge = purge;
-    plan.startYear = options.currentYear - options.yearsToKeep;
+    plan.startYear = firstKeptYear(options.currentYear, options.yearsToKeep);
     if (!rows.empty() && !plan.purge) {
         plan.lastIssue = rows.back().issue;
         plan.startYear = options.source == UpdateSource::Official
@@ -89,10 +91,11 @@ UpdatePlan planUpdate(const HistorySnapshot& rows, const UpdateOptions& options,
     return plan;
 }
 
-std::size_t newDrawsIn(const YearListing& listing, int32_t lastIssue) {
+// The listed draws after `after` up to and including `upTo`.
+std::size_t drawsBetween(const YearListing& listing, int32_t after, int32_t upTo) {
     return static_cast<std::size_t>(
         std::count_if(listing.draws.begin(), listing.draws.end(),
-                      [&](const ListedDraw& d) { return d.issue > lastIssue; }));
+                      [&](const ListedDraw& d) { return d.issue > after && d.issue <= upTo; }));
 }
 
 // One pass over the year pages, from the start year to the current year.
@@ -105,10 +108,11 @@ std::vector<YearListing> readPages(const UpdateOptions& options, const UpdatePla
     // listed or stored (or the start year). A clock set to 9999 would otherwise ask for
     // thousands of pages.
     int newestYear = std::max(plan.storedLastIssue / 1000, plan.startYear);
+    std::size_t reread = 0;  // a purge's stored draws, read again
     for (int year = plan.startYear; year <= options.currentYear; ++year) {
         if (year > newestYear + 1) break;
         const std::string what = host + " 上 " + std::to_string(year) + " 年的开奖结果页面";
-        const KeepGoing keepGoing = [&] { return !progress || progress({year, found, 0}); };
+        const KeepGoing keepGoing = [&] { return !progress || progress({year, found, 0, reread}); };
         if (!keepGoing()) throw updateCancelled();
         std::string page;
         try {
@@ -128,7 +132,8 @@ std::vector<YearListing> readPages(const UpdateOptions& options, const UpdatePla
         if (rows->empty()) throw UnreadableListing{what, "表格“draw_list”中没有任何行"};
         years.push_back(readYearTable(*rows, year));
         if (!years.back().draws.empty()) newestYear = std::max(newestYear, year);
-        found += newDrawsIn(years.back(), plan.lastIssue);
+        found += drawsBetween(years.back(), plan.storedLastIssue, INT32_MAX);
+        reread += drawsBetween(years.back(), plan.lastIssue, plan.storedLastIssue);
         if (!keepGoing()) throw updateCancelled();
     }
     return years;
@@ -162,6 +167,7 @@ SourceReading readSource(const UpdateOptions& options, const UpdatePlan& plan, i
     reading.startYear = plan.startYear;
     reading.currentYear = plan.currentYear;
     reading.lastIssue = plan.lastIssue;
+    reading.storedLastIssue = plan.storedLastIssue;
     reading.today = todayText(options);
     reading.anchorYear = anchorYear;
     for (int attempt = 0;; ++attempt) {
@@ -266,8 +272,10 @@ UpdateReport runOnlineUpdate(HistoryStore& store, const UpdateOptions& options, 
     const std::optional<PurgeProposal> proposal = proposePurge(rows, options);
     UpdatePlan plan = planUpdate(rows, options, proposal && options.purgeAllowed);
     const int anchorYear = rows.empty() ? options.currentYear : rows.back().issue / 1000;
+    const std::string address =
+        options.source == UpdateSource::Official ? options.officialUrl : options.baseUrl;
     const std::string sourceName = options.source == UpdateSource::Official
-                                       ? "体彩官方数据"
+                                       ? updateSourceLabel(options.source, address)
                                        : hostOfUrl(options.baseUrl) + " 上的开奖结果页面";
 
     SourceReading read = readSource(options, plan, anchorYear, fetch, progress);
@@ -313,13 +321,27 @@ UpdateReport runOnlineUpdate(HistoryStore& store, const UpdateOptions& options, 
         report.holeBefore = found.draws.front().issue;
     }
 
+    // A purge stores every draw of the kept years; the ones stored before are read again, not
+    // new, and what is not read again is gone.
+    std::set<int32_t> storedIssues;
+    if (plan.purge) {
+        for (const HistoryRow& row : rows) storedIssues.insert(row.issue);
+    }
+    for (const HistoryEntry& e : found.draws) {
+        if (storedIssues.count(e.issue)) {
+            ++report.reread;
+        } else {
+            if (report.added++ == 0) report.firstAdded = e.issue;
+        }
+    }
+    if (plan.purge) report.deleted = rows.size() - report.reread;
+
     if (!found.draws.empty()) {
         commitUpdate(store, asRead, plan.purge, found.draws, options.segmentBase, sp);
     }
 
     report.source = options.source;
-    report.added = found.draws.size();
-    report.firstAdded = found.draws.empty() ? 0 : found.draws.front().issue;
+    report.address = address;
     report.lastIssue = store.rows().empty() ? 0 : store.rows().back().issue;
     report.purged = plan.purge;
     if (!plan.purge && !report.purgeRefusedForClock) report.purgeDeclined = proposal;

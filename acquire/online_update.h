@@ -31,6 +31,19 @@ std::optional<UpdateSource> updateSourceFromKey(std::string_view key);
 // "体彩官方数据" / "开奖结果网页", as menus and the status line name them.
 std::string_view updateSourceName(UpdateSource source);
 
+// What was read, as the status line and the command line name it: "体彩官方数据" only for the
+// operator's own address, else the host of the address read ("127.0.0.1", "www.example.com").
+std::string updateSourceLabel(UpdateSource source, const std::string& address);
+
+// The source an address is written for: the operator's paged JSON (its path ends in ".qry" or
+// its query names the game, "gameNo=") or, for any other web address, the results pages.
+// None for text that is no http:// or https:// address.
+std::optional<UpdateSource> updateSourceOfAddress(const std::string& address);
+
+// The first year that "keep N years" keeps: N calendar years, the current one included
+// (6 years in 2026 keep 2021–2026).
+int firstKeptYear(int currentYear, int yearsToKeep);
+
 // The pauses after each HTTP 567 of the official service: about a minute and a half in all.
 std::vector<std::chrono::milliseconds> defaultBusyPauses();
 
@@ -77,9 +90,14 @@ std::optional<PurgeProposal> proposePurge(const HistorySnapshot& rows,
 
 struct UpdateReport {
     UpdateSource source = UpdateSource::Official;
-    std::size_t added = 0;
-    int32_t firstAdded = 0;
-    int32_t lastIssue = 0;  // the last stored issue after the update, 0 for an empty history
+    std::string address;    // the address read: the official data's, or the results host
+    std::size_t added = 0;  // draws that were not stored before
+    // A purge: the stored draws deleted for good, and the stored draws of the kept years that
+    // were deleted and stored again from the source. Both 0 without a purge.
+    std::size_t deleted = 0;
+    std::size_t reread = 0;
+    int32_t firstAdded = 0;  // the first new draw, 0 for none
+    int32_t lastIssue = 0;   // the last stored issue after the update, 0 for an empty history
     bool purged = false;
     // The history is older than the years to keep but the purge was not allowed: it stays.
     std::optional<PurgeProposal> purgeDeclined;
@@ -100,7 +118,10 @@ struct UpdateReport {
     std::vector<std::string> unreadableIssues;
     std::size_t skippedRows = 0;
 
-    // "新增 12 期，截至第 2016174 期", with what happened besides.
+    // What the update read from: updateSourceLabel of its source and address.
+    std::string label() const;
+    // "新增 12 期，截至第 2016174 期", with what happened besides; a purge adds "删除 5,399 期，
+    // 重新读入 2,242 期".
     std::string summary() const;
     // The summary the status bar and the command line show: the source, what was appended
     // from which issue to which, whether the history was purged, any hole or disagreement.

@@ -47,7 +47,9 @@ UpdateOptions updateOptionsFor(const UpdateChoices& choices) {
     UpdateOptions options;
     options.source = choices.source;
     if (choices.source == UpdateSource::Pages) {
-        options.baseUrl = choices.address;
+        // A year's page address typed whole stands for its site.
+        const std::size_t page = choices.address.find("/lottery/draw/list/");
+        options.baseUrl = choices.address.substr(0, page);
     } else if (!choices.address.empty()) {
         options.officialUrl = choices.address;
     }
@@ -57,6 +59,43 @@ UpdateOptions updateOptionsFor(const UpdateChoices& choices) {
     options.currentYear = yearOfDate(options.today);
     options.segmentBase = choices.segmentBase;
     return options;
+}
+
+SourceChoice chooseUpdateSource(std::optional<UpdateSource> typedSource,
+                                const std::string& typedAddress, const UserSettings& saved) {
+    SourceChoice choice;
+    if (typedSource) {
+        choice.source = *typedSource;
+    } else if (const auto byForm = updateSourceOfAddress(typedAddress)) {
+        choice.source = *byForm;
+    } else {
+        choice.source = updateSourceFromKey(saved.updateSource).value_or(UpdateSource::Official);
+    }
+    const bool pages = choice.source == UpdateSource::Pages;
+    choice.address = !typedAddress.empty() ? typedAddress
+                     : pages               ? saved.updateHost
+                                           : saved.officialUrl;
+    return choice;
+}
+
+std::string addressRead(const UpdateChoices& choices) {
+    if (choices.source == UpdateSource::Pages || !choices.address.empty()) return choices.address;
+    return kOfficialSourceUrl;
+}
+
+std::optional<UpdateChoices> fallbackChoices(const UpdateChoices& failed,
+                                             const std::string& pagesAddress) {
+    if (failed.source != UpdateSource::Official || pagesAddress.empty()) return std::nullopt;
+    UpdateChoices other = failed;
+    other.source = UpdateSource::Pages;
+    other.address = pagesAddress;
+    return other;
+}
+
+std::string fallbackNotice(const std::string& failure, const UpdateChoices& failed,
+                           const UpdateChoices& fallback) {
+    return updateSourceLabel(failed.source, addressRead(failed)) + "没有读到：" + failure +
+           "\n改从 " + updateSourceLabel(fallback.source, fallback.address) + " 的开奖结果网页读取";
 }
 
 std::vector<Disagreement> disagreements(const HistorySnapshot& rows,

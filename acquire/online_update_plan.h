@@ -13,6 +13,7 @@
 #include "acquire/online_update.h"
 #include "acquire/update_listing.h"
 #include "store/history_row.h"
+#include "store/settings_table.h"
 
 namespace arrange5 {
 
@@ -49,5 +50,30 @@ struct UpdateChoices {
 // The options of the update the user chose: the source and its address, the current year from
 // the date. Throws InputError naming a date that is not YYYY-MM-DD.
 UpdateOptions updateOptionsFor(const UpdateChoices& choices);
+
+// The source and address of one update. A source typed on the command line always wins; else
+// an address typed there says by its form which source it is (the operator's JSON address or a
+// results site); else the saved choice, the operator's data when none. The address is the one
+// typed, else the saved one of the chosen source (empty for the operator's own address).
+struct SourceChoice {
+    UpdateSource source = UpdateSource::Official;
+    std::string address;
+};
+SourceChoice chooseUpdateSource(std::optional<UpdateSource> typedSource,
+                                const std::string& typedAddress, const UserSettings& saved);
+
+// The address an update reads: the official data's (its default when none is set) or the
+// results host.
+std::string addressRead(const UpdateChoices& choices);
+
+// After the operator's data failed, the results pages when their address is set: the same
+// update on the other source. None when the failed update was not on the operator's data or no
+// results address is set.
+std::optional<UpdateChoices> fallbackChoices(const UpdateChoices& failed,
+                                             const std::string& pagesAddress);
+
+// "体彩官方数据没有读到：原因" and, on a line of its own, "改从 127.0.0.1 的开奖结果网页读取".
+std::string fallbackNotice(const std::string& failure, const UpdateChoices& failed,
+                           const UpdateChoices& fallback);
 
 }  // namespace arrange5

@@ -20,6 +20,32 @@ std::string_view updateSourceName(UpdateSource source) {
     return source == UpdateSource::Official ? "体彩官方数据" : "开奖结果网页";
 }
 
+std::string updateSourceLabel(UpdateSource source, const std::string& address) {
+    if (source == UpdateSource::Official && address == kOfficialSourceUrl) return "体彩官方数据";
+    const std::string host = hostOfUrl(address);
+    return host.empty() ? address : host;
+}
+
+std::optional<UpdateSource> updateSourceOfAddress(const std::string& address) {
+    const auto lower = [](std::string text) {
+        for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return text;
+    };
+    const std::string url = lower(address);
+    if (!url.starts_with("http://") && !url.starts_with("https://")) return std::nullopt;
+    const std::size_t query = url.find('?');
+    const std::string path = url.substr(0, query);
+    const bool namesTheGame =
+        query != std::string::npos && (url.find("?gameno=", query) != std::string::npos ||
+                                       url.find("&gameno=", query) != std::string::npos);
+    if (path.ends_with(".qry") || namesTheGame) return UpdateSource::Official;
+    return UpdateSource::Pages;
+}
+
+int firstKeptYear(int currentYear, int yearsToKeep) {
+    return currentYear - yearsToKeep + 1;
+}
+
 std::vector<std::chrono::milliseconds> defaultBusyPauses() {
     return {3s, 6s, 12s, 24s, 48s};
 }
@@ -82,11 +108,12 @@ std::optional<PurgeProposal> proposePurge(const HistorySnapshot& rows,
                                           const UpdateOptions& options) {
     if (rows.empty()) return std::nullopt;
     const int oldest = rows.front().issue / 1000;
-    if (options.currentYear - oldest <= options.yearsToKeep) return std::nullopt;
+    const int keptFrom = firstKeptYear(options.currentYear, options.yearsToKeep);
+    if (oldest >= keptFrom) return std::nullopt;
     PurgeProposal p;
     p.yearsToKeep = options.yearsToKeep;
     p.firstYear = oldest;
-    p.keptFrom = options.currentYear - options.yearsToKeep;
+    p.keptFrom = keptFrom;
     // The years named are years of stored draws: a clock set far ahead must not name years
     // that never had one.
     p.lastYear = std::min(p.keptFrom - 1, rows.back().issue / 1000);
@@ -108,6 +135,20 @@ std::string PurgeProposal::keptNotice() const {
            " 期早于保留年数的历史号码已保留，没有删除";
 }
 
+namespace {
+
+// "；删除 5,399 期（2020 年以前），重新读入 2,242 期" for a purge.
+std::string purgeCounts(const UpdateReport& r) {
+    return "；删除 " + withThousands(r.deleted) + " 期（" + std::to_string(r.startYear) +
+           " 年以前），重新读入 " + withThousands(r.reread) + " 期";
+}
+
+}  // namespace
+
+std::string UpdateReport::label() const {
+    return updateSourceLabel(source, address);
+}
+
 std::string UpdateReport::summary() const {
     std::string out;
     if (added == 0) {
@@ -115,26 +156,26 @@ std::string UpdateReport::summary() const {
         out += lastIssue ? "；历史号码截至第 " + std::to_string(lastIssue) + " 期"
                          : std::string("；历史号码为空");
     } else {
-        out = "新增 " + std::to_string(added) + " 期，截至第 " + std::to_string(lastIssue) + " 期";
+        out = "新增 " + withThousands(added) + " 期，截至第 " + std::to_string(lastIssue) + " 期";
     }
-    if (purged) {
-        out += "（原有历史号码早于保留年数，已从 " + std::to_string(startYear) + " 年起重新读取）";
-    }
+    if (purged) out += purgeCounts(*this);
     if (purgeDeclined) out += "；" + purgeDeclined->keptNotice();
     return out + leftOut(*this);
 }
 
 std::string UpdateReport::line() const {
-    std::string out = std::string(updateSourceName(source)) + "：";
+    std::string out = label() + "：";
     if (added == 0) {
-        out += lastIssue ? "没有新的开奖号码，历史号码截至第 " + std::to_string(lastIssue) + " 期"
-                         : std::string("没有新的开奖号码，历史号码为空");
+        out += "没有新的开奖号码";
     } else {
-        out += "新增 " + std::to_string(added) + " 期，第 " + std::to_string(firstAdded) + " 至 " +
+        out += "新增 " + withThousands(added) + " 期，第 " + std::to_string(firstAdded) + " 至 " +
                std::to_string(lastIssue) + " 期";
     }
-    out += purged ? "；已删除 " + std::to_string(startYear) + " 年以前的历史号码并重新读取"
-                  : "；没有删除历史号码";
+    out += purged ? purgeCounts(*this) : std::string("；没有删除历史号码");
+    if (added == 0) {
+        out += lastIssue ? "；历史号码截至第 " + std::to_string(lastIssue) + " 期"
+                         : std::string("；历史号码为空");
+    }
     if (holeFrom) {
         out += "；缺第 " + std::to_string(holeFrom) + " 期至第 " + std::to_string(holeBefore) +
                " 期之前的号码";

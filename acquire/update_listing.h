@@ -91,8 +91,11 @@ NewDraws collectNewDraws(const std::vector<YearListing>& years, const UpdatePlan
 // How far the update is, for its progress display.
 struct UpdateProgressInfo {
     int year = 0;           // the year being read
-    std::size_t draws = 0;  // new draws found so far
+    std::size_t draws = 0;  // new draws found so far: draws not stored before
     int secondsToWait = 0;  // above 0 while waiting because the service asked for a pause
+    // Stored draws read again so far, for a purge that reads the kept years again; they are
+    // no new draws.
+    std::size_t reread = 0;
 };
 // Asked before and after each request and several times a second while one is on its way
 // or a pause runs; false cancels.

@@ -48,6 +48,8 @@ const Key kKeys[] = {
     {"txtOfficialUrl", &UserSettings::officialUrl, 0, 0, 0},
     {"intTrendWindow", &UserSettings::trendWindow, 0, 0, std::numeric_limits<int>::max()},
     {"txtTrendHidden", &UserSettings::trendHidden, 0, 0, 0},
+    {"bolKeepAllYears", &UserSettings::keepAllYears, 0, 0, 1},
+    {"bolUpdateOnStart", &UserSettings::updateOnStart, 0, 0, 1},
 };
 
 std::string trimmed(std::string_view text) {

@@ -28,6 +28,10 @@ struct UserSettings {
     std::string officialUrl;      // txtOfficialUrl: the address of the operator's draw data
     int trendWindow = 0;          // intTrendWindow: the trend chart's W, 0 for 全部
     std::string trendHidden;      // txtTrendHidden: the trend chart's hidden zones, by key
+    // bolKeepAllYears: the early-history question is not asked again; the update keeps
+    // every stored year ("以后不再询问，保留全部").
+    bool keepAllYears = false;
+    bool updateOnStart = false;  // bolUpdateOnStart: 启动时检查新开奖
 };
 
 inline constexpr const char* kSettingsApplication = "Korvath";

@@ -180,7 +180,7 @@ TEST_F(OnlineUpdateFailure, PurgeWithNothingToReadAgainKeepsTheHistory) {
     ResultsServer site({});  // every page has its header only
     std::string why;
     try {
-        runOnlineUpdate(store, options(site.baseUrl(), 2018, 2), sp, makeCurlFetcher());
+        runOnlineUpdate(store, options(site.baseUrl(), 2018, 3), sp, makeCurlFetcher());
         ADD_FAILURE() << "the update did not fail";
     } catch (const FetchError& e) {
         why = e.what();

@@ -38,14 +38,14 @@ TEST_F(OnlineUpdateGuard, PurgeWithYearsThatListNothingIsRetriedThenChangesNothi
     storeHistory(2004009, 2026100);
     ResultsServer site(realBetween(2026001, 2026174));  // 2016..2025: the header row only
     const std::string why =
-        expectRefused<FetchError>(options(site.baseUrl(), 2026, 10), makeCurlFetcher());
+        expectRefused<FetchError>(options(site.baseUrl(), 2026, 11), makeCurlFetcher());
     EXPECT_THAT(why, AllOf(HasSubstr("2016 年"), HasSubstr("没有列出这一年的任何一期"),
                            HasSubstr("共尝试 4 次"), HasSubstr("历史号码保持原样")));
     EXPECT_EQ(site.requestCount(2026), 4);
 
     // Every year back, but fewer draws than stored: the purge would lose 2026051..2026100.
     site.setDraws(realBetween(2016001, 2026050));
-    EXPECT_THAT(expectRefused<FetchError>(options(site.baseUrl(), 2026, 10), makeCurlFetcher()),
+    EXPECT_THAT(expectRefused<FetchError>(options(site.baseUrl(), 2026, 11), makeCurlFetcher()),
                 AllOf(HasSubstr("第 2026050 期"), HasSubstr("第 2026100 期")));
 
     // A gap is no reason to purge either: the draws after it would be gone.
@@ -53,13 +53,13 @@ TEST_F(OnlineUpdateGuard, PurgeWithYearsThatListNothingIsRetriedThenChangesNothi
     std::erase_if(gapped, [](const HistoryEntry& e) { return e.issue == 2020100; });
     site.setDraws(gapped);
     EXPECT_THAT(
-        expectRefused<MissingDrawsError>(options(site.baseUrl(), 2026, 10), makeCurlFetcher()),
+        expectRefused<MissingDrawsError>(options(site.baseUrl(), 2026, 11), makeCurlFetcher()),
         HasSubstr("第 2020100 期不在页面上"));
 
     // With every year there the purge goes ahead.
     site.setDraws(realBetween(2016001, 2026174));
     const UpdateReport report =
-        runOnlineUpdate(store, options(site.baseUrl(), 2026, 10), sp, makeCurlFetcher());
+        runOnlineUpdate(store, options(site.baseUrl(), 2026, 11), sp, makeCurlFetcher());
     EXPECT_TRUE(report.purged);
     EXPECT_EQ(lines(storedEntries()), lines(realBetween(2016001, 2026174)));
 }
@@ -67,7 +67,7 @@ TEST_F(OnlineUpdateGuard, PurgeWithYearsThatListNothingIsRetriedThenChangesNothi
 TEST_F(OnlineUpdateGuard, PurgeNeedsConsentAndGetsEveryKeptDrawBackWithItsDigits) {
     storeHistory(2012001, 2016100);
     ResultsServer site(realBetween(2012001, 2016359));
-    UpdateOptions keep = options(site.baseUrl(), 2016, 2);
+    UpdateOptions keep = options(site.baseUrl(), 2016, 3);
     keep.purgeAllowed = false;
 
     // Without consent the outdated history is kept whole and continued.
@@ -86,7 +86,7 @@ TEST_F(OnlineUpdateGuard, PurgeNeedsConsentAndGetsEveryKeptDrawBackWithItsDigits
     const std::string storedDigits = digitString(draw.digits);
     draw.digits[0] = static_cast<int16_t>((draw.digits[0] + 1) % 10);
     site.setDraws(changed);
-    EXPECT_THAT(expectRefused<FetchError>(options(site.baseUrl(), 2016, 2), makeCurlFetcher()),
+    EXPECT_THAT(expectRefused<FetchError>(options(site.baseUrl(), 2016, 3), makeCurlFetcher()),
                 AllOf(HasSubstr("已存的第 2016050 期"), HasSubstr("存有 " + storedDigits),
                       HasSubstr(digitString(draw.digits))));
 
@@ -103,7 +103,7 @@ TEST_F(OnlineUpdateGuard, PagesCannotReachBefore2013AndSayWhichDrawsAreMissing) 
     storeHistory(2010001, 2010100);
     ResultsServer site(realBetween(2010001, 2016359));
     const UpdateReport report =
-        runOnlineUpdate(store, options(site.baseUrl(), 2016, 6), sp, makeCurlFetcher());
+        runOnlineUpdate(store, options(site.baseUrl(), 2016, 7), sp, makeCurlFetcher());
     auto expected = realBetween(2010001, 2010100);
     const auto appended = realBetween(2013001, 2016359);
     expected.insert(expected.end(), appended.begin(), appended.end());

@@ -52,7 +52,7 @@ TEST_F(OfficialUpdate, EmptyHistoryGetsTheYearsToKeepAskedAsABrowserWould) {
     OfficialServer service(realDraws());
     std::vector<UpdateProgressInfo> calls;
     const UpdateReport report =
-        update(official(service.address(), 2026, 2), [&](const UpdateProgressInfo& at) {
+        update(official(service.address(), 2026, 3), [&](const UpdateProgressInfo& at) {
             calls.push_back(at);
             return true;
         });
@@ -76,7 +76,7 @@ TEST_F(OfficialUpdate, ContinuesFromACutUpToTheNewestDraw) {
     const std::size_t before = store.rows().size();
     OfficialServer service(realDraws());
 
-    const UpdateReport report = update(official(service.address(), 2026, 6));
+    const UpdateReport report = update(official(service.address(), 2026, 7));
 
     EXPECT_EQ(lines(storedEntries()), lines(realBetween(2020001, 2026174)));
     EXPECT_EQ(report.firstAdded, 2025101);
@@ -88,7 +88,9 @@ TEST_F(OfficialUpdate, ContinuesFromACutUpToTheNewestDraw) {
 TEST_F(OfficialUpdate, AHistoryEndingIn2010IsContinuedWithoutAHole) {
     storeHistory(2010001, 2010100);
     OfficialServer service(realDraws());
-    const UpdateReport report = update(official(service.address(), 2026, 16));
+    UpdateOptions keep = official(service.address(), 2026, 16);
+    keep.purgeAllowed = false;
+    const UpdateReport report = update(keep);
     EXPECT_EQ(lines(storedEntries()), lines(realBetween(2010001, 2026174)));
     EXPECT_EQ(report.holeFrom, 0);
     EXPECT_EQ(report.firstAdded, 2010101);
@@ -131,9 +133,10 @@ TEST_F(OfficialUpdate, EarlyYearsGoOnlyWithConsentAndOnlyWhenEveryKeptDrawComesB
         int32_t firstAfter;    // the first stored issue afterwards
     };
     const Case cases[] = {
-        {"no consent keeps 2004-2019 and appends", 2004009, 2025100, 2026, false, 0, nullptr,
+        {"no consent keeps 2004-2020 and appends", 2004009, 2025100, 2026, false, 0, nullptr,
          2004009},
-        {"consent purges", 2004009, 2025100, 2026, true, 0, nullptr, 2020001},
+        // Six years are six calendar years: 2021 to 2026.
+        {"consent purges", 2004009, 2025100, 2026, true, 0, nullptr, 2021001},
         {"a kept draw listed with other digits", 2004009, 2025100, 2026, true, 2022050,
          "已存的第 2022050 期", 0},
         {"a clock a century ahead appends to the right years", 2020001, 2025100, 2126, false, 0,
@@ -177,7 +180,7 @@ TEST_F(OfficialUpdate, EarlyYearsGoOnlyWithConsentAndOnlyWhenEveryKeptDrawComesB
         EXPECT_EQ(lines(stored), lines(realBetween(c.firstAfter, 2026174)));
         EXPECT_EQ(report.purged, c.consent && !report.purgeRefusedForClock);
         EXPECT_EQ(report.purgeRefusedForClock, c.currentYear == 2031);
-        if (!c.consent && c.storedFrom < c.currentYear * 1000 - 6000) {
+        if (!c.consent && c.storedFrom < c.currentYear * 1000 - 5000) {
             ASSERT_TRUE(report.purgeDeclined.has_value());
             EXPECT_THAT(report.summary(), HasSubstr("期早于保留年数的历史号码已保留，没有删除"));
         }

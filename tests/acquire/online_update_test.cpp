@@ -22,8 +22,9 @@ TEST_F(OnlineUpdateTest, EmptyHistoryReadsTheYearsToKeepInOrderWhateverThePageSt
     site.setStyle(2015, PageStyle::Spaced);
     site.setStyle(2016, PageStyle::SpansInTbody);
 
+    // Three years to keep are three calendar years, the current one included.
     const UpdateReport report =
-        runOnlineUpdate(store, options(site.baseUrl(), 2016, 2), sp, makeCurlFetcher());
+        runOnlineUpdate(store, options(site.baseUrl(), 2016, 3), sp, makeCurlFetcher());
 
     EXPECT_THAT(site.requestedYears(), ElementsAre(2014, 2015, 2016));
     EXPECT_EQ(lines(storedEntries()), lines(realBetween(2014001, 2016359)));
@@ -32,7 +33,7 @@ TEST_F(OnlineUpdateTest, EmptyHistoryReadsTheYearsToKeepInOrderWhateverThePageSt
     EXPECT_EQ(report.lastIssue, 2016359);
     EXPECT_FALSE(report.purged);
     EXPECT_TRUE(report.missing.empty());
-    EXPECT_EQ(report.summary(), "新增 1074 期，截至第 2016359 期");
+    EXPECT_EQ(report.summary(), "新增 1,074 期，截至第 2016359 期");
     expectChained(0, 0);
     // The caller's S/P state now describes the last two rows appended.
     const auto rows = storedRows();
@@ -40,18 +41,40 @@ TEST_F(OnlineUpdateTest, EmptyHistoryReadsTheYearsToKeepInOrderWhateverThePageSt
     EXPECT_EQ(sp.p, rows[rows.size() - 2].own);
 }
 
+// The summary counts what changed: the draws not stored before, the stored ones deleted for
+// good and the stored ones of the kept years deleted and read again; the progress counts the
+// same way while the pages come in.
 TEST_F(OnlineUpdateTest, HistoryOlderThanTheYearsToKeepIsPurgedAndReadAgain) {
     storeHistory(2012001, 2016100);
     ResultsServer site(realBetween(2012001, 2016359));
+    UpdateProgressInfo last;
+    const UpdateStatusProgress progress = [&](const UpdateProgressInfo& at) {
+        last = at;
+        return true;
+    };
 
     const UpdateReport report =
-        runOnlineUpdate(store, options(site.baseUrl(), 2016, 2), sp, makeCurlFetcher());
+        runOnlineUpdate(store, options(site.baseUrl(), 2016, 3), sp, makeCurlFetcher(), progress);
 
     EXPECT_THAT(site.requestedYears(), ElementsAre(2014, 2015, 2016));
     EXPECT_EQ(lines(storedEntries()), lines(realBetween(2014001, 2016359)));
     EXPECT_TRUE(report.purged);
     EXPECT_EQ(report.startYear, 2014);
-    EXPECT_THAT(report.summary(), HasSubstr("已从 2014 年起重新读取"));
+    const std::size_t added = realBetween(2016101, 2016359).size();
+    const std::size_t deleted = realBetween(2012001, 2013999).size();
+    const std::size_t reread = realBetween(2014001, 2016100).size();
+    EXPECT_EQ(report.added, added);
+    EXPECT_EQ(report.firstAdded, 2016101);
+    EXPECT_EQ(report.deleted, deleted);
+    EXPECT_EQ(report.reread, reread);
+    EXPECT_EQ(last.draws, added);
+    EXPECT_EQ(last.reread, reread);
+    EXPECT_EQ(report.summary(), "新增 " + std::to_string(added) + " 期，截至第 2016359 期；删除 " +
+                                    std::to_string(deleted) + " 期（2014 年以前），重新读入 " +
+                                    std::to_string(reread) + " 期");
+    EXPECT_EQ(report.line(), hostOfUrl(site.baseUrl()) + "：新增 " + std::to_string(added) +
+                                 " 期，第 2016101 至 2016359 期；删除 " + std::to_string(deleted) +
+                                 " 期（2014 年以前），重新读入 " + std::to_string(reread) + " 期");
     expectChained(0, 2);
 }
 
@@ -125,7 +148,7 @@ TEST_F(OnlineUpdateTest, FollowsRedirects) {
     }
 
     const UpdateReport report =
-        runOnlineUpdate(store, options(site.baseUrl(), 2026, 2), sp, makeCurlFetcher());
+        runOnlineUpdate(store, options(site.baseUrl(), 2026, 3), sp, makeCurlFetcher());
 
     EXPECT_THAT(moved.requestedYears(), ElementsAre(2024, 2025, 2026));
     EXPECT_EQ(lines(storedEntries()), lines(realBetween(2024001, 2026174)));
@@ -196,7 +219,7 @@ TEST_F(OnlineUpdateTest, ProgressNamesEachYearAndTheDrawsFoundSoFar) {
     ResultsServer site(realBetween(2024001, 2026174));
     std::vector<std::pair<int, std::size_t>> calls;
     const UpdateReport report =
-        runOnlineUpdate(store, options(site.baseUrl(), 2026, 2), sp, makeCurlFetcher(),
+        runOnlineUpdate(store, options(site.baseUrl(), 2026, 3), sp, makeCurlFetcher(),
                         [&](int year, std::size_t draws) {
                             calls.emplace_back(year, draws);
                             return true;

@@ -174,15 +174,60 @@ TEST_F(BadPage, TenThousandRowsWithIssuesOfOtherYearsStoreOnlyTheYearsDraws) {
         ASSERT_EQ(stored[i], expected[i]) << "row " << i;
 }
 
-TEST_F(BadPage, OfficialDataIsTheDefaultSourceAndUrlReplacesItsAddress) {
+// The README's example, `update --url <official JSON address>`, reads the official data also
+// after the window chose the results pages; --source always wins; with --fallback a failing
+// official source gives way to the results site set in the window. stderr names the source
+// and the address read, stdout the host that answered.
+TEST_F(BadPage, TheUrlsFormChoosesTheSourceAndFallbackTriesTheResultsSite) {
     test::OfficialServer service(site_);
-    const auto run =
-        test::runCliProcess({"--dir", dir_.path().string(), "update", "--url", service.address(),
-                             "--years-to-keep", "2", "--today", "2016-12-31"},
-                            dir_.path());
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_THAT(run.out, HasSubstr("体彩官方数据：新增 616 期"));
-    EXPECT_EQ(test::storedDraws(dir_ / "Zembric.mdb"), test::drawLines(site_));
+    test::ResultsServer pagesSite(site_);
+    const std::string unreachable =
+        test::unreachableBaseUrl() + test::OfficialServer::kPath + "?gameNo=350133";
+    TempDir config;
+    test::writeFile(config / "Korvath.ini", "[IniSetting]\ntxtUpdateSource=pages\ntxtUpdateHost=" +
+                                                pagesSite.baseUrl() + "\n");
+    const std::string reading = "arrange5-cli: 在线更新读取 ";
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::vector<std::string> err;  // in this order
+    } cases[] = {
+        {{"--url", service.address()}, 0, {reading + "体彩官方数据：" + service.address() + "\n"}},
+        {{"--source", "pages", "--url", service.address()},
+         2,
+         {reading + "开奖结果网页：" + service.address()}},
+        {{"--url", unreachable}, 2, {reading + "体彩官方数据：" + unreachable}},
+        {{"--url", unreachable, "--fallback"},
+         0,
+         {reading + "体彩官方数据：" + unreachable, "没有读到：",
+          "改从 " + pagesSite.baseUrl().substr(7) + " 的开奖结果网页读取",
+          reading + "开奖结果网页：" + pagesSite.baseUrl()}},
+    };
+    ::setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.back());
+        TempDir data;
+        test::storeHistory(data.path(), before_);
+        std::vector<std::string> args{"--dir", data.path().string(), "update"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        args.insert(args.end(), {"--years-to-keep", "2", "--today", "2016-12-31"});
+        const auto run = test::runCliProcess(args, data.path());
+        EXPECT_EQ(run.status, c.status) << run.err;
+        std::size_t at = 0;
+        for (const std::string& part : c.err) {
+            at = run.err.find(part, at);
+            EXPECT_NE(at, std::string::npos) << part << "\n" << run.err;
+        }
+        if (c.status != 0) continue;
+        EXPECT_THAT(run.out, HasSubstr("：新增 616 期，第 2015101 至 2016358 期"));
+        EXPECT_EQ(run.out.rfind(c.args.back() == "--fallback" ? pagesSite.baseUrl().substr(7)
+                                                              : service.address().substr(7, 10),
+                                0),
+                  0u)
+            << "the host that answered: " << run.out;
+        EXPECT_EQ(test::storedDraws(data / "Zembric.mdb"), test::drawLines(site_));
+    }
+    ::unsetenv("XDG_CONFIG_HOME");
     EXPECT_FALSE(service.requestedPages().empty());
 }
 
@@ -206,9 +251,11 @@ TEST(UpdateConsent, PurgeOnlyWithYearsToKeepOnTheCommandLine) {
         const auto run = test::runCliProcess(args, dir.path());
         EXPECT_EQ(run.status, 0) << run.err;
         if (consent) {
-            EXPECT_EQ(test::storedDraws(dir / "Zembric.mdb"), from(2014001));
-            EXPECT_THAT(run.out, HasSubstr("已删除 2014 年以前的历史号码"));
-            EXPECT_EQ(run.err, "");
+            // Two years are two calendar years; the summary counts what the purge did.
+            EXPECT_EQ(test::storedDraws(dir / "Zembric.mdb"), from(2015001));
+            EXPECT_THAT(run.out, HasSubstr("删除 100 期（2015 年以前），重新读入 0 期"));
+            EXPECT_EQ(run.err,
+                      "arrange5-cli: 在线更新读取 体彩官方数据：" + service.address() + "\n");
         } else {
             EXPECT_EQ(test::storedDraws(dir / "Zembric.mdb"), from(2008001));
             EXPECT_THAT(run.out, HasSubstr("没有删除历史号码"));
@@ -267,10 +314,11 @@ TEST_F(BadPage, HostileOfficialAnswersAreRefusedShortlyWithBoundedMemory) {
                                               service.address(), "--today", "2016-12-31"},
                                              dir_.path());
         EXPECT_EQ(run.status, 2) << run.out;
-        // The progress lines of a slow answer aside, one line says why.
+        // The line naming the source read and the progress lines of a slow answer aside, one
+        // line says why.
         const std::string why = run.err.substr(run.err.rfind('\n', run.err.size() - 2) + 1);
         EXPECT_THAT(run.err.substr(0, run.err.size() - why.size()),
-                    ::testing::MatchesRegex("(arrange5-cli: 在线更新：正在读取[^\n]*\n)*"));
+                    ::testing::MatchesRegex("(arrange5-cli: 在线更新(读取 |：正在读取)[^\n]*\n)*"));
         EXPECT_LE(characters(why), 201u) << run.err;
         EXPECT_THAT(run.err, HasSubstr("历史号码保持原样"));
         EXPECT_LT(run.peakMemoryKb, 256 * 1024);
@@ -404,7 +452,7 @@ TEST_F(BadPage, GapStoresUpToItWarnsAndExitsZeroThenTheRestFollowsTheTypedDraw) 
     }
     const auto rest = update(server.baseUrl());
     EXPECT_EQ(rest.status, 0) << rest.err;
-    EXPECT_EQ(rest.err, "");
+    EXPECT_EQ(rest.err, "arrange5-cli: 在线更新读取 开奖结果网页：" + server.baseUrl() + "\n");
     EXPECT_EQ(test::storedDraws(dir_ / "Zembric.mdb"), test::drawLines(site_));
 }
 
