@@ -1,5 +1,6 @@
 #include "app/dialogs.h"
 
+#include <QCheckBox>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileSystemModel>
@@ -43,9 +44,15 @@ bool DesktopDialogs::confirm(QWidget* parent, const QString& title, const QStrin
     return box.exec() == QMessageBox::Ok;
 }
 
-int DesktopDialogs::choose(QWidget* parent, const QString& title, const QString& text,
-                           const QStringList& buttons, int defaultButton, int escapeButton) {
-    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+bool Dialogs::runDialog(QDialog& dialog) {
+    return dialog.exec() == QDialog::Accepted;
+}
+
+namespace {
+
+// A question box whose Escape key and close box both answer `escapeButton`.
+int askWithButtons(QMessageBox& box, const QStringList& buttons, int defaultButton,
+                   int escapeButton) {
     std::vector<QPushButton*> added;
     for (const QString& caption : buttons) {
         added.push_back(box.addButton(caption, QMessageBox::ActionRole));
@@ -55,6 +62,26 @@ int DesktopDialogs::choose(QWidget* parent, const QString& title, const QString&
     box.exec();
     const auto chosen = std::find(added.begin(), added.end(), box.clickedButton());
     return chosen == added.end() ? escapeButton : static_cast<int>(chosen - added.begin());
+}
+
+}  // namespace
+
+int DesktopDialogs::choose(QWidget* parent, const QString& title, const QString& text,
+                           const QStringList& buttons, int defaultButton, int escapeButton) {
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+    return askWithButtons(box, buttons, defaultButton, escapeButton);
+}
+
+int DesktopDialogs::chooseWithCheckBox(QWidget* parent, const QString& title, const QString& text,
+                                       const QStringList& buttons, int defaultButton,
+                                       int escapeButton, const QString& checkBox, bool& checked) {
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+    auto* check = new QCheckBox(checkBox, &box);
+    check->setChecked(checked);
+    box.setCheckBox(check);
+    const int answer = askWithButtons(box, buttons, defaultButton, escapeButton);
+    checked = check->isChecked();
+    return answer;
 }
 
 void DesktopDialogs::inform(QWidget* parent, const QString& title, const QString& text) {

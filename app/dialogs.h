@@ -5,6 +5,7 @@
 #include <QUrl>
 #include <optional>
 
+class QDialog;
 class QWidget;
 
 namespace arrange5 {
@@ -21,6 +22,17 @@ class Dialogs {
     // `escapeButton` taking Escape and the close box; returns the index of the button chosen.
     virtual int choose(QWidget* parent, const QString& title, const QString& text,
                        const QStringList& buttons, int defaultButton, int escapeButton) = 0;
+    // The same question with a check box under it ("以后不再询问"); `checked` holds its state
+    // when the box closes.
+    virtual int chooseWithCheckBox(QWidget* parent, const QString& title, const QString& text,
+                                   const QStringList& buttons, int defaultButton, int escapeButton,
+                                   const QString& checkBox, bool& checked) {
+        (void)checkBox;
+        (void)checked;
+        return choose(parent, title, text, buttons, defaultButton, escapeButton);
+    }
+    // A dialog of the window's own (a settings dialog); true when it was accepted.
+    virtual bool runDialog(QDialog& dialog);
     // A message with an OK button and the warning icon.
     virtual void inform(QWidget* parent, const QString& title, const QString& text) = 0;
     // A message with an OK button and no icon (the prompt boxes' "输入有误").
@@ -47,6 +59,9 @@ class DesktopDialogs : public Dialogs {
     bool confirm(QWidget* parent, const QString& title, const QString& text) override;
     int choose(QWidget* parent, const QString& title, const QString& text,
                const QStringList& buttons, int defaultButton, int escapeButton) override;
+    int chooseWithCheckBox(QWidget* parent, const QString& title, const QString& text,
+                           const QStringList& buttons, int defaultButton, int escapeButton,
+                           const QString& checkBox, bool& checked) override;
     void inform(QWidget* parent, const QString& title, const QString& text) override;
     void notice(QWidget* parent, const QString& title, const QString& text) override;
     void showDetails(QWidget* parent, const QString& title, const QString& text,

@@ -36,6 +36,8 @@ MainWindow::MainWindow(AppContext context, QWidget* parent)
     buildControls();
     connectHandlers();
     startUp();
+    // Once the window shows, so the progress box has a window to sit on.
+    QTimer::singleShot(0, this, &MainWindow::updateAtStart);
 }
 
 MainWindow::~MainWindow() = default;

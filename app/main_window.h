@@ -10,6 +10,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "acquire/online_update_plan.h"
 #include "acquire/page_fetcher.h"
 #include "app/settings.h"
 #include "app/window_services.h"
@@ -142,7 +143,12 @@ class MainWindow : public QMainWindow {
     void dropLastIssues();
     void exportHistoryText();
     void checkHistoryRows();
+    // The online update (main_window_update.cpp): asked for, or at start-up when the user set
+    // 启动时检查新开奖; both run updateFrom().
     void onlineUpdate();
+    void updateAtStart();
+    void updateFrom(UpdateChoices choices, bool atStart);
+    UpdateChoices updateChoices() const;
     // Runs `change` (a cut or drop giving an optional ReplaceReport) under the busy pointer;
     // the history is shown again after it, whether it did its work or failed part way.
     template <typename Change>

@@ -7,6 +7,7 @@
 #include "analysis/study_log.h"
 #include "app/dialogs.h"
 #include "app/study_dialog.h"
+#include "app/update_settings_dialog.h"
 #include "store/errors.h"
 #include "store/limits.h"
 #include "store/program_info.h"
@@ -17,9 +18,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The traditional prompt promised to delete the earliest year; nothing is deleted without the
+// early-history question, and N years are N calendar years.
 const QString kYearsPrompt = QStringLiteral(
-    "请输入更新需要保留的历史号码的年数（2~16中的任意自然数），如果超过年数将删除最早的一年的历史"
-    "号码");
+    "请输入在线更新保留的历史号码的年数（2~16中的任意自然数，含今年：6 表示保留今年和之前 5 "
+    "年）。历史号码早于这些年份时，在线更新会先询问是否删除，不会自动删除");
 const QString kYearsWarning = QStringLiteral(
     "为了保证时效性和提高计算效率，软件只能统计16年以内的数据，请输入2到16中的自然数。");
 
@@ -73,8 +76,8 @@ SettingsMenu::SettingsMenu(QMenu* menu, Settings& settings, WindowServices servi
         updateSourceItems_[i]->setObjectName(indexed("mnuSource", i));
         updateSourceItems_[i]->setCheckable(true);
     }
-    item(menu_, "mnuUpdateHost", QStringLiteral("开奖结果网址设置(&U)"),
-         [this] { askUpdateHost(); });
+    item(menu_, "mnuUpdateSettings", QStringLiteral("在线更新设置(&U)"),
+         [this] { editUpdateSettings(); });
     item(menu_, "mnuStudy", QStringLiteral("研究记录(&L)"), [this] { showStudy(); });
     item(menu_, "mnuNewStudy", QStringLiteral("开始新的研究(&N)"), [this] { startNewStudy(); });
     item(menu_, "mnuFrontPage", QStringLiteral("软件介绍服务主页(&P)"),
@@ -124,14 +127,15 @@ void SettingsMenu::askYearsToKeep() {
     }
 }
 
-void SettingsMenu::askUpdateHost() {
-    const auto answer = services_.dialogs->input(
-        services_.window, QStringLiteral("开奖结果网址"),
-        QStringLiteral("请输入开奖结果网站的地址（例如 https://www.example.com），在线更新从该网站"
-                       "读取每一年的开奖结果页面："),
-        QString::fromStdString(settings_->updateHost));
-    if (!answer) return;
-    settings_.set(&WindowSettings::updateHost, answer->trimmed().toStdString());
+void SettingsMenu::editUpdateSettings() {
+    UpdateSettingsDialog dialog(*settings_, services_.window);
+    if (!services_.dialogs->runDialog(dialog)) return;
+    const UserSettings chosen = dialog.chosen();
+    settings_.set(&WindowSettings::updateHost, chosen.updateHost);
+    settings_.set(&WindowSettings::officialUrl, chosen.officialUrl);
+    settings_.set(&WindowSettings::keepAllYears, chosen.keepAllYears);
+    settings_.set(&WindowSettings::updateOnStart, chosen.updateOnStart);
+    chooseUpdateSource(updateSourceFromKey(chosen.updateSource).value_or(UpdateSource::Official));
 }
 
 void SettingsMenu::showStudy() {

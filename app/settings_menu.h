@@ -15,9 +15,9 @@ class QMenu;
 
 namespace arrange5 {
 
-// 设置 (mnuSetup): the segment base, the years the update keeps, the update's source and
-// host, the study's list (研究记录) and a new study, and the documents. Each item saves its setting
-// the moment it is chosen.
+// 设置 (mnuSetup): the segment base, the years the update keeps, the update's source, its
+// addresses and choices (在线更新设置), the study's list (研究记录) and a new study, and the
+// documents. Each item saves its setting the moment it is chosen.
 class SettingsMenu : public QObject {
   public:
     // How an item runs: the window's command wrapper (a pending edit taken in first).
@@ -34,8 +34,9 @@ class SettingsMenu : public QObject {
 
     // Start-up: the check marks show the stored segment base and update source.
     void showStored();
-    // Asks for the results site's address; saves an answer given.
-    void askUpdateHost();
+    // 在线更新设置: the source, both addresses and the update's two choices in one dialog
+    // (update_settings_dialog.h); saves what the user accepts.
+    void editUpdateSettings();
 
   private:
     void chooseSegmentBase(int base);

@@ -11,19 +11,25 @@ namespace arrange5 {
 
 namespace {
 
+// What is being read, counted as the summary will count it: a purge reads the stored draws
+// of the kept years again, and they are no new draws.
 QString progressText(const UpdateProgressInfo& info) {
-    return info.secondsToWait > 0
-               ? QStringLiteral("服务器繁忙，%1 秒后重试").arg(info.secondsToWait)
-               : QStringLiteral("正在读取 %1 年的开奖结果，已找到 %2 期新号码")
-                     .arg(info.year)
-                     .arg(info.draws);
+    if (info.secondsToWait > 0) {
+        return QStringLiteral("服务器繁忙，%1 秒后重试").arg(info.secondsToWait);
+    }
+    QString text =
+        QStringLiteral("正在读取 %1 年的开奖号码：新增 %2 期").arg(info.year).arg(info.draws);
+    if (info.reread > 0) {
+        text += QStringLiteral("，重新读入已存的 %1 期").arg(info.reread);
+    }
+    return text;
 }
 
 }  // namespace
 
-UpdateReport runUpdateWithProgress(QWidget* parent, const UpdateWork& work) {
-    QProgressDialog progress(QStringLiteral("正在连接开奖结果网站……"), QStringLiteral("取消"), 0, 0,
-                             parent);
+UpdateReport runUpdateWithProgress(QWidget* parent, const UpdateWork& work,
+                                   const QString& connecting) {
+    QProgressDialog progress(connecting, QStringLiteral("取消"), 0, 0, parent);
     progress.setWindowTitle(QStringLiteral("历史号在线更新"));
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(0);

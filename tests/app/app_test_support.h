@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QDialog>
 #include <QSettings>
 #include <QString>
 #include <QStringList>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -21,7 +23,10 @@ namespace arrange5::test {
 class FakeDialogs : public Dialogs {
   public:
     std::deque<bool> confirmations;
-    std::deque<int> choices;     // button indexes; when none are left, the Escape button
+    std::deque<int> choices;      // button indexes; when none are left, the Escape button
+    std::deque<bool> checkBoxes;  // the check box under a question, ticked or not
+    // Fill in a dialog of the window's own; true accepts it. None left: the dialog is cancelled.
+    std::deque<std::function<bool(QDialog&)>> dialogAnswers;
     std::deque<QString> inputs;  // kCancel for the Cancel button
     static inline const QString kCancel = QStringLiteral("<cancel>");
     std::deque<QString> files;
@@ -48,6 +53,23 @@ class FakeDialogs : public Dialogs {
         const int answer = choices.front();
         choices.pop_front();
         return answer;
+    }
+    int chooseWithCheckBox(QWidget* parent, const QString& title, const QString& text,
+                           const QStringList& buttons, int defaultButton, int escapeButton,
+                           const QString& checkBox, bool& checked) override {
+        if (!checkBoxes.empty()) {
+            checked = checkBoxes.front();
+            checkBoxes.pop_front();
+        }
+        const int answer = choose(parent, title, text, buttons, defaultButton, escapeButton);
+        asked.back() += " (" + checkBox + ")";
+        return answer;
+    }
+    bool runDialog(QDialog& dialog) override {
+        if (dialogAnswers.empty()) return false;
+        const auto answer = dialogAnswers.front();
+        dialogAnswers.pop_front();
+        return answer(dialog);
     }
     void inform(QWidget*, const QString& title, const QString& text) override {
         messages << title + ": " + text;
@@ -98,12 +120,15 @@ class WindowHarness {
         return *window;
     }
 
-    // The window on the results pages source, reading its pages through `fetch`.
-    MainWindow& startOnResultsPages(PageFetcher fetch) {
+    // The window with a results site set, on that source (or `source`), reading through
+    // `fetch`; with `updateOnStart` it checks for new draws as it starts.
+    MainWindow& startOnResultsPages(PageFetcher fetch, const QString& source = "pages",
+                                    bool updateOnStart = false) {
         {
             QSettings ini(QSettings::IniFormat, QSettings::UserScope, "Korvath");
             ini.setValue("IniSetting/txtUpdateHost", "http://127.0.0.1:9");
-            ini.setValue("IniSetting/txtUpdateSource", "pages");
+            ini.setValue("IniSetting/txtUpdateSource", source);
+            ini.setValue("IniSetting/bolUpdateOnStart", updateOnStart ? "True" : "False");
         }
         window.reset();
         AppContext context;

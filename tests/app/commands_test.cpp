@@ -16,6 +16,7 @@
 #include <QtTest>
 #include <nlohmann/json.hpp>
 
+#include "acquire/official_source.h"
 #include "app/backtest_dialog.h"
 #include "app/chance_panel.h"
 #include "app/text_table_model.h"
@@ -613,7 +614,7 @@ void CommandsTest::settingsMenu() {
     child<QAction>(w, "mnuSetDay")->trigger();
     QCOMPARE(h.dialogs.prompts.size(), 5);
     for (const QString& prompt : h.dialogs.prompts) {
-        QVERIFY(prompt.startsWith(QStringLiteral("设置年数|请输入更新需要保留的历史号码的年数")));
+        QVERIFY(prompt.startsWith(QStringLiteral("设置年数|请输入在线更新保留的历史号码的年数")));
         QVERIFY(prompt.endsWith("|6"));
     }
     QCOMPARE(h.dialogs.messages.size(), 4);
@@ -633,14 +634,40 @@ void CommandsTest::settingsMenu() {
     QCOMPARE(h.dialogs.opened.size(), 1u);
     QVERIFY(h.dialogs.messages.last().contains("manual.html"));
 
-    h.dialogs.inputs = {"  http://127.0.0.1:9  "};
-    child<QAction>(w, "mnuUpdateHost")->trigger();
+    // 在线更新设置 shows the official data's real address beside the results site, restores
+    // the default with its button, and shows and stores the source chosen.
+    QString shownAddress;
+    bool shownOfficial = false;
+    h.dialogs.dialogAnswers.push_back([&](QDialog& d) {
+        auto* official = d.findChild<QLineEdit*>("txtOfficialUrl");
+        shownAddress = official->text();
+        shownOfficial = d.findChild<QRadioButton*>("updateSourceOfficial")->isChecked();
+        official->setText("http://typed.example/x.qry?gameNo=350133");
+        d.findChild<QPushButton*>("restoreOfficialUrl")->click();
+        d.findChild<QLineEdit*>("txtUpdateHost")->setText("  http://127.0.0.1:9  ");
+        d.findChild<QCheckBox*>("bolUpdateOnStart")->setChecked(true);
+        return true;
+    });
+    child<QAction>(w, "mnuUpdateSettings")->trigger();
+    QCOMPARE(shownAddress, QString::fromLatin1(kOfficialSourceUrl));
+    QVERIFY(shownOfficial);
     QCOMPARE(h.settingsValue("txtUpdateHost"), QStringLiteral("http://127.0.0.1:9"));
-    // The operator's data is the source until the pages are chosen; one item stays checked.
+    QCOMPARE(h.settingsValue("txtOfficialUrl"), QString());  // the default, not a copy of it
+    QCOMPARE(h.settingsValue("bolUpdateOnStart"), QStringLiteral("True"));
+    // The operator's data is the source until the pages are chosen; one item stays checked,
+    // and the dialog shows the menu's choice.
     QVERIFY(child<QAction>(w, "mnuSource(0)")->isChecked());
     child<QAction>(w, "mnuSource(1)")->trigger();
     QVERIFY(!child<QAction>(w, "mnuSource(0)")->isChecked());
     QCOMPARE(h.settingsValue("txtUpdateSource"), QStringLiteral("pages"));
+    h.dialogs.dialogAnswers.push_back([&](QDialog& d) {
+        shownOfficial = !d.findChild<QRadioButton*>("updateSourcePages")->isChecked();
+        d.findChild<QCheckBox*>("bolUpdateOnStart")->setChecked(false);
+        return true;
+    });
+    child<QAction>(w, "mnuUpdateSettings")->trigger();
+    QVERIFY(!shownOfficial);
+    QCOMPARE(h.settingsValue("bolUpdateOnStart"), QStringLiteral("False"));
 
     // A restart reads every one of them back, and the next draw is stored under base 0.
     h.seedHistory(2013001, {"12345"});
@@ -728,13 +755,65 @@ void CommandsTest::onlineUpdateFailureIsReported() {
     QVERIFY(fetched > 0);
     QCOMPARE(h.dialogs.messages.size(), 1);
     QCOMPARE(w.store()->rows().size(), 5u);
+
+    // The operator's data fails and a results site is set: the window says so, offers the
+    // site, and the status line names the host that answered. At start-up (启动时检查新开奖)
+    // the update asks nothing and says nothing when nothing is new.
+    const int year = QDate::currentDate().year();
+    const auto draws = entriesFrom(year * 1000 + 1, drawsOfCount(6));
+    const auto site = [&](const std::string& url, const KeepGoing&) -> std::string {
+        if (url.find(".qry") != std::string::npos) throw FetchError("connection refused");
+        std::string rows = "<tr><th>彩种</th><th>期号</th><th>开奖号码</th></tr>";
+        for (const HistoryEntry& e : draws) {
+            rows += "<tr><td>排列五</td><td>" + std::to_string(e.issue % 100000) + "</td><td>" +
+                    digitString(e.digits) + "</td></tr>";
+        }
+        return "<html><body><table id=\"draw_list\">" + rows + "</table></body></html>";
+    };
+    struct Case {
+        const char* source;
+        bool atStart;
+        int stored;                // draws stored before; the site lists 6
+        std::deque<bool> answers;  // to the update question and the offer of the other source
+        QString status;
+    };
+    const QString issue = QString::number(year * 1000 + 6);
+    const QString added =
+        QStringLiteral("127.0.0.1:9：新增 1 期，第 ") + issue + " 至 " + issue + " 期";
+    for (const Case& c :
+         {Case{"official", false, 5, {true, true}, added},
+          Case{"official", false, 5, {true, false}, QString()}, Case{"pages", true, 5, {}, added},
+          Case{"pages", true, 6, {}, QString()}}) {
+        WindowHarness s;
+        s.seedHistory(year * 1000 + 1, drawsOfCount(c.stored));
+        s.dialogs.confirmations = c.answers;
+        MainWindow& o = s.startOnResultsPages(site, c.source, c.atStart);
+        if (c.atStart) {
+            QTRY_VERIFY(!o.statusBar()->currentMessage().isEmpty() || c.stored == 6);
+            QTest::qWait(50);
+            QVERIFY(s.dialogs.asked.isEmpty());
+        } else {
+            QTest::mouseClick(child<QPushButton>(o, "Command21"), Qt::LeftButton);
+            QVERIFY(s.dialogs.asked[0].contains(QString::fromLatin1(kOfficialSourceUrl)));
+            QVERIFY2(
+                s.dialogs.asked[1].startsWith(QStringLiteral("读入历史: 体彩官方数据没有读到：")),
+                qPrintable(s.dialogs.asked[1]));
+            // Declining the offer reports the failure of the source asked for.
+            QCOMPARE(s.dialogs.messages.size(), c.answers.back() ? 0 : 1);
+        }
+        QCOMPARE(o.store()->rows().size(), c.status.isEmpty() ? std::size_t(c.stored) : 6u);
+        QVERIFY2(o.statusBar()->currentMessage().startsWith(c.status),
+                 qPrintable(o.statusBar()->currentMessage()));
+        if (c.status.isEmpty() && c.atStart) QVERIFY(o.statusBar()->currentMessage().isEmpty());
+    }
 }
 
 // A history older than the years to keep: the window names what a purge would delete, and
-// only "删除并更新" deletes it; Enter or Escape keeps everything, 取消 reads nothing.
+// only "删除并更新" deletes it; 保留全部并更新 keeps everything; Escape (the close box) and 取消
+// read nothing and say so. "以后不再询问，保留全部" stops the question until 设置 undoes it.
 void CommandsTest::onlineUpdateAsksBeforeDeletingEarlyYears() {
     const int year = QDate::currentDate().year();
-    const int keptFrom = year - 6;  // the default years to keep
+    const int keptFrom = year - 5;  // the default 6 years: this one and the 5 before
     const std::vector<HistoryEntry> stored = entriesFrom(2018001, drawsOfCount(6));
     // One results page a year: 2018 lists the stored draws and one more, later years one each.
     const auto page = [&](const std::string& url) {
@@ -754,30 +833,69 @@ void CommandsTest::onlineUpdateAsksBeforeDeletingEarlyYears() {
     const QString question =
         QStringLiteral(
             "删除早期历史: 按保留 6 年的设置，更新将删除 2018–%1 年的 5 期"
-            "历史号码，只保留 %2 年以后的号码。 [保留全部并更新|删除并更新|取消]")
+            "历史号码，只保留 %2 年以后的号码。 [保留全部并更新|删除并更新|取消] "
+            "(以后不再询问，保留全部)")
             .arg(keptFrom - 1)
             .arg(keptFrom);
+    const QString cancelled = QStringLiteral("在线更新已取消，历史号码没有改变");
+    const std::size_t newDraws = static_cast<std::size_t>(year - 2018 + 1);
     struct Case {
         std::deque<int> choices;
+        bool dontAskAgain;
         std::size_t rows;
         int32_t first;
+        QString status;  // the start of the status line
     };
     for (const Case& c :
-         {Case{{}, static_cast<std::size_t>(6 + year - 2018), 2018001},
-          Case{{1}, static_cast<std::size_t>(year - keptFrom + 1), keptFrom * 1000 + 1},
-          Case{{2}, 5, 2018001}}) {
+         {Case{{}, false, 5, 2018001, cancelled},  // Escape, the close box
+          Case{{2}, true, 5, 2018001, cancelled},
+          Case{{0},
+               true,
+               5 + newDraws,
+               2018001,
+               QStringLiteral("127.0.0.1:9：新增 %1 期，").arg(newDraws)},
+          Case{{1},
+               false,
+               static_cast<std::size_t>(year - keptFrom + 1),
+               keptFrom * 1000 + 1,
+               QStringLiteral("127.0.0.1:9：新增 %1 期，第 %2 至 %3 期；删除 5 期（%4 年以前），"
+                              "重新读入 0 期")
+                   .arg(year - keptFrom + 1)
+                   .arg(keptFrom * 1000 + 1)
+                   .arg(year * 1000 + 1)
+                   .arg(keptFrom)}}) {
         WindowHarness h;
         h.seedHistory(2018001, drawsOfCount(5));
         MainWindow& w = h.startOnResultsPages(
             [&](const std::string& url, const KeepGoing&) { return page(url); });
         h.dialogs.confirmations = {true};
         h.dialogs.choices = c.choices;
+        h.dialogs.checkBoxes = {c.dontAskAgain};
         QTest::mouseClick(child<QPushButton>(w, "Command21"), Qt::LeftButton);
         QCOMPARE(h.dialogs.asked.size(), 2);
         QCOMPARE(h.dialogs.asked[1], question);
         QCOMPARE(w.store()->rows().size(), c.rows);
         QCOMPARE(w.store()->rows().front().issue, c.first);
+        QVERIFY2(w.statusBar()->currentMessage().startsWith(c.status),
+                 qPrintable(w.statusBar()->currentMessage()));
         QVERIFY2(h.dialogs.messages.isEmpty(), qPrintable(h.dialogs.messages.join("\n")));
+        // Only a ticked box with 保留全部并更新 stores "don't ask again".
+        const bool stored = c.dontAskAgain && c.choices == std::deque<int>{0};
+        QCOMPARE(h.settingsValue("bolKeepAllYears"), stored ? QStringLiteral("True") : QString());
+        if (!stored) continue;
+        // The next update keeps everything without asking, until 设置 undoes the choice.
+        h.dialogs.confirmations = {true, true};
+        QTest::mouseClick(child<QPushButton>(w, "Command21"), Qt::LeftButton);
+        QCOMPARE(h.dialogs.asked.size(), 3);
+        h.dialogs.dialogAnswers.push_back([](QDialog& d) {
+            d.findChild<QCheckBox*>("bolKeepAllYears")->setChecked(false);
+            return true;
+        });
+        child<QAction>(w, "mnuUpdateSettings")->trigger();
+        QCOMPARE(h.settingsValue("bolKeepAllYears"), QStringLiteral("False"));
+        QTest::mouseClick(child<QPushButton>(w, "Command21"), Qt::LeftButton);
+        QCOMPARE(h.dialogs.asked.size(), 5);
+        QVERIFY(h.dialogs.asked[4].startsWith(QStringLiteral("删除早期历史: ")));
     }
 }
 
