@@ -94,8 +94,9 @@ std::optional<UpdateChoices> fallbackChoices(const UpdateChoices& failed,
 
 std::string fallbackNotice(const std::string& failure, const UpdateChoices& failed,
                            const UpdateChoices& fallback) {
-    return updateSourceLabel(failed.source, addressRead(failed)) + "没有读到：" + failure +
-           "\n改从 " + updateSourceLabel(fallback.source, fallback.address) + " 的开奖结果网页读取";
+    return updateSourceLabel(failed.source, addressRead(failed)) + " 没有读到（" + failure +
+           "）；改从 " + updateSourceLabel(fallback.source, fallback.address) +
+           " 的开奖结果网页读取";
 }
 
 std::vector<Disagreement> disagreements(const HistorySnapshot& rows,

@@ -72,7 +72,7 @@ std::string addressRead(const UpdateChoices& choices);
 std::optional<UpdateChoices> fallbackChoices(const UpdateChoices& failed,
                                              const std::string& pagesAddress);
 
-// "体彩官方数据没有读到：原因" and, on a line of its own, "改从 127.0.0.1 的开奖结果网页读取".
+// "体彩官方数据 没有读到（原因）；改从 127.0.0.1:8765 的开奖结果网页读取"
 std::string fallbackNotice(const std::string& failure, const UpdateChoices& failed,
                            const UpdateChoices& fallback);
 

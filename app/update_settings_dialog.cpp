@@ -48,7 +48,10 @@ UpdateSettingsDialog::UpdateSettingsDialog(const UserSettings& current, QWidget*
     officialUrl_ = new QLineEdit(QString::fromStdString(
         current.officialUrl.empty() ? std::string(kOfficialSourceUrl) : current.officialUrl));
     officialUrl_->setObjectName("txtOfficialUrl");
-    officialUrl_->setMinimumWidth(520);
+    // Wide enough for the whole default address.
+    officialUrl_->setMinimumWidth(
+        officialUrl_->fontMetrics().horizontalAdvance(QString::fromLatin1(kOfficialSourceUrl)) +
+        24);
     officialUrl_->setCursorPosition(0);
     auto* restore = new QPushButton(QStringLiteral("恢复默认"));
     restore->setObjectName("restoreOfficialUrl");
@@ -76,7 +79,7 @@ UpdateSettingsDialog::UpdateSettingsDialog(const UserSettings& current, QWidget*
     onStart_->setObjectName("bolUpdateOnStart");
     onStart_->setChecked(current.updateOnStart);
     onStart_->setToolTip(QStringLiteral("程序启动时在线更新一次；没有新开奖时不打扰"));
-    form->addRow(QString(), onStart_);
+    form->addRow(QStringLiteral("启动时："), onStart_);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));

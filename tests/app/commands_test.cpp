@@ -796,7 +796,7 @@ void CommandsTest::onlineUpdateFailureIsReported() {
             QTest::mouseClick(child<QPushButton>(o, "Command21"), Qt::LeftButton);
             QVERIFY(s.dialogs.asked[0].contains(QString::fromLatin1(kOfficialSourceUrl)));
             QVERIFY2(
-                s.dialogs.asked[1].startsWith(QStringLiteral("读入历史: 体彩官方数据没有读到：")),
+                s.dialogs.asked[1].startsWith(QStringLiteral("读入历史: 体彩官方数据 没有读到（")),
                 qPrintable(s.dialogs.asked[1]));
             // Declining the offer reports the failure of the source asked for.
             QCOMPARE(s.dialogs.messages.size(), c.answers.back() ? 0 : 1);

@@ -199,7 +199,7 @@ TEST_F(BadPage, TheUrlsFormChoosesTheSourceAndFallbackTriesTheResultsSite) {
         {{"--url", unreachable}, 2, {reading + "体彩官方数据：" + unreachable}},
         {{"--url", unreachable, "--fallback"},
          0,
-         {reading + "体彩官方数据：" + unreachable, "没有读到：",
+         {reading + "体彩官方数据：" + unreachable, " 没有读到（",
           "改从 " + pagesSite.baseUrl().substr(7) + " 的开奖结果网页读取",
           reading + "开奖结果网页：" + pagesSite.baseUrl()}},
     };
