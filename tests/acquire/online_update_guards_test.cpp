@@ -229,7 +229,7 @@ TEST_F(OnlineUpdateGuard, AChangeByAnotherProgramWhileThePagesAreReadIsNeverOver
         SCOPED_TRACE(purge ? "purging" : "appending");
         storeHistory(2012001, 2016100);
         ResultsServer site(realBetween(2012001, 2016359));
-        UpdateOptions o = options(site.baseUrl(), 2016, 2);
+        UpdateOptions o = options(site.baseUrl(), 2016, 3);
         o.purgeAllowed = purge;
         const PageFetcher curl = makeCurlFetcher();
         bool changed = false;
