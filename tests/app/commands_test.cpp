@@ -832,10 +832,9 @@ void CommandsTest::onlineUpdateAsksBeforeDeletingEarlyYears() {
     };
     const QString question =
         QStringLiteral(
-            "删除早期历史: 按保留 6 年的设置，更新将删除 2018–%1 年的 5 期"
-            "历史号码，只保留 %2 年以后的号码。 [保留全部并更新|删除并更新|取消] "
+            "删除早期历史: 按保留 6 年的设置，更新将删除 2018 年的 5 期"
+            "历史号码，只保留 %1 年以后的号码。 [保留全部并更新|删除并更新|取消] "
             "(以后不再询问，保留全部)")
-            .arg(keptFrom - 1)
             .arg(keptFrom);
     const QString cancelled = QStringLiteral("在线更新已取消，历史号码没有改变");
     const std::size_t newDraws = static_cast<std::size_t>(year - 2018 + 1);
