@@ -170,7 +170,8 @@ void writeText(std::ostream& out, const TrendOptions& o, const TrendTable& table
         digits.add(std::move(line));
     }
     digits.print(out);
-    out << "最大的当前遗漏 " << largest << " 期；公平开奖时 50 格中至少一格遗漏这么久的机会 "
+    out << "50 格中最大的当前遗漏 " << largest
+        << " 期（按全部历史计）；公平开奖时至少一格的当前遗漏达到 " << largest << " 期的机会 "
         << percentText(chanceOfLargestOmission(largest)) << "\n";
     for (int g = kTrendPositionCount; g < kTrendGroupCount; ++g) {
         out << groupCounts(table, trendGroup(g)) << "\n";
