@@ -59,8 +59,8 @@ std::optional<ReplaceReport> keepRowsUpTo(HistoryStore& store, int64_t typed, Li
 DeletedDraw deleteLastDraw(HistoryStore& store) {
     // Held on through the compaction, so that it compacts the file this deletion left.
     const HistoryStore::WriteLock lock = store.lockForWriting();
-    const int32_t issue = store.write("最后一期未能删除", [&store] {
-        const auto found = store.deleteNewestRow();
+    const int32_t issue = store.write("最后一期未能删除", [](HistoryWriter& writer) {
+        const auto found = writer.deleteNewestRow();
         if (!found) throw InputError("历史号码为空，没有可以删除的一期");
         return *found;
     });
@@ -68,7 +68,7 @@ DeletedDraw deleteLastDraw(HistoryStore& store) {
 }
 
 std::size_t clearHistory(HistoryStore& store) {
-    return store.write("清空失败", [&store] { return store.delrec(); });
+    return store.write("清空失败", [](HistoryWriter& writer) { return writer.deleteAll(); });
 }
 
 std::optional<ReplaceReport> cutToIssue(HistoryStore& store, int64_t issue, int segmentBase,

@@ -37,8 +37,9 @@ int32_t appendManualDraw(HistoryStore& store, const Digits& digits, int segmentB
 
     AppendState state{sp, {}};
     state.primeFrom(store.rows());
-    store.write("第 " + std::to_string(issue) + " 期未能存入",
-                [&] { store.appender().append(issue, digits, segmentBase, state); });
+    store.write("第 " + std::to_string(issue) + " 期未能存入", [&](HistoryWriter& writer) {
+        writer.appender().append(issue, digits, segmentBase, state);
+    });
     sp = state.sp;
     return issue;
 }

@@ -244,14 +244,14 @@ void commitUpdate(HistoryStore& store, const HistoryAsRead& read, bool purge,
     AppendState state{sp, {}};
     // The lock is taken only for the writing: the pages may take minutes, and other writers
     // meanwhile are caught by checkHistoryUnchanged.
-    store.write("新的开奖号码未能存入", [&] {
+    store.write("新的开奖号码未能存入", [&](HistoryWriter& writer) {
         checkHistoryUnchanged(store, read);
         if (purge) {
-            store.delrec();
+            writer.deleteAll();
         } else {
             state.primeFrom(store.rows());
         }
-        DrawAppender appender = store.appender();
+        DrawAppender appender = writer.appender();
         for (const HistoryEntry& e : draws) appender.append(e.issue, e.digits, segmentBase, state);
     });
     sp = state.sp;

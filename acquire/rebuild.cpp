@@ -24,7 +24,7 @@ ReplaceReport rebuildFromBackup(HistoryStore& store, int segmentBase, LastTwoDra
                               file.filename().string());
     }
     // The deletion commands write an empty backup file when no row is to be kept.
-    store.write("清空失败", [&store] { store.delrec(); });
+    store.write("清空失败", [](HistoryWriter& writer) { writer.deleteAll(); });
     return ReplaceReport{};
 }
 

@@ -33,9 +33,9 @@ ReplaceReport replaceHistory(HistoryStore& store, const HistoryText& text, int s
     AppendState state{sp, {}};
     DrawStrings earlierStrings;
     const std::size_t total = text.entries.size();
-    store.write("读入的号码未能存入", [&] {
-        store.delrec();
-        DrawAppender appender = store.appender();
+    store.write("读入的号码未能存入", [&](HistoryWriter& writer) {
+        writer.deleteAll();
+        DrawAppender appender = writer.appender();
         for (std::size_t i = 0; i < total; ++i) {
             const HistoryEntry& e = text.entries[i];
             if (earlier == EarlierColumns::FromDrawTwoBefore) {

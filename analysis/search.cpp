@@ -221,9 +221,9 @@ SearchResult inTransaction(HistoryStore& store, Body body) {
     std::map<std::string, std::string> written;
     SearchResult result = store.write(
         "检索无法进行",
-        [&] {
+        [&](HistoryWriter& writer) {
             before = store.changeStamp();
-            SearchResult found = body(sqlConnection(store), searchMemo().known(before), written);
+            SearchResult found = body(writer.connection(), searchMemo().known(before), written);
             after = store.changeStamp();
             return found;
         },

@@ -4,6 +4,7 @@
 #include "acquire/replace_history.h"
 #include "bench/bench_registry.h"
 #include "store/errors.h"
+#include "store/sql_connection.h"
 
 namespace arrange5::bench {
 
@@ -59,25 +60,25 @@ void registerMaintenanceBenchmarks(const MeasuredHistory& history, BenchResults&
     // changes a working column of the whole table pays at least once. SQLite leaves a row
     // whose bytes do not change unwritten, so every intTh is made 1 first; the same
     // statement run again, when nothing changes, is the scan floor.
-    registerTimed("floor-rewrite/" + h, history.repetitions,
-                  [=, &results](benchmark::State& state) {
-                      const MeasureKey rewriteKey{"floor-rewrite", h, ""};
-                      const MeasureKey scanKey{"floor-scan", h, ""};
-                      for (auto _ : state) {
-                          guarded(state, results, rewriteKey, [&] {
-                              HistoryStore& store = fixture->store(kSharedStore);
-                              store.execute("UPDATE Lishi SET intTh = 1");
-                              const double s =
-                                  secondsOf([&] { store.execute("UPDATE Lishi SET intTh = 0"); });
-                              const double scan =
-                                  secondsOf([&] { store.execute("UPDATE Lishi SET intTh = 0"); });
-                              state.SetIterationTime(s);
-                              state.counters["scan_ms"] = scan * 1e3;
-                              results.add(rewriteKey, s);
-                              results.add(scanKey, scan);
-                          });
-                      }
-                  });
+    registerTimed(
+        "floor-rewrite/" + h, history.repetitions, [=, &results](benchmark::State& state) {
+            const MeasureKey rewriteKey{"floor-rewrite", h, ""};
+            const MeasureKey scanKey{"floor-scan", h, ""};
+            for (auto _ : state) {
+                guarded(state, results, rewriteKey, [&] {
+                    HistoryStore& store = fixture->store(kSharedStore);
+                    sqlConnection(store).exec("UPDATE Lishi SET intTh = 1");
+                    const double s =
+                        secondsOf([&] { sqlConnection(store).exec("UPDATE Lishi SET intTh = 0"); });
+                    const double scan =
+                        secondsOf([&] { sqlConnection(store).exec("UPDATE Lishi SET intTh = 0"); });
+                    state.SetIterationTime(s);
+                    state.counters["scan_ms"] = scan * 1e3;
+                    results.add(rewriteKey, s);
+                    results.add(scanKey, scan);
+                });
+            }
+        });
 }
 
 }  // namespace arrange5::bench

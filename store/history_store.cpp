@@ -354,8 +354,8 @@ void HistoryStore::execute(const std::string& sql) {
     }
 }
 
-void HistoryStore::runWrite(std::string_view failure, const std::function<void()>& body,
-                            WriteScope scope) {
+void HistoryStore::runWrite(std::string_view failure,
+                            const std::function<void(HistoryWriter&)>& body, WriteScope scope) {
     // Refusals before anything begins (read-only, another writer) keep their own words.
     const WriteLock lock = lockForWriting();
     const std::string prefix = std::string(failure) + "，" + kHistoryUnchanged;
@@ -369,7 +369,8 @@ void HistoryStore::runWrite(std::string_view failure, const std::function<void()
         // lock is waited for, and what the body reads is what it writes on.
         SQLite::Transaction tx(db(), SQLite::TransactionBehavior::IMMEDIATE);
         if (scope == WriteScope::WorkingColumns) before = changeStamp();
-        body();
+        HistoryWriter writer(db());
+        body(writer);
         if (scope == WriteScope::WorkingColumns) after = changeStamp();
         // A COMMIT that fails leaves the transaction open, and its destructor rolls it back.
         tx.commit();
@@ -393,24 +394,31 @@ void HistoryStore::runWrite(std::string_view failure, const std::function<void()
     tellObserver(scope);
 }
 
-std::size_t HistoryStore::delrec() {
-    const WriteLock lock = lockForWriting();
-    execute("DELETE FROM Lishi");
-    return static_cast<std::size_t>(db().getChanges());
+void HistoryWriter::execute(const std::string& sql) {
+    try {
+        db_.exec(sql);
+    } catch (const SQLite::Exception& e) {
+        throw StoreError(std::string("数据库语句执行失败（数据库报告：") + e.what() + "）");
+    }
 }
 
-std::optional<int32_t> HistoryStore::deleteNewestRow() {
-    SQLite::Statement last(db(), "SELECT MAX(SQQH) FROM Lishi");
+std::size_t HistoryWriter::deleteAll() {
+    execute("DELETE FROM Lishi");
+    return static_cast<std::size_t>(db_.getChanges());
+}
+
+std::optional<int32_t> HistoryWriter::deleteNewestRow() {
+    SQLite::Statement last(db_, "SELECT MAX(SQQH) FROM Lishi");
     if (!last.executeStep() || last.getColumn(0).isNull()) return std::nullopt;
     const int32_t issue = last.getColumn(0).getInt();
-    SQLite::Statement del(db(), "DELETE FROM Lishi WHERE SQQH = ?");
+    SQLite::Statement del(db_, "DELETE FROM Lishi WHERE SQQH = ?");
     del.bind(1, issue);
     del.exec();
     return issue;
 }
 
-DrawAppender HistoryStore::appender() {
-    return DrawAppender(db());
+DrawAppender HistoryWriter::appender() {
+    return DrawAppender(db_);
 }
 
 }  // namespace arrange5

@@ -11,8 +11,8 @@
 #include <type_traits>
 #include <utility>
 
-#include "store/draw_appender.h"
 #include "store/history_row.h"
+#include "store/history_writer.h"
 #include "store/writer_lock.h"
 
 namespace SQLite {
@@ -67,8 +67,6 @@ class HistoryStore {
     };
     ChangeStamp changeStamp();
 
-    void execute(const std::string& sql);
-
     // Told after every write that committed, on the thread that wrote, once the reading
     // cursor has been read again (or failed to be), and after compaction put a new file in
     // place. The history document is the one observer.
@@ -76,22 +74,22 @@ class HistoryStore {
         writeObserver_ = std::move(observer);
     }
 
-    // The one way a command changes the store: takes the writer lock, runs `body` in one
-    // transaction and commits, so a command that fails changes nothing. A database error
-    // inside (or a StoreError of the body) becomes StoreError "<failure>，历史号码保持原样…";
-    // the body's other errors (InputError, CancelledError, …) pass through unchanged after
-    // the rollback. A step after the commit that fails throws ChangeCommittedError. Returns
-    // what `body` returns. Bodies do not nest.
+    // The one way a command changes the store: takes the writer lock, runs `body` with the
+    // store's one HistoryWriter in one transaction and commits, so a command that fails changes
+    // nothing. A database error inside (or a StoreError of the body) becomes StoreError
+    // "<failure>，历史号码保持原样…"; the body's other errors (InputError, CancelledError, …) pass
+    // through unchanged after the rollback. A step after the commit that fails throws
+    // ChangeCommittedError. Returns what `body` returns. Bodies do not nest.
     template <class Body>
     auto write(std::string_view failure, Body&& body, WriteScope scope = WriteScope::Draws) {
-        using Result = std::invoke_result_t<Body&>;
+        using Result = std::invoke_result_t<Body&, HistoryWriter&>;
         if constexpr (std::is_void_v<Result>) {
             runWrite(
-                failure, [&] { body(); }, scope);
+                failure, [&](HistoryWriter& writer) { body(writer); }, scope);
         } else {
             std::optional<Result> result;
             runWrite(
-                failure, [&] { result.emplace(body()); }, scope);
+                failure, [&](HistoryWriter& writer) { result.emplace(body(writer)); }, scope);
             return std::move(*result);
         }
     }
@@ -119,15 +117,6 @@ class HistoryStore {
     // The file or its folder cannot be written: the history can be read but not changed.
     bool readOnly() const { return readOnly_; }
 
-    // Deletes every row of Lishi and returns how many there were. Callers run it inside their
-    // own transaction so the history is never left empty by a command that fails afterwards.
-    std::size_t delrec();
-    // Deletes the row of the largest issue and returns that issue; none for an empty history.
-    // Inside a write body.
-    std::optional<int32_t> deleteNewestRow();
-    // The append cursor, for a write body that appends draws.
-    DrawAppender appender();
-
     // Checks the file, compacts it into ZembricTmp.mdb and puts the compacted copy in
     // place of Zembric.mdb without ever deleting Zembric.mdb first. ZembricTmp.mdb is
     // removed once it was copied.
@@ -138,7 +127,9 @@ class HistoryStore {
     // Throws StoreError when a failed reopen (after compaction) left no open database.
     SQLite::Database& db();
     void tellObserver(WriteScope scope);
-    void runWrite(std::string_view failure, const std::function<void()>& body, WriteScope scope);
+    void runWrite(std::string_view failure, const std::function<void(HistoryWriter&)>& body,
+                  WriteScope scope);
+    void execute(const std::string& sql);
     void open();
     void createDatabase();
     void openConnection(const std::filesystem::path& file, bool readOnly, bool fallback);

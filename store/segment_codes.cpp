@@ -17,8 +17,8 @@ std::vector<std::pair<int32_t, int>> storedSegmentBaseOfRows(HistoryStore& store
     return rows;
 }
 
-int64_t rewriteSegmentCodes(HistoryStore& store, int base) {
-    SQLite::Database& db = sqlConnection(store);
+int64_t rewriteSegmentCodes(HistoryWriter& writer, int base) {
+    SQLite::Database& db = writer.connection();
     std::string set;
     for (int p = 1; p <= 5; ++p) set += codeColumn(p, CodeKind::Segment) + " = ?, ";
     set += "txtHisLstDuan = ?";

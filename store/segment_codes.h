@@ -13,7 +13,7 @@ namespace arrange5 {
 std::vector<std::pair<int32_t, int>> storedSegmentBaseOfRows(HistoryStore& store);
 
 // Rewrites every row's segment codes (L1F..L5F and the previous draw's segment string) with
-// `base`. Inside a write body; returns the rows rewritten.
-int64_t rewriteSegmentCodes(HistoryStore& store, int base);
+// `base`, through the write body's handle; returns the rows rewritten.
+int64_t rewriteSegmentCodes(HistoryWriter& writer, int base);
 
 }  // namespace arrange5

@@ -229,7 +229,7 @@ TEST_F(OnlineUpdateFailure, LastDrawReplacedWhilePagesWereReadIsNotOverwritten) 
     const auto otherCommand = [&](int, std::size_t) {
         if (!replaced) {
             HistoryStore other(dir.path());
-            other.execute("UPDATE Lishi SET L1A = (L1A + 1) % 10 WHERE SQQH = 2015100");
+            sqlConnection(other).exec("UPDATE Lishi SET L1A = (L1A + 1) % 10 WHERE SQQH = 2015100");
             replaced = true;
         }
         return true;

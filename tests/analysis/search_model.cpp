@@ -21,8 +21,7 @@ void SearchHistory::replace(std::vector<HistoryEntry> draws, int base, bool asRe
     entries = std::move(draws);
     segmentBase = base;
     if (entries.empty()) {
-        store->delrec();
-        store->reopenReadingCursor();
+        store->write("test", [](HistoryWriter& writer) { writer.deleteAll(); });
         return;
     }
     LastTwoDraws sp;

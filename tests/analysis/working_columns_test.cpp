@@ -92,7 +92,9 @@ TEST(WorkingColumns, AnotherConnectionOverwritingThemIsNoticed) {
 }
 
 TEST(WorkingColumns, AWriteThroughTheSameStoreIsNoticed) {
-    checkAround([](SearchHistory& h) { h.store->execute(kScramble); });
+    checkAround([](SearchHistory& h) {
+        h.store->write("test", [](HistoryWriter& writer) { writer.execute(kScramble); });
+    });
 }
 
 TEST(WorkingColumns, AnotherProgramsSearchWithOtherSettingsIsNoticed) {

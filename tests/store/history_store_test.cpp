@@ -49,12 +49,12 @@ TEST(HistoryStore, SnapshotSeesAppendedRowsOnlyAfterReopen) {
     ASSERT_EQ(store.rows().size(), 1u);
     EXPECT_EQ(store.rows()[0].issue, 2013001);
 
-    store.delrec();
+    sqlConnection(store).exec("DELETE FROM Lishi");
     EXPECT_EQ(store.rows().size(), 1u) << "the snapshot keeps the old rows until reopened";
     store.reopenReadingCursor();
     EXPECT_TRUE(store.empty());
-    store.delrec();  // on an empty table: nothing happens
-    store.reopenReadingCursor();
+    // On an empty table: nothing happens.
+    EXPECT_EQ(store.write("x", [](HistoryWriter& writer) { return writer.deleteAll(); }), 0u);
     EXPECT_TRUE(store.empty());
 }
 
@@ -115,14 +115,14 @@ TEST(HistoryStore, WriteCommitsWholeBodiesOnlyAndTellsWhenAFailureCameAfterTheCo
 
     // A body that fails half-way, with its own error or the database's, leaves every byte.
     EXPECT_THROW(store.write("x",
-                             [&] {
-                                 store.execute("DELETE FROM Lishi");
+                             [&](HistoryWriter& writer) {
+                                 writer.execute("DELETE FROM Lishi");
                                  throw InputError("typed");
                              }),
                  InputError);
     try {
-        store.write("第 2013003 期未能存入", [&] {
-            store.execute("DELETE FROM Lishi");
+        store.write("第 2013003 期未能存入", [&](HistoryWriter& writer) {
+            writer.execute("DELETE FROM Lishi");
             sqlConnection(store).exec("INSERT INTO Lishi (SQQH) VALUES (NULL, NULL)");
         });
         ADD_FAILURE() << "a failed statement was not reported";
@@ -137,7 +137,10 @@ TEST(HistoryStore, WriteCommitsWholeBodiesOnlyAndTellsWhenAFailureCameAfterTheCo
 
     // The change is in the file when reading it back fails: a distinct error, so that
     // nobody repeats the command.
-    EXPECT_THROW(store.write("y", [&] { store.execute("ALTER TABLE Lishi RENAME TO Moved"); }),
+    EXPECT_THROW(store.write("y",
+                             [](HistoryWriter& writer) {
+                                 writer.execute("ALTER TABLE Lishi RENAME TO Moved");
+                             }),
                  ChangeCommittedError);
     EXPECT_TRUE(sqlConnection(store).tableExists("Moved"));
 }

@@ -110,8 +110,8 @@ TEST(HistoryDocument, TellsEveryChangeOnceAndOnlyOutsideOnesAsOutside) {
     doc.subscribe([&](const HistoryChange& c) { heard.push_back(c); });
     AppendState state;
     const auto appendOne = [&](int issue) {
-        doc.store().write("test", [&] {
-            doc.store().appender().append(issue, {1, 2, 3, 4, 5}, 1, state);
+        doc.store().write("test", [&](HistoryWriter& writer) {
+            writer.appender().append(issue, {1, 2, 3, 4, 5}, 1, state);
         });
     };
 
@@ -124,7 +124,7 @@ TEST(HistoryDocument, TellsEveryChangeOnceAndOnlyOutsideOnesAsOutside) {
     EXPECT_FALSE(doc.followOutsideChanges()) << "our own write taken for another program's";
 
     doc.store().write(
-        "test", [] {}, WriteScope::WorkingColumns);
+        "test", [](HistoryWriter&) {}, WriteScope::WorkingColumns);
     ASSERT_EQ(heard.size(), 2u);
     EXPECT_FALSE(heard[1].drawsChanged());
 
