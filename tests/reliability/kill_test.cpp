@@ -2,14 +2,17 @@
 // every kill the database must pass its integrity check and hold exactly the history from
 // before the command or exactly the one it was writing, never a mixture, and the next command
 // must not find the folder locked. ARRANGE5_KILLS sets the kills per command (default 3;
-// scripts/kill-test.sh runs 50).
+// scripts/kill-test.sh runs 50). The moments come from a seed each command prints; a failure
+// replays with ARRANGE5_KILL_SEED set to the seed it printed.
 #include <gtest/gtest.h>
 #include <signal.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <functional>
 #include <iostream>
+#include <limits>
 #include <random>
 #include <thread>
 
@@ -28,6 +31,19 @@ using test::TempDir;
 int killsPerCommand() {
     if (const char* text = std::getenv("ARRANGE5_KILLS")) return std::max(1, std::atoi(text));
     return 3;
+}
+
+// The seed of the kill moments: ARRANGE5_KILL_SEED when set (decimal digits), else a fresh one.
+uint32_t killSeed() {
+    if (const char* text = std::getenv("ARRANGE5_KILL_SEED"); text && *text) {
+        char* end = nullptr;
+        const unsigned long long seed = std::strtoull(text, &end, 10);
+        if (*end == '\0' && seed <= std::numeric_limits<uint32_t>::max()) {
+            return static_cast<uint32_t>(seed);
+        }
+        ADD_FAILURE() << "ARRANGE5_KILL_SEED=" << text << " is not a seed (decimal, < 2^32)";
+    }
+    return std::random_device{}();
 }
 
 // A database file holding `entries`, with its log folded in so that one file is the whole state.
@@ -65,7 +81,11 @@ class KillDuringCommand : public ::testing::Test {
         ASSERT_EQ(full.status, 0) << full.err;
         ASSERT_EQ(test::storedDraws(data_ / "Zembric.mdb"), newDraws);
 
-        std::mt19937 rng(std::random_device{}());
+        const uint32_t seed = killSeed();
+        std::cout << name << ": kill seed " << seed << " (ARRANGE5_KILL_SEED=" << seed
+                  << " replays it)" << std::endl;
+        SCOPED_TRACE("ARRANGE5_KILL_SEED=" + std::to_string(seed));
+        std::mt19937 rng(seed);
         const auto window = std::chrono::duration_cast<std::chrono::microseconds>(took * 6 / 5);
         std::uniform_int_distribution<long> delay(0, window.count());
         int keptOld = 0;
