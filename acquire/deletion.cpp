@@ -31,8 +31,7 @@ std::string compactAfter(HistoryStore& store) {
 // rebuild; the rows up to `limitFor(rows)` go to lsbf.txt, the history is rebuilt from it and
 // compacted. A typed number not greater than 0 writes an empty lsbf.txt and deletes nothing.
 template <class Limit>
-std::optional<ReplaceReport> keepRowsUpTo(HistoryStore& store, int64_t typed, Limit limitFor,
-                                          int segmentBase, LastTwoDraws& sp) {
+std::optional<ReplaceReport> keepRowsUpTo(HistoryStore& store, int64_t typed, Limit limitFor) {
     const HistoryStore::WriteLock lock = store.lockForWriting();
     store.reopenReadingCursor();
     // A row the history text cannot hold would be skipped by the rebuild, and so deleted
@@ -49,7 +48,7 @@ std::optional<ReplaceReport> keepRowsUpTo(HistoryStore& store, int64_t typed, Li
         keep.push_back({row.issue, row.digits()});
     }
     writeHistoryFile(backupFilePath(store), keep);
-    ReplaceReport report = rebuildFromBackup(store, segmentBase, sp);
+    ReplaceReport report = rebuildFromBackup(store);
     report.warning = compactAfter(store);
     return report;
 }
@@ -71,19 +70,16 @@ std::size_t clearHistory(HistoryStore& store) {
     return store.write("清空失败", [](HistoryWriter& writer) { return writer.deleteAll(); });
 }
 
-std::optional<ReplaceReport> cutToIssue(HistoryStore& store, int64_t issue, int segmentBase,
-                                        LastTwoDraws& sp) {
-    return keepRowsUpTo(
-        store, issue, [issue](const HistorySnapshot&) { return issue; }, segmentBase, sp);
+std::optional<ReplaceReport> cutToIssue(HistoryStore& store, int64_t issue) {
+    return keepRowsUpTo(store, issue, [issue](const HistorySnapshot&) { return issue; });
 }
 
-std::optional<ReplaceReport> dropLastIssues(HistoryStore& store, int64_t n, int segmentBase,
-                                            LastTwoDraws& sp) {
+std::optional<ReplaceReport> dropLastIssues(HistoryStore& store, int64_t n) {
     // The limit is an issue number, not a row count: across a year boundary fewer rows go.
     const auto limit = [n](const HistorySnapshot& rows) {
         return (rows.empty() ? int64_t{0} : int64_t{rows.back().issue}) - n;
     };
-    return keepRowsUpTo(store, n, limit, segmentBase, sp);
+    return keepRowsUpTo(store, n, limit);
 }
 
 }  // namespace arrange5

@@ -27,11 +27,9 @@ std::size_t clearHistory(HistoryStore& store);
 // 删除到选定期: writes lsbf.txt with the rows up to `issue`, rebuilds from it and compacts
 // (a compaction that fails after the rebuild committed sets the report's warning).
 // A number not greater than 0 writes an empty lsbf.txt and deletes nothing (no result).
-std::optional<ReplaceReport> cutToIssue(HistoryStore& store, int64_t issue, int segmentBase,
-                                        LastTwoDraws& sp);
+std::optional<ReplaceReport> cutToIssue(HistoryStore& store, int64_t issue);
 
 // 删除最后指定数量期历史: the same with the limit last issue − n.
-std::optional<ReplaceReport> dropLastIssues(HistoryStore& store, int64_t n, int segmentBase,
-                                            LastTwoDraws& sp);
+std::optional<ReplaceReport> dropLastIssues(HistoryStore& store, int64_t n);
 
 }  // namespace arrange5

@@ -12,7 +12,6 @@ namespace arrange5 {
 // ships with the program (`bundled`) fills the new database. A copy goes into the import
 // folder first, so that the import dialog opens on a real file, and the copy is what is read
 // when it could be made.
-ReplaceReport fillFromBundledHistory(HistoryStore& store, const std::filesystem::path& bundled,
-                                     int segmentBase, LastTwoDraws& sp);
+ReplaceReport fillFromBundledHistory(HistoryStore& store, const std::filesystem::path& bundled);
 
 }  // namespace arrange5

@@ -1,14 +1,12 @@
 #include "acquire/manual_entry.h"
 
-#include "store/draw_appender.h"
 #include "store/errors.h"
 #include "store/next_issue.h"
 
 namespace arrange5 {
 
-int32_t appendManualDraw(HistoryStore& store, const Digits& digits, int segmentBase,
-                         LastTwoDraws& sp, std::optional<int32_t> chosenIssue,
-                         std::optional<int> todayYear) {
+int32_t appendManualDraw(HistoryStore& store, const Digits& digits,
+                         std::optional<int32_t> chosenIssue, std::optional<int> todayYear) {
     for (const int16_t d : digits) {
         if (d < 0 || d > 9) throw InputError("每一位只能是 0 到 9 中的一个数字，没有存入");
     }
@@ -35,12 +33,10 @@ int32_t appendManualDraw(HistoryStore& store, const Digits& digits, int segmentB
                          " 不是期号（七位数字：年份和当年的期数，例如 2013001），没有存入");
     }
 
-    AppendState state{sp, {}};
-    state.primeFrom(store.rows());
     store.write("第 " + std::to_string(issue) + " 期未能存入", [&](HistoryWriter& writer) {
-        writer.appender().append(issue, digits, segmentBase, state);
+        writer.primePreviousFrom(store.rows());
+        writer.appendDraw(issue, digits);
     });
-    sp = state.sp;
     return issue;
 }
 

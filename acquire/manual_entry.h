@@ -14,8 +14,8 @@ namespace arrange5 {
 // the two values acceptChosenIssue allows, on an empty history any valid issue (D8, without
 // one InputError is thrown). Without a chosen issue it is nextIssue(last, todayYear).
 // Returns the issue stored.
-int32_t appendManualDraw(HistoryStore& store, const Digits& digits, int segmentBase,
-                         LastTwoDraws& sp, std::optional<int32_t> chosenIssue = {},
+int32_t appendManualDraw(HistoryStore& store, const Digits& digits,
+                         std::optional<int32_t> chosenIssue = {},
                          std::optional<int> todayYear = {});
 
 }  // namespace arrange5

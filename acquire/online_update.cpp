@@ -8,7 +8,6 @@
 #include "acquire/history_digest.h"
 #include "acquire/online_update_plan.h"
 #include "acquire/results_page.h"
-#include "store/draw_appender.h"
 #include "store/limits.h"
 
 namespace arrange5 {
@@ -52,7 +51,6 @@ void checkOptions(const UpdateOptions& options) {
     if (options.currentYear < 1000 || options.currentYear > 9999) {
         throw refuse("当前年份 " + std::to_string(options.currentYear) + " 不是四位数的年份");
     }
-    if (!limits::validSegmentBase(options.segmentBase)) throw refuse("段数参数必须是 0 或 1");
     if (options.maxRestarts < 0) throw refuse("重试次数不能是负数");
     if (options.officialPageSize < 1) throw refuse("每页期数必须大于 0");
 }
@@ -238,10 +236,9 @@ void checkHistoryUnchanged(HistoryStore& store, const HistoryAsRead& read) {
 }
 
 // The update's only write to the store, in one transaction: the purge (when due) and the new
-// draws commit together or not at all. `sp` advances only after the commit.
+// draws commit together or not at all. The last two draws advance only after the commit.
 void commitUpdate(HistoryStore& store, const HistoryAsRead& read, bool purge,
-                  const std::vector<HistoryEntry>& draws, int segmentBase, LastTwoDraws& sp) {
-    AppendState state{sp, {}};
+                  const std::vector<HistoryEntry>& draws) {
     // The lock is taken only for the writing: the pages may take minutes, and other writers
     // meanwhile are caught by checkHistoryUnchanged.
     store.write("新的开奖号码未能存入", [&](HistoryWriter& writer) {
@@ -249,17 +246,15 @@ void commitUpdate(HistoryStore& store, const HistoryAsRead& read, bool purge,
         if (purge) {
             writer.deleteAll();
         } else {
-            state.primeFrom(store.rows());
+            writer.primePreviousFrom(store.rows());
         }
-        DrawAppender appender = writer.appender();
-        for (const HistoryEntry& e : draws) appender.append(e.issue, e.digits, segmentBase, state);
+        for (const HistoryEntry& e : draws) writer.appendDraw(e.issue, e.digits);
     });
-    sp = state.sp;
 }
 
 }  // namespace
 
-UpdateReport runOnlineUpdate(HistoryStore& store, const UpdateOptions& options, LastTwoDraws& sp,
+UpdateReport runOnlineUpdate(HistoryStore& store, const UpdateOptions& options,
                              const PageFetcher& fetch, const UpdateStatusProgress& progress) {
     checkOptions(options);
     if (store.readOnly()) {
@@ -337,7 +332,7 @@ UpdateReport runOnlineUpdate(HistoryStore& store, const UpdateOptions& options, 
     if (plan.purge) report.deleted = rows.size() - report.reread;
 
     if (!found.draws.empty()) {
-        commitUpdate(store, asRead, plan.purge, found.draws, options.segmentBase, sp);
+        commitUpdate(store, asRead, plan.purge, found.draws);
     }
 
     report.source = options.source;
@@ -353,13 +348,13 @@ UpdateReport runOnlineUpdate(HistoryStore& store, const UpdateOptions& options, 
     return report;
 }
 
-UpdateReport runOnlineUpdate(HistoryStore& store, const UpdateOptions& options, LastTwoDraws& sp,
+UpdateReport runOnlineUpdate(HistoryStore& store, const UpdateOptions& options,
                              const PageFetcher& fetch, const UpdateProgress& progress) {
     UpdateStatusProgress status;
     if (progress) {
         status = [&progress](const UpdateProgressInfo& at) { return progress(at.year, at.draws); };
     }
-    return runOnlineUpdate(store, options, sp, fetch, status);
+    return runOnlineUpdate(store, options, fetch, status);
 }
 
 }  // namespace arrange5

@@ -52,7 +52,7 @@ std::vector<std::chrono::milliseconds> defaultBusyPauses();
 // official source did.
 struct UpdateOptions {
     UpdateSource source = UpdateSource::Pages;
-    std::string baseUrl;                           // Pages: the results host (txtUpdateHost)
+    std::string baseUrl;  // Pages: the results host (txtUpdateHost)
     std::string officialUrl = kOfficialSourceUrl;  // Official: the source address (txtOfficialUrl)
     int officialPageSize = kOfficialPageSize;
     std::vector<std::chrono::milliseconds> busyPauses = defaultBusyPauses();
@@ -64,7 +64,6 @@ struct UpdateOptions {
     bool purgeAllowed = false;
     int currentYear = 0;  // from the system date, or fixed by the caller
     std::string today;    // that date as YYYY-MM-DD, for messages; may be empty
-    int segmentBase = 1;
     int maxRestarts = 3;  // how often an unreadable page may restart the pass
 };
 
@@ -163,11 +162,11 @@ PageFetcher makeUpdateFetcher(UpdateSource source, const FetchLimits& limits = {
 // the history exactly as before, when nothing can be stored or anything is in doubt: an
 // unreachable host, an unreadable page after the restarts, a listing that is refused, a clock
 // behind the stored draws, a purge that would not get every year back, a gap right at the
-// start (MissingDrawsError), cancel. Touches only `store`; `sp` advances only when rows were
-// stored.
-UpdateReport runOnlineUpdate(HistoryStore& store, const UpdateOptions& options, LastTwoDraws& sp,
+// start (MissingDrawsError), cancel. Touches only `store`, whose writer context codes the new
+// rows and whose last two draws advance only when rows were stored.
+UpdateReport runOnlineUpdate(HistoryStore& store, const UpdateOptions& options,
                              const PageFetcher& fetch, const UpdateStatusProgress& progress);
-UpdateReport runOnlineUpdate(HistoryStore& store, const UpdateOptions& options, LastTwoDraws& sp,
+UpdateReport runOnlineUpdate(HistoryStore& store, const UpdateOptions& options,
                              const PageFetcher& fetch, const UpdateProgress& progress = {});
 
 }  // namespace arrange5

@@ -57,7 +57,6 @@ UpdateOptions updateOptionsFor(const UpdateChoices& choices) {
     options.purgeAllowed = choices.purgeAllowed;
     options.today = choices.today.empty() ? systemDate() : choices.today;
     options.currentYear = yearOfDate(options.today);
-    options.segmentBase = choices.segmentBase;
     return options;
 }
 

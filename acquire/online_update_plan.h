@@ -44,7 +44,6 @@ struct UpdateChoices {
     int yearsToKeep = limits::kDefaultYearsToKeep;
     bool purgeAllowed = false;
     std::string today;  // YYYY-MM-DD; empty for the system date
-    int segmentBase = 1;
 };
 
 // The options of the update the user chose: the source and its address, the current year from

@@ -11,7 +11,7 @@ std::filesystem::path backupFilePath(const HistoryStore& store) {
     return store.folder() / kBackupFileName;
 }
 
-ReplaceReport rebuildFromBackup(HistoryStore& store, int segmentBase, LastTwoDraws& sp) {
+ReplaceReport rebuildFromBackup(HistoryStore& store) {
     const HistoryStore::WriteLock lock = store.lockForWriting();
     // The rebuild replaces every row: one that is unsound must be looked at, not lost.
     store.reopenReadingCursor();
@@ -20,7 +20,7 @@ ReplaceReport rebuildFromBackup(HistoryStore& store, int segmentBase, LastTwoDra
     const HistoryText text = readHistoryFile(file, LineTrim::Trimmed);
     if (!text.entries.empty() || text.skippedCount > 0) {
         // A file with lines but no draw line is refused there and changes nothing.
-        return replaceHistory(store, text, segmentBase, sp, EarlierColumns::FromDrawTwoBefore,
+        return replaceHistory(store, text, EarlierColumns::FromDrawTwoBefore,
                               file.filename().string());
     }
     // The deletion commands write an empty backup file when no row is to be kept.

@@ -14,6 +14,6 @@ std::filesystem::path backupFilePath(const HistoryStore& store);
 // Dqzd: rebuilds the history from lsbf.txt, filling txtHisPre… from the draw two before.
 // A missing or unreadable backup file, or one with lines but no draw line, changes nothing
 // and throws. An empty backup file means "keep nothing": the history becomes empty.
-ReplaceReport rebuildFromBackup(HistoryStore& store, int segmentBase, LastTwoDraws& sp);
+ReplaceReport rebuildFromBackup(HistoryStore& store);
 
 }  // namespace arrange5

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 
-#include "store/draw_appender.h"
 #include "store/errors.h"
 
 namespace arrange5 {
@@ -22,35 +21,31 @@ std::string ReplaceReport::summary(std::size_t named) const {
     return out;
 }
 
-ReplaceReport replaceHistory(HistoryStore& store, const HistoryText& text, int segmentBase,
-                             LastTwoDraws& sp, EarlierColumns earlier,
+ReplaceReport replaceHistory(HistoryStore& store, const HistoryText& text, EarlierColumns earlier,
                              const std::string& sourceName, const Progress& progress) {
     if (text.entries.empty()) {
         std::string why = sourceName + " 中没有开奖号码行，历史号码保持原样";
         if (text.skippedCount > 0) why += "。" + describeSkipped(text);
         throw HistoryFileError(why);
     }
-    AppendState state{sp, {}};
     DrawStrings earlierStrings;
     const std::size_t total = text.entries.size();
     store.write("读入的号码未能存入", [&](HistoryWriter& writer) {
         writer.deleteAll();
-        DrawAppender appender = writer.appender();
         for (std::size_t i = 0; i < total; ++i) {
             const HistoryEntry& e = text.entries[i];
             if (earlier == EarlierColumns::FromDrawTwoBefore) {
-                DrawStrings before = state.previous;
-                appender.append(e.issue, e.digits, segmentBase, state, &earlierStrings);
+                DrawStrings before = writer.previousDraw();
+                writer.appendDraw(e.issue, e.digits, &earlierStrings);
                 earlierStrings = std::move(before);
             } else {
-                appender.append(e.issue, e.digits, segmentBase, state);
+                writer.appendDraw(e.issue, e.digits);
             }
             if (progress && (i % 4096 == 0 || i + 1 == total) && !progress(i + 1, total)) {
                 throw CancelledError("已取消，历史号码保持原样");
             }
         }
     });
-    sp = state.sp;
 
     ReplaceReport report;
     report.stored = total;
@@ -72,14 +67,14 @@ bool hasTxtExtension(const std::filesystem::path& file) {
 }
 
 ReplaceReport importHistoryFile(HistoryStore& store, const std::filesystem::path& file,
-                                int segmentBase, LastTwoDraws& sp, const Progress& progress) {
+                                const Progress& progress) {
     if (!hasTxtExtension(file)) {
         throw HistoryFileError(file.string() +
                                " 不是文本文件（*.txt），没有读入，历史号码没有改变");
     }
     const HistoryText text = readHistoryFile(file);
-    return replaceHistory(store, text, segmentBase, sp, EarlierColumns::LeaveEmpty,
-                          file.filename().string(), progress);
+    return replaceHistory(store, text, EarlierColumns::LeaveEmpty, file.filename().string(),
+                          progress);
 }
 
 }  // namespace arrange5

@@ -31,11 +31,10 @@ struct ReplaceReport {
 enum class EarlierColumns { LeaveEmpty, FromDrawTwoBefore };
 
 // Replaces the whole history by `text` in one transaction: every row is deleted and every
-// entry appended with Append draw, starting without a previous draw. The S/P state is
-// advanced only when the transaction committed. A text without entries changes nothing and
-// throws HistoryFileError.
-ReplaceReport replaceHistory(HistoryStore& store, const HistoryText& text, int segmentBase,
-                             LastTwoDraws& sp, EarlierColumns earlier,
+// entry appended with Append draw, starting without a previous draw, coded with the store's
+// writer context, whose last two draws advance only when the transaction committed. A text without
+// entries changes nothing and throws HistoryFileError.
+ReplaceReport replaceHistory(HistoryStore& store, const HistoryText& text, EarlierColumns earlier,
                              const std::string& sourceName, const Progress& progress = {});
 
 // Whether the name ends in "txt" in any letter case, as the import dialog requires.
@@ -43,6 +42,6 @@ bool hasTxtExtension(const std::filesystem::path& file);
 
 // The import command: the history becomes the draws of a history text file.
 ReplaceReport importHistoryFile(HistoryStore& store, const std::filesystem::path& file,
-                                int segmentBase, LastTwoDraws& sp, const Progress& progress = {});
+                                const Progress& progress = {});
 
 }  // namespace arrange5

@@ -12,7 +12,6 @@
 #include "analysis/reference.h"
 #include "analysis/search_rules.h"
 #include "analysis/tally.h"
-#include "analysis/working_memo.h"
 #include "analysis/working_update.h"
 #include "store/errors.h"
 #include "store/limits.h"
@@ -209,28 +208,28 @@ std::string demandCondition(SearchUpdate& u, const SearchSettings& s, const Dema
     return terms.empty() ? "1" : concat({"(", joined(terms, " AND "), ")"});
 }
 
-// One write that holds the lock from its start, so that what the memo knows about the
-// working columns cannot go stale between reading it and writing. A search writes working
-// columns only: the draws, and so the reading cursor, stay as they were.
+// One write that holds the lock from its start, so that what the history's search memo knows
+// about the working columns cannot go stale between reading it and writing. A search writes
+// working columns only: the draws, and so the reading cursor, stay as they were.
 template <typename Body>
 SearchResult inTransaction(HistoryStore& store, Body body) {
     // The outcomes are counted by the stored codes: an unsound row is refused by name.
     requireSoundRows(store.rows(), "用于检索");
-    HistoryStore::ChangeStamp before;
-    HistoryStore::ChangeStamp after;
-    std::map<std::string, std::string> written;
-    SearchResult result = store.write(
+    return store.write(
         "检索无法进行",
         [&](HistoryWriter& writer) {
-            before = store.changeStamp();
-            SearchResult found = body(writer.connection(), searchMemo().known(before), written);
-            after = store.changeStamp();
+            const ChangeStamp before = store.changeStamp();
+            WorkingMemo& memo = writer.memo();
+            std::map<std::string, std::string> written;
+            SearchResult found = body(writer.connection(), memo.known(before), written);
+            const ChangeStamp after = store.changeStamp();
+            // Only a committed rewrite is known to hold.
+            writer.afterCommit([&memo, written = std::move(written), before, after] {
+                memo.record(written, before, after);
+            });
             return found;
         },
         WriteScope::WorkingColumns);
-    // Only a committed rewrite is known to hold.
-    searchMemo().record(written, before, after);
-    return result;
 }
 
 }  // namespace

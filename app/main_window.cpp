@@ -62,6 +62,7 @@ void MainWindow::openStore() {
     const bool fresh = !fs::exists(folder / kDatabaseFileName, ec);
     try {
         document_ = std::make_unique<HistoryDocument>(folder);
+        document_->setSegmentBase(settings_->segmentBase);
     } catch (const Error& e) {
         document_.reset();
         storeProblem_ = QString::fromStdString(e.what());
@@ -82,8 +83,8 @@ void MainWindow::fillFirstStart() {
     if (!context_.bundledHistory) return;
     try {
         BusyCursor busy;
-        const ReplaceReport report = fillFromBundledHistory(
-            document_->store(), *context_.bundledHistory, settings_->segmentBase, sp_);
+        const ReplaceReport report =
+            fillFromBundledHistory(document_->store(), *context_.bundledHistory);
         showReadReport(report);
     } catch (const Error& e) {
         reportError(QStringLiteral("随程序附带的历史号码未能读入：\n") +

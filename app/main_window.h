@@ -14,7 +14,6 @@
 #include "acquire/page_fetcher.h"
 #include "app/settings.h"
 #include "app/window_services.h"
-#include "store/append_state.h"
 #include "store/history_document.h"
 
 class QMenu;
@@ -49,8 +48,8 @@ inline constexpr const char* kWindowTitle = "排列五 跟随形态分析";
 // The one window: it composes its parts and runs the commands. Each part owns what its
 // controls mean: the history panel the typed draw, the search side the options (bound to the
 // search form), the reference and the range, the result side the grids and the comparison
-// with chance, the settings menu its settings. The window owns the history document, the
-// S/P state and the settings in memory, and each command is one method here that calls the
+// with chance, the settings menu its settings. The window owns the history document (and with
+// it the writer context) and the settings in memory, and each command is one method here that calls the
 // libraries and hands the answer to a part.
 //
 // historyChanged() runs the refresh steps (showHistory, the range, showNextIssue, the
@@ -166,7 +165,6 @@ class MainWindow : public QMainWindow {
     Settings settings_;
     std::unique_ptr<HistoryDocument> document_;
     QString storeProblem_;
-    LastTwoDraws sp_;
     // How the range follows the changes of the command that is running.
     RangeRule rangeRule_ = RangeRule::FollowUnlessTyped;
 

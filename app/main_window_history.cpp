@@ -115,8 +115,7 @@ void MainWindow::appendTypedDraw() {
     int32_t stored = 0;
     finish();
     if (!guarded([&] {
-            stored = appendManualDraw(document_->store(), digits, settings_->segmentBase, sp_,
-                                      chosenIssue, systemYear());
+            stored = appendManualDraw(document_->store(), digits, chosenIssue, systemYear());
         })) {
         return;
     }
@@ -147,13 +146,12 @@ void MainWindow::importHistory() {
         progress.setWindowTitle(QStringLiteral("读入历史"));
         progress.setWindowModality(Qt::WindowModal);
         progress.setMinimumDuration(800);
-        const ReplaceReport report =
-            importHistoryFile(document_->store(), toPath(chosen), settings_->segmentBase, sp_,
-                              [&progress](std::size_t done, std::size_t total) {
-                                  progress.setMaximum(static_cast<int>(total));
-                                  progress.setValue(static_cast<int>(done));
-                                  return !progress.wasCanceled();
-                              });
+        const ReplaceReport report = importHistoryFile(
+            document_->store(), toPath(chosen), [&progress](std::size_t done, std::size_t total) {
+                progress.setMaximum(static_cast<int>(total));
+                progress.setValue(static_cast<int>(done));
+                return !progress.wasCanceled();
+            });
         showReadReport(report);
     });
     if (!read) showNextIssue();
@@ -211,9 +209,7 @@ void MainWindow::cutToIssue() {
         context_.dialogs->input(this, QStringLiteral("删除期数"),
                                 QStringLiteral("请输入需要删除到的期数，例如‘2014016’"), lastIssue);
     const int64_t issue = inputBoxNumber(answer.value_or(QString()).toStdString());
-    rewriteHistory([&] {
-        return arrange5::cutToIssue(document_->store(), issue, settings_->segmentBase, sp_);
-    });
+    rewriteHistory([&] { return arrange5::cutToIssue(document_->store(), issue); });
 }
 
 void MainWindow::dropLastIssues() {
@@ -224,9 +220,7 @@ void MainWindow::dropLastIssues() {
             "请输入需要删除最后多少期历史号码（例如输入3，那么就将删除最后的3期历史号码）"),
         QStringLiteral("1"));
     const int64_t n = inputBoxNumber(answer.value_or(QString()).toStdString());
-    rewriteHistory([&] {
-        return arrange5::dropLastIssues(document_->store(), n, settings_->segmentBase, sp_);
-    });
+    rewriteHistory([&] { return arrange5::dropLastIssues(document_->store(), n); });
 }
 
 void MainWindow::checkHistoryRows() {

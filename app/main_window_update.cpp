@@ -27,7 +27,6 @@ UpdateChoices MainWindow::updateChoices() const {
         choices.source == UpdateSource::Pages ? settings_->updateHost : settings_->officialUrl;
     choices.yearsToKeep = settings_->yearsToKeep;
     choices.today = QDate::currentDate().toString("yyyy-MM-dd").toStdString();
-    choices.segmentBase = settings_->segmentBase;
     return choices;
 }
 
@@ -68,7 +67,7 @@ void MainWindow::updateFrom(UpdateChoices choices, bool atStart) {
         return runUpdateWithProgress(
             this,
             [&](const UpdateStatusProgress& progress) {
-                return runOnlineUpdate(document_->store(), options, sp_, fetch, progress);
+                return runOnlineUpdate(document_->store(), options, fetch, progress);
             },
             connectingText(c));
     };

@@ -51,8 +51,7 @@ void HistoryFixture::prepare() {
     removeDatabase(templateFolder);
     {
         HistoryStore store(templateFolder);
-        LastTwoDraws sp;
-        const ReplaceReport report = importHistoryFile(store, historyFile_, 1, sp);
+        const ReplaceReport report = importHistoryFile(store, historyFile_);
         draws_ = report.stored;
     }
     prepared_ = true;

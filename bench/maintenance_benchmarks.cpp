@@ -27,10 +27,9 @@ void registerMaintenanceBenchmarks(const MeasuredHistory& history, BenchResults&
         for (auto _ : state) {
             guarded(state, results, key, [&] {
                 HistoryStore& store = fixture->store(kMaintenanceStore);
-                LastTwoDraws sp;
                 ReplaceReport report;
-                const double s = secondsOf(
-                    [&] { report = importHistoryFile(store, fixture->historyFile(), 1, sp); });
+                const double s =
+                    secondsOf([&] { report = importHistoryFile(store, fixture->historyFile()); });
                 state.SetIterationTime(s);
                 results.add(key, s);
                 results.note(key, std::to_string(report.stored) + " draws");
@@ -46,9 +45,8 @@ void registerMaintenanceBenchmarks(const MeasuredHistory& history, BenchResults&
                 HistoryStore& store = fixture->store(kMaintenanceStore);
                 fs::copy_file(fixture->historyFile(), backupFilePath(store),
                               fs::copy_options::overwrite_existing);
-                LastTwoDraws sp;
                 ReplaceReport report;
-                const double s = secondsOf([&] { report = rebuildFromBackup(store, 1, sp); });
+                const double s = secondsOf([&] { report = rebuildFromBackup(store); });
                 state.SetIterationTime(s);
                 results.add(key, s);
                 results.note(key, std::to_string(report.stored) + " draws");

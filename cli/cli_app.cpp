@@ -46,10 +46,11 @@ HistoryStore& CliContext::open(bool reading) {
         std::filesystem::create_directories(folder.path, ec);
     }
     document_ = std::make_unique<HistoryDocument>(folder.path);
+    document_->setSegmentBase(segmentBase);
     HistoryStore& store = document_->store();
     if (!bundled || !store.empty()) return store;
     try {
-        const ReplaceReport report = fillFromBundledHistory(store, *bundled, segmentBase, sp);
+        const ReplaceReport report = fillFromBundledHistory(store, *bundled);
         err << "arrange5-cli: 数据文件夹 " << folder.path.string()
             << " 里还没有历史号码，已读入随程序附带的历史号码：" << report.summary() << "\n";
     } catch (const Error&) {

@@ -7,7 +7,6 @@
 #include <string>
 
 #include "cli/output.h"
-#include "store/append_state.h"
 #include "store/history_document.h"
 #include "store/settings_table.h"
 
@@ -21,9 +20,9 @@ struct ReplaceReport;
 
 namespace arrange5::cli {
 
-// What every command of one invocation shares: the data folder, the segment base, the
-// history document (opened on first use) and the S/P state, which starts at zero in each
-// invocation.
+// What every command of one invocation shares: the data folder, the segment base and the
+// history document (opened on first use), the writer context whose last two draws start at
+// zero in each invocation.
 struct CliContext {
     std::ostream& out;
     std::ostream& err;
@@ -31,8 +30,8 @@ struct CliContext {
     // The window's settings file: the defaults of --segment-base and of the update's years
     // to keep, source and addresses. Options given on the command line override them.
     UserSettings settings = readUserSettingsFile(userSettingsFile());
+    // --segment-base, else the settings' DsIni: handed to the document when it opens.
     int segmentBase = settings.segmentBase;
-    LastTwoDraws sp;
     OutputFormat format = OutputFormat::Default;  // --format of the command
 
     CliContext(std::ostream& o, std::ostream& e) : out(o), err(e) {}

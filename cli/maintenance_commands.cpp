@@ -50,7 +50,7 @@ struct DeletionThroughBackup {
     const char* what;        // the number, in the refusal of one that is not a number
     const char* whyNothing;  // the summary when the number deletes nothing
     const char* example;
-    std::optional<ReplaceReport> (*run)(HistoryStore&, int64_t, int, LastTwoDraws&);
+    std::optional<ReplaceReport> (*run)(HistoryStore&, int64_t);
 };
 
 void addDeletionThroughBackup(CLI::App& app, CliContext& ctx, const DeletionThroughBackup& d) {
@@ -64,7 +64,7 @@ void addDeletionThroughBackup(CLI::App& app, CliContext& ctx, const DeletionThro
         const int64_t n = parseNumberArgument(*text, d.what);
         HistoryStore& store = ctx.store();
         const std::size_t before = store.rows().size();
-        const auto report = d.run(store, n, ctx.segmentBase, ctx.sp);
+        const auto report = d.run(store, n);
         printDeletion(ctx, before, report, d.whyNothing);
         if (report) ctx.warn(report->warning);
     });
@@ -97,7 +97,7 @@ void addMaintenanceCommands(CLI::App& app, CliContext& ctx) {
         std::optional<int32_t> given;
         if (!issue->empty()) given = parseChosenIssue(*issue, std::nullopt);
         const int32_t stored =
-            appendManualDraw(ctx.store(), digits, ctx.segmentBase, ctx.sp, given, year);
+            appendManualDraw(ctx.store(), digits, given, year);
         printSummary(ctx, "已存入第 " + std::to_string(stored) + " 期：" + digitString(digits),
                      {{"issue", stored}, {"digits", digitString(digits)}});
     });
@@ -137,7 +137,7 @@ void addMaintenanceCommands(CLI::App& app, CliContext& ctx) {
     rebuild->callback([&ctx] {
         HistoryStore& store = ctx.store();
         const std::size_t before = store.rows().size();
-        const ReplaceReport report = rebuildFromBackup(store, ctx.segmentBase, ctx.sp);
+        const ReplaceReport report = rebuildFromBackup(store);
         printDeletion(ctx, before, report, {}, report.stored == 0 ? "lsbf.txt 是空的；" : "");
     });
     setExamples(rebuild, {"arrange5-cli rebuild"});

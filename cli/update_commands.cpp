@@ -29,7 +29,7 @@ UpdateReport runUpdate(CliContext& ctx, const UpdateChoices& choices) {
         ctx.err << "arrange5-cli: 在线更新读取 " << updateSourceName(choices.source) << "："
                 << addressRead(choices) << "\n";
     }
-    return runOnlineUpdate(ctx.store(), options, ctx.sp, makeUpdateFetcher(options.source),
+    return runOnlineUpdate(ctx.store(), options, makeUpdateFetcher(options.source),
                            progressLines(ctx.err));
 }
 
@@ -83,7 +83,6 @@ void addUpdateCommand(CLI::App& app, CliContext& ctx) {
         // command line allows it.
         choices.purgeAllowed = keep->count() > 0;
         choices.today = args->today;
-        choices.segmentBase = ctx.segmentBase;
         UpdateReport report;
         try {
             report = runUpdate(ctx, choices);

@@ -1,9 +1,11 @@
 #include "store/history_document.h"
 
 #include <algorithm>
+#include <string>
 #include <utility>
 
 #include "store/errors.h"
+#include "store/limits.h"
 
 namespace arrange5 {
 
@@ -12,10 +14,19 @@ HistoryDocument::HistoryDocument(std::filesystem::path dataFolder, HistoryStore:
     told_ = endsOf(store_->rows());
     rememberStamp();
     store_->setWriteObserver([this](WriteScope scope) { written(scope); });
+    store_->setWriterContext(&context_);
 }
 
 HistoryDocument::~HistoryDocument() {
     store_->setWriteObserver({});
+    store_->setWriterContext(nullptr);
+}
+
+void HistoryDocument::setSegmentBase(int base) {
+    if (!limits::validSegmentBase(base)) {
+        throw InputError("段数参数必须是 0 或 1，而不是 " + std::to_string(base));
+    }
+    context_.segmentBase = base;
 }
 
 int HistoryDocument::subscribe(Listener listener) {

@@ -24,12 +24,13 @@ struct HistoryChange {
     bool drawsChanged() const { return scope == WriteScope::Draws; }
 };
 
-// The open history of one data folder: the store and its reading cursor, with one
-// notification for every change. Library commands write through store(), whose one write
-// path tells the document; the document then tells every listener once, on the thread that
-// wrote. A change another program committed is found by followOutsideChanges() and told
-// the same way. Viewers (the window, its trend windows) subscribe once and refresh from the
-// notification; nobody runs the refresh steps by hand after a command.
+// The open history of one data folder and its writer context: the store and its reading
+// cursor, the state every write hands on to the next, and one notification for every change.
+// Library commands write through store(), whose one write path tells the document; the document
+// then tells every listener once, on the thread that wrote. A change another program committed is
+// found by followOutsideChanges() and told the same way. Viewers (the window, its trend windows)
+// subscribe once and refresh from the notification; nobody runs the refresh steps by hand after a
+// command.
 class HistoryDocument {
   public:
     using Listener = std::function<void(const HistoryChange&)>;
@@ -47,6 +48,14 @@ class HistoryDocument {
     bool empty() const { return store_->empty(); }
     const std::filesystem::path& folder() const { return store_->folder(); }
     bool readOnly() const { return store_->readOnly(); }
+
+    // The writer context (store/history_writer.h) every write through store() uses: the
+    // segment base new rows are coded with (the settings' DsIni or --segment-base), the last
+    // two draws appended since start-up and the search memo.
+    int segmentBase() const { return context_.segmentBase; }
+    // Throws InputError for anything but 0 or 1.
+    void setSegmentBase(int base);
+    const LastTwoDraws& lastTwoDraws() const { return context_.lastTwo; }
 
     // Listeners are told in the order they subscribed and live as long as the document.
     // Returns a number to unsubscribe with.
@@ -81,6 +90,7 @@ class HistoryDocument {
     void endDeferral();
 
     std::unique_ptr<HistoryStore> store_;
+    WriterContext context_;
     std::vector<std::pair<int, Listener>> listeners_;
     int nextListener_ = 0;
     HistoryEnds told_;  // the cursor as the listeners last heard of it

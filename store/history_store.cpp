@@ -369,11 +369,12 @@ void HistoryStore::runWrite(std::string_view failure,
         // lock is waited for, and what the body reads is what it writes on.
         SQLite::Transaction tx(db(), SQLite::TransactionBehavior::IMMEDIATE);
         if (scope == WriteScope::WorkingColumns) before = changeStamp();
-        HistoryWriter writer(db());
+        HistoryWriter writer(db(), *context_);
         body(writer);
         if (scope == WriteScope::WorkingColumns) after = changeStamp();
         // A COMMIT that fails leaves the transaction open, and its destructor rolls it back.
         tx.commit();
+        writer.committed();
     } catch (const SQLite::Exception& e) {
         throw StoreError(prefix + "（数据库报告：" + e.what() + "）");
     } catch (const StoreError& e) {
@@ -417,8 +418,14 @@ std::optional<int32_t> HistoryWriter::deleteNewestRow() {
     return issue;
 }
 
-DrawAppender HistoryWriter::appender() {
-    return DrawAppender(db_);
+void HistoryWriter::appendDraw(int32_t issue, const Digits& digits, const DrawStrings* earlier) {
+    if (!appender_) appender_.emplace(db_);
+    appender_->append(issue, digits, context_.segmentBase, state_, earlier);
+}
+
+void HistoryWriter::committed() {
+    context_.lastTwo = state_.sp;
+    for (const auto& step : afterCommit_) step();
 }
 
 }  // namespace arrange5

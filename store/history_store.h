@@ -56,15 +56,8 @@ class HistoryStore {
     // range from these instead of reading the whole history.
     HistorySnapshot readEnds(int count, std::optional<int32_t> upTo);
 
-    // A point in the history of writes this connection can see: every row changed through
-    // it and every commit by another connection (another window, the CLI) moves it.
-    struct ChangeStamp {
-        uint64_t connection = 0;  // a number no other connection of this process had
-        int64_t ownChanges = 0;
-        int64_t othersVersion = 0;
-        int64_t schemaVersion = 0;
-        bool operator==(const ChangeStamp&) const = default;
-    };
+    // Where this connection stands in the history of writes (store/change_stamp.h).
+    using ChangeStamp = arrange5::ChangeStamp;
     ChangeStamp changeStamp();
 
     // Told after every write that committed, on the thread that wrote, once the reading
@@ -73,6 +66,14 @@ class HistoryStore {
     void setWriteObserver(std::function<void(WriteScope)> observer) {
         writeObserver_ = std::move(observer);
     }
+
+    // The writer context every write of this store uses: the document attaches its own; until
+    // then (or after detaching with nullptr) the store's own, with segment base 1. Returns the
+    // one it replaces, to put back.
+    WriterContext* setWriterContext(WriterContext* context) {
+        return std::exchange(context_, context ? context : &ownContext_);
+    }
+    const WriterContext& writerContext() const { return *context_; }
 
     // The one way a command changes the store: takes the writer lock, runs `body` with the
     // store's one HistoryWriter in one transaction and commits, so a command that fails changes
@@ -147,6 +148,8 @@ class HistoryStore {
     bool carcuMissing_ = false;
     std::string readOnlyReason_;
     std::function<void(WriteScope)> writeObserver_;
+    WriterContext ownContext_;
+    WriterContext* context_ = &ownContext_;
 };
 
 // Whether the file looks like a SQLite database (or does not exist yet).

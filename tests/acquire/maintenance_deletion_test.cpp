@@ -24,12 +24,14 @@ void expectCompacted(const TempDir& dir, HistoryStore& store) {
 TEST(PartialDeletion, KeepsTheRowsUpToTheLimitAndRebuildsThem) {
     TempDir dir;
     HistoryStore store(dir.path());
-    LastTwoDraws sp;
+    WriterContext context;
+    store.setWriterContext(&context);
+    LastTwoDraws& sp = context.lastTwo;
     test::seedHistory(store, test::entriesFrom(2014001, test::patternDraws(30)), sp);
     ASSERT_EQ(store.rows().back().issue, 2014030);
     test::writeFile(dir / kCompactScratchFileName, "left over from an earlier compaction");
 
-    const auto cut = cutToIssue(store, 2014016, 1, sp);
+    const auto cut = cutToIssue(store, 2014016);
     ASSERT_TRUE(cut.has_value());
     EXPECT_EQ(cut->stored, 16u);
     EXPECT_EQ(store.rows().size(), 16u) << "fourteen rows removed";
@@ -40,7 +42,7 @@ TEST(PartialDeletion, KeepsTheRowsUpToTheLimitAndRebuildsThem) {
         << "kept rows are rebuilt, earlier columns included";
     expectCompacted(dir, store);
 
-    const auto drop = dropLastIssues(store, 3, 1, sp);
+    const auto drop = dropLastIssues(store, 3);
     ASSERT_TRUE(drop.has_value());
     EXPECT_EQ(store.rows().back().issue, 2014013);
     EXPECT_EQ(store.rows().size(), 13u);
@@ -50,32 +52,36 @@ TEST(PartialDeletion, KeepsTheRowsUpToTheLimitAndRebuildsThem) {
 TEST(PartialDeletion, DropLastCountsIssueNumbersNotRows) {
     TempDir dir;
     HistoryStore store(dir.path());
-    LastTwoDraws sp;
+    WriterContext context;
+    store.setWriterContext(&context);
+    LastTwoDraws& sp = context.lastTwo;
     test::seedHistory(store, test::entriesFrom(2014001, test::patternDraws(30)), sp);
-    dropLastIssues(store, 3, 1, sp);
+    dropLastIssues(store, 3);
     EXPECT_EQ(store.rows().back().issue, 2014027);
 
     // Across a year boundary the limit 2016003 − 5 = 2015998 removes only the rows of 2016.
     test::seedHistory(store, test::entriesFrom(2015355, test::patternDraws(7)), sp);
     ASSERT_EQ(store.rows().back().issue, 2016003);
-    dropLastIssues(store, 5, 1, sp);
+    dropLastIssues(store, 5);
     EXPECT_EQ(test::issues(store), (std::vector<int>{2015355, 2015356, 2015357, 2015358}));
 
-    dropLastIssues(store, 100, 1, sp);
+    dropLastIssues(store, 100);
     EXPECT_TRUE(store.empty()) << "a limit before the first issue keeps nothing";
 }
 
 TEST(PartialDeletion, CutToTheLastIssueOrBeyondKeepsEveryRow) {
     TempDir dir;
     HistoryStore store(dir.path());
-    LastTwoDraws sp;
+    WriterContext context;
+    store.setWriterContext(&context);
+    LastTwoDraws& sp = context.lastTwo;
     test::seedHistory(store, test::entriesFrom(2014001, test::patternDraws(5)), sp);
     const std::string defaultText = std::to_string(store.rows().back().issue);
-    cutToIssue(store, inputBoxNumber(defaultText), 1, sp);
+    cutToIssue(store, inputBoxNumber(defaultText));
     EXPECT_EQ(store.rows().size(), 5u);
-    cutToIssue(store, 2099001, 1, sp);
+    cutToIssue(store, 2099001);
     EXPECT_EQ(store.rows().size(), 5u);
-    cutToIssue(store, 2013358, 1, sp);
+    cutToIssue(store, 2013358);
     EXPECT_TRUE(store.empty()) << "an issue before the first keeps nothing";
     EXPECT_EQ(test::readFile(dir / "lsbf.txt"), "");
 }
@@ -83,7 +89,9 @@ TEST(PartialDeletion, CutToTheLastIssueOrBeyondKeepsEveryRow) {
 TEST(PartialDeletion, NothingIsDeletedForZeroNegativeEmptyOrCancel) {
     TempDir dir;
     HistoryStore store(dir.path());
-    LastTwoDraws sp;
+    WriterContext context;
+    store.setWriterContext(&context);
+    LastTwoDraws& sp = context.lastTwo;
     test::seedHistory(store, test::entriesFrom(2014001, test::patternDraws(10)), sp);
     const auto before = test::dumpLishi(sqlConnection(store));
     // Cancel gives the empty text, like an empty entry.
@@ -91,7 +99,7 @@ TEST(PartialDeletion, NothingIsDeletedForZeroNegativeEmptyOrCancel) {
         for (const bool cut : {true, false}) {
             test::writeFile(dir / "lsbf.txt", "2014001 12345\r\n");
             const int64_t n = inputBoxNumber(typed);
-            const auto result = cut ? cutToIssue(store, n, 1, sp) : dropLastIssues(store, n, 1, sp);
+            const auto result = cut ? cutToIssue(store, n) : dropLastIssues(store, n);
             EXPECT_FALSE(result.has_value()) << '"' << typed << '"';
             EXPECT_EQ(test::readFile(dir / "lsbf.txt"), "") << "lsbf.txt is emptied";
         }
@@ -137,7 +145,9 @@ TEST(InputBoxNumber, RoundsHalvesToEvenAndTreatsTheRestAsZero) {
 TEST(DeleteLast, RemovesTheHighestIssueAndCompacts) {
     TempDir dir;
     HistoryStore store(dir.path());
-    LastTwoDraws sp;
+    WriterContext context;
+    store.setWriterContext(&context);
+    LastTwoDraws& sp = context.lastTwo;
     test::seedHistory(store, test::entriesFrom(2013358, {"12345", "67890"}), sp);
     test::writeFile(dir / kCompactScratchFileName, "left over");
 
@@ -153,7 +163,9 @@ TEST(DeleteLast, RemovesTheHighestIssueAndCompacts) {
 TEST(DeleteLast, AFailedCompactionAfterTheCommitIsAWarningNotAFailure) {
     TempDir dir;
     HistoryStore store(dir.path());
-    LastTwoDraws sp;
+    WriterContext context;
+    store.setWriterContext(&context);
+    LastTwoDraws& sp = context.lastTwo;
     test::seedHistory(store, test::entriesFrom(2013001, {"12345", "67890", "13579", "24680"}), sp);
     // A folder in the way of the scratch file cannot be removed, so compaction cannot start.
     fs::create_directories(dir / kCompactScratchFileName / "blocker");
@@ -163,10 +175,10 @@ TEST(DeleteLast, AFailedCompactionAfterTheCommitIsAWarningNotAFailure) {
     EXPECT_NE(deleted.warning.find("文件夹"), std::string::npos) << deleted.warning;
     EXPECT_EQ(test::issues(store), (std::vector<int>{2013001, 2013002, 2013003}));
     // The deletions through lsbf.txt report the same way, and each removes what it says once.
-    const auto dropped = dropLastIssues(store, 1, 1, sp);
+    const auto dropped = dropLastIssues(store, 1);
     ASSERT_TRUE(dropped.has_value());
     EXPECT_NE(dropped->warning.find("没有压缩"), std::string::npos);
-    const auto cut = cutToIssue(store, 2013001, 1, sp);
+    const auto cut = cutToIssue(store, 2013001);
     ASSERT_TRUE(cut.has_value());
     EXPECT_NE(cut->warning.find("没有压缩"), std::string::npos);
     EXPECT_EQ(test::issues(store), (std::vector<int>{2013001}));
@@ -175,7 +187,9 @@ TEST(DeleteLast, AFailedCompactionAfterTheCommitIsAWarningNotAFailure) {
 TEST(Clear, DeletesEveryRowWithoutCompacting) {
     TempDir dir;
     HistoryStore store(dir.path());
-    LastTwoDraws sp;
+    WriterContext context;
+    store.setWriterContext(&context);
+    LastTwoDraws& sp = context.lastTwo;
     test::seedHistory(store, test::entriesFrom(2013001, test::patternDraws(4)), sp);
     EXPECT_EQ(clearHistory(store), 4u);
     EXPECT_TRUE(store.empty());
@@ -186,7 +200,9 @@ TEST(Clear, DeletesEveryRowWithoutCompacting) {
 TEST(Maintenance, EveryCommandWaitsForAnotherWriterAndGivesUpWithoutChanges) {
     TempDir dir;
     HistoryStore store(dir.path());
-    LastTwoDraws sp;
+    WriterContext context;
+    store.setWriterContext(&context);
+    LastTwoDraws& sp = context.lastTwo;
     test::seedHistory(store, test::entriesFrom(2013001, test::patternDraws(5)), sp);
     test::writeFile(dir / "lsbf.txt", "2013001 12345\r\n");
     const auto before = test::dumpLishi(sqlConnection(store));
@@ -194,12 +210,12 @@ TEST(Maintenance, EveryCommandWaitsForAnotherWriterAndGivesUpWithoutChanges) {
     HistoryStore other(dir.path());
     const HistoryStore::WriteLock held = other.lockForWriting();
 
-    EXPECT_THROW(appendManualDraw(store, {1, 1, 1, 1, 1}, 1, sp), StoreBusyError);
+    EXPECT_THROW(appendManualDraw(store, {1, 1, 1, 1, 1}), StoreBusyError);
     EXPECT_THROW(deleteLastDraw(store), StoreBusyError);
     EXPECT_THROW(clearHistory(store), StoreBusyError);
-    EXPECT_THROW(cutToIssue(store, 2013002, 1, sp), StoreBusyError);
-    EXPECT_THROW(dropLastIssues(store, 0, 1, sp), StoreBusyError);
-    EXPECT_THROW(rebuildFromBackup(store, 1, sp), StoreBusyError);
+    EXPECT_THROW(cutToIssue(store, 2013002), StoreBusyError);
+    EXPECT_THROW(dropLastIssues(store, 0), StoreBusyError);
+    EXPECT_THROW(rebuildFromBackup(store), StoreBusyError);
     EXPECT_EQ(test::dumpLishi(sqlConnection(store)), before);
     EXPECT_EQ(test::readFile(dir / "lsbf.txt"), "2013001 12345\r\n");
 }
@@ -207,11 +223,10 @@ TEST(Maintenance, EveryCommandWaitsForAnotherWriterAndGivesUpWithoutChanges) {
 TEST(PartialDeletion, CutToTheLastIssueOfTheRealHistoryKeepsItRowForRow) {
     TempDir dir;
     HistoryStore store(dir.path());
-    LastTwoDraws sp;
-    importHistoryFile(store, test::realHistoryFile(), 1, sp);
+    importHistoryFile(store, test::realHistoryFile());
     const auto exported = exportHistoryText(store, dir / "export.txt");
     const std::size_t rows = store.rows().size();
-    cutToIssue(store, store.rows().back().issue, 1, sp);
+    cutToIssue(store, store.rows().back().issue);
     EXPECT_EQ(store.rows().size(), rows);
     EXPECT_EQ(test::readFile(dir / "lsbf.txt"), test::readFile(exported));
     EXPECT_EQ(test::readFile(exported), test::readFile(test::realHistoryFile()));

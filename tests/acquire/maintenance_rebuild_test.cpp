@@ -25,13 +25,15 @@ LastTwoDraws stateAfter(const std::vector<Digits>& draws, int base = 1) {
 TEST(Rebuild, ThreeLineBackupGivesEachRowItsTwoPredecessors) {
     TempDir dir;
     HistoryStore store(dir.path());
-    LastTwoDraws sp;
+    WriterContext context;
+    store.setWriterContext(&context);
+    LastTwoDraws& sp = context.lastTwo;
     test::seedHistory(store, test::entriesFrom(2010001, {"55555", "44444"}), sp);
     // What the window appended last before the rebuild: 8 8 8 8 8, then 9 9 9 9 9.
     sp = stateAfter({{8, 8, 8, 8, 8}, {9, 9, 9, 9, 9}});
     test::writeFile(dir / "lsbf.txt", "2013001 12345\r\n2013002 67890\r\n2013003 00000\r\n");
 
-    const ReplaceReport report = rebuildFromBackup(store, 1, sp);
+    const ReplaceReport report = rebuildFromBackup(store);
     EXPECT_EQ(report.stored, 3u);
     EXPECT_EQ(test::issues(store), (std::vector<int>{2013001, 2013002, 2013003}));
     auto& db = sqlConnection(store);
@@ -72,11 +74,14 @@ TEST(Rebuild, ThreeLineBackupGivesEachRowItsTwoPredecessors) {
 TEST(Rebuild, RecomputesEveryRowUnderTheSegmentBaseInForce) {
     TempDir dir;
     HistoryStore store(dir.path());
-    LastTwoDraws sp;
+    WriterContext context;
+    store.setWriterContext(&context);
+    LastTwoDraws& sp = context.lastTwo;
     test::seedHistory(store, test::entriesFrom(2013001, {"99999", "88888", "98765", "01234"}), sp,
                       1);
     ASSERT_EQ(sqlConnection(store).execAndGet("SELECT MAX(L1F) FROM Lishi").getInt(), 5);
-    ASSERT_TRUE(cutToIssue(store, 2013004, 0, sp).has_value());
+    context.segmentBase = 0;
+    ASSERT_TRUE(cutToIssue(store, 2013004).has_value());
 
     auto& db = sqlConnection(store);
     EXPECT_EQ(db.execAndGet("SELECT MIN(MIN(L1F, L2F, L3F, L4F, L5F)) FROM Lishi").getInt(), 0);
@@ -92,17 +97,19 @@ TEST(Rebuild, RecomputesEveryRowUnderTheSegmentBaseInForce) {
 TEST(Rebuild, ABackupItCannotUseLeavesTheHistoryAsItWas) {
     TempDir dir;
     HistoryStore store(dir.path());
-    LastTwoDraws sp;
+    WriterContext context;
+    store.setWriterContext(&context);
+    LastTwoDraws& sp = context.lastTwo;
     test::seedHistory(store, test::entriesFrom(2013001, {"12345", "67890", "13579"}), sp);
     const auto before = test::dumpLishi(sqlConnection(store));
     const LastTwoDraws spBefore = sp;
 
-    EXPECT_THROW(rebuildFromBackup(store, 1, sp), HistoryFileError) << "no lsbf.txt at all";
+    EXPECT_THROW(rebuildFromBackup(store), HistoryFileError) << "no lsbf.txt at all";
     test::writeFile(dir / "lsbf.txt", "header line\r\n0000000 12345\r\n2013001 1234\r\n");
-    EXPECT_THROW(rebuildFromBackup(store, 1, sp), HistoryFileError) << "lines, but no draw line";
+    EXPECT_THROW(rebuildFromBackup(store), HistoryFileError) << "lines, but no draw line";
     std::filesystem::remove(dir / "lsbf.txt");
     std::filesystem::create_directory(dir / "lsbf.txt");
-    EXPECT_THROW(rebuildFromBackup(store, 1, sp), HistoryFileError) << "not a readable file";
+    EXPECT_THROW(rebuildFromBackup(store), HistoryFileError) << "not a readable file";
 
     EXPECT_EQ(test::dumpLishi(sqlConnection(store)), before);
     EXPECT_EQ(store.rows().size(), 3u);
@@ -113,13 +120,15 @@ TEST(Rebuild, ABackupItCannotUseLeavesTheHistoryAsItWas) {
 TEST(Rebuild, AFailureHalfWayLeavesTheOldHistoryWhole) {
     TempDir dir;
     HistoryStore store(dir.path());
-    LastTwoDraws sp;
+    WriterContext context;
+    store.setWriterContext(&context);
+    LastTwoDraws& sp = context.lastTwo;
     test::seedHistory(store, test::entriesFrom(2013001, {"12345", "67890", "13579", "24680"}), sp);
     const auto before = test::dumpLishi(sqlConnection(store));
     const LastTwoDraws spBefore = sp;
     test::failInsertOf(sqlConnection(store), 2013003);
 
-    EXPECT_THROW(cutToIssue(store, 2013003, 1, sp), StoreError);
+    EXPECT_THROW(cutToIssue(store, 2013003), StoreError);
     EXPECT_EQ(test::dumpLishi(sqlConnection(store)), before);
     EXPECT_EQ(test::issues(store), (std::vector<int>{2013001, 2013002, 2013003, 2013004}));
     EXPECT_EQ(sp.s, spBefore.s) << "the state advances only when the rebuild committed";
@@ -130,12 +139,14 @@ TEST(Rebuild, AFailureHalfWayLeavesTheOldHistoryWhole) {
 TEST(Rebuild, EmptyBackupKeepsNothingAndSkipsIssueZero) {
     TempDir dir;
     HistoryStore store(dir.path());
-    LastTwoDraws sp;
+    WriterContext context;
+    store.setWriterContext(&context);
+    LastTwoDraws& sp = context.lastTwo;
     test::seedHistory(store, test::entriesFrom(2013001, {"12345", "67890"}), sp);
     const LastTwoDraws spBefore = sp;
 
     test::writeFile(dir / "lsbf.txt", "0000000 11111\r\n2013005 22222\r\n");
-    const ReplaceReport one = rebuildFromBackup(store, 1, sp);
+    const ReplaceReport one = rebuildFromBackup(store);
     EXPECT_EQ(one.stored, 1u);
     EXPECT_EQ(one.skipped, 1u);
     EXPECT_EQ(test::issues(store), (std::vector<int>{2013005}));
@@ -143,12 +154,12 @@ TEST(Rebuild, EmptyBackupKeepsNothingAndSkipsIssueZero) {
     // A hand-edited backup: each line is trimmed before it is read.
     sp = spBefore;
     test::writeFile(dir / "lsbf.txt", "  2013005 22222\r\n 2013006 33333  \r\n");
-    EXPECT_EQ(rebuildFromBackup(store, 1, sp).stored, 2u);
+    EXPECT_EQ(rebuildFromBackup(store).stored, 2u);
     EXPECT_EQ(test::issues(store), (std::vector<int>{2013005, 2013006}));
 
     sp = spBefore;
     test::writeFile(dir / "lsbf.txt", "");
-    EXPECT_EQ(rebuildFromBackup(store, 1, sp).stored, 0u);
+    EXPECT_EQ(rebuildFromBackup(store).stored, 0u);
     EXPECT_TRUE(store.empty());
     EXPECT_EQ(sqlConnection(store).execAndGet("SELECT COUNT(*) FROM Lishi").getInt(), 0);
     EXPECT_EQ(sp.s, spBefore.s) << "nothing appended, nothing advanced";

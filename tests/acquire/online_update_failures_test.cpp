@@ -30,7 +30,7 @@ class OnlineUpdateFailure : public OnlineUpdateTest {
     std::string expectFailure(const std::string& baseUrl, const PageFetcher& fetch,
                               const UpdateProgress& progress = {}) {
         try {
-            runOnlineUpdate(store, options(baseUrl, 2016, 2), sp, fetch, progress);
+            runOnlineUpdate(store, options(baseUrl, 2016, 2), fetch, progress);
         } catch (const E& e) {
             EXPECT_EQ(dump(), before_);
             EXPECT_EQ(sp.s, spBefore_.s);
@@ -85,7 +85,7 @@ TEST_F(OnlineUpdateFailure, APageThatComesBackOnARestartIsReadOnce) {
         2016, [](httplib::Response& res) { res.status = 503; }, 2);
 
     const UpdateReport report =
-        runOnlineUpdate(store, options(site.baseUrl(), 2016, 2), sp, makeCurlFetcher());
+        runOnlineUpdate(store, options(site.baseUrl(), 2016, 2), makeCurlFetcher());
 
     EXPECT_EQ(site.requestCount(2016), 3);
     EXPECT_EQ(lines(storedEntries()), lines(realBetween(2015001, 2016359)));
@@ -130,7 +130,7 @@ TEST_F(OnlineUpdateFailure, HoleRightAfterTheLastStoredIssueStoresNothingAndName
     std::erase_if(served, [](const HistoryEntry& e) { return e.issue == 2015101; });
     ResultsServer site(served);
     try {
-        runOnlineUpdate(store, options(site.baseUrl(), 2016, 2), sp, makeCurlFetcher());
+        runOnlineUpdate(store, options(site.baseUrl(), 2016, 2), makeCurlFetcher());
         ADD_FAILURE() << "the update did not fail";
     } catch (const MissingDrawsError& e) {
         EXPECT_THAT(e.missing(), ElementsAre(2015101));
@@ -180,7 +180,7 @@ TEST_F(OnlineUpdateFailure, PurgeWithNothingToReadAgainKeepsTheHistory) {
     ResultsServer site({});  // every page has its header only
     std::string why;
     try {
-        runOnlineUpdate(store, options(site.baseUrl(), 2018, 3), sp, makeCurlFetcher());
+        runOnlineUpdate(store, options(site.baseUrl(), 2018, 3), makeCurlFetcher());
         ADD_FAILURE() << "the update did not fail";
     } catch (const FetchError& e) {
         why = e.what();
@@ -207,9 +207,9 @@ TEST_F(OnlineUpdateFailure, HistoryChangedWhilePagesWereReadIsNotOverwritten) {
         }
         return true;
     };
-    EXPECT_THROW(runOnlineUpdate(store, options(site.baseUrl(), 2016, 2), sp, makeCurlFetcher(),
-                                 otherCommand),
-                 Error);
+    EXPECT_THROW(
+        runOnlineUpdate(store, options(site.baseUrl(), 2016, 2), makeCurlFetcher(), otherCommand),
+        Error);
     const auto stored = storedEntries();
     ASSERT_EQ(stored.size(), 101u);
     EXPECT_EQ(stored.back().issue, 2015101);
@@ -234,9 +234,9 @@ TEST_F(OnlineUpdateFailure, LastDrawReplacedWhilePagesWereReadIsNotOverwritten) 
         }
         return true;
     };
-    EXPECT_THROW(runOnlineUpdate(store, options(site.baseUrl(), 2016, 2), sp, makeCurlFetcher(),
-                                 otherCommand),
-                 Error);
+    EXPECT_THROW(
+        runOnlineUpdate(store, options(site.baseUrl(), 2016, 2), makeCurlFetcher(), otherCommand),
+        Error);
     EXPECT_EQ(storedEntries().size(), 100u);
 }
 

@@ -56,7 +56,6 @@ class OnlineUpdateTest : public ::testing::Test {
         o.baseUrl = baseUrl;
         o.currentYear = currentYear;
         o.yearsToKeep = yearsToKeep;
-        o.segmentBase = 1;
         o.purgeAllowed = true;  // the user said 删除并更新; the tests of consent clear it
         return o;
     }
@@ -71,7 +70,7 @@ class OnlineUpdateTest : public ::testing::Test {
         const auto before = dump();
         const LastTwoDraws spBefore = sp;
         try {
-            runOnlineUpdate(store, o, sp, fetch);
+            runOnlineUpdate(store, o, fetch);
             ADD_FAILURE() << "the update went ahead";
         } catch (const E& e) {
             EXPECT_EQ(dump(), before);
@@ -146,7 +145,10 @@ class OnlineUpdateTest : public ::testing::Test {
 
     TempDir dir;
     HistoryStore store{dir.path()};
-    LastTwoDraws sp;
+    // The writer context the updates write with; `sp` is its last two draws.
+    WriterContext context;
+    WriterContext* const attached = store.setWriterContext(&context);
+    LastTwoDraws& sp = context.lastTwo;
 };
 
 }  // namespace arrange5::test

@@ -59,7 +59,7 @@ TEST_F(OnlineUpdateGuard, PurgeWithYearsThatListNothingIsRetriedThenChangesNothi
     // With every year there the purge goes ahead.
     site.setDraws(realBetween(2016001, 2026174));
     const UpdateReport report =
-        runOnlineUpdate(store, options(site.baseUrl(), 2026, 11), sp, makeCurlFetcher());
+        runOnlineUpdate(store, options(site.baseUrl(), 2026, 11), makeCurlFetcher());
     EXPECT_TRUE(report.purged);
     EXPECT_EQ(lines(storedEntries()), lines(realBetween(2016001, 2026174)));
 }
@@ -71,7 +71,7 @@ TEST_F(OnlineUpdateGuard, PurgeNeedsConsentAndGetsEveryKeptDrawBackWithItsDigits
     keep.purgeAllowed = false;
 
     // Without consent the outdated history is kept whole and continued.
-    const UpdateReport kept = runOnlineUpdate(store, keep, sp, makeCurlFetcher());
+    const UpdateReport kept = runOnlineUpdate(store, keep, makeCurlFetcher());
     EXPECT_EQ(lines(storedEntries()), lines(realBetween(2012001, 2016359)));
     EXPECT_FALSE(kept.purged);
     EXPECT_THAT(kept.summary(), HasSubstr("2012–2013 年的 717 期早于保留年数的历史号码已保留"));
@@ -92,7 +92,7 @@ TEST_F(OnlineUpdateGuard, PurgeNeedsConsentAndGetsEveryKeptDrawBackWithItsDigits
 
     // Without a purge the stored draw stays as it is and the report names it.
     const auto before = dump();
-    const UpdateReport differing = runOnlineUpdate(store, keep, sp, makeCurlFetcher());
+    const UpdateReport differing = runOnlineUpdate(store, keep, makeCurlFetcher());
     EXPECT_EQ(dump(), before);
     EXPECT_THAT(differing.disagreements, ElementsAre(2016050));
     EXPECT_THAT(differing.warning(), HasSubstr("第 2016050 期（存有 " + storedDigits));
@@ -103,7 +103,7 @@ TEST_F(OnlineUpdateGuard, PagesCannotReachBefore2013AndSayWhichDrawsAreMissing) 
     storeHistory(2010001, 2010100);
     ResultsServer site(realBetween(2010001, 2016359));
     const UpdateReport report =
-        runOnlineUpdate(store, options(site.baseUrl(), 2016, 7), sp, makeCurlFetcher());
+        runOnlineUpdate(store, options(site.baseUrl(), 2016, 7), makeCurlFetcher());
     auto expected = realBetween(2010001, 2010100);
     const auto appended = realBetween(2013001, 2016359);
     expected.insert(expected.end(), appended.begin(), appended.end());
@@ -144,7 +144,7 @@ TEST_F(OnlineUpdateGuard, RowsInAnyOrderAmongJunkAreReadAndUnreadableIssuesNamed
     site.override(2016, [page](httplib::Response& res) { res.set_content(page, "text/html"); });
 
     const UpdateReport report =
-        runOnlineUpdate(store, options(site.baseUrl(), 2016, 6), sp, makeCurlFetcher());
+        runOnlineUpdate(store, options(site.baseUrl(), 2016, 6), makeCurlFetcher());
 
     EXPECT_EQ(report.added, 74u);
     EXPECT_EQ(lines(storedEntries()), lines(realBetween(2016001, 2016174)));
@@ -187,7 +187,7 @@ TEST_F(OnlineUpdateGuard, DigitsCellsMustBeFiveDigitsAndAnIssueListedTwiceMustAg
     serve(drawRow("16012", "1 2 3 4 5") + drawRow("16011", "5 4 3 2 1") +
           drawRow("16011", "54321") + drawRow("16010", "1 2 3 4 5 6"));
     const UpdateReport report =
-        runOnlineUpdate(store, options(site.baseUrl(), 2016, 6), sp, makeCurlFetcher());
+        runOnlineUpdate(store, options(site.baseUrl(), 2016, 6), makeCurlFetcher());
     EXPECT_EQ(report.added, 2u);
     const auto stored = storedEntries();
     ASSERT_EQ(stored.size(), 12u);
@@ -201,7 +201,7 @@ TEST_F(OnlineUpdateGuard, GapStoresTheDrawsBeforeItAndTheUpdateContinuesOnceItIs
     ResultsServer site(served);
 
     const UpdateReport first =
-        runOnlineUpdate(store, options(site.baseUrl(), 2016, 6), sp, makeCurlFetcher());
+        runOnlineUpdate(store, options(site.baseUrl(), 2016, 6), makeCurlFetcher());
     EXPECT_EQ(lines(storedEntries()), lines(realBetween(2016001, 2016149)));
     EXPECT_EQ(first.gap, 2016150);
     EXPECT_EQ(first.warning(),
@@ -213,9 +213,9 @@ TEST_F(OnlineUpdateGuard, GapStoresTheDrawsBeforeItAndTheUpdateContinuesOnceItIs
         expectRefused<MissingDrawsError>(options(site.baseUrl(), 2016, 6), makeCurlFetcher()),
         HasSubstr("第 2016150 期不在页面上"));
 
-    appendManualDraw(store, realBetween(2016150, 2016150).front().digits, 1, sp);
+    appendManualDraw(store, realBetween(2016150, 2016150).front().digits);
     const UpdateReport second =
-        runOnlineUpdate(store, options(site.baseUrl(), 2016, 6), sp, makeCurlFetcher());
+        runOnlineUpdate(store, options(site.baseUrl(), 2016, 6), makeCurlFetcher());
     EXPECT_FALSE(second.gap);
     EXPECT_EQ(second.firstAdded, 2016151);
     EXPECT_EQ(lines(storedEntries()), lines(realBetween(2016001, 2016359)));
@@ -243,7 +243,7 @@ TEST_F(OnlineUpdateGuard, AChangeByAnotherProgramWhileThePagesAreReadIsNeverOver
             return curl(url, keepGoing);
         };
         try {
-            runOnlineUpdate(store, o, sp, racing);
+            runOnlineUpdate(store, o, racing);
             ADD_FAILURE() << "the update wrote over another program's change";
         } catch (const Error& e) {
             EXPECT_THAT(e.what(), HasSubstr("另一个程序改动了历史号码"));
@@ -267,7 +267,7 @@ TEST_F(OnlineUpdateGuard, AChangeByAnotherProgramWhileThePagesAreReadIsNeverOver
             }
             return curl(url, keepGoing);
         };
-        EXPECT_NO_THROW(runOnlineUpdate(store, o, sp, harmless));
+        EXPECT_NO_THROW(runOnlineUpdate(store, o, harmless));
         EXPECT_EQ(lines(storedEntries()), lines(realBetween(purge ? 2014001 : 2012001, 2016359)));
     }
 }

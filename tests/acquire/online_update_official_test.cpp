@@ -30,7 +30,7 @@ class OfficialUpdate : public OnlineUpdateTest {
     }
 
     UpdateReport update(const UpdateOptions& o, const UpdateStatusProgress& progress = {}) {
-        return runOnlineUpdate(store, o, sp, makeUpdateFetcher(UpdateSource::Official), progress);
+        return runOnlineUpdate(store, o, makeUpdateFetcher(UpdateSource::Official), progress);
     }
 
     // The official source's fetcher unless the case brings its own.
@@ -107,7 +107,7 @@ TEST_F(OfficialUpdate, AClockYearsAheadRefusesThePurgeAndAppendsAsUsual) {
         seedHistory(ahead, realBetween(2018001, 2026100), state, 1, "test history");
         OfficialServer service(realDraws());
         const UpdateReport report =
-            runOnlineUpdate(ahead, official(service.address(), clockYear, 6), state,
+            runOnlineUpdate(ahead, official(service.address(), clockYear, 6),
                             makeUpdateFetcher(UpdateSource::Official));
         ahead.reopenReadingCursor();
         std::vector<HistoryEntry> stored;
@@ -164,7 +164,7 @@ TEST_F(OfficialUpdate, EarlyYearsGoOnlyWithConsentAndOnlyWhenEveryKeptDrawComesB
         const auto before = dumpLishi(sqlConnection(own));
         if (c.refusal) {
             try {
-                runOnlineUpdate(own, o, ownSp, makeUpdateFetcher(UpdateSource::Official));
+                runOnlineUpdate(own, o, makeUpdateFetcher(UpdateSource::Official));
                 ADD_FAILURE() << "the update went ahead";
             } catch (const Error& e) {
                 EXPECT_THAT(e.what(), HasSubstr(c.refusal));
@@ -173,7 +173,7 @@ TEST_F(OfficialUpdate, EarlyYearsGoOnlyWithConsentAndOnlyWhenEveryKeptDrawComesB
             continue;
         }
         const UpdateReport report =
-            runOnlineUpdate(own, o, ownSp, makeUpdateFetcher(UpdateSource::Official));
+            runOnlineUpdate(own, o, makeUpdateFetcher(UpdateSource::Official));
         own.reopenReadingCursor();
         std::vector<HistoryEntry> stored;
         for (const auto& row : own.rows()) stored.push_back({row.issue, row.digits()});
@@ -255,13 +255,12 @@ TEST_F(OfficialUpdate, AnswersThatAreNotTheDrawListAreRefusedNamingFieldAndValue
     // A stored draw newer than any the clock allows: the clock is wrong.
     TempDir other;
     HistoryStore empty(other.path());
-    LastTwoDraws otherSp;
     UpdateOptions past = official(service.address(), 2020, 2);
     past.today = "2020-06-01";
     EXPECT_THAT(
         [&] {
             try {
-                runOnlineUpdate(empty, past, otherSp, makeUpdateFetcher(UpdateSource::Official));
+                runOnlineUpdate(empty, past, makeUpdateFetcher(UpdateSource::Official));
             } catch (const InputError& e) {
                 return std::string(e.what());
             }

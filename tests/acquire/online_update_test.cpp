@@ -24,7 +24,7 @@ TEST_F(OnlineUpdateTest, EmptyHistoryReadsTheYearsToKeepInOrderWhateverThePageSt
 
     // Three years to keep are three calendar years, the current one included.
     const UpdateReport report =
-        runOnlineUpdate(store, options(site.baseUrl(), 2016, 3), sp, makeCurlFetcher());
+        runOnlineUpdate(store, options(site.baseUrl(), 2016, 3), makeCurlFetcher());
 
     EXPECT_THAT(site.requestedYears(), ElementsAre(2014, 2015, 2016));
     EXPECT_EQ(lines(storedEntries()), lines(realBetween(2014001, 2016359)));
@@ -54,7 +54,7 @@ TEST_F(OnlineUpdateTest, HistoryOlderThanTheYearsToKeepIsPurgedAndReadAgain) {
     };
 
     const UpdateReport report =
-        runOnlineUpdate(store, options(site.baseUrl(), 2016, 3), sp, makeCurlFetcher(), progress);
+        runOnlineUpdate(store, options(site.baseUrl(), 2016, 3), makeCurlFetcher(), progress);
 
     EXPECT_THAT(site.requestedYears(), ElementsAre(2014, 2015, 2016));
     EXPECT_EQ(lines(storedEntries()), lines(realBetween(2014001, 2016359)));
@@ -85,7 +85,7 @@ TEST_F(OnlineUpdateTest, ContinuesAfterTheLastStoredIssueIntoTheNextYear) {
     site.setStyle(2015, PageStyle::SpansInTbody);
 
     const UpdateReport report =
-        runOnlineUpdate(store, options(site.baseUrl(), 2016, 2), sp, makeCurlFetcher());
+        runOnlineUpdate(store, options(site.baseUrl(), 2016, 2), makeCurlFetcher());
 
     EXPECT_THAT(site.requestedYears(), ElementsAre(2015, 2016));
     EXPECT_EQ(lines(storedEntries()), lines(realBetween(2015001, 2016200)));
@@ -100,7 +100,7 @@ TEST_F(OnlineUpdateTest, HistoryEndingBefore2013StartsAt2013) {
     ResultsServer site(realBetween(2012001, 2016010));
 
     const UpdateReport report =
-        runOnlineUpdate(store, options(site.baseUrl(), 2016, 6), sp, makeCurlFetcher());
+        runOnlineUpdate(store, options(site.baseUrl(), 2016, 6), makeCurlFetcher());
 
     EXPECT_THAT(site.requestedYears(), ElementsAre(2013, 2014, 2015, 2016));
     EXPECT_EQ(lines(storedEntries()), lines(realBetween(2012001, 2016010)));
@@ -115,7 +115,7 @@ TEST_F(OnlineUpdateTest, UpToDateHistoryGainsNothingAndSaysSo) {
     const LastTwoDraws spBefore = sp;
 
     const UpdateReport report =
-        runOnlineUpdate(store, options(site.baseUrl(), 2026, 6), sp, makeCurlFetcher());
+        runOnlineUpdate(store, options(site.baseUrl(), 2026, 6), makeCurlFetcher());
 
     EXPECT_THAT(site.requestedYears(), ElementsAre(2026));
     EXPECT_EQ(dump(), before);
@@ -130,7 +130,7 @@ TEST_F(OnlineUpdateTest, CurrentYearWithoutDrawsYetIsNotAFailure) {
     ResultsServer site(realBetween(2025001, 2025351));  // the 2026 page has its header only
 
     const UpdateReport report =
-        runOnlineUpdate(store, options(site.baseUrl(), 2026, 6), sp, makeCurlFetcher());
+        runOnlineUpdate(store, options(site.baseUrl(), 2026, 6), makeCurlFetcher());
 
     EXPECT_THAT(site.requestedYears(), ElementsAre(2025, 2026));
     EXPECT_EQ(report.added, 0u);
@@ -148,7 +148,7 @@ TEST_F(OnlineUpdateTest, FollowsRedirects) {
     }
 
     const UpdateReport report =
-        runOnlineUpdate(store, options(site.baseUrl(), 2026, 3), sp, makeCurlFetcher());
+        runOnlineUpdate(store, options(site.baseUrl(), 2026, 3), makeCurlFetcher());
 
     EXPECT_THAT(moved.requestedYears(), ElementsAre(2024, 2025, 2026));
     EXPECT_EQ(lines(storedEntries()), lines(realBetween(2024001, 2026174)));
@@ -170,7 +170,7 @@ TEST_F(OnlineUpdateTest, RowsOfOtherYearsAndRowsThatAreNoDrawsAreNotStored) {
     site.override(2016, [page](httplib::Response& res) { res.set_content(page, "text/html"); });
 
     const UpdateReport report =
-        runOnlineUpdate(store, options(site.baseUrl(), 2016, 6), sp, makeCurlFetcher());
+        runOnlineUpdate(store, options(site.baseUrl(), 2016, 6), makeCurlFetcher());
 
     EXPECT_EQ(report.added, 2u);
     const auto stored = storedEntries();
@@ -190,7 +190,7 @@ TEST_F(OnlineUpdateTest, SequencesAbove365GetNoRowAndAreReported) {
     site.override(2016, [page](httplib::Response& res) { res.set_content(page, "text/html"); });
 
     const UpdateReport report =
-        runOnlineUpdate(store, options(site.baseUrl(), 2016, 6), sp, makeCurlFetcher());
+        runOnlineUpdate(store, options(site.baseUrl(), 2016, 6), makeCurlFetcher());
 
     EXPECT_EQ(report.added, 6u);
     EXPECT_EQ(report.lastIssue, 2016365);
@@ -209,7 +209,7 @@ TEST_F(OnlineUpdateTest, DigitsFromAnEarlierYearNeverFillALaterYear) {
     site.override(2016, [page](httplib::Response& res) { res.set_content(page, "text/html"); });
 
     const UpdateReport report =
-        runOnlineUpdate(store, options(site.baseUrl(), 2016, 6), sp, makeCurlFetcher());
+        runOnlineUpdate(store, options(site.baseUrl(), 2016, 6), makeCurlFetcher());
 
     EXPECT_EQ(lines(storedEntries()), lines(realBetween(2014350, 2015003)));
     EXPECT_EQ(report.gap, 2016001);
@@ -219,7 +219,7 @@ TEST_F(OnlineUpdateTest, ProgressNamesEachYearAndTheDrawsFoundSoFar) {
     ResultsServer site(realBetween(2024001, 2026174));
     std::vector<std::pair<int, std::size_t>> calls;
     const UpdateReport report =
-        runOnlineUpdate(store, options(site.baseUrl(), 2026, 3), sp, makeCurlFetcher(),
+        runOnlineUpdate(store, options(site.baseUrl(), 2026, 3), makeCurlFetcher(),
                         [&](int year, std::size_t draws) {
                             calls.emplace_back(year, draws);
                             return true;
@@ -242,13 +242,13 @@ TEST_F(OnlineUpdateTest, OptionsThatCannotWorkAreRejectedBeforeAnyPage) {
     };
     auto o = options("http://127.0.0.1:1", 2016, 6);
     o.baseUrl = "file:///etc";
-    EXPECT_THROW(runOnlineUpdate(store, o, sp, fetch), InputError);
+    EXPECT_THROW(runOnlineUpdate(store, o, fetch), InputError);
     o = options("http://127.0.0.1:1", 2016, 1);
-    EXPECT_THROW(runOnlineUpdate(store, o, sp, fetch), InputError);
+    EXPECT_THROW(runOnlineUpdate(store, o, fetch), InputError);
     o = options("http://127.0.0.1:1", 2016, 17);
-    EXPECT_THROW(runOnlineUpdate(store, o, sp, fetch), InputError);
+    EXPECT_THROW(runOnlineUpdate(store, o, fetch), InputError);
     o = options("http://127.0.0.1:1", 99999, 6);
-    EXPECT_THROW(runOnlineUpdate(store, o, sp, fetch), InputError);
+    EXPECT_THROW(runOnlineUpdate(store, o, fetch), InputError);
     EXPECT_EQ(fetched, 0);
 }
 

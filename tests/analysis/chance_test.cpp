@@ -371,11 +371,10 @@ TEST(ChanceStatistics, SegmentsStoredUnderTheOtherBaseGiveNoPValue) {
 TEST(ChanceStatistics, MixedSegmentBasesAreRefusedUntilRecomputed) {
     const std::vector<std::string> draws = test::patternDraws(80);
     test::SearchHistory mixed(2013001, {draws.begin(), draws.begin() + 50}, 0);
-    LastTwoDraws sp;
     for (std::size_t i = 50; i < draws.size(); ++i) {
         Digits d{};
         for (int p = 0; p < 5; ++p) d[p] = static_cast<int16_t>(draws[i][p] - '0');
-        appendManualDraw(*mixed.store, d, 1, sp, std::nullopt, 2013);
+        appendManualDraw(*mixed.store, d, std::nullopt, 2013);
     }
     const auto bases = storedSegmentBases(*mixed.store);
     ASSERT_EQ(bases.size(), 2u);

@@ -78,8 +78,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
             text.entries.push_back(e);
             issue = nextIssueForDisplay(issue);
         }
-        LastTwoDraws sp;
-        replaceHistory(store, text, 1, sp, EarlierColumns::LeaveEmpty, "seed");
+        replaceHistory(store, text, EarlierColumns::LeaveEmpty, "seed");
         sqlConnection(store).exec("PRAGMA wal_checkpoint(TRUNCATE)");
     }
     gTemplate = gRoot / "seed" / "Zembric.mdb";

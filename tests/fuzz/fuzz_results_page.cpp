@@ -28,8 +28,7 @@ std::unique_ptr<HistoryStore> gStore;
 HistoryText gSeed;
 
 void seedHistory() {
-    LastTwoDraws sp;
-    replaceHistory(*gStore, gSeed, 1, sp, EarlierColumns::LeaveEmpty, "seed");
+    replaceHistory(*gStore, gSeed, EarlierColumns::LeaveEmpty, "seed");
 }
 
 }  // namespace
@@ -75,10 +74,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     options.currentYear = 2026;
     options.maxRestarts = 0;
     const PageFetcher fetch = [&page](const std::string&, const KeepGoing&) { return page; };
-    LastTwoDraws sp;
     bool stored = false;
     try {
-        const UpdateReport report = runOnlineUpdate(*gStore, options, sp, fetch);
+        const UpdateReport report = runOnlineUpdate(*gStore, options, fetch);
         stored = report.added > 0;
         FUZZ_CHECK(report.lastIssue >= gSeed.entries.back().issue);
     } catch (const Error&) {

@@ -64,7 +64,7 @@ class BadHistoryFile : public ::testing::Test {
   protected:
     void SetUp() override {
         store_ = std::make_unique<HistoryStore>(dir_.path());
-        importHistoryFile(*store_, test::realHistoryFile(), 1, sp_);
+        importHistoryFile(*store_, test::realHistoryFile());
         before_ = test::storedDraws(store_->databasePath());
     }
 
@@ -73,7 +73,7 @@ class BadHistoryFile : public ::testing::Test {
         SCOPED_TRACE(file.filename().string());
         if (expected.draws.empty()) {
             try {
-                importHistoryFile(*store_, file, 1, sp_);
+                importHistoryFile(*store_, file);
                 ADD_FAILURE() << "a file without a draw line was accepted";
             } catch (const HistoryFileError& e) {
                 EXPECT_THAT(e.what(), HasSubstr("没有开奖号码行"));
@@ -85,7 +85,7 @@ class BadHistoryFile : public ::testing::Test {
             EXPECT_EQ(test::storedDraws(store_->databasePath()), before_);
             return;
         }
-        const ReplaceReport report = importHistoryFile(*store_, file, 1, sp_);
+        const ReplaceReport report = importHistoryFile(*store_, file);
         EXPECT_EQ(test::storedDraws(store_->databasePath()), expected.draws);
         EXPECT_EQ(report.stored, expected.draws.size());
         EXPECT_EQ(report.skipped, expected.skippedLines.size());
@@ -94,12 +94,11 @@ class BadHistoryFile : public ::testing::Test {
         }
         EXPECT_EQ(test::integrityCheck(store_->databasePath()), "ok");
         // Back to the real history for the next file.
-        importHistoryFile(*store_, test::realHistoryFile(), 1, sp_);
+        importHistoryFile(*store_, test::realHistoryFile());
     }
 
     TempDir dir_;
     std::unique_ptr<HistoryStore> store_;
-    LastTwoDraws sp_;
     std::vector<std::string> before_;
 };
 

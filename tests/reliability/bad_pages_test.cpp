@@ -445,10 +445,9 @@ TEST_F(BadPage, GapStoresUpToItWarnsAndExitsZeroThenTheRestFollowsTheTypedDraw) 
 
     {
         HistoryStore store(dir_.path());
-        LastTwoDraws sp;
         const auto typed = std::find_if(site_.begin(), site_.end(),
                                         [](const HistoryEntry& e) { return e.issue == 2016150; });
-        ASSERT_EQ(appendManualDraw(store, typed->digits, 1, sp), 2016150);
+        ASSERT_EQ(appendManualDraw(store, typed->digits), 2016150);
     }
     const auto rest = update(server.baseUrl());
     EXPECT_EQ(rest.status, 0) << rest.err;

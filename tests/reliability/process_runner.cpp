@@ -14,7 +14,9 @@ namespace fs = std::filesystem;
 
 void storeHistory(const fs::path& folder, const std::vector<HistoryEntry>& entries) {
     HistoryStore store(folder);
-    LastTwoDraws sp;
+    WriterContext context;
+    store.setWriterContext(&context);
+    LastTwoDraws& sp = context.lastTwo;
     seedHistory(store, entries, sp, 1, "setup");
 }
 

@@ -192,7 +192,9 @@ TEST(UnusableDatabase, ReadOnlyMountStopsEvenRoot) {
 TEST(UnusableDatabase, DatabaseSizeLimitFailsTheImportAndKeepsTheHistory) {
     TempDir dir;
     HistoryStore store(dir.path());
-    LastTwoDraws sp;
+    WriterContext context;
+    store.setWriterContext(&context);
+    LastTwoDraws& sp = context.lastTwo;
     test::seedHistory(store, fortyDraws(), sp);
     SQLite::Statement pages(sqlConnection(store), "PRAGMA page_count");
     ASSERT_TRUE(pages.executeStep());
@@ -201,7 +203,7 @@ TEST(UnusableDatabase, DatabaseSizeLimitFailsTheImportAndKeepsTheHistory) {
 
     test::writeFile(dir / "big.txt", test::historyText(test::manyDraws(20000, 5)));
     try {
-        importHistoryFile(store, dir / "big.txt", 1, sp);
+        importHistoryFile(store, dir / "big.txt");
         FAIL() << "the import did not notice the full database";
     } catch (const StoreError& e) {
         EXPECT_THAT(e.what(), HasSubstr("full"));

@@ -31,16 +31,14 @@ TEST(OneWriter, SecondStoreIsRefusedWhileTheFirstWritesAndReadsMeanwhile) {
     HistoryStore first(dir.path());
     HistoryStore second(dir.path());
     second.setWriterWait(std::chrono::milliseconds(100));
-    LastTwoDraws sp;
-    replaceHistory(first, textOf(test::manyDraws(30, 1)), 1, sp, EarlierColumns::LeaveEmpty, "a");
+    replaceHistory(first, textOf(test::manyDraws(30, 1)), EarlierColumns::LeaveEmpty, "a");
     {
         const auto outer = first.lockForWriting();
         {
             const auto inner = first.lockForWriting();  // nested holds share the lock
         }
         try {
-            replaceHistory(second, textOf(test::manyDraws(5, 2)), 1, sp, EarlierColumns::LeaveEmpty,
-                           "b");
+            replaceHistory(second, textOf(test::manyDraws(5, 2)), EarlierColumns::LeaveEmpty, "b");
             FAIL() << "the second writer was let in";
         } catch (const StoreBusyError& e) {
             EXPECT_THAT(e.what(), HasSubstr("另一个 arrange5 程序正在改动"));
@@ -49,10 +47,9 @@ TEST(OneWriter, SecondStoreIsRefusedWhileTheFirstWritesAndReadsMeanwhile) {
         second.reopenReadingCursor();
         EXPECT_EQ(second.rows().size(), 30u) << "a reader is not kept out";
         // The holder itself keeps writing.
-        replaceHistory(first, textOf(test::manyDraws(20, 3)), 1, sp, EarlierColumns::LeaveEmpty,
-                       "c");
+        replaceHistory(first, textOf(test::manyDraws(20, 3)), EarlierColumns::LeaveEmpty, "c");
     }
-    replaceHistory(second, textOf(test::manyDraws(5, 2)), 1, sp, EarlierColumns::LeaveEmpty, "b");
+    replaceHistory(second, textOf(test::manyDraws(5, 2)), EarlierColumns::LeaveEmpty, "b");
     first.reopenReadingCursor();
     EXPECT_EQ(first.rows().size(), 5u);
 }

@@ -108,10 +108,9 @@ TEST(HistoryDocument, TellsEveryChangeOnceAndOnlyOutsideOnesAsOutside) {
     HistoryDocument doc(dir.path());
     std::vector<HistoryChange> heard;
     doc.subscribe([&](const HistoryChange& c) { heard.push_back(c); });
-    AppendState state;
     const auto appendOne = [&](int issue) {
         doc.store().write("test", [&](HistoryWriter& writer) {
-            writer.appender().append(issue, {1, 2, 3, 4, 5}, 1, state);
+            writer.appendDraw(issue, {1, 2, 3, 4, 5});
         });
     };
 

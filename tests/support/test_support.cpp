@@ -102,7 +102,19 @@ void seedHistory(HistoryStore& store, const std::vector<HistoryEntry>& entries, 
                  int segmentBase, const std::string& description, EarlierColumns earlier) {
     HistoryText text;
     text.entries = entries;
-    replaceHistory(store, text, segmentBase, sp, earlier, description);
+    // Written with the base asked for, whatever the store's context holds, which it keeps.
+    WriterContext seeding;
+    seeding.segmentBase = segmentBase;
+    seeding.lastTwo = sp;
+    WriterContext* const previous = store.setWriterContext(&seeding);
+    try {
+        replaceHistory(store, text, earlier, description);
+    } catch (...) {
+        store.setWriterContext(previous);
+        throw;
+    }
+    store.setWriterContext(previous);
+    sp = seeding.lastTwo;
 }
 
 void seedHistory(HistoryStore& store, const std::vector<HistoryEntry>& entries, int segmentBase) {

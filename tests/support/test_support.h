@@ -48,7 +48,8 @@ std::vector<std::string> drawLines(const std::vector<HistoryEntry>& entries);
 std::vector<std::string> dumpLishi(SQLite::Database& db);
 
 // The one way a test fills a store: the entries replace its history in one write, as an
-// import does (`earlier` FromDrawTwoBefore: as a rebuild does), and `sp` follows them.
+// import does (`earlier` FromDrawTwoBefore: as a rebuild does) with `segmentBase`, and `sp`
+// follows them; the store's own writer context is left as it was.
 void seedHistory(HistoryStore& store, const std::vector<HistoryEntry>& entries, LastTwoDraws& sp,
                  int segmentBase = 1, const std::string& description = "seed",
                  EarlierColumns earlier = EarlierColumns::LeaveEmpty);

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "store/history_store.h"
+#include "store/change_stamp.h"
 
 namespace arrange5 {
 
@@ -21,26 +21,23 @@ namespace arrange5 {
 //
 // The knowledge holds only while nothing else can have written: it is kept with the store's
 // change stamp, which every change through the connection, every commit by another program
-// and every reopen of the connection moves.
+// and every reopen of the connection moves. The history document owns one, in its writer
+// context, so two open histories never share what they know.
 class WorkingMemo {
   public:
     // The columns known to hold their derivation at `now`: empty when the stamp moved since
     // the last record.
-    std::map<std::string, std::string> known(const HistoryStore::ChangeStamp& now);
+    std::map<std::string, std::string> known(const ChangeStamp& now);
 
     // After a rewrite committed: `written` holds every column it assigned, `before` and
     // `after` the stamps taken when its transaction began and just before it committed.
-    void record(const std::map<std::string, std::string>& written,
-                const HistoryStore::ChangeStamp& before, const HistoryStore::ChangeStamp& after);
+    void record(const std::map<std::string, std::string>& written, const ChangeStamp& before,
+                const ChangeStamp& after);
 
   private:
     std::mutex mutex_;
     std::map<std::string, std::string> columns_;
-    std::optional<HistoryStore::ChangeStamp> stamp_;
+    std::optional<ChangeStamp> stamp_;
 };
-
-// The memo the searches of this process share. The stamps tell connections apart, so a search
-// on a second store only makes the first store's next search start afresh.
-WorkingMemo& searchMemo();
 
 }  // namespace arrange5
