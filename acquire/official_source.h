@@ -15,12 +15,14 @@
 #include "acquire/page_fetcher.h"
 #include "acquire/update_listing.h"
 #include "store/draw.h"
+#include "store/settings_table.h"
 
 namespace arrange5 {
 
-inline constexpr const char* kOfficialSourceUrl =
-    "https://webapi.sporttery.cn/gateway/lottery/getHistoryPageListV1.qry"
-    "?gameNo=350133&provinceId=0&isVerify=1";
+// The operator's address: the default of txtOfficialUrl, which the settings table holds.
+inline const std::string& officialSourceUrl() {
+    return defaultUserSettings().officialUrl;
+}
 inline constexpr int kOfficialPageSize = 100;
 // The status the service answers when it is asked too often.
 inline constexpr long kOfficialBusyStatus = 567;
@@ -57,7 +59,7 @@ OfficialAnswer readOfficialAnswer(std::string_view body, int pageNo,
 int yearNear(int twoDigitYear, int anchorYear);
 
 struct OfficialReadOptions {
-    std::string address = kOfficialSourceUrl;
+    std::string address = officialSourceUrl();
     int pageSize = kOfficialPageSize;
     // The pauses before each new request after an HTTP 567, growing; when they are used up
     // the update fails.

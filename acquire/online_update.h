@@ -53,7 +53,8 @@ std::vector<std::chrono::milliseconds> defaultBusyPauses();
 struct UpdateOptions {
     UpdateSource source = UpdateSource::Pages;
     std::string baseUrl;  // Pages: the results host (txtUpdateHost)
-    std::string officialUrl = kOfficialSourceUrl;  // Official: the source address (txtOfficialUrl)
+    // Official: the source address (txtOfficialUrl, whose default the settings table holds).
+    std::string officialUrl = defaultUserSettings().officialUrl;
     int officialPageSize = kOfficialPageSize;
     std::vector<std::chrono::milliseconds> busyPauses = defaultBusyPauses();
     // The start of an empty history's reading, and the years the purge check keeps.

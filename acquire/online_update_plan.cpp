@@ -79,7 +79,7 @@ SourceChoice chooseUpdateSource(std::optional<UpdateSource> typedSource,
 
 std::string addressRead(const UpdateChoices& choices) {
     if (choices.source == UpdateSource::Pages || !choices.address.empty()) return choices.address;
-    return kOfficialSourceUrl;
+    return officialSourceUrl();
 }
 
 std::optional<UpdateChoices> fallbackChoices(const UpdateChoices& failed,

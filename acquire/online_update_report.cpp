@@ -21,7 +21,7 @@ std::string_view updateSourceName(UpdateSource source) {
 }
 
 std::string updateSourceLabel(UpdateSource source, const std::string& address) {
-    if (source == UpdateSource::Official && address == kOfficialSourceUrl) return "体彩官方数据";
+    if (source == UpdateSource::Official && address == officialSourceUrl()) return "体彩官方数据";
     const std::string host = hostOfUrl(address);
     return host.empty() ? address : host;
 }

@@ -2,8 +2,6 @@
 
 #include <QSettings>
 
-#include "acquire/official_source.h"
-
 namespace arrange5 {
 
 namespace {
@@ -27,7 +25,6 @@ Settings::Settings() {
         if (!value.isValid()) return std::nullopt;
         return value.toString().toStdString();
     });
-    if (values_.officialUrl.empty()) values_.officialUrl = kOfficialSourceUrl;
 }
 
 void Settings::set(int WindowSettings::*field, int value) {

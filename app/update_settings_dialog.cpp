@@ -46,17 +46,17 @@ UpdateSettingsDialog::UpdateSettingsDialog(const UserSettings& current, QWidget*
     // The default address is shown as it is, not as a hint: the user sees what is read.
     auto* officialRow = new QHBoxLayout;
     officialUrl_ = new QLineEdit(QString::fromStdString(
-        current.officialUrl.empty() ? std::string(kOfficialSourceUrl) : current.officialUrl));
+        current.officialUrl.empty() ? officialSourceUrl() : current.officialUrl));
     officialUrl_->setObjectName("txtOfficialUrl");
     // Wide enough for the whole default address.
     officialUrl_->setMinimumWidth(
-        officialUrl_->fontMetrics().horizontalAdvance(QString::fromLatin1(kOfficialSourceUrl)) +
+        officialUrl_->fontMetrics().horizontalAdvance(QString::fromStdString(officialSourceUrl())) +
         24);
     officialUrl_->setCursorPosition(0);
     auto* restore = new QPushButton(QStringLiteral("恢复默认"));
     restore->setObjectName("restoreOfficialUrl");
     connect(restore, &QPushButton::clicked, this, [this] {
-        officialUrl_->setText(QString::fromLatin1(kOfficialSourceUrl));
+        officialUrl_->setText(QString::fromStdString(officialSourceUrl()));
         officialUrl_->setCursorPosition(0);
     });
     officialRow->addWidget(officialUrl_);
@@ -94,7 +94,7 @@ UserSettings UpdateSettingsDialog::chosen() const {
     out.updateSource = std::string(
         updateSourceKey(pages_->isChecked() ? UpdateSource::Pages : UpdateSource::Official));
     const std::string official = officialUrl_->text().trimmed().toStdString();
-    out.officialUrl = official == kOfficialSourceUrl ? std::string() : official;
+    out.officialUrl = official == officialSourceUrl() ? std::string() : official;
     out.updateHost = pagesUrl_->text().trimmed().toStdString();
     out.keepAllYears = keepAllYears_->isChecked();
     out.updateOnStart = onStart_->isChecked();

@@ -15,6 +15,15 @@ std::filesystem::path CliContext::dataFolder() const {
     return resolveDataFolder(dir).path;
 }
 
+UserSettings CliContext::readSettings() {
+    try {
+        return readUserSettingsFile(userSettingsFile());
+    } catch (const SettingsFileError& e) {
+        settingsProblem = e.what();
+        return defaultUserSettings();
+    }
+}
+
 HistoryStore& CliContext::store() {
     return open(false);
 }
@@ -80,6 +89,11 @@ int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     app.set_help_flag("-h,--help", "显示帮助并退出");
     app.set_help_all_flag("--help-all", "列出全部命令和选项并退出");
     app.require_subcommand(1);
+    // Before any command runs: a settings file read differently from the window could store
+    // rows under another segment base than the history's.
+    app.parse_complete_callback([&ctx] {
+        if (ctx.settingsProblem) throw SettingsFileError(*ctx.settingsProblem);
+    });
     app.set_version_flag("--version", std::string("arrange5-cli ") + kProgramVersion,
                          "显示版本并退出");
     app.add_option_function<std::string>(

@@ -28,8 +28,11 @@ struct CliContext {
     std::ostream& err;
     std::optional<std::string> dir;  // --data-dir, when given
     // The window's settings file: the defaults of --segment-base and of the update's years
-    // to keep, source and addresses. Options given on the command line override them.
-    UserSettings settings = readUserSettingsFile(userSettingsFile());
+    // to keep, source and addresses. Options given on the command line override them. A file
+    // the command line cannot read as the window does leaves the defaults here and its
+    // reason in settingsProblem, which every command (not --help, not --version) refuses with.
+    std::optional<std::string> settingsProblem;
+    UserSettings settings = readSettings();
     // --segment-base, else the settings' DsIni: handed to the document when it opens.
     int segmentBase = settings.segmentBase;
     OutputFormat format = OutputFormat::Default;  // --format of the command
@@ -49,6 +52,7 @@ struct CliContext {
 
   private:
     HistoryStore& open(bool reading);
+    UserSettings readSettings();
 
     std::unique_ptr<HistoryDocument> document_;
 };

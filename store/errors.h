@@ -45,6 +45,14 @@ class HistoryFileError : public Error {
     using Error::Error;
 };
 
+// The settings file cannot be read as the window reads it (not a regular file, too large, or a
+// line whose meaning the command line does not share with the window); the message names
+// the file and the line.
+class SettingsFileError : public Error {
+  public:
+    using Error::Error;
+};
+
 // A value typed by the user (an issue, N, k) that the command cannot work with.
 class InputError : public Error {
   public:

@@ -1,15 +1,20 @@
 #include "store/settings_table.h"
 
-#include <boost/property_tree/ini_parser.hpp>
-#include <boost/property_tree/ptree.hpp>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cctype>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 
 #include "store/draw.h"
+#include "store/errors.h"
 #include "store/limits.h"
+#include "store/qt_ini.h"
 
 namespace arrange5 {
 
@@ -18,9 +23,10 @@ namespace {
 struct Key {
     const char* name;
     SettingsField field;
-    int fallback;  // a Boolean's as 0 or 1; the text's default is empty
+    int fallback;  // a Boolean's as 0 or 1
     int low;
     int high;
+    const char* textFallback = "";  // a text's, also when it is stored empty
 };
 
 constexpr int kShortLow = std::numeric_limits<int16_t>::min();
@@ -44,13 +50,19 @@ const Key kKeys[] = {
     // Any 16-bit number is kept; the combination search itself says which k it can use.
     {"intZhWSetup", &UserSettings::combined, 2, kShortLow, kShortHigh},
     {"txtUpdateHost", &UserSettings::updateHost, 0, 0, 0},
-    {"txtUpdateSource", &UserSettings::updateSource, 0, 0, 0},
-    {"txtOfficialUrl", &UserSettings::officialUrl, 0, 0, 0},
+    // A new user updates from the operator's data without typing an address.
+    {"txtUpdateSource", &UserSettings::updateSource, 0, 0, 0, "official"},
+    {"txtOfficialUrl", &UserSettings::officialUrl, 0, 0, 0,
+     "https://webapi.sporttery.cn/gateway/lottery/getHistoryPageListV1.qry"
+     "?gameNo=350133&provinceId=0&isVerify=1"},
     {"intTrendWindow", &UserSettings::trendWindow, 0, 0, std::numeric_limits<int>::max()},
     {"txtTrendHidden", &UserSettings::trendHidden, 0, 0, 0},
     {"bolKeepAllYears", &UserSettings::keepAllYears, 0, 0, 1},
     {"bolUpdateOnStart", &UserSettings::updateOnStart, 0, 0, 1},
 };
+
+// Korvath.ini holds a few hundred bytes; anything past this is not the window's file.
+constexpr std::size_t kMaxSettingsFileBytes = 1 << 20;
 
 std::string trimmed(std::string_view text) {
     const auto first = text.find_first_not_of(" \t\r\n");
@@ -97,20 +109,49 @@ void apply(UserSettings& values, const Key& key, const std::optional<std::string
     } else if (const auto* b = std::get_if<bool UserSettings::*>(&key.field)) {
         values.*(*b) = readBool(text).value_or(key.fallback != 0);
     } else if (const auto* t = std::get_if<std::string UserSettings::*>(&key.field)) {
-        values.*(*t) = stored.value_or(std::string());
+        values.*(*t) = stored && !stored->empty() ? *stored : std::string(key.textFallback);
     }
 }
 
-// QSettings writes a text holding '=', ';', ',' or '"' in double quotes, with '\' escapes.
-std::string unquoted(const std::string& raw) {
-    const std::string text = trimmed(raw);
-    if (text.size() < 2 || text.front() != '"' || text.back() != '"') return text;
-    std::string out;
-    for (std::size_t i = 1; i + 1 < text.size(); ++i) {
-        if (text[i] == '\\' && i + 2 < text.size()) ++i;
-        out += text[i];
+// The file's bytes, or none when there is no file. Only a regular file of a sane size is
+// read: a FIFO would block every command (--version included) and a huge file would cost
+// its size in memory. Opened without blocking, and checked again once open, so that a file
+// swapped for a FIFO in between cannot block either.
+std::optional<std::string> settingsFileText(const std::filesystem::path& file) {
+    struct stat info {};
+    // No file, or one this user cannot reach: the window reads no settings from it either.
+    if (::stat(file.c_str(), &info) != 0) return std::nullopt;
+    const auto refuse = [&](const std::string& why) {
+        return SettingsFileError("设置文件 " + file.string() + why + "，没有读取；请把它移走");
+    };
+    const auto check = [&](const struct stat& s) {
+        if (!S_ISREG(s.st_mode)) throw refuse(" 不是普通文件");
+        if (static_cast<uint64_t>(s.st_size) > kMaxSettingsFileBytes) {
+            throw refuse(" 有 " + std::to_string(s.st_size) + " 字节，不是本程序写的设置文件");
+        }
+    };
+    check(info);
+    const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;  // unreadable: the window cannot read it either
+    std::string text;
+    try {
+        if (::fstat(fd, &info) != 0) throw refuse(" 无法读取");
+        check(info);
+        char buffer[8192];
+        while (text.size() <= kMaxSettingsFileBytes) {
+            const ssize_t got = ::read(fd, buffer, sizeof buffer);
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0) throw refuse(std::string(" 无法读取（") + std::strerror(errno) + "）");
+            if (got == 0) break;
+            text.append(buffer, static_cast<std::size_t>(got));
+        }
+        if (text.size() > kMaxSettingsFileBytes) throw refuse(" 在读取时变得大于 1 MB");
+    } catch (...) {
+        ::close(fd);
+        throw;
     }
-    return out;
+    ::close(fd);
+    return text;
 }
 
 }  // namespace
@@ -118,9 +159,13 @@ std::string unquoted(const std::string& raw) {
 UserSettings readUserSettings(const SettingsLookup& lookup) {
     UserSettings values;
     for (const Key& key : kKeys) apply(values, key, lookup(key.name));
-    // A new user updates from the operator's data without typing an address.
-    if (values.updateSource.empty()) values.updateSource = "official";
     return values;
+}
+
+const UserSettings& defaultUserSettings() {
+    static const UserSettings defaults =
+        readUserSettings([](std::string_view) { return std::optional<std::string>(); });
+    return defaults;
 }
 
 std::string settingsKey(const SettingsField& field) {
@@ -145,19 +190,13 @@ std::filesystem::path userSettingsFile() {
 }
 
 UserSettings readUserSettingsFile(const std::filesystem::path& file) {
-    boost::property_tree::ptree tree;
-    try {
-        boost::property_tree::ini_parser::read_ini(file.string(), tree);
-    } catch (const boost::property_tree::ini_parser_error&) {
-        tree.clear();  // no file, or one that is not INI: the defaults
-    }
-    const auto section = tree.get_child_optional(kSettingsSection);
+    const std::optional<std::string> text = settingsFileText(file);
+    const auto section = text ? readQtIniSection(*text, kSettingsSection, file.string())
+                              : std::map<std::string, std::string>();
     return readUserSettings([&](std::string_view key) -> std::optional<std::string> {
-        if (!section) return std::nullopt;
-        const auto value = section->get_optional<std::string>(
-            boost::property_tree::ptree::path_type(std::string(key), '\0'));
-        if (!value) return std::nullopt;
-        return unquoted(*value);
+        const auto found = section.find(std::string(key));
+        if (found == section.end()) return std::nullopt;
+        return found->second;
     });
 }
 

@@ -10,7 +10,9 @@
 namespace arrange5 {
 
 // The user's choices as the window keeps them and the command line takes its defaults from:
-// one key each under application "Korvath", section "IniSetting".
+// one key each under application "Korvath", section "IniSetting". The defaults live in the
+// table of keys (settings_table.cpp) alone; readUserSettings() and defaultUserSettings() fill
+// every field from it.
 struct UserSettings {
     int yearsToKeep = 0;          // IniSerchDay: years of history the online update keeps
     bool freePositions = false;   // bolZyw: 自由位 rather than 固定位
@@ -32,6 +34,8 @@ struct UserSettings {
     // every stored year ("以后不再询问，保留全部").
     bool keepAllYears = false;
     bool updateOnStart = false;  // bolUpdateOnStart: 启动时检查新开奖
+
+    bool operator==(const UserSettings&) const = default;
 };
 
 inline constexpr const char* kSettingsApplication = "Korvath";
@@ -43,8 +47,11 @@ using SettingsField =
 // The stored text of a key, none when the key is not stored.
 using SettingsLookup = std::function<std::optional<std::string>(std::string_view key)>;
 
-// Every key with its default; a missing value or one outside its range takes the default.
+// Every key with its default; a missing value or one outside its range takes the default, and
+// so does an empty text.
 UserSettings readUserSettings(const SettingsLookup& lookup);
+// Every key at its default: the one place a default is written down.
+const UserSettings& defaultUserSettings();
 
 // The key a field is stored under, and a value as it is written: Booleans "True"/"False",
 // integers in decimal.
@@ -55,8 +62,10 @@ std::string storedText(int value);
 // The settings file of this user: $XDG_CONFIG_HOME/Korvath.ini, else ~/.config/Korvath.ini.
 std::filesystem::path userSettingsFile();
 
-// The settings of an INI file as the window writes it; a file that does not exist or cannot
-// be read gives the defaults.
+// The settings of an INI file read as the window's QSettings reads it (store/qt_ini.h); a file
+// that does not exist or that this user cannot read gives the defaults. Throws
+// SettingsFileError for a file that is not a regular file, is larger than 1 MB, or holds a
+// line in the section whose reading the window does not share (the message names the line).
 UserSettings readUserSettingsFile(const std::filesystem::path& file);
 
 }  // namespace arrange5

@@ -107,6 +107,8 @@ class WindowHarness {
     }
 
     std::filesystem::path dataFolder() const { return dataDir.path(); }
+    // Korvath.ini as QSettings (IniFormat, user scope) writes it for this harness.
+    std::filesystem::path settingsFile() const { return settingsDir / "Korvath.ini"; }
 
     MainWindow& start(bool withBundledHistory = false) {
         window.reset();

@@ -649,7 +649,7 @@ void CommandsTest::settingsMenu() {
         return true;
     });
     child<QAction>(w, "mnuUpdateSettings")->trigger();
-    QCOMPARE(shownAddress, QString::fromLatin1(kOfficialSourceUrl));
+    QCOMPARE(shownAddress, QString::fromStdString(officialSourceUrl()));
     QVERIFY(shownOfficial);
     QCOMPARE(h.settingsValue("txtUpdateHost"), QStringLiteral("http://127.0.0.1:9"));
     QCOMPARE(h.settingsValue("txtOfficialUrl"), QString());  // the default, not a copy of it
@@ -794,7 +794,7 @@ void CommandsTest::onlineUpdateFailureIsReported() {
             QVERIFY(s.dialogs.asked.isEmpty());
         } else {
             QTest::mouseClick(child<QPushButton>(o, "Command21"), Qt::LeftButton);
-            QVERIFY(s.dialogs.asked[0].contains(QString::fromLatin1(kOfficialSourceUrl)));
+            QVERIFY(s.dialogs.asked[0].contains(QString::fromStdString(officialSourceUrl())));
             QVERIFY2(
                 s.dialogs.asked[1].startsWith(QStringLiteral("读入历史: 体彩官方数据 没有读到（")),
                 qPrintable(s.dialogs.asked[1]));

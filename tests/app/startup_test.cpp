@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,9 +14,12 @@
 #include <QTableView>
 #include <QtTest>
 
+#include "app/settings.h"
 #include "app/wheel_filter.h"
 #include "app_test_support.h"
+#include "store/errors.h"
 #include "store/schema.h"
+#include "store/settings_table.h"
 
 using namespace arrange5;
 using namespace arrange5::test;
@@ -30,6 +35,8 @@ class StartupTest : public QObject {
     void scrollRuleStartsAbove39GridRows();
     void wheelRuleMovesTheFocusedGridOneRow();
     void unreadableDatabaseIsReportedAndLeftAlone();
+    void commandLineReadsTheSettingsFileAsTheWindowDoes();
+    void settingsFileTheCommandLineCannotShareIsRefused();
 };
 
 void StartupTest::defaultsWithoutSettings() {
@@ -349,3 +356,102 @@ void StartupTest::unreadableDatabaseIsReportedAndLeftAlone() {
 
 QTEST_MAIN(StartupTest)
 #include "startup_test.moc"
+
+namespace {
+
+QString described(const UserSettings& s) {
+    return QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10 %11 <%12> <%13> <%14>")
+        .arg(s.yearsToKeep)
+        .arg(s.freePositions)
+        .arg(s.previousIssue)
+        .arg(s.searchKind)
+        .arg(s.groupSelection)
+        .arg(s.resultPosition)
+        .arg(s.resultKind)
+        .arg(s.segmentBase)
+        .arg(s.redOnly)
+        .arg(s.lagN)
+        .arg(s.combined)
+        .arg(QString::fromStdString(s.updateHost), QString::fromStdString(s.updateSource),
+             QString::fromStdString(s.officialUrl));
+}
+
+// What the command line reads from the harness's Korvath.ini must be what the window reads.
+void expectBothRead(const WindowHarness& h, const char* what) {
+    const UserSettings window = *Settings();
+    const UserSettings cli = readUserSettingsFile(h.settingsFile());
+    QVERIFY2(cli == window, qPrintable(QStringLiteral("%1\nwindow: %2\ncli:    %3")
+                                           .arg(what, described(window), described(cli))));
+}
+
+}  // namespace
+
+// Korvath.ini written by QSettings, and by hand in the forms QSettings also reads: the command
+// line's Qt-free reader gives every key the value the window gives it.
+void StartupTest::commandLineReadsTheSettingsFileAsTheWindowDoes() {
+    WindowHarness h;
+    {
+        QSettings ini(QSettings::IniFormat, QSettings::UserScope, "Korvath");
+        ini.setValue("IniSetting/DsIni", "0");
+        ini.setValue("IniSetting/IniSerchDay", "7");
+        ini.setValue("IniSetting/bolZyw", "False");
+        ini.setValue("IniSetting/txtOfficialUrl",
+                     "https://127.0.0.1:8/a%20b?x=1&y=2:3;z=\"q\",w\\ #排列五");
+        ini.setValue("IniSetting/txtUpdateHost", "  @lead, tab\there");
+        ini.setValue("IniSetting/txtUpdateSource", "pages");
+    }
+    expectBothRead(h, "written by QSettings");
+    QCOMPARE(readUserSettingsFile(h.settingsFile()).segmentBase, 0);
+
+    const struct {
+        const char* what;
+        const char* text;
+    } handWritten[] = {
+        {"byte-order mark", "\xEF\xBB\xBF[IniSetting]\nDsIni=0\nintPreQi=5\n"},
+        {"key and section written twice",
+         "[IniSetting]\nDsIni=0\nDsIni=1\nintLei=2\n[Other]\nintLei=3\n[IniSetting]\n"
+         "intLei=1\nDsIni=0\n"},
+        {"lines without '=', comments, continuation",
+         "[IniSetting]\nno equals here\n; DsIni=1\n# DsIni=1\nDsIni=0 ; trailing\n"
+         "txtUpdateHost=http://a\\\n.example:80\nintPreQi=\\\r\n4\n"},
+        {"quoting and escapes",
+         "[IniSetting]\r\ntxtOfficialUrl = \"http://h:1/p?a=1;b=%41\" \r\n"
+         "txtUpdateHost=\\x41\\101\\q\\t \"x\" \"y\"  \r\ntxtUpdateSource=@String(pages)\r\n"
+         "bolZyw=@@True\r\n"},
+        {"lists, blanks, other sections",
+         "DsIni=0\n[ IniSetting ]\nintLei = 3 \ntxtUpdateHost=a,b\n[iniSetting]\nDsIni=0\n"
+         "[General]\nDsIni=0\n"},
+        {"a quote left open", "[IniSetting]\nDsIni=0\ntxtUpdateHost=\"open\nintLei=2\n"},
+    };
+    for (const auto& c : handWritten) {
+        test::writeFile(h.settingsFile(), c.text);
+        expectBothRead(h, c.what);
+    }
+}
+
+// What the command line cannot read as the window does is refused with the line named; a
+// settings file that is no regular file, or far too large, is never read (a FIFO would block
+// every command).
+void StartupTest::settingsFileTheCommandLineCannotShareIsRefused() {
+    WindowHarness h;
+    const auto refusal = [&]() -> std::string {
+        try {
+            readUserSettingsFile(h.settingsFile());
+        } catch (const SettingsFileError& e) {
+            return e.what();
+        }
+        return "read without a word";
+    };
+    test::writeFile(h.settingsFile(), "[IniSetting]\nintLei=1\nDsIni=@Variant(\\0\\0\\0\\x2)\n");
+    QVERIFY2(refusal().find("第 3 行") != std::string::npos, refusal().c_str());
+    test::writeFile(h.settingsFile(), "[IniSetting]\nDs%49ni=0\n");
+    QVERIFY2(refusal().find("第 2 行") != std::string::npos, refusal().c_str());
+    test::writeFile(h.settingsFile(), "[Other]\nDsIni=@Variant(x)\n");
+    QCOMPARE(readUserSettingsFile(h.settingsFile()).segmentBase, 1);  // not the window's section
+
+    test::writeFile(h.settingsFile(), "[IniSetting]\nDsIni=0\n" + std::string(2 << 20, ';'));
+    QVERIFY2(refusal().find("字节") != std::string::npos, refusal().c_str());
+    std::filesystem::remove(h.settingsFile());
+    QCOMPARE(::mkfifo(h.settingsFile().c_str(), 0600), 0);
+    QVERIFY2(refusal().find("不是普通文件") != std::string::npos, refusal().c_str());
+}

@@ -117,5 +117,38 @@ TEST(CliMessages, TheWindowsSettingsAreTheDefaults) {
     EXPECT_NE(update.err.find("127.0.0.1 port 9"), std::string::npos) << update.err;
 }
 
+// The settings file is read as the window reads it: with a byte-order mark (which Qt skips)
+// and DsIni=0, `enter` codes its row with base 0 like the rows before it. One the command line
+// cannot read alike, or that is no regular file, stops every command but --version.
+TEST(CliMessages, TheSettingsFileIsReadAsTheWindowReadsItOrRefused) {
+    TempDir dir;
+    TempDir config;
+    ::setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+    test::writeFile(config / "Korvath.ini", "\xEF\xBB\xBF[IniSetting]\r\nDsIni=0\r\nDsIni=0\r\n");
+    test::writeFile(dir / "h.txt", "2013001 12345\r\n2013002 67890\r\n");
+    const CliResult imported =
+        cli(dir, {"--segment-base", "0", "import", (dir / "h.txt").string()});
+    const CliResult entered = cli(dir, {"enter", "13579", "--today", "2013-06-01"});
+    const CliResult search =
+        cli(dir, {"--segment-base", "0", "search", "--result-kind", "segment"});
+
+    test::writeFile(config / "Korvath.ini", "[IniSetting]\nDsIni=@Variant(\\0)\n");
+    const CliResult typed = cli(dir, {"history"});
+    std::filesystem::remove(config / "Korvath.ini");
+    ASSERT_EQ(::mkfifo((config / "Korvath.ini").c_str(), 0600), 0);
+    const CliResult version = cli(dir, {"--version"});
+    const CliResult fifo = cli(dir, {"history"});
+    ::unsetenv("XDG_CONFIG_HOME");
+
+    EXPECT_EQ(imported.status, 0) << imported.err;
+    EXPECT_EQ(entered.status, 0) << entered.err;
+    EXPECT_EQ(search.status, 0) << "rows of two segment bases: " << search.err;
+    EXPECT_EQ(typed.status, 2);
+    EXPECT_NE(typed.err.find("第 2 行"), std::string::npos) << typed.err;
+    EXPECT_EQ(version.status, 0) << version.err;
+    EXPECT_EQ(fifo.status, 2);
+    EXPECT_NE(fifo.err.find("不是普通文件"), std::string::npos) << fifo.err;
+}
+
 }  // namespace
 }  // namespace arrange5
