@@ -135,9 +135,9 @@ PickChain checkPickChain(HistoryStore& store, const std::vector<PickEntry>& entr
 PickEntry appendPickEntry(HistoryStore& store, PickEntry entry) {
     return store.write(
         "预选记录没有存入",
-        [&store, &entry] {
+        [&entry](HistoryWriter& writer) {
             // The connection of this write; the statements below run inside its transaction.
-            SQLite::Database& db = sqlConnection(store);
+            SQLite::Database& db = writer.connection();
             db.exec(kCreateJournal);
             SQLite::Statement newest(db, "SELECT MAX(SQQH) FROM Lishi");
             const int64_t drawn = newest.executeStep() && !newest.getColumn(0).isNull()
