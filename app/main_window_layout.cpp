@@ -102,6 +102,7 @@ void MainWindow::buildMenus() {
     settingsMenu_ = menuBar()->addMenu(QStringLiteral("设置"));
     SettingsMenu::Hooks hooks;
     hooks.segmentBaseChosen = [this](int base) {
+        if (document_) document_->setSegmentBase(base);
         searchSide_->setSegmentBase(base);
         if (document_) segmentRecoding_->baseChanged(document_->store(), base);
     };
