@@ -9,6 +9,7 @@
 #include <QListView>
 #include <QPushButton>
 #include <QStringListModel>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <chrono>
 #include <fstream>
@@ -19,6 +20,7 @@
 #include "app/busy_cursor.h"
 #include "app/dialogs.h"
 #include "store/errors.h"
+#include "store/file_names.h"
 #include "store/history_document.h"
 
 namespace arrange5 {
@@ -168,9 +170,18 @@ void FilterDialog::verify() {
     }
 }
 
+// Like every export, the file is opened with the desktop's program for it.
+void FilterDialog::shown(const std::filesystem::path& file) {
+    const QString name = QString::fromStdString(file.string());
+    verdict_->setText(QStringLiteral("大底已导出到 %1").arg(name));
+    if (dialogs_ && !dialogs_->openUrl(QUrl::fromLocalFile(name))) {
+        fail(QStringLiteral("大底已导出到 %1，但没有找到可以打开它的程序。").arg(name));
+    }
+}
+
 void FilterDialog::exportText() {
     if (!result_ && !apply()) return;
-    const auto file = document_.folder() / "Dadi.txt";
+    const auto file = document_.folder() / file_names::kFilterList;
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     for (int n : result_->numbers) out << numberText(n, result_->game) << "\r\n";
     out.close();
@@ -178,14 +189,14 @@ void FilterDialog::exportText() {
         fail(QStringLiteral("无法写入 %1").arg(QString::fromStdString(file.string())));
         return;
     }
-    verdict_->setText(QStringLiteral("大底已导出到 %1").arg(QString::fromStdString(file.string())));
+    shown(file);
 }
 
 void FilterDialog::exportSheet() {
     if (!result_ && !apply()) return;
     TextTable cells = {{"号码"}};
     for (int n : result_->numbers) cells.push_back({numberText(n, result_->game)});
-    const auto file = document_.folder() / "Dadi.xlsx";
+    const auto file = document_.folder() / file_names::kFilterWorkbook;
     try {
         const BusyCursor busy;
         writeSpreadsheet(file, cells);
@@ -193,7 +204,7 @@ void FilterDialog::exportSheet() {
         fail(QString::fromStdString(e.what()));
         return;
     }
-    verdict_->setText(QStringLiteral("大底已导出到 %1").arg(QString::fromStdString(file.string())));
+    shown(file);
 }
 
 void FilterDialog::keepAsPick() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <filesystem>
 #include <map>
 #include <optional>
 
@@ -44,6 +45,7 @@ class FilterDialog : public QDialog {
   private:
     NumberFilter readConditions() const;
     void fail(const QString& text);
+    void shown(const std::filesystem::path& file);
 
     HistoryDocument& document_;
     Dialogs* dialogs_;

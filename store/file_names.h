@@ -18,5 +18,8 @@ inline constexpr const char* kTallyWorkbook = "Jieguo.xlsx";
 inline constexpr const char* kVerificationWorkbook = "Yanzheng.xlsx";
 inline constexpr const char* kTrendWorkbook = "Zoushi.xlsx";
 inline constexpr const char* kTrendChart = "Zoushi.png";
+// The 大底 of the 缩水 dialog, one number a line and as a workbook.
+inline constexpr const char* kFilterList = "Dadi.txt";
+inline constexpr const char* kFilterWorkbook = "Dadi.xlsx";
 
 }  // namespace arrange5::file_names

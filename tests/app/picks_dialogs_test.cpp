@@ -36,6 +36,7 @@ class PicksDialogsTest : public QObject {
         dialog.field("pos4")->clear();
         dialog.exportText();
         QCOMPARE(test::readFile(dir / "Dadi.txt").substr(0, 10), std::string("111\r\n112\r\n"));
+        QCOMPARE(dialogs.opened.size(), std::size_t(1));
         dialog.verify();
         QVERIFY(dialog.verdict()->text().contains("3 个目标期"));
         dialogs.confirmations.push_back(true);
