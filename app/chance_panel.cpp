@@ -23,8 +23,9 @@ namespace {
 
 const QString kNoSearch =
     QStringLiteral("检索之后，这里说明命中各期与其余各期、与均匀随机相比如何");
-// The pattern test's line and the chance test's line, each wrapped once at most.
-constexpr int kVerdictLines = 4;
+// The pattern test's line and the chance test's line at the width of the result side, each
+// wrapped twice at most; the panel keeps this height whatever they say.
+constexpr int kVerdictLines = 5;
 
 // Half the width of a whisker's caps, in category units (a bar is 0.75 wide).
 constexpr double kCapHalfWidth = 0.12;
@@ -55,9 +56,9 @@ ChancePanel::ChancePanel(QWidget* parent) : QWidget(parent) {
     verdict_ = new QLabel(kNoSearch);
     verdict_->setObjectName("ChanceVerdict");
     verdict_->setWordWrap(true);
-    // Room for both verdicts whatever they say, so that the grids around it keep their place
-    // when the first search replaces the note.
-    verdict_->setMinimumHeight(kVerdictLines * verdict_->fontMetrics().lineSpacing());
+    // Room for both verdicts whatever they say, and no more: the grids around it keep their
+    // place when a search replaces the note.
+    verdict_->setFixedHeight(kVerdictLines * verdict_->fontMetrics().lineSpacing());
     verdict_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     verdict_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(verdict_);
@@ -65,7 +66,7 @@ ChancePanel::ChancePanel(QWidget* parent) : QWidget(parent) {
     button_->setObjectName("ChanceChartButton");
     button_->setToolTip(
         QStringLiteral("每个结果的百分比、随机时应有的比例，以及联合 95% 区间（须线）"));
-    layout->addWidget(button_);
+    layout->addWidget(button_, 0, Qt::AlignLeft);
     // Shown in the window's status bar, which the window owns.
     study_ = new QLabel(this);
     study_->setObjectName("StudyCount");
@@ -101,9 +102,15 @@ void ChancePanel::showTally(const AssessedSearch& assessed) {
     const ChanceTest& test = assessed.chance;
     const PatternTest& pattern = assessed.pattern;
     const ComparisonWords words = comparisonWords(assessed);
-    // Each verdict names what it compared with, so the two lines need no captions.
-    verdict_->setText(QString::fromStdString(words.rest) + QStringLiteral("\n") +
-                      QString::fromStdString(words.uniform));
+    // Each verdict names what it compared with, so the lines need no captions. A verdict
+    // breaks before its figures and after them, never inside a word.
+    const auto clauses = [](const std::string& verdict) {
+        QString text = QString::fromStdString(verdict);
+        text.replace(QStringLiteral("（"), QStringLiteral("\n（"));
+        text.replace(QStringLiteral("）；"), QStringLiteral("）；\n"));
+        return text;
+    };
+    verdict_->setText(clauses(words.rest) + QStringLiteral("\n") + clauses(words.uniform));
     const QString rest = pattern.chi2 ? QStringLiteral("与其余各期：%1，χ² = %2，自由度 %3")
                                             .arg(QString::fromStdString(patternMethodText(pattern)))
                                             .arg(*pattern.chi2, 0, 'f', 2)

@@ -1,6 +1,7 @@
 #include "app/result_side.h"
 
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -33,7 +34,9 @@ ResultSide::ResultSide(QWidget* parent) : QWidget(parent) {
     hitsGrid_ = grid("MSFlexGrid2", hitsModel_);
     hitsGrid_->setToolTip(exportTip());
     hitsLayout->addWidget(hitsGrid_);
-    layout->addWidget(hits, 3);
+    // The hits take what the tally, the commands and the verdict leave: those keep their
+    // size whatever a search says, so nothing moves when a result comes.
+    layout->addWidget(hits, 1);
 
     auto* lower = new QHBoxLayout;
     auto* tally = frame(QStringLiteral("结果统计"), "FrameTally");
@@ -45,16 +48,23 @@ ResultSide::ResultSide(QWidget* parent) : QWidget(parent) {
     compact.setPointSizeF(compact.pointSizeF() - 1);
     tallyGrid_->setFont(compact);
     tallyGrid_->setTextElideMode(Qt::ElideNone);
+    // Every row of a number tally (ten) shows without scrolling.
+    constexpr int kTallyRowsShown = 10;
+    tallyGrid_->setFixedHeight(tallyGrid_->horizontalHeader()->sizeHint().height() +
+                               kTallyRowsShown *
+                                   tallyGrid_->verticalHeader()->defaultSectionSize() +
+                               2 * tallyGrid_->frameWidth());
     tallyLayout->addWidget(tallyGrid_);
-    chancePanel_ = new ChancePanel;
-    tallyLayout->addWidget(chancePanel_);
     tally->setFixedWidth(columnsWidth(kTallyColumns) + 46);
-    lower->addWidget(tally);
+    lower->addWidget(tally, 0, Qt::AlignTop);
 
     commands_ = new CommandsPanel;
     lower->addWidget(commands_, 1);
     lower->addStretch();
-    layout->addLayout(lower, 2);
+    layout->addLayout(lower, 0);
+    // The verdicts under both frames, where a line holds a clause rather than a word or two.
+    chancePanel_ = new ChancePanel;
+    layout->addWidget(chancePanel_, 0);
 
     setColumnWidths(tallyGrid_, kTallyColumns);
     setColumnWidths(hitsGrid_, kHitsColumns);

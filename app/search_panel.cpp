@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <functional>
 
@@ -14,6 +15,32 @@
 #include "app/widget_parts.h"
 
 namespace arrange5 {
+
+namespace {
+
+// "前    期" leaves its gap for N: the field sits in it, so the caption reads 前 [N] 期. The
+// caption stays the button's text (its name for the keyboard and for tests) but is drawn as
+// its two words around the field; a click on them still chooses the button.
+void fitIntoCaptionGap(QRadioButton* button, QLineEdit* field) {
+    const QString caption = button->text();
+    const auto gapStart = caption.indexOf(QLatin1Char(' '));
+    const auto gapEnd = caption.lastIndexOf(QLatin1Char(' ')) + 1;
+    if (gapStart < 0) return;
+    button->setStyleSheet(QStringLiteral("QRadioButton { color: transparent; }"));
+    auto* row = new QHBoxLayout(button);
+    const int indent = button->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth) +
+                       button->style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing);
+    row->setContentsMargins(indent, 0, 0, 0);
+    row->setSpacing(3);
+    auto* before = new QLabel(caption.left(gapStart));
+    auto* after = new QLabel(caption.mid(gapEnd));
+    for (QLabel* word : {before, after}) word->setAttribute(Qt::WA_TransparentForMouseEvents);
+    row->addWidget(before);
+    row->addWidget(field);
+    row->addWidget(after);
+}
+
+}  // namespace
 
 SearchPanel::SearchPanel(QWidget* parent) : QWidget(parent) {
     setObjectName("SearchSide");
@@ -53,7 +80,8 @@ SearchPanel::SearchPanel(QWidget* parent) : QWidget(parent) {
     c_.lagField = digitField(QStringLiteral("MaskEdBox2"));
     issueRow->addWidget(c_.referenceIssue[true]);
     issueRow->addWidget(c_.referenceIssue[false]);
-    issueRow->addWidget(c_.lagField);
+    fitIntoCaptionGap(c_.referenceIssue[false], c_.lagField);
+    issueRow->addStretch();
     modes->addWidget(issue);
     layout->addLayout(modes);
 

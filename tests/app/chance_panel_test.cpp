@@ -82,8 +82,8 @@ class ChancePanelTest : public QObject {
         panel.showTally(first);
         QCOMPARE(panel.verdictLabel()->text(),
                  QStringLiteral(
-                     "命中各期的结果与其余各期没有可靠的差别（p > 0.99；这是本研究的第 1 种设置，"
-                     "须 p < 0.025 才算可靠：校正后 p > 0.99）\n与均匀随机相符（p = 0.15；"
+                     "命中各期的结果与其余各期没有可靠的差别\n（p > 0.99；这是本研究的第 1 种设置，"
+                     "须 p < 0.025 才算可靠：校正后 p > 0.99）\n与均匀随机相符\n（p = 0.15；"
                      "这是本研究的第 1 种设置，须 p < 0.025 才算可靠：校正后 p = 0.3）"));
 
         QChart* chart = panel.chartView()->chart();
