@@ -127,6 +127,21 @@ BacktestDialog::BacktestDialog(BacktestDialogInput input, QWidget* parent)
         firstTarget_->setText(QString::number(input_.rows[n > 1000 ? n - 1000 : 0].issue));
         lastTarget_->setText(QString::number(input_.rows.back().issue));
     }
+    // "最近 N 期" sets the targets to the last N issues, so nobody works out the first by hand.
+    auto* recent = new QSpinBox(this);
+    recent->setObjectName(QStringLiteral("recentTargets"));
+    recent->setRange(1, std::max<int>(1, static_cast<int>(input_.rows.size())));
+    recent->setValue(std::min<int>(1000, recent->maximum()));
+    connect(recent, &QSpinBox::valueChanged, this, [this](int n) {
+        if (input_.rows.empty()) return;
+        const std::size_t count = input_.rows.size();
+        const std::size_t wanted = std::min(count, static_cast<std::size_t>(n));
+        firstTarget_->setText(QString::number(input_.rows[count - wanted].issue));
+        lastTarget_->setText(QString::number(input_.rows.back().issue));
+    });
+    controls->addWidget(new QLabel(QStringLiteral("最近"), this));
+    controls->addWidget(recent);
+    controls->addWidget(new QLabel(QStringLiteral("期"), this));
     controls->addWidget(new QLabel(QStringLiteral("目标期 起"), this));
     controls->addWidget(firstTarget_);
     controls->addWidget(new QLabel(QStringLiteral("止"), this));
@@ -151,6 +166,10 @@ BacktestDialog::BacktestDialog(BacktestDialogInput input, QWidget* parent)
     table_->setModel(model_);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->horizontalHeader()->setDefaultSectionSize(72);
+    // One line a target: a row as high as its text, not twice.
+    table_->setWordWrap(false);
+    table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     results->addWidget(table_, 3);
     chart_ = new QChartView(this);
     chart_->setRenderHint(QPainter::Antialiasing);

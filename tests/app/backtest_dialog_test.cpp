@@ -1,6 +1,7 @@
 #include "app/backtest_dialog.h"
 
 #include <QLineEdit>
+#include <QSpinBox>
 #include <QTableView>
 #include <QtTest>
 
@@ -88,8 +89,13 @@ class BacktestDialogTest : public QObject {
         BacktestDialogInput input = inputFor(rows, dialogs, dir.path());
         input.form.combination = true;
         BacktestDialog dialog(std::move(input));
-        dialog.findChild<QLineEdit*>(QStringLiteral("firstTarget"))
-            ->setText(QString::number(rows[2].issue));
+        auto* first = dialog.findChild<QLineEdit*>(QStringLiteral("firstTarget"));
+        // 最近 N 期 puts the last N issues into the target fields.
+        dialog.findChild<QSpinBox*>(QStringLiteral("recentTargets"))->setValue(20);
+        QCOMPARE(first->text(), QString::number(rows[rows.size() - 20].issue));
+        QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("lastTarget"))->text(),
+                 QString::number(rows.back().issue));
+        first->setText(QString::number(rows[2].issue));
         QSignalSpy done(&dialog, &BacktestDialog::finished);
         dialog.start();
         dialog.cancel();
