@@ -5,6 +5,7 @@
 
 #include "analysis/match_columns.h"
 #include "analysis/search_rules.h"
+#include "store/draw.h"
 #include "store/errors.h"
 #include "store/limits.h"
 
@@ -124,6 +125,29 @@ bool meets(const SearchSettings& settings, Requirement requirement, const CodeVe
     }
     Requirement key = 0;
     return fixedKeyOf(requirement & 31u, matched, settings.kind, key) && key == requirement;
+}
+
+std::vector<std::string> metCombinations(const SearchRequest& request, const SearchShape& shape,
+                                         const std::string& matchedDigits) {
+    std::vector<std::string> met;
+    if (matchedDigits.size() != 5) return met;
+    Digits digits{};
+    for (std::size_t i = 0; i < 5; ++i) {
+        if (matchedDigits[i] < '0' || matchedDigits[i] > '9') return met;
+        digits[i] = static_cast<int16_t>(matchedDigits[i] - '0');
+    }
+    const SearchSettings& s = request.settings;
+    const CodeVector codes =
+        deriveCodes(digits, request.tally.segmentBase)[static_cast<std::size_t>(s.kind)];
+    for (const Demand& d : searchDemands(s, request.reference, shape)) {
+        if (!meets(s, requirementOf(s.freePositions, d), codes)) continue;
+        std::string positions;
+        for (std::size_t p = 0; p < d.positions.size(); ++p) {
+            if (d.positions[p]) positions += (positions.empty() ? "" : ",") + std::to_string(p + 1);
+        }
+        met.push_back(positions);
+    }
+    return met;
 }
 
 SearchResult memorySearch(const HistorySnapshot& rows, const SearchRequest& request,

@@ -32,6 +32,12 @@ std::vector<Requirement> searchRequirements(const SearchSettings& settings,
 
 bool meets(const SearchSettings& settings, Requirement requirement, const CodeVector& matched);
 
+// Why a row is a hit of the combination search: the combinations whose demand its matched
+// draw (`matchedDigits`, as Hit::matched gives them) meets, each as the positions it binds,
+// "1,3", in the order the search tries them. Empty when the text is not five digits.
+std::vector<std::string> metCombinations(const SearchRequest& request, const SearchShape& shape,
+                                         const std::string& matchedDigits);
+
 // Hits and outcome counters among the rows added so far, for any reference: the walk-forward
 // verification adds one row per target and asks once, instead of searching the whole range
 // again. Each added row files its outcomes under every requirement its matched draw meets;

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "analysis/chance_table.h"
+#include "analysis/memory_search.h"
 #include "app/chance_panel.h"
 #include "app/commands_panel.h"
 #include "app/grid_columns.h"
@@ -103,7 +104,19 @@ void ResultSide::show(const AssessedSearch& assessed) {
     for (const Hit& hit : result.hits) {
         QStringList row{QString::number(hit.issue)};
         for (const int16_t v : hit.values) row << QString::number(v);
-        row << QString::fromStdString(hit.matched);
+        QString matched = QString::fromStdString(hit.matched);
+        // A combination hit names the positions it matched on, e.g. "15766 第1,3位".
+        if (assessed.shape.combination) {
+            QStringList met;
+            for (const auto& positions :
+                 metCombinations(assessed.request, assessed.shape, hit.matched)) {
+                met << QString::fromStdString(positions);
+            }
+            if (!met.isEmpty())
+                matched +=
+                    QStringLiteral(" 第") + met.join(QStringLiteral("|")) + QStringLiteral("位");
+        }
+        row << matched;
         hits.push_back(std::move(row));
     }
     hitsModel_->setRows(std::move(hits));

@@ -380,6 +380,9 @@ void CommandsTest::searchesFillBothGrids() {
     QVERIFY(h.dialogs.messages.isEmpty());
     QVERIFY(!stale->isVisible());
     QCOMPARE(hits->model()->headerData(6, Qt::Horizontal).toString(), QStringLiteral("前期开奖"));
+    // Each combination hit names the positions it matched on.
+    QVERIFY2(cell(hits, 0, 6).contains(QRegularExpression(QStringLiteral("^\\d{5} 第\\d,\\d"))),
+             qPrintable(cell(hits, 0, 6)));
     QVERIFY(hits->model()->rowCount() > 0);
     QCOMPARE(hits->verticalScrollBar()->value(), 0);  // the new result from its first hit
 
