@@ -28,10 +28,19 @@ double mcnemarExact(int64_t onlyFirst, int64_t onlySecond);
 // caller); 0 when a margin is empty.
 double chiSquareOfRows(const std::vector<int64_t>& first, const std::vector<int64_t>& second);
 
-// The share of random tables with the observed margins whose χ² reaches the observed one, by
-// `permutations` random reassignments of the values to the two rows: (1 + reached) / (1 +
-// permutations). The generator has a fixed seed, so the same table always gives the same p.
-double permutationChiSquareP(const std::vector<int64_t>& first, const std::vector<int64_t>& second,
-                             int permutations);
+// A permutation p of Pearson's χ² for a 2 × K table: random tables with the observed margins
+// (the values reassigned to the two rows at random) are drawn until `enough` of them reach the
+// observed χ² or `most` have been drawn, and p = (1 + reached) / (1 + drawn). Stopping after
+// `enough` exceedances (Besag and Clifford's sequential test) keeps p valid and spends the
+// draws only where p is small, which is where its resolution matters. The seed derives from
+// the table, so the same table always gives the same p, on any platform.
+struct PermutationP {
+    double p = 1;
+    int64_t drawn = 0;
+    int64_t reached = 0;
+};
+PermutationP permutationChiSquareP(const std::vector<int64_t>& first,
+                                   const std::vector<int64_t>& second, int64_t most,
+                                   int64_t enough);
 
 }  // namespace arrange5

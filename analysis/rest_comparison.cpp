@@ -1,6 +1,7 @@
 #include "analysis/rest_comparison.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "analysis/chance.h"
 #include "analysis/exact_tests.h"
@@ -22,6 +23,12 @@ std::string verdictOf(const PatternTest& t) {
 }
 
 }  // namespace
+
+int64_t permutationsFor(int rank) {
+    const auto wanted =
+        static_cast<int64_t>(std::ceil(kResolution / studyLevel(std::max(1, rank))));
+    return std::clamp(wanted, kFewestPermutations, kMostPermutations);
+}
 
 PatternTest testAgainstRest(const std::vector<int64_t>& hits, const std::vector<int64_t>& rest,
                             const StudyPlace& place) {
@@ -68,14 +75,25 @@ PatternTest testAgainstRest(const std::vector<int64_t>& hits, const std::vector<
         if (expectedA < kMinExpectedCount) ++smallHits;
         if (expectedA < kMinExpectedCount || expectedB < kMinExpectedCount) smallAny = true;
     }
+    const auto permutationP = [&] {
+        t.method = "monte-carlo";
+        return permutationChiSquareP(a, b, permutationsFor(place.rank), kEnoughExceedances).p;
+    };
     if (k == 2 && smallAny) {
         t.method = "fisher";
         t.p = fisherExactTwoSided(a[0], a[1], b[0], b[1]);
     } else if (k > 2 && smallHits * 5 > k) {
-        t.method = "monte-carlo";
-        t.p = permutationChiSquareP(a, b, kPermutations);
+        t.p = permutationP();
     } else {
         t.p = chiSquarePValue(*t.chi2, t.df);
+        if (t.p && *t.p < kSignificanceLevel) {
+            if (k == 2) {
+                t.method = "fisher";
+                t.p = fisherExactTwoSided(a[0], a[1], b[0], b[1]);
+            } else {
+                t.p = permutationP();
+            }
+        }
     }
     if (!t.p) {
         t.verdict = kTooFewVerdict;
