@@ -1,9 +1,9 @@
-// arrange5-null-calibration [HISTORIES] [SETTINGS] [HISTORY FILE]
+// arrange5-null-calibration [HISTORIES] [SETTINGS] [HISTORY FILE] [STUDIES]
 // How often the pattern test calls a pattern different when nothing follows any pattern:
 // on fair generated histories (independent uniform digits) every setting is a null
 // setting, so an honest test at 0.05 says 偏离 about 5 % of the time. Prints the share of
 // p-values below 0.05, overall and by method, with a 95 % interval, as markdown for
-// docs/performance.md. With a history file, the same random settings are also run on that
+// docs/performance.md. With a history file (not "-"), the same random settings are also run on that
 // history, where the draws are real: the chance test then also answers for the uneven
 // digits of the whole history, the pattern test does not. Last, 200 fair studies of 20
 // settings each, ranked by the study log and judged by the study's rule: the share of studies
@@ -127,6 +127,11 @@ struct StudyRates {
     Share chance;   // … with at least one 过去的统计与均匀随机有差别
     Share either;
     int64_t uncounted = 0;  // searches that compared nothing, not counted
+    // The pattern test's far tail, which late ranks are judged in: the shares of its p-values
+    // below 0.0025 and 0.001 over all the studies' tests (nominally 0.25 % and 0.1 %).
+    int64_t tests = 0;
+    int64_t below25 = 0;
+    int64_t below10 = 0;
 
     void run(std::mt19937& engine, const HistorySnapshot& rows, int settings) {
         char folder[] = "/tmp/arrange5-study-XXXXXX";
@@ -146,7 +151,13 @@ struct StudyRates {
                 continue;
             }
             const StudyPlace place = study.record(searchStudySetting(rows, request, shape));
-            patternSaid = patternSaid || judge(testAgainstRest(result, place).p, place).reliable();
+            const PatternTest pattern = testAgainstRest(result, place);
+            if (pattern.p) {
+                ++tests;
+                below25 += *pattern.p < 0.0025 ? 1 : 0;
+                below10 += *pattern.p < 0.001 ? 1 : 0;
+            }
+            patternSaid = patternSaid || judge(pattern.p, place).reliable();
             chanceSaid = chanceSaid ||
                          judge(testAgainstChance(result, request.tally.resultKind, place).p, place)
                              .reliable();
@@ -163,8 +174,12 @@ struct StudyRates {
         std::printf("| studies with a pattern_test \"不同\" | %s |\n", pattern.text().c_str());
         std::printf("| studies with a chance test \"有差别\" | %s |\n", chance.text().c_str());
         std::printf("| studies with either | %s |\n", either.text().c_str());
-        std::printf("| searches that compared nothing (not counted) | %lld |\n\n",
+        std::printf("| searches that compared nothing (not counted) | %lld |\n",
                     static_cast<long long>(uncounted));
+        std::printf("| pattern tests with p < 0.0025 / p < 0.001 | %.3f %% / %.3f %% of %lld |\n\n",
+                    100.0 * static_cast<double>(below25) / static_cast<double>(tests),
+                    100.0 * static_cast<double>(below10) / static_cast<double>(tests),
+                    static_cast<long long>(tests));
     }
 };
 
@@ -194,7 +209,7 @@ int main(int argc, char** argv) {
     }
     fair.print(std::to_string(histories) + " fair histories of " + std::to_string(kDraws) +
                " draws × " + std::to_string(settings) + " random settings");
-    if (argc > 3) {
+    if (argc > 3 && std::string(argv[3]) != "-") {
         HistorySnapshot rows;
         for (const HistoryEntry& e : readHistoryFile(argv[3]).entries) {
             rows.push_back({e.issue, deriveCodes(e.digits, 1)});
@@ -206,7 +221,7 @@ int main(int argc, char** argv) {
     }
 
     // Studies: their own seeds, so that the figures above stay as they were.
-    constexpr int kStudies = 200;
+    const int kStudies = argc > 4 ? std::atoi(argv[4]) : 200;
     constexpr int kStudySettings = 20;
     std::mt19937 studyEngine(20261210);
     StudyRates studies;
