@@ -11,7 +11,7 @@ namespace {
 
 constexpr const char* kExitRule =
     "退出状态：0 完成（完成了但有警告时，警告写在 stderr）；"
-    "2 什么也没有改变，stderr 上有一行说明原因。";
+    "2 什么也没有改变，stderr 上有一行说明原因。\n";
 
 constexpr const char* kFormatHelp =
     "输出格式：json（供脚本读取）或 text（供人阅读的摘要）；"
