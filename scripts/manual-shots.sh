@@ -119,7 +119,7 @@ xdotool key Escape
 
 click 84 11
 xdotool mousemove 120 36
-shot menu-settings 560x220+0+0
+shot menu-settings 560x240+0+0
 xdotool key Escape
 xdotool key Escape
 
@@ -131,12 +131,12 @@ xdotool key Escape
 window_gone "删除期数"
 
 # The online update asks before deleting early history (the bundled history is older than
-# the six years to keep); the rightmost button, 取消, leaves everything and reads nothing.
+# the six years to keep); Escape, like 取消, leaves everything and reads nothing.
 click 1135 529
 window_named "读入历史" >/dev/null
 xdotool key Return
 window_gone "读入历史"
 dialog=$(window_named "删除早期历史")
 dialog_shot update-purge "$dialog" 40
-xdotool key Tab Tab space
+xdotool key Escape
 window_gone "删除早期历史"
