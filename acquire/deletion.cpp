@@ -48,7 +48,7 @@ std::optional<ReplaceReport> keepRowsUpTo(HistoryStore& store, int64_t typed, Li
         keep.push_back({row.issue, row.digits()});
     }
     writeHistoryFile(backupFilePath(store), keep);
-    ReplaceReport report = rebuildFromBackup(store);
+    ReplaceReport report = rebuildFromBackup(store, ChangeKind::Deleted);
     report.warning = compactAfter(store);
     return report;
 }
@@ -58,16 +58,20 @@ std::optional<ReplaceReport> keepRowsUpTo(HistoryStore& store, int64_t typed, Li
 DeletedDraw deleteLastDraw(HistoryStore& store) {
     // Held on through the compaction, so that it compacts the file this deletion left.
     const HistoryStore::WriteLock lock = store.lockForWriting();
-    const int32_t issue = store.write("最后一期未能删除", [](HistoryWriter& writer) {
-        const auto found = writer.deleteNewestRow();
-        if (!found) throw InputError("历史号码为空，没有可以删除的一期");
-        return *found;
-    });
+    const int32_t issue = store.write(
+        "最后一期未能删除",
+        [](HistoryWriter& writer) {
+            const auto found = writer.deleteNewestRow();
+            if (!found) throw InputError("历史号码为空，没有可以删除的一期");
+            return *found;
+        },
+        ChangeKind::Deleted);
     return {issue, compactAfter(store)};
 }
 
 std::size_t clearHistory(HistoryStore& store) {
-    return store.write("清空失败", [](HistoryWriter& writer) { return writer.deleteAll(); });
+    return store.write(
+        "清空失败", [](HistoryWriter& writer) { return writer.deleteAll(); }, ChangeKind::Deleted);
 }
 
 std::optional<ReplaceReport> cutToIssue(HistoryStore& store, int64_t issue) {

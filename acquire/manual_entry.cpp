@@ -33,10 +33,13 @@ int32_t appendManualDraw(HistoryStore& store, const Digits& digits,
                          " 不是期号（七位数字：年份和当年的期数，例如 2013001），没有存入");
     }
 
-    store.write("第 " + std::to_string(issue) + " 期未能存入", [&](HistoryWriter& writer) {
-        writer.primePreviousFrom(store.rows());
-        writer.appendDraw(issue, digits);
-    });
+    store.write(
+        "第 " + std::to_string(issue) + " 期未能存入",
+        [&](HistoryWriter& writer) {
+            writer.primePreviousFrom(store.rows());
+            writer.appendDraw(issue, digits);
+        },
+        ChangeKind::Appended);
     return issue;
 }
 

@@ -241,15 +241,18 @@ void commitUpdate(HistoryStore& store, const HistoryAsRead& read, bool purge,
                   const std::vector<HistoryEntry>& draws) {
     // The lock is taken only for the writing: the pages may take minutes, and other writers
     // meanwhile are caught by checkHistoryUnchanged.
-    store.write("新的开奖号码未能存入", [&](HistoryWriter& writer) {
-        checkHistoryUnchanged(store, read);
-        if (purge) {
-            writer.deleteAll();
-        } else {
-            writer.primePreviousFrom(store.rows());
-        }
-        for (const HistoryEntry& e : draws) writer.appendDraw(e.issue, e.digits);
-    });
+    store.write(
+        "新的开奖号码未能存入",
+        [&](HistoryWriter& writer) {
+            checkHistoryUnchanged(store, read);
+            if (purge) {
+                writer.deleteAll();
+            } else {
+                writer.primePreviousFrom(store.rows());
+            }
+            for (const HistoryEntry& e : draws) writer.appendDraw(e.issue, e.digits);
+        },
+        purge ? ChangeKind::YearsPurged : ChangeKind::Updated);
 }
 
 }  // namespace

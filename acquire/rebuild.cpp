@@ -11,7 +11,7 @@ std::filesystem::path backupFilePath(const HistoryStore& store) {
     return store.folder() / kBackupFileName;
 }
 
-ReplaceReport rebuildFromBackup(HistoryStore& store) {
+ReplaceReport rebuildFromBackup(HistoryStore& store, ChangeKind kind) {
     const HistoryStore::WriteLock lock = store.lockForWriting();
     // The rebuild replaces every row: one that is unsound must be looked at, not lost.
     store.reopenReadingCursor();
@@ -21,10 +21,11 @@ ReplaceReport rebuildFromBackup(HistoryStore& store) {
     if (!text.entries.empty() || text.skippedCount > 0) {
         // A file with lines but no draw line is refused there and changes nothing.
         return replaceHistory(store, text, EarlierColumns::FromDrawTwoBefore,
-                              file.filename().string());
+                              file.filename().string(), {}, kind);
     }
     // The deletion commands write an empty backup file when no row is to be kept.
-    store.write("清空失败", [](HistoryWriter& writer) { writer.deleteAll(); });
+    store.write(
+        "清空失败", [](HistoryWriter& writer) { writer.deleteAll(); }, kind);
     return ReplaceReport{};
 }
 

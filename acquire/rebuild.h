@@ -14,6 +14,8 @@ std::filesystem::path backupFilePath(const HistoryStore& store);
 // Dqzd: rebuilds the history from lsbf.txt, filling txtHisPre… from the draw two before.
 // A missing or unreadable backup file, or one with lines but no draw line, changes nothing
 // and throws. An empty backup file means "keep nothing": the history becomes empty.
-ReplaceReport rebuildFromBackup(HistoryStore& store);
+// `kind` is what the viewers are told: a replacement (the rebuild command), or the deletion of
+// the newest rows the deletion commands carry out through it.
+ReplaceReport rebuildFromBackup(HistoryStore& store, ChangeKind kind = ChangeKind::Replaced);
 
 }  // namespace arrange5

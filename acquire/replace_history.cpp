@@ -22,7 +22,8 @@ std::string ReplaceReport::summary(std::size_t named) const {
 }
 
 ReplaceReport replaceHistory(HistoryStore& store, const HistoryText& text, EarlierColumns earlier,
-                             const std::string& sourceName, const Progress& progress) {
+                             const std::string& sourceName, const Progress& progress,
+                             ChangeKind kind) {
     if (text.entries.empty()) {
         std::string why = sourceName + " 中没有开奖号码行，历史号码保持原样";
         if (text.skippedCount > 0) why += "。" + describeSkipped(text);
@@ -30,22 +31,25 @@ ReplaceReport replaceHistory(HistoryStore& store, const HistoryText& text, Earli
     }
     DrawStrings earlierStrings;
     const std::size_t total = text.entries.size();
-    store.write("读入的号码未能存入", [&](HistoryWriter& writer) {
-        writer.deleteAll();
-        for (std::size_t i = 0; i < total; ++i) {
-            const HistoryEntry& e = text.entries[i];
-            if (earlier == EarlierColumns::FromDrawTwoBefore) {
-                DrawStrings before = writer.previousDraw();
-                writer.appendDraw(e.issue, e.digits, &earlierStrings);
-                earlierStrings = std::move(before);
-            } else {
-                writer.appendDraw(e.issue, e.digits);
+    store.write(
+        "读入的号码未能存入",
+        [&](HistoryWriter& writer) {
+            writer.deleteAll();
+            for (std::size_t i = 0; i < total; ++i) {
+                const HistoryEntry& e = text.entries[i];
+                if (earlier == EarlierColumns::FromDrawTwoBefore) {
+                    DrawStrings before = writer.previousDraw();
+                    writer.appendDraw(e.issue, e.digits, &earlierStrings);
+                    earlierStrings = std::move(before);
+                } else {
+                    writer.appendDraw(e.issue, e.digits);
+                }
+                if (progress && (i % 4096 == 0 || i + 1 == total) && !progress(i + 1, total)) {
+                    throw CancelledError("已取消，历史号码保持原样");
+                }
             }
-            if (progress && (i % 4096 == 0 || i + 1 == total) && !progress(i + 1, total)) {
-                throw CancelledError("已取消，历史号码保持原样");
-            }
-        }
-    });
+        },
+        kind);
 
     ReplaceReport report;
     report.stored = total;

@@ -34,8 +34,10 @@ enum class EarlierColumns { LeaveEmpty, FromDrawTwoBefore };
 // entry appended with Append draw, starting without a previous draw, coded with the store's
 // writer context, whose last two draws advance only when the transaction committed. A text without
 // entries changes nothing and throws HistoryFileError.
+// `kind` is what the viewers are told: a replacement, or the deletion a rebuild carries out.
 ReplaceReport replaceHistory(HistoryStore& store, const HistoryText& text, EarlierColumns earlier,
-                             const std::string& sourceName, const Progress& progress = {});
+                             const std::string& sourceName, const Progress& progress = {},
+                             ChangeKind kind = ChangeKind::Replaced);
 
 // Whether the name ends in "txt" in any letter case, as the import dialog requires.
 bool hasTxtExtension(const std::filesystem::path& file);

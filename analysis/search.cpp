@@ -229,7 +229,7 @@ SearchResult inTransaction(HistoryStore& store, Body body) {
             });
             return found;
         },
-        WriteScope::WorkingColumns);
+        ChangeKind::WorkingColumns);
 }
 
 }  // namespace

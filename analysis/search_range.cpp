@@ -30,4 +30,9 @@ RangeUpdate followHistoryChange(const std::string& fromText, const std::string& 
     return update;
 }
 
+bool rangeGoesToDefaults(const HistoryChange& change) {
+    return change.outside || change.kind == ChangeKind::Updated ||
+           change.kind == ChangeKind::YearsPurged;
+}
+
 }  // namespace arrange5

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "analysis/search_settings.h"
+#include "store/history_document.h"
 #include "store/history_row.h"
 
 namespace arrange5 {
@@ -31,5 +32,11 @@ RangeUpdate followHistoryChange(const std::string& fromText, const std::string& 
                                 const std::optional<HistoryBounds>& before,
                                 const std::optional<HistoryBounds>& after,
                                 const SearchSettings& settings);
+
+// Whether a change of the history sets both range fields to the new history's defaults
+// instead of following it: another program's change, whose rows are not known, and the online
+// update, which reads the history afresh and may have purged the oldest years (a typed bound
+// could lie in a year that is gone).
+bool rangeGoesToDefaults(const HistoryChange& change);
 
 }  // namespace arrange5

@@ -67,7 +67,8 @@ int64_t recodeSegments(HistoryStore& store, int base) {
         throw InputError("段数参数必须是 0 或 1，而不是 " + std::to_string(base));
     }
     return store.write("段数无法重算",
-                       [&](HistoryWriter& writer) { return rewriteSegmentCodes(writer, base); });
+                       [&](HistoryWriter& writer) { return rewriteSegmentCodes(writer, base); },
+                       ChangeKind::Replaced);
 }
 
 }  // namespace arrange5

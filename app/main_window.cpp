@@ -40,7 +40,13 @@ MainWindow::MainWindow(AppContext context, QWidget* parent)
     QTimer::singleShot(0, this, &MainWindow::updateAtStart);
 }
 
-MainWindow::~MainWindow() = default;
+// The trend windows are children, which QWidget deletes after the members: they leave the
+// document they follow while it still exists.
+MainWindow::~MainWindow() {
+    for (TrendWindow* window : findChildren<TrendWindow*>(QString(), Qt::FindDirectChildrenOnly)) {
+        delete window;
+    }
+}
 
 // The order is the window's traditional one: every option shows its stored setting and runs
 // its click behaviour, then the next issue, the range, the reference values and last the
@@ -99,9 +105,7 @@ void MainWindow::historyChanged(const HistoryChange& change) {
     if (!change.drawsChanged()) return;
     resultSide_->markStale();
     showHistory();
-    // A change made elsewhere, or by an update that may have purged years, sets the range to
-    // the history as a whole: a typed bound could lie in rows that are gone.
-    searchSide_->followHistory(change.outside || rangeRule_ == RangeRule::Defaults);
+    searchSide_->followHistory(rangeGoesToDefaults(change));
     showNextIssue();
     searchSide_->showReference();
     if (!change.outside) return;
@@ -150,7 +154,6 @@ void MainWindow::changeEvent(QEvent* event) {
 
 void MainWindow::showHistory() {
     historyPanel_->showRows(document_ ? document_->rows() : HistorySnapshot{});
-    if (document_) followTrendWindows(this, document_->rows());
 }
 
 void MainWindow::showNextIssue() {

@@ -49,8 +49,8 @@ inline constexpr const char* kWindowTitle = "排列五 跟随形态分析";
 // controls mean: the history panel the typed draw, the search side the options (bound to the
 // search form), the reference and the range, the result side the grids and the comparison
 // with chance, the settings menu its settings. The window owns the history document (and with
-// it the writer context) and the settings in memory, and each command is one method here that calls the
-// libraries and hands the answer to a part.
+// it the writer context) and the settings in memory, and each command is one method here that calls
+// the libraries and hands the answer to a part.
 //
 // historyChanged() runs the refresh steps (showHistory, the range, showNextIssue, the
 // reference) on every change the history document announces; no command runs them by hand.
@@ -83,12 +83,6 @@ class MainWindow : public QMainWindow {
     void changeEvent(QEvent* event) override;
 
   private:
-    // How the search range follows the changes of the command that is running.
-    enum class RangeRule {
-        FollowUnlessTyped,  // a bound still at its default follows, a typed bound stays
-        Defaults,           // both bounds become the new history's defaults
-    };
-
     // The parts and the history menu (main_window_layout.cpp).
     void buildControls();
     void buildMenus();
@@ -165,8 +159,6 @@ class MainWindow : public QMainWindow {
     Settings settings_;
     std::unique_ptr<HistoryDocument> document_;
     QString storeProblem_;
-    // How the range follows the changes of the command that is running.
-    RangeRule rangeRule_ = RangeRule::FollowUnlessTyped;
 
     // The parts.
     HistoryPanel* historyPanel_ = nullptr;  // FrameHistory: MSFlexGrid1, Text1, MaskEdBox1(1..5)

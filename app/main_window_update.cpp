@@ -1,5 +1,4 @@
 #include <QDate>
-#include <QScopeGuard>
 
 #include "acquire/history_digest.h"
 #include "acquire/online_update.h"
@@ -54,10 +53,6 @@ void MainWindow::updateAtStart() {
 }
 
 void MainWindow::updateFrom(UpdateChoices choices, bool atStart) {
-    // The update may also purge the oldest years, so the range is set to the kept history as
-    // a whole rather than following it: a typed bound could lie in a purged year.
-    rangeRule_ = RangeRule::Defaults;
-    const auto restoreRule = qScopeGuard([this] { rangeRule_ = RangeRule::FollowUnlessTyped; });
     const auto run = [&](const UpdateChoices& c) {
         const UpdateOptions options = updateOptionsFor(c);
         const PageFetcher fetch =

@@ -27,6 +27,7 @@
 #include "app/trend_view.h"
 #include "store/errors.h"
 #include "store/file_names.h"
+#include "store/history_document.h"
 
 namespace arrange5 {
 
@@ -336,10 +337,17 @@ void TrendWindow::savePicture() {
     }
 }
 
-void followTrendWindows(QWidget* mainWindow, const HistorySnapshot& rows) {
-    for (TrendWindow* window : mainWindow->findChildren<TrendWindow*>(Qt::FindDirectChildrenOnly)) {
-        window->setHistory(rows);
-    }
+TrendWindow::~TrendWindow() {
+    if (document_) document_->unsubscribe(subscription_);
+}
+
+void TrendWindow::follow(HistoryDocument& document) {
+    if (document_) document_->unsubscribe(subscription_);
+    document_ = &document;
+    subscription_ = document.subscribe([this](const HistoryChange& change) {
+        if (change.drawsChanged()) setHistory(document_->rows());
+    });
+    setHistory(document.rows());
 }
 
 // 走势图(&Z): one trend window at a time; opening it again brings it to the front.
@@ -349,7 +357,7 @@ void MainWindow::openTrend() {
     if (!window) {
         window = new TrendWindow(context_.dataFolder, context_.dialogs, this);
         window->setAttribute(Qt::WA_DeleteOnClose);
-        window->setHistory(document_->rows());
+        window->follow(*document_);
     }
     window->show();
     window->raise();

@@ -17,6 +17,8 @@ namespace arrange5 {
 
 class Dialogs;
 class TrendView;
+class HistoryDocument;
+class TrendModel;
 
 // 走势图: the trend and omission chart of the last W draws, every zone a player looks up, with
 // what fair draws would give. W and the zones shown are kept between openings.
@@ -24,6 +26,11 @@ class TrendWindow : public QWidget {
     Q_OBJECT
   public:
     TrendWindow(std::filesystem::path dataFolder, Dialogs* dialogs, QWidget* parent = nullptr);
+    ~TrendWindow() override;
+
+    // Shows the document's history and follows every change of it, subscribed for as long as
+    // the window lives (the document must outlive it).
+    void follow(HistoryDocument& document);
 
     // Shows the chart over `rows`; called again whenever the history changes.
     void setHistory(const HistorySnapshot& rows);
@@ -54,6 +61,8 @@ class TrendWindow : public QWidget {
     std::filesystem::path dataFolder_;
     Dialogs* dialogs_;
     Settings settings_;
+    HistoryDocument* document_ = nullptr;
+    int subscription_ = 0;
     HistorySnapshot rows_;
     std::optional<int> window_;  // none: 全部
     TrendModel* model_ = nullptr;
@@ -65,8 +74,5 @@ class TrendWindow : public QWidget {
     QLabel* chance_ = nullptr;
     QLabel* saved_ = nullptr;
 };
-
-// The main window's refresh hook: every open trend window follows the new history.
-void followTrendWindows(QWidget* mainWindow, const HistorySnapshot& rows);
 
 }  // namespace arrange5

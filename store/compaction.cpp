@@ -95,7 +95,7 @@ void HistoryStore::compactDb() {
     open();
     // The same draws in a new file on a new connection: whoever follows the store's changes
     // takes that connection's state as its own.
-    tellObserver(WriteScope::WorkingColumns);
+    tellObserver(ChangeKind::WorkingColumns);
     if (!renameError.empty()) {
         throw StoreError("压缩时无法替换 " + file.string() + "：" + renameError);
     }

@@ -13,7 +13,7 @@ HistoryDocument::HistoryDocument(std::filesystem::path dataFolder, HistoryStore:
     : store_(std::make_unique<HistoryStore>(std::move(dataFolder), cursor)) {
     told_ = endsOf(store_->rows());
     rememberStamp();
-    store_->setWriteObserver([this](WriteScope scope) { written(scope); });
+    store_->setWriteObserver([this](ChangeKind kind) { written(kind); });
     store_->setWriterContext(&context_);
 }
 
@@ -48,16 +48,21 @@ void HistoryDocument::rememberStamp() {
 }
 
 // Our own write committed: what it changed is ours, not another program's.
-void HistoryDocument::written(WriteScope scope) {
+void HistoryDocument::written(ChangeKind kind) {
     rememberStamp();
-    HistoryChange change{scope, false, told_, endsOf(store_->rows())};
+    HistoryChange change{kind, false, told_, endsOf(store_->rows())};
     {
         const std::lock_guard lock(pendingMutex_);
         if (deferrals_ > 0) {
             if (pending_) {
-                // Gathered changes keep the earliest "before" and the widest scope.
+                // Gathered changes keep the earliest "before"; two kinds of change of the draws
+                // together are told as a replacement.
                 change.before = pending_->before;
-                if (pending_->drawsChanged()) change.scope = WriteScope::Draws;
+                if (!change.drawsChanged()) {
+                    change.kind = pending_->kind;
+                } else if (pending_->drawsChanged() && pending_->kind != change.kind) {
+                    change.kind = ChangeKind::Replaced;
+                }
             }
             pending_ = change;
             return;
@@ -90,7 +95,7 @@ bool HistoryDocument::followOutsideChanges() {
     }
     store_->reopenReadingCursor();
     rememberStamp();
-    tell({WriteScope::Draws, true, told_, endsOf(store_->rows())});
+    tell({ChangeKind::Replaced, true, told_, endsOf(store_->rows())});
     return true;
 }
 

@@ -14,14 +14,15 @@
 
 namespace arrange5 {
 
-// What one change did to the history, as its viewers last saw it and as it is now.
+// What one change did to the history, as its viewers last saw it and as it is now. A viewer
+// decides from the change alone; no command leaves a flag behind for it.
 struct HistoryChange {
-    WriteScope scope = WriteScope::Draws;
+    ChangeKind kind = ChangeKind::Replaced;  // another program's change: Replaced
     bool outside = false;  // committed by another program (the command line, another window)
     HistoryEnds before;    // the reading cursor at the previous notification
     HistoryEnds after;     // the reading cursor now
 
-    bool drawsChanged() const { return scope == WriteScope::Draws; }
+    bool drawsChanged() const { return changesDraws(kind); }
 };
 
 // The open history of one data folder and its writer context: the store and its reading
@@ -84,7 +85,7 @@ class HistoryDocument {
     [[nodiscard]] Deferral deferNotifications();
 
   private:
-    void written(WriteScope scope);
+    void written(ChangeKind kind);
     void tell(const HistoryChange& change);
     void rememberStamp();
     void endDeferral();

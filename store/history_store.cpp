@@ -245,8 +245,8 @@ SQLite::Database& sqlConnection(HistoryStore& store) {
     return store.db();
 }
 
-void HistoryStore::tellObserver(WriteScope scope) {
-    if (writeObserver_) writeObserver_(scope);
+void HistoryStore::tellObserver(ChangeKind kind) {
+    if (writeObserver_) writeObserver_(kind);
 }
 
 HistoryStore::ChangeStamp HistoryStore::changeStamp() {
@@ -355,7 +355,7 @@ void HistoryStore::execute(const std::string& sql) {
 }
 
 void HistoryStore::runWrite(std::string_view failure,
-                            const std::function<void(HistoryWriter&)>& body, WriteScope scope) {
+                            const std::function<void(HistoryWriter&)>& body, ChangeKind kind) {
     // Refusals before anything begins (read-only, another writer) keep their own words.
     const WriteLock lock = lockForWriting();
     const std::string prefix = std::string(failure) + "，" + kHistoryUnchanged;
@@ -368,10 +368,10 @@ void HistoryStore::runWrite(std::string_view failure,
         // SQLite then refuses the write outright instead of waiting. Taken at BEGIN, the
         // lock is waited for, and what the body reads is what it writes on.
         SQLite::Transaction tx(db(), SQLite::TransactionBehavior::IMMEDIATE);
-        if (scope == WriteScope::WorkingColumns) before = changeStamp();
+        if (!changesDraws(kind)) before = changeStamp();
         HistoryWriter writer(db(), *context_);
         body(writer);
-        if (scope == WriteScope::WorkingColumns) after = changeStamp();
+        if (!changesDraws(kind)) after = changeStamp();
         // A COMMIT that fails leaves the transaction open, and its destructor rolls it back.
         tx.commit();
         writer.committed();
@@ -381,18 +381,18 @@ void HistoryStore::runWrite(std::string_view failure,
         throw StoreError(prefix + "：" + e.what());
     }
     try {
-        if (scope == WriteScope::Draws) {
+        if (changesDraws(kind)) {
             reopenReadingCursor();
         } else if (snapshotStamp_ == before) {
             // No draw changed: a cursor that was current still is.
             snapshotStamp_ = after;
         }
     } catch (const std::exception& e) {
-        tellObserver(scope);
+        tellObserver(kind);
         throw ChangeCommittedError(std::string("改动已经存入，但之后重新读取历史号码失败（") +
                                    e.what() + "）；不要重复这个命令，请重新启动程序");
     }
-    tellObserver(scope);
+    tellObserver(kind);
 }
 
 void HistoryWriter::execute(const std::string& sql) {

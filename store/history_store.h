@@ -21,11 +21,20 @@ class Database;
 
 namespace arrange5 {
 
-// What a write may change, which decides what has to be read again after it commits.
-enum class WriteScope {
-    Draws,           // rows of Lishi: the reading cursor is read again
-    WorkingColumns,  // only the searches' working columns and Carcu: the cursor stays as it is
+// What a write did to the history, as its viewers are told it (HistoryChange). Every kind but
+// WorkingColumns changes draws, and the reading cursor is read again after it commits.
+enum class ChangeKind {
+    WorkingColumns,  // no draw: the searches' working columns, Carcu, the picks; compaction
+    Appended,        // draws typed in after the last stored one (manual entry)
+    Updated,         // draws read from a source after the last stored one (online update)
+    YearsPurged,     // the update deleted the years before those it keeps and read them again
+    Deleted,         // rows deleted: the newest ones, or every row
+    Replaced,        // the history replaced as a whole (import, rebuild) or recoded
 };
+
+constexpr bool changesDraws(ChangeKind kind) {
+    return kind != ChangeKind::WorkingColumns;
+}
 
 // The history database of one data folder: the open file, the append statement's
 // database handle and the reading cursor, an issue-ordered snapshot of Lishi.
@@ -63,7 +72,7 @@ class HistoryStore {
     // Told after every write that committed, on the thread that wrote, once the reading
     // cursor has been read again (or failed to be), and after compaction put a new file in
     // place. The history document is the one observer.
-    void setWriteObserver(std::function<void(WriteScope)> observer) {
+    void setWriteObserver(std::function<void(ChangeKind)> observer) {
         writeObserver_ = std::move(observer);
     }
 
@@ -80,17 +89,18 @@ class HistoryStore {
     // nothing. A database error inside (or a StoreError of the body) becomes StoreError
     // "<failure>，历史号码保持原样…"; the body's other errors (InputError, CancelledError, …) pass
     // through unchanged after the rollback. A step after the commit that fails throws
-    // ChangeCommittedError. Returns what `body` returns. Bodies do not nest.
+    // ChangeCommittedError. Returns what `body` returns. Bodies do not nest. `kind` says what
+    // the write does to the history; the document tells it to every viewer.
     template <class Body>
-    auto write(std::string_view failure, Body&& body, WriteScope scope = WriteScope::Draws) {
+    auto write(std::string_view failure, Body&& body, ChangeKind kind) {
         using Result = std::invoke_result_t<Body&, HistoryWriter&>;
         if constexpr (std::is_void_v<Result>) {
             runWrite(
-                failure, [&](HistoryWriter& writer) { body(writer); }, scope);
+                failure, [&](HistoryWriter& writer) { body(writer); }, kind);
         } else {
             std::optional<Result> result;
             runWrite(
-                failure, [&](HistoryWriter& writer) { result.emplace(body(writer)); }, scope);
+                failure, [&](HistoryWriter& writer) { result.emplace(body(writer)); }, kind);
             return std::move(*result);
         }
     }
@@ -127,9 +137,9 @@ class HistoryStore {
     friend SQLite::Database& sqlConnection(HistoryStore& store);
     // Throws StoreError when a failed reopen (after compaction) left no open database.
     SQLite::Database& db();
-    void tellObserver(WriteScope scope);
+    void tellObserver(ChangeKind kind);
     void runWrite(std::string_view failure, const std::function<void(HistoryWriter&)>& body,
-                  WriteScope scope);
+                  ChangeKind kind);
     void execute(const std::string& sql);
     void open();
     void createDatabase();
@@ -147,7 +157,7 @@ class HistoryStore {
     bool readOnly_ = false;
     bool carcuMissing_ = false;
     std::string readOnlyReason_;
-    std::function<void(WriteScope)> writeObserver_;
+    std::function<void(ChangeKind)> writeObserver_;
     WriterContext ownContext_;
     WriterContext* context_ = &ownContext_;
 };

@@ -183,7 +183,7 @@ PickEntry appendPickEntry(HistoryStore& store, PickEntry entry) {
             entry.id = db.getLastInsertRowid();
             return entry;
         },
-        WriteScope::WorkingColumns);
+        ChangeKind::WorkingColumns);
 }
 
 }  // namespace arrange5

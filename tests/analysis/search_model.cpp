@@ -21,7 +21,8 @@ void SearchHistory::replace(std::vector<HistoryEntry> draws, int base, bool asRe
     entries = std::move(draws);
     segmentBase = base;
     if (entries.empty()) {
-        store->write("test", [](HistoryWriter& writer) { writer.deleteAll(); });
+        store->write(
+            "test", [](HistoryWriter& writer) { writer.deleteAll(); }, ChangeKind::Deleted);
         return;
     }
     LastTwoDraws sp;

@@ -93,7 +93,9 @@ TEST(WorkingColumns, AnotherConnectionOverwritingThemIsNoticed) {
 
 TEST(WorkingColumns, AWriteThroughTheSameStoreIsNoticed) {
     checkAround([](SearchHistory& h) {
-        h.store->write("test", [](HistoryWriter& writer) { writer.execute(kScramble); });
+        h.store->write(
+            "test", [](HistoryWriter& writer) { writer.execute(kScramble); },
+            ChangeKind::WorkingColumns);
     });
 }
 

@@ -54,7 +54,10 @@ TEST(HistoryStore, SnapshotSeesAppendedRowsOnlyAfterReopen) {
     store.reopenReadingCursor();
     EXPECT_TRUE(store.empty());
     // On an empty table: nothing happens.
-    EXPECT_EQ(store.write("x", [](HistoryWriter& writer) { return writer.deleteAll(); }), 0u);
+    EXPECT_EQ(
+        store.write(
+            "x", [](HistoryWriter& writer) { return writer.deleteAll(); }, ChangeKind::Deleted),
+        0u);
     EXPECT_TRUE(store.empty());
 }
 
@@ -114,17 +117,22 @@ TEST(HistoryStore, WriteCommitsWholeBodiesOnlyAndTellsWhenAFailureCameAfterTheCo
     const std::string before = files();
 
     // A body that fails half-way, with its own error or the database's, leaves every byte.
-    EXPECT_THROW(store.write("x",
-                             [&](HistoryWriter& writer) {
-                                 writer.execute("DELETE FROM Lishi");
-                                 throw InputError("typed");
-                             }),
+    EXPECT_THROW(store.write(
+                     "x",
+                     [&](HistoryWriter& writer) {
+                         writer.execute("DELETE FROM Lishi");
+                         throw InputError("typed");
+                     },
+                     ChangeKind::Deleted),
                  InputError);
     try {
-        store.write("第 2013003 期未能存入", [&](HistoryWriter& writer) {
-            writer.execute("DELETE FROM Lishi");
-            sqlConnection(store).exec("INSERT INTO Lishi (SQQH) VALUES (NULL, NULL)");
-        });
+        store.write(
+            "第 2013003 期未能存入",
+            [&](HistoryWriter& writer) {
+                writer.execute("DELETE FROM Lishi");
+                sqlConnection(store).exec("INSERT INTO Lishi (SQQH) VALUES (NULL, NULL)");
+            },
+            ChangeKind::Replaced);
         ADD_FAILURE() << "a failed statement was not reported";
     } catch (const ChangeCommittedError&) {
         ADD_FAILURE() << "a rolled-back change was reported as committed";
@@ -137,11 +145,11 @@ TEST(HistoryStore, WriteCommitsWholeBodiesOnlyAndTellsWhenAFailureCameAfterTheCo
 
     // The change is in the file when reading it back fails: a distinct error, so that
     // nobody repeats the command.
-    EXPECT_THROW(store.write("y",
-                             [](HistoryWriter& writer) {
-                                 writer.execute("ALTER TABLE Lishi RENAME TO Moved");
-                             }),
-                 ChangeCommittedError);
+    EXPECT_THROW(
+        store.write(
+            "y", [](HistoryWriter& writer) { writer.execute("ALTER TABLE Lishi RENAME TO Moved"); },
+            ChangeKind::Replaced),
+        ChangeCommittedError);
     EXPECT_TRUE(sqlConnection(store).tableExists("Moved"));
 }
 

@@ -109,21 +109,24 @@ TEST(HistoryDocument, TellsEveryChangeOnceAndOnlyOutsideOnesAsOutside) {
     std::vector<HistoryChange> heard;
     doc.subscribe([&](const HistoryChange& c) { heard.push_back(c); });
     const auto appendOne = [&](int issue) {
-        doc.store().write("test", [&](HistoryWriter& writer) {
-            writer.appendDraw(issue, {1, 2, 3, 4, 5});
-        });
+        doc.store().write(
+            "test",
+            [&](HistoryWriter& writer) {
+                writer.appendDraw(issue, {1, 2, 3, 4, 5});
+            },
+            ChangeKind::Appended);
     };
 
     appendOne(2013001);
     ASSERT_EQ(heard.size(), 1u);
-    EXPECT_TRUE(heard[0].drawsChanged());
+    EXPECT_EQ(heard[0].kind, ChangeKind::Appended);
     EXPECT_FALSE(heard[0].outside);
     EXPECT_EQ(heard[0].before.count, 0u);
     EXPECT_EQ(heard[0].after.lastIssue, 2013001);
     EXPECT_FALSE(doc.followOutsideChanges()) << "our own write taken for another program's";
 
     doc.store().write(
-        "test", [](HistoryWriter&) {}, WriteScope::WorkingColumns);
+        "test", [](HistoryWriter&) {}, ChangeKind::WorkingColumns);
     ASSERT_EQ(heard.size(), 2u);
     EXPECT_FALSE(heard[1].drawsChanged());
 
@@ -140,6 +143,7 @@ TEST(HistoryDocument, TellsEveryChangeOnceAndOnlyOutsideOnesAsOutside) {
     ASSERT_EQ(heard.size(), 1u);
     EXPECT_EQ(heard[0].before.lastIssue, 2013001);
     EXPECT_EQ(heard[0].after.count, 3u);
+    EXPECT_EQ(heard[0].kind, ChangeKind::Appended) << "two appends told as one";
 
     SQLite::Database other(doc.store().databasePath().string(), SQLite::OPEN_READWRITE);
     other.setBusyTimeout(3000);
@@ -147,6 +151,7 @@ TEST(HistoryDocument, TellsEveryChangeOnceAndOnlyOutsideOnesAsOutside) {
     EXPECT_TRUE(doc.followOutsideChanges());
     ASSERT_EQ(heard.size(), 2u);
     EXPECT_TRUE(heard[1].outside);
+    EXPECT_EQ(heard[1].kind, ChangeKind::Replaced) << "what another program did is not known";
     EXPECT_EQ(heard[1].after.lastIssue, 2013002);
     EXPECT_EQ(doc.rows().size(), 2u);
     EXPECT_FALSE(doc.followOutsideChanges());
