@@ -16,7 +16,6 @@
 #include "store/errors.h"
 #include "store/limits.h"
 #include "store/row_check.h"
-#include "store/sql_connection.h"
 
 namespace arrange5 {
 
