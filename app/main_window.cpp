@@ -13,6 +13,7 @@
 #include "acquire/history_digest.h"
 #include "acquire/replace_history.h"
 #include "app/busy_cursor.h"
+#include "app/change_watch.h"
 #include "app/dialogs.h"
 #include "app/grid_export.h"
 #include "app/history_panel.h"
@@ -60,6 +61,14 @@ void MainWindow::startUp() {
     searchSide_->setRangeDefaults();
     searchSide_->showReference();
     showHistory();
+    noticeUnsoundRows();
+}
+
+void MainWindow::noticeUnsoundRows() {
+    if (!document_) return;
+    if (const auto notice = unsoundHistoryNotice(document_->rows(), unsoundShown_)) {
+        reportError(*notice);
+    }
 }
 
 void MainWindow::openStore() {
@@ -105,6 +114,7 @@ void MainWindow::historyChanged(const HistoryChange& change) {
     if (!change.drawsChanged()) return;
     resultSide_->markStale();
     showHistory();
+    noticeUnsoundRows();
     searchSide_->followHistory(rangeGoesToDefaults(change));
     showNextIssue();
     searchSide_->showReference();

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <type_traits>
 #include <vector>
 
@@ -20,6 +21,8 @@ class QMenu;
 class QTableView;
 
 namespace arrange5 {
+
+class ChangeWatch;
 
 class Dialogs;
 class GridExport;
@@ -120,6 +123,9 @@ class MainWindow : public QMainWindow {
     void openStore();
     void fillFirstStart();
     void historyChanged(const HistoryChange& change);
+    // Says once that the history holds a row whose digit is out of range (or whose codes
+    // disagree), naming it: the commands that need sound rows will refuse it.
+    void noticeUnsoundRows();
 
     // The searches and the verification (main_window_search.cpp).
     // 检索 (false) or 组合检索 (true).
@@ -171,6 +177,8 @@ class MainWindow : public QMainWindow {
     SettingsMenu* settingsItems_ = nullptr;
     std::unique_ptr<GridExport> gridExport_;
     std::unique_ptr<SegmentRecoding> segmentRecoding_;
+    ChangeWatch* changeWatch_ = nullptr;      // another program's change, found while idle
+    std::string unsoundShown_;                // the unsound row the window last said it holds
     const SearchControls* search_ = nullptr;  // the search side's controls, in their panel
 };
 

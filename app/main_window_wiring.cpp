@@ -11,6 +11,7 @@
 #include <QTableView>
 #include <QToolButton>
 
+#include "app/change_watch.h"
 #include "app/commands_panel.h"
 #include "app/grid_export.h"
 #include "app/history_panel.h"
@@ -25,6 +26,18 @@ namespace arrange5 {
 // window connects its commands.
 void MainWindow::connectHandlers() {
     historyPanel_->onDrawTyped([this] { appendTypedDraw(); });
+    // While idle, and as soon as the user enters a box of the typed draw or the next issue,
+    // another program's change is shown first: the issue a typed draw goes under is current
+    // before its first digit. A look that fails stays quiet; the next command reports it.
+    changeWatch_ = new ChangeWatch(this, [this] {
+        if (!document_) return;
+        try {
+            document_->followOutsideChanges();
+        } catch (const Error&) {
+        }
+    });
+    for (QLineEdit* box : historyPanel_->entryDigits()) changeWatch_->watchFocus(box);
+    changeWatch_->watchFocus(historyPanel_->nextIssueField());
     connect(historyPanel_->nextIssueField(), &QLineEdit::editingFinished, this,
             [this] { nextIssueLeft(); });
 

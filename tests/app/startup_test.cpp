@@ -18,6 +18,7 @@
 #include "app/wheel_filter.h"
 #include "app_test_support.h"
 #include "store/errors.h"
+#include "store/history_writer.h"
 #include "store/schema.h"
 #include "store/settings_table.h"
 
@@ -37,6 +38,8 @@ class StartupTest : public QObject {
     void unreadableDatabaseIsReportedAndLeftAlone();
     void commandLineReadsTheSettingsFileAsTheWindowDoes();
     void settingsFileTheCommandLineCannotShareIsRefused();
+    void anotherProgramsChangeIsShownWhileIdle();
+    void aRowWhoseDigitIsOutOfRangeIsNamedWhenTheHistoryOpens();
 };
 
 void StartupTest::defaultsWithoutSettings() {
@@ -354,8 +357,65 @@ void StartupTest::unreadableDatabaseIsReportedAndLeftAlone() {
     QCOMPARE(readFile(file), foreign);
 }
 
-QTEST_MAIN(StartupTest)
-#include "startup_test.moc"
+// Another program appends a draw while the window sits idle: the window shows it without any
+// command, and the next issue is current before the first digit of a typed draw.
+void StartupTest::anotherProgramsChangeIsShownWhileIdle() {
+    WindowHarness h;
+    // Issues of this year, so that the next issue is the last one + 1.
+    const int year = QDate::currentDate().year() * 1000;
+    const auto issue = [year](int seq) { return QString::number(year + seq); };
+    h.seedHistory(year + 1, {"12345", "67890", "13579"});
+    MainWindow& w = h.start();
+    auto* grid = child<QTableView>(w, "MSFlexGrid1");
+    QCOMPARE(grid->model()->rowCount(), 3);
+    QCOMPARE(child<QLineEdit>(w, "Text1")->text(), issue(4));
+    {
+        HistoryStore other(h.dataFolder());
+        other.write(
+            "test",
+            [&](HistoryWriter& writer) {
+                writer.primePreviousFrom(other.rows());
+                writer.appendDraw(year + 4, {2, 4, 6, 8, 0});
+            },
+            ChangeKind::Appended);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(grid->model()->rowCount(), 4, 3000);
+    QCOMPARE(child<QLineEdit>(w, "Text1")->text(), issue(5));
+
+    // Entering the first box of a typed draw looks before the first key.
+    {
+        HistoryStore other(h.dataFolder());
+        other.write(
+            "test",
+            [&](HistoryWriter& writer) {
+                writer.primePreviousFrom(other.rows());
+                writer.appendDraw(year + 5, {1, 1, 1, 1, 1});
+            },
+            ChangeKind::Appended);
+    }
+    w.activateWindow();
+    QLineEdit* first = child<QLineEdit>(w, "MaskEdBox1(1)");
+    QFocusEvent focusIn(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(first, &focusIn);
+    QCOMPARE(child<QLineEdit>(w, "Text1")->text(), issue(6));
+    QCOMPARE(grid->model()->rowCount(), 5);
+}
+
+void StartupTest::aRowWhoseDigitIsOutOfRangeIsNamedWhenTheHistoryOpens() {
+    WindowHarness h;
+    h.seedHistory(2013001, {"12345", "67890", "13579"});
+    {
+        SQLite::Database db((h.dataFolder() / "Zembric.mdb").string(), SQLite::OPEN_READWRITE);
+        db.exec("UPDATE Lishi SET L1A = 12 WHERE SQQH = 2013002");
+    }
+    MainWindow& w = h.start();
+    QCOMPARE(h.dialogs.messages.size(), 1);
+    QVERIFY(h.dialogs.messages[0].contains("第 2013002 期存入的第 1 位号码是 12"));
+    // A search refuses it by name instead of counting by the digit.
+    QTest::mouseClick(child<QPushButton>(w, "Command1"), Qt::LeftButton);
+    QCOMPARE(h.dialogs.messages.size(), 2);
+    QVERIFY(h.dialogs.messages[1].contains("第 2013002 期"));
+}
 
 namespace {
 
@@ -455,3 +515,6 @@ void StartupTest::settingsFileTheCommandLineCannotShareIsRefused() {
     QCOMPARE(::mkfifo(h.settingsFile().c_str(), 0600), 0);
     QVERIFY2(refusal().find("不是普通文件") != std::string::npos, refusal().c_str());
 }
+
+QTEST_MAIN(StartupTest)
+#include "startup_test.moc"
