@@ -321,7 +321,7 @@ TEST_F(BadPage, HostileOfficialAnswersAreRefusedShortlyWithBoundedMemory) {
                     ::testing::MatchesRegex("(arrange5-cli: 在线更新(读取 |：正在读取)[^\n]*\n)*"));
         EXPECT_LE(characters(why), 201u) << run.err;
         EXPECT_THAT(run.err, HasSubstr("历史号码保持原样"));
-        EXPECT_LT(run.peakMemoryKb, 256 * 1024);
+        EXPECT_LT(run.peakMemoryKb, test::kMemoryBoundKb);
         EXPECT_EQ(test::storedDraws(dir_ / "Zembric.mdb"), test::drawLines(before_));
     }
 }
@@ -338,7 +338,7 @@ TEST_F(BadPage, ElementFloodsAreRefusedAndOnlyYearsThatCanExistAreAsked) {
                         [page](httplib::Response& res) { res.set_content(page, "text/html"); });
         const auto run = update(server.baseUrl());
         expectUnchanged(run, "元素");
-        EXPECT_LT(run.peakMemoryKb, 256 * 1024);
+        EXPECT_LT(run.peakMemoryKb, test::kMemoryBoundKb);
     }
 
     // A source that keeps the command waiting is not waited on in silence.
@@ -398,7 +398,7 @@ TEST_F(BadPage, OfficialPagesThatRepeatAreRefusedAndShuffledOnesAreReadWhole) {
                                               service.address(), "--today", "2016-12-31"},
                                              dir_.path());
         expectUnchanged(run, body == first ? "没有按页码翻页" : "对象和数组");
-        EXPECT_LT(run.peakMemoryKb, 256 * 1024);
+        EXPECT_LT(run.peakMemoryKb, test::kMemoryBoundKb);
     }
 
     // The newest page lists one stored draw in place of a new one, which comes on page 2.

@@ -18,6 +18,14 @@ struct CliResult {
     long peakMemoryKb = 0;  // the child's largest resident set
 };
 
+// The most a command may hold whatever a source sends. AddressSanitizer's shadow memory and
+// quarantine roughly triple a process's resident set, so an instrumented build gets that room.
+#ifdef ARRANGE5_SANITIZED
+inline constexpr long kMemoryBoundKb = 3 * 256 * 1024;
+#else
+inline constexpr long kMemoryBoundKb = 256 * 1024;
+#endif
+
 // Runs arrange5-cli with `args` (no shell involved), optionally as another user, and waits.
 // Output goes through files in `scratch`.
 CliResult runCliProcess(const std::vector<std::string>& args, const std::filesystem::path& scratch,
