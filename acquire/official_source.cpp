@@ -56,8 +56,10 @@ constexpr int kDeepestAnswer = 64;
 // more than its page's entries can need is refused before it is parsed.
 constexpr std::size_t kContainersPerEntry = 64;
 
-std::size_t containersIn(std::string_view body) {
-    std::size_t count = 0;
+// Calls `visit` with each bracket or brace of a JSON text that stands outside its strings, until
+// `visit` returns false; whether it ran to the end.
+template <class Visit>
+bool forEachBracket(std::string_view body, Visit visit) {
     bool inString = false;
     for (std::size_t i = 0; i < body.size(); ++i) {
         const char c = body[i];
@@ -69,33 +71,28 @@ std::size_t containersIn(std::string_view body) {
             }
         } else if (c == '"') {
             inString = true;
-        } else if (c == '[' || c == '{') {
-            ++count;
+        } else if (c == '[' || c == '{' || c == ']' || c == '}') {
+            if (!visit(c)) return false;
         }
     }
+    return true;
+}
+
+std::size_t containersIn(std::string_view body) {
+    std::size_t count = 0;
+    forEachBracket(body, [&](char c) {
+        if (c == '[' || c == '{') ++count;
+        return true;
+    });
     return count;
 }
 
 bool nestedDeeperThan(std::string_view body, int levels) {
     int depth = 0;
-    bool inString = false;
-    for (std::size_t i = 0; i < body.size(); ++i) {
-        const char c = body[i];
-        if (inString) {
-            if (c == '\\') {
-                ++i;
-            } else if (c == '"') {
-                inString = false;
-            }
-        } else if (c == '"') {
-            inString = true;
-        } else if (c == '[' || c == '{') {
-            if (++depth > levels) return true;
-        } else if (c == ']' || c == '}') {
-            --depth;
-        }
-    }
-    return false;
+    return !forEachBracket(body, [&](char c) {
+        depth += (c == '[' || c == '{') ? 1 : -1;
+        return depth <= levels;
+    });
 }
 
 // A field as the service gave it, without the blanks around it.

@@ -2,12 +2,12 @@
 
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
-#include <openssl/evp.h>
 
 #include <memory>
 
 #include "store/errors.h"
 #include "store/history_store.h"
+#include "store/sha256.h"
 #include "store/sql_connection.h"
 
 namespace arrange5 {
@@ -57,21 +57,7 @@ std::string pickSeal(const std::string& previousSeal, const PickEntry& e) {
     std::string text = previousSeal + "\n" + std::to_string(e.issue) + "\n" + e.play + "\n" +
                        joined(e.numbers) + "\n" + std::to_string(e.multiple) + "\n" + e.madeAt;
     if (e.withdraws) text += "\nwithdraws " + std::to_string(*e.withdraws);
-    const std::unique_ptr<EVP_MD_CTX, void (*)(EVP_MD_CTX*)> ctx(EVP_MD_CTX_new(), EVP_MD_CTX_free);
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    if (!ctx || EVP_DigestInit_ex(ctx.get(), EVP_sha256(), nullptr) != 1 ||
-        EVP_DigestUpdate(ctx.get(), text.data(), text.size()) != 1 ||
-        EVP_DigestFinal_ex(ctx.get(), digest, &length) != 1) {
-        throw Error("无法计算预选记录的 SHA-256 封记（加密库出错）");
-    }
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string hex;
-    for (unsigned int i = 0; i < length; ++i) {
-        hex += kHex[digest[i] >> 4];
-        hex += kHex[digest[i] & 0x0f];
-    }
-    return hex;
+    return sha256Hex(text, "预选记录的 SHA-256 封记");
 }
 
 std::vector<PickEntry> readPickJournal(HistoryStore& store) {
