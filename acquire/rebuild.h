@@ -11,7 +11,7 @@ namespace arrange5 {
 // lsbf.txt in the store's data folder.
 std::filesystem::path backupFilePath(const HistoryStore& store);
 
-// Dqzd: rebuilds the history from lsbf.txt, filling txtHisPre… from the draw two before.
+// Rebuilds the history from lsbf.txt, filling txtHisPre… from the draw two before.
 // A missing or unreadable backup file, or one with lines but no draw line, changes nothing
 // and throws. An empty backup file means "keep nothing": the history becomes empty.
 // `kind` is what the viewers are told: a replacement (the rebuild command), or the deletion of

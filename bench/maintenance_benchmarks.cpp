@@ -37,7 +37,7 @@ void registerMaintenanceBenchmarks(const MeasuredHistory& history, BenchResults&
         }
     });
 
-    // Dqzd from a backup file holding the whole history.
+    // The rebuild from a backup file holding the whole history.
     registerTimed("rebuild/" + h, history.repetitions, [=, &results](benchmark::State& state) {
         const MeasureKey key{"rebuild", h, ""};
         for (auto _ : state) {
