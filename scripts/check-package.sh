@@ -40,19 +40,19 @@ grep -q "版本 $VERSION" "$ROOT/usr/share/arrange5/docs/manual.html" ||
 
 # An installed program keeps its data in the per-user folder, never beside itself, although
 # the scratch root's bin folder is writable.
-fresh user "$BIN/arrange5-cli" enter 01234 --issue 2026001 >/dev/null
+fresh user "$BIN/arrange5-cli" history >/dev/null
 [ -f "$WORK/home-user/.local/share/Korvath/arrange5/Zembric.mdb" ] ||
     fail "the CLI did not keep its data in ~/.local/share/Korvath/arrange5"
 [ "$(ls "$BIN")" = "$(printf 'arrange5\narrange5-cli')" ] || fail "something was created in usr/bin"
 
 # XDG_DATA_HOME moves the per-user folder; ARRANGE5_DATA_DIR and --data-dir choose another.
-fresh xdg env XDG_DATA_HOME="$WORK/xdg" "$BIN/arrange5-cli" enter 01234 --issue 2026001 >/dev/null
+fresh xdg env XDG_DATA_HOME="$WORK/xdg" "$BIN/arrange5-cli" history >/dev/null
 [ -f "$WORK/xdg/Korvath/arrange5/Zembric.mdb" ] || fail "XDG_DATA_HOME was not followed"
 mkdir -p "$WORK/env" "$WORK/given"
-fresh env env ARRANGE5_DATA_DIR="$WORK/env" "$BIN/arrange5-cli" enter 01234 --issue 2026001 >/dev/null
+fresh env env ARRANGE5_DATA_DIR="$WORK/env" "$BIN/arrange5-cli" history >/dev/null
 [ -f "$WORK/env/Zembric.mdb" ] || fail "ARRANGE5_DATA_DIR was not followed"
 fresh env env ARRANGE5_DATA_DIR="$WORK/env" "$BIN/arrange5-cli" --data-dir "$WORK/given" \
-    enter 01234 --issue 2026001 >/dev/null
+    history >/dev/null
 [ -f "$WORK/given/Zembric.mdb" ] || fail "--data-dir does not win over ARRANGE5_DATA_DIR"
 [ ! -e "$WORK/home-env/.local/share/Korvath" ] || fail "a chosen folder still made the per-user one"
 
