@@ -17,6 +17,7 @@
 #include "app/main_window.h"
 #include "store/data_folder.h"
 #include "store/errors.h"
+#include "store/settings_table.h"
 
 int main(int argc, char* argv[]) {
     // The help and version texts need no screen; without one the window's platform would
@@ -68,6 +69,14 @@ int main(int argc, char* argv[]) {
     } catch (const arrange5::Error& e) {
         std::cerr << "arrange5: " << e.what() << "\n";
         QMessageBox::critical(nullptr, QStringLiteral("数据文件夹"),
+                              QString::fromStdString(e.what()));
+        return 2;
+    }
+    try {
+        arrange5::requireSaneSettingsFile(arrange5::userSettingsFile());
+    } catch (const arrange5::Error& e) {
+        std::cerr << "arrange5: " << e.what() << "\n";
+        QMessageBox::critical(nullptr, QStringLiteral("设置文件"),
                               QString::fromStdString(e.what()));
         return 2;
     }

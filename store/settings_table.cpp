@@ -113,6 +113,17 @@ void apply(UserSettings& values, const Key& key, const std::optional<std::string
     }
 }
 
+SettingsFileError refusal(const std::filesystem::path& file, const std::string& why) {
+    return SettingsFileError("设置文件 " + file.string() + why + "，没有读取；请把它移走");
+}
+
+void checkSettingsFileKind(const std::filesystem::path& file, const struct stat& s) {
+    if (!S_ISREG(s.st_mode)) throw refusal(file, " 不是普通文件");
+    if (static_cast<uint64_t>(s.st_size) > kMaxSettingsFileBytes) {
+        throw refusal(file, " 有 " + std::to_string(s.st_size) + " 字节，不是本程序写的设置文件");
+    }
+}
+
 // The file's bytes, or none when there is no file. Only a regular file of a sane size is
 // read: a FIFO would block every command (--version included) and a huge file would cost
 // its size in memory. Opened without blocking, and checked again once open, so that a file
@@ -121,15 +132,8 @@ std::optional<std::string> settingsFileText(const std::filesystem::path& file) {
     struct stat info {};
     // No file, or one this user cannot reach: the window reads no settings from it either.
     if (::stat(file.c_str(), &info) != 0) return std::nullopt;
-    const auto refuse = [&](const std::string& why) {
-        return SettingsFileError("设置文件 " + file.string() + why + "，没有读取；请把它移走");
-    };
-    const auto check = [&](const struct stat& s) {
-        if (!S_ISREG(s.st_mode)) throw refuse(" 不是普通文件");
-        if (static_cast<uint64_t>(s.st_size) > kMaxSettingsFileBytes) {
-            throw refuse(" 有 " + std::to_string(s.st_size) + " 字节，不是本程序写的设置文件");
-        }
-    };
+    const auto refuse = [&](const std::string& why) { return refusal(file, why); };
+    const auto check = [&](const struct stat& s) { checkSettingsFileKind(file, s); };
     check(info);
     const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return std::nullopt;  // unreadable: the window cannot read it either
@@ -155,6 +159,11 @@ std::optional<std::string> settingsFileText(const std::filesystem::path& file) {
 }
 
 }  // namespace
+
+void requireSaneSettingsFile(const std::filesystem::path& file) {
+    struct stat info {};
+    if (::stat(file.c_str(), &info) == 0) checkSettingsFileKind(file, info);
+}
 
 UserSettings readUserSettings(const SettingsLookup& lookup) {
     UserSettings values;

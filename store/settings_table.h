@@ -68,4 +68,8 @@ std::filesystem::path userSettingsFile();
 // line in the section whose reading the window does not share (the message names the line).
 UserSettings readUserSettingsFile(const std::filesystem::path& file);
 
+// Throws SettingsFileError when `file` exists but is not a regular file of at most 1 MB: the
+// window's QSettings would wait for ever on a FIFO and load a huge file whole.
+void requireSaneSettingsFile(const std::filesystem::path& file);
+
 }  // namespace arrange5
