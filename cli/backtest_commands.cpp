@@ -151,7 +151,8 @@ void runCommand(CliContext& ctx, const BacktestOptions& o, bool combination) {
 void addOptions(CLI::App* cmd, BacktestOptions& o, bool tickedPositions) {
     addSearchOptions(cmd, o.search,
                      {.tickedPositions = tickedPositions, .referenceAndRange = false});
-    cmd->add_option("--targets", o.targets, "目标期数范围 A:B（默认：默认起期之后的每一期）");
+    cmd->add_option("--targets", o.targets, "目标期数范围 A:B（默认：默认起期之后的每一期）")
+        ->check(decimalIssueRange());
     // The backtest narrows the range to the outcomes of the result kind.
     cmd->add_option("--top", o.top, "前 m 名算命中（默认 1）")->transform(decimalNumber(1, 9));
 }

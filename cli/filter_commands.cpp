@@ -9,6 +9,7 @@
 #include "cli/chance_json.h"
 #include "cli/cli_context.h"
 #include "cli/output.h"
+#include "cli/parse_messages.h"
 
 namespace arrange5::cli {
 
@@ -144,8 +145,10 @@ void addFilterCommand(CLI::App& app, CliContext& ctx) {
     condition("repeat", "与上一期同位相同的个数范围 A:B");
     condition("consecutive", "相邻数字对（d 与 d+1，9 与 0 不算）个数范围 A:B");
     filter->add_flag("--list", o->list, "列出全部号码");
-    filter->add_option("--verify", o->verify,
-                       "滚动验证：目标期范围 A:B，每期按它之前的条件检查开奖号码是否在大底里");
+    filter
+        ->add_option("--verify", o->verify,
+                     "滚动验证：目标期范围 A:B，每期按它之前的条件检查开奖号码是否在大底里")
+        ->check(decimalIssueRange());
     setExamples(filter, {"arrange5-cli filter --sum 10:30 --kill 4 --format text",
                          "arrange5-cli filter --game p3 --form 组六 --verify 2026001:"});
     filter->callback([&ctx, o] { run(ctx, *o); });

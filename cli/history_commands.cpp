@@ -25,8 +25,7 @@ void addHistoryCommands(CLI::App& app, CliContext& ctx) {
     auto importFile = std::make_shared<std::string>();
     importCmd->add_option("FILE", *importFile, "历史号码文本文件")->required();
     importCmd->callback([&ctx, importFile] {
-        const ReplaceReport report =
-            importHistoryFile(ctx.store(), *importFile);
+        const ReplaceReport report = importHistoryFile(ctx.store(), *importFile);
         printSummary(ctx, report.summary(), replaceJson(report));
     });
     setExamples(importCmd, {"arrange5-cli import 历史号码/更新至2026174期历史号码.txt"});

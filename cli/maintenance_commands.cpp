@@ -96,8 +96,7 @@ void addMaintenanceCommands(CLI::App& app, CliContext& ctx) {
         // the table as it is then.
         std::optional<int32_t> given;
         if (!issue->empty()) given = parseChosenIssue(*issue, std::nullopt);
-        const int32_t stored =
-            appendManualDraw(ctx.store(), digits, given, year);
+        const int32_t stored = appendManualDraw(ctx.store(), digits, given, year);
         printSummary(ctx, "已存入第 " + std::to_string(stored) + " 期：" + digitString(digits),
                      {{"issue", stored}, {"digits", digitString(digits)}});
     });

@@ -85,4 +85,24 @@ CLI::Validator decimalNumber(int64_t least, int64_t most) {
         "INT in [" + std::to_string(least) + " - " + std::to_string(most) + "]");
 }
 
+CLI::Validator decimalIssueRange() {
+    return CLI::Validator(
+        [](std::string& value) -> std::string {
+            const std::size_t colon = value.find(':');
+            const auto digitsOnly = [](std::string_view end) {
+                return std::all_of(end.begin(), end.end(),
+                                   [](char c) { return c >= '0' && c <= '9'; });
+            };
+            const std::string_view text = value;
+            if (colon == std::string::npos || !digitsOnly(text.substr(0, colon)) ||
+                !digitsOnly(text.substr(colon + 1))) {
+                return "“" + value +
+                       "”不是期号范围（应是“起期:止期”，两端只能由 0–9 组成，可以空着一端）；"
+                       "没有改动任何文件";
+            }
+            return {};
+        },
+        "A:B");
+}
+
 }  // namespace arrange5::cli

@@ -31,4 +31,8 @@ inline constexpr int64_t kLargestIssue = 9999999;
 // a leading zero.
 CLI::Validator decimalNumber(int64_t least, int64_t most);
 
+// A range of issues "A:B" whose ends may be left out ("A:", ":B"), each end in decimal digits
+// only: a sign, a blank or 0x in an end is refused with the option's name, as decimalNumber does.
+CLI::Validator decimalIssueRange();
+
 }  // namespace arrange5::cli

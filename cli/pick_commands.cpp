@@ -10,6 +10,7 @@
 #include "cli/chance_json.h"
 #include "cli/cli_context.h"
 #include "cli/output.h"
+#include "cli/parse_messages.h"
 #include "store/errors.h"
 #include "store/next_issue.h"
 #include "store/number_text.h"
@@ -111,7 +112,8 @@ void addPickCommands(CLI::App& app, CliContext& ctx) {
     auto* add = pick->add_subcommand("add", "记下一注或几注预选（只能记在尚未开奖的期）");
     add->add_option("NUMBER", o->numbers, "号码：排列五五个数字，排列三三个数字")->required();
     add->add_option("--play", o->play, "玩法：p5（默认）、p3 或 p3-group（组选）");
-    add->add_option("--issue", o->issue, "期号（默认：按日历推算的下一期）");
+    add->add_option("--issue", o->issue, "期号（默认：按日历推算的下一期）")
+        ->transform(decimalNumber(0, kLargestIssue));
     add->add_option("--multiple", o->multiple, "倍数，1 到 99（默认 1）");
     add->add_option("--today", o->today, "当前日期，YYYY-MM-DD（决定下一期）");
     setExamples(add, {"arrange5-cli pick add 12345 67890 --multiple 2",

@@ -124,6 +124,10 @@ TEST(HostileInput, IntegersAreDecimalDigitsOnlyAndEveryOptionChecksItsRange) {
         {"enter", "12345", "--issue", "+1740041"},
         {"update", "--years-to-keep", "0x6"},
         {"update", "--years-to-keep", "017"},
+        {"backtest", "search", "--targets", "+1740030:"},
+        {"backtest", "search", "--targets", "1740030: 1740035"},
+        {"filter", "--sum", "10:12", "--verify", "0x1A8D1E:"},
+        {"pick", "add", "01234", "--issue", "+1740041"},
     };
     expectRefusedUnchanged(dir, {"update", "--url", ""}, "地址是空的");
     for (const auto& args : refused) {
